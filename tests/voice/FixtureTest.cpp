@@ -1,0 +1,107 @@
+// Voices written by real instruments and other programs.
+#include "VoiceFields.h"
+#include "VoiceFile.h"
+
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <filesystem>
+#include <fstream>
+#include <numeric>
+#include <string>
+#include <vector>
+
+using namespace morvane;
+
+namespace {
+
+constexpr std::size_t kTg33VoiceBytes = 587;
+
+std::vector<std::uint8_t> readFixture(const char* name)
+{
+    const std::filesystem::path path = std::filesystem::path(MORVANE_FIXTURES) / name;
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// A bank backup is F0 43 00 7E, blocks of (2-byte count, data, checksum), F7;
+// the first block's data opens with a 10-byte identifier.
+std::vector<std::vector<std::uint8_t>> voicesOfBank(const std::vector<std::uint8_t>& bank)
+{
+    std::vector<std::uint8_t> data;
+    std::size_t pos = 4;
+    bool first = true;
+    while (pos + 2 < bank.size() && bank[pos] != 0xF7) {
+        const std::size_t count = bank[pos] * 128u + bank[pos + 1];
+        const std::size_t skip = first ? 10 : 0;
+        if (pos + 2 + count + 1 > bank.size())
+            break;
+        data.insert(data.end(), bank.begin() + pos + 2 + skip, bank.begin() + pos + 2 + count);
+        pos += 2 + count + 1;
+        first = false;
+    }
+    std::vector<std::vector<std::uint8_t>> voices;
+    for (std::size_t at = 0; at + kTg33VoiceBytes <= data.size(); at += kTg33VoiceBytes)
+        voices.emplace_back(data.begin() + at, data.begin() + at + kTg33VoiceBytes);
+    return voices;
+}
+
+std::vector<std::uint8_t> singleVoiceDump(const std::vector<std::uint8_t>& voice)
+{
+    std::vector<std::uint8_t> m{0xF0, 0x43, 0x00, 0x7E, 0x04, 0x55};
+    m.insert(m.end(), kTg33FormatId.begin(), kTg33FormatId.end());
+    m.insert(m.end(), voice.begin(), voice.end());
+    const unsigned sum = std::accumulate(m.begin() + 6, m.end(), 0u);
+    m.push_back(static_cast<std::uint8_t>((128 - sum % 128) % 128));
+    m.push_back(0xF7);
+    return m;
+}
+
+void expectCleanVoice(const std::vector<std::uint8_t>& message, const std::string& what)
+{
+    SCOPED_TRACE(what);
+    ASSERT_EQ(kTg33DumpSize, message.size());
+    VoiceParameters voice;
+    VoiceData data(voice);
+    ASSERT_TRUE(data.decodeDump(message.data(), message.size()));
+    const std::string name(voice.common.name);  // terminated by the decoder
+    EXPECT_EQ(8u, name.size()) << name;
+    for (char ch : name)
+        EXPECT_TRUE(std::isprint(static_cast<unsigned char>(ch))) << "name " << name;
+    EXPECT_EQ("", findFieldOutOfRange(voice)) << name;
+
+    const std::uint8_t* sy = data.encodeDump();
+    EXPECT_EQ("PK  2203AE", std::string(sy + 6, sy + 16));
+    for (std::size_t i = 1; i + 1 < kSyDumpSize; ++i)
+        ASSERT_LT(sy[i], 0x80) << name << " byte " << i;
+    EXPECT_EQ(0xF7, sy[kSyDumpSize - 1]);
+    EXPECT_EQ(0u, std::accumulate(sy + 6, sy + 591, 0u) % 128) << name;
+}
+
+} // namespace
+
+TEST(Fixtures, EveryVoiceOfATg33BankBackupDecodesCleanly)
+{
+    const std::vector<std::uint8_t> bank = readFixture("tg33-bank-backup.syx");
+    if (bank.empty())
+        GTEST_SKIP() << "fixture folder not found: " << MORVANE_FIXTURES;
+    ASSERT_EQ(37631u, bank.size());
+    const auto voices = voicesOfBank(bank);
+    ASSERT_EQ(64u, voices.size());
+    for (std::size_t i = 0; i < voices.size(); ++i)
+        expectCleanVoice(singleVoiceDump(voices[i]), "bank voice " + std::to_string(i + 1));
+}
+
+TEST(Fixtures, ASingleTg33VoiceFromAnotherEditorLoads)
+{
+    const std::vector<std::uint8_t> file = readFixture("tg33-init-voice.syx");
+    if (file.empty())
+        GTEST_SKIP() << "fixture folder not found: " << MORVANE_FIXTURES;
+    expectCleanVoice(file, "init voice");
+
+    VoiceParameters voice;
+    VoiceData data(voice);
+    ASSERT_EQ(VoiceFileResult::Loaded,
+              readVoiceFile((std::filesystem::path(MORVANE_FIXTURES) / "tg33-init-voice.syx").string(), data));
+    EXPECT_EQ(std::string("Untitled"), voice.common.name);
+}
