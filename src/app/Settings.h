@@ -1,0 +1,31 @@
+// The user's five persistent choices. Loaded when constructed, stored by
+// saveSettings() at shutdown.
+#pragma once
+
+#include <memory>
+
+class QSettings;
+
+namespace morvane {
+
+class Settings {
+public:
+    // Reads the user's settings store (organisation "QVD", application
+    // "MORVANE", the platform's native format). A test passes its own store.
+    explicit Settings(std::unique_ptr<QSettings> store = nullptr);
+    ~Settings();
+
+    void saveSettings();
+
+    int midiChannel = 0;   // 0-15; channel 1 is 0
+    int inDevice = 0;      // index into the machine's MIDI inputs
+    int outDevice = 0;     // index into the machine's MIDI outputs
+    int model = 0;         // 0 SY-22, 1 SY-35, 2 TG-33
+    bool autoSend = true;
+    bool settingsFound = false;
+
+private:
+    std::unique_ptr<QSettings> store_;
+};
+
+} // namespace morvane
