@@ -4,7 +4,7 @@
 
 #include <memory>
 
-class QSettings;
+#include <QSettings>
 
 namespace morvane {
 

@@ -1,0 +1,98 @@
+#include "Settings.h"
+
+#include <QSettings>
+#include <QString>
+#include <QStringList>
+
+namespace morvane {
+
+namespace {
+
+constexpr const char* kChannelReadName = "MIDI channel";
+constexpr const char* kChannelWrittenName = "MIDI Channel";
+constexpr const char* kModelName = "Model";
+constexpr const char* kInDeviceName = "In device";
+constexpr const char* kOutDeviceName = "Out device";
+constexpr const char* kAutoSendName = "Auto send";
+
+// Stored values are at most two characters; a longer one is treated as
+// unreadable and the field keeps its default.
+constexpr int kMaxValueLength = 2;
+
+// The stored text of a value whose name matches without regard to case, as
+// the Windows registry matches names.
+bool readValue(QSettings& store, const char* name, QString& text)
+{
+    const QStringList keys = store.allKeys();
+    for (const QString& key : keys) {
+        if (key.compare(QLatin1String(name), Qt::CaseInsensitive) == 0) {
+            text = store.value(key).toString();
+            return true;
+        }
+    }
+    return false;
+}
+
+// The decimal number spelt by the leading digits; no digits give 0.
+int leadingNumber(const QString& text)
+{
+    int value = 0;
+    for (QChar ch : text) {
+        if (!ch.isDigit() || ch.unicode() > '9')
+            break;
+        value = value * 10 + (ch.unicode() - '0');
+    }
+    return value;
+}
+
+int readNumber(QSettings& store, const char* name, int fallback, int min, int max)
+{
+    QString text;
+    if (!readValue(store, name, text) || text.size() > kMaxValueLength)
+        return fallback;
+    const int value = leadingNumber(text);
+    return value < min || value > max ? fallback : value;
+}
+
+} // namespace
+
+Settings::Settings(std::unique_ptr<QSettings> store)
+    : store_(store ? std::move(store)
+                   : std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
+                                                 QStringLiteral("QVD"), QStringLiteral("MORVANE")))
+{
+    QString channelText;
+    if (!readValue(*store_, kChannelReadName, channelText))
+        return;  // first run: defaults stay
+    settingsFound = true;
+    // A channel outside 0-15 would spill into the other bits of the device byte.
+    midiChannel = readNumber(*store_, kChannelReadName, 0, 0, 15);
+    model = readNumber(*store_, kModelName, 0, 0, 2);
+    inDevice = readNumber(*store_, kInDeviceName, 0, 0, 99);
+    outDevice = readNumber(*store_, kOutDeviceName, 0, 0, 99);
+    QString autoText;
+    if (readValue(*store_, kAutoSendName, autoText))
+        autoSend = !autoText.startsWith(QLatin1Char('0'));
+}
+
+Settings::~Settings() = default;
+
+void Settings::saveSettings()
+{
+    // Drop every spelling of our names first, so exactly five values remain.
+    const QStringList names{kChannelReadName, kModelName, kInDeviceName, kOutDeviceName, kAutoSendName};
+    for (const QString& key : store_->allKeys()) {
+        for (const QString& name : names) {
+            if (key.compare(name, Qt::CaseInsensitive) == 0)
+                store_->remove(key);
+        }
+    }
+    store_->setValue(kChannelWrittenName, QString::number(midiChannel));
+    store_->setValue(kModelName, QString::number(model));
+    store_->setValue(kInDeviceName, QString::number(inDevice));
+    store_->setValue(kOutDeviceName, QString::number(outDevice));
+    store_->setValue(kAutoSendName, QString::number(autoSend ? 1 : 0));
+    store_->sync();
+}
+
+} // namespace morvane
