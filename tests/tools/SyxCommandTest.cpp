@@ -1,0 +1,135 @@
+// The voice tool as a user runs it: exit codes, output, files written or not.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct ToolRun {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+class SyxCommand : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        dir = fs::temp_directory_path() / ("morvane-syx-" + std::to_string(::getpid()));
+        fs::create_directories(dir);
+    }
+    void TearDown() override { fs::remove_all(dir); }
+
+    ToolRun run(const std::string& arguments)
+    {
+        const fs::path err = dir / "stderr.txt";
+        const std::string command = std::string(MORVANE_SYX) + " " + arguments + " 2>" + err.string();
+        ToolRun result{};
+        FILE* pipe = ::popen(command.c_str(), "r");
+        char buffer[4096];
+        std::size_t n;
+        while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
+            result.out.append(buffer, n);
+        result.status = WEXITSTATUS(::pclose(pipe));
+        result.err = slurp(err);
+        return result;
+    }
+    std::string slurp(const fs::path& path)
+    {
+        std::ifstream in(path, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), {}};
+    }
+    std::string file(const std::string& name, const std::string& content)
+    {
+        std::ofstream(dir / name, std::ios::binary) << content;
+        return (dir / name).string();
+    }
+
+    fs::path dir;
+};
+
+} // namespace
+
+TEST_F(SyxCommand, BuildThenJsonAndShow)
+{
+    const std::string json = file("v.json", R"({"common": {"name": "Brass 1", "effectType": 15, "effectDepth": 3,
+                                                 "voiceConfig": 1}})");
+    const std::string out = (dir / "v.syx").string();
+    const ToolRun build = run("build " + json + " " + out);
+    ASSERT_EQ(0, build.status) << build.err;
+    EXPECT_EQ(592u, fs::file_size(out));
+
+    const ToolRun show = run("show " + out);
+    ASSERT_EQ(0, show.status) << show.err;
+    for (const char* line : {"SY-22/SY-35, 592 bytes", "\"Brass 1 \"", "Checksum:      correct", "A-B-C-D",
+                             "Distortion & Reverb, depth 3"})
+        EXPECT_NE(std::string::npos, show.out.find(line)) << line << "\n" << show.out;
+
+    const ToolRun back = run("json " + out);
+    ASSERT_EQ(0, back.status) << back.err;
+    EXPECT_NE(std::string::npos, back.out.find("\"effectType\": 15"));
+    // Rebuilding from the printed JSON gives the same voice.
+    const std::string again = (dir / "again.syx").string();
+    const ToolRun rebuilt = run("build " + file("back.json", back.out) + " " + again);
+    ASSERT_EQ(0, rebuilt.status) << rebuilt.err;
+    EXPECT_EQ(back.out, run("json " + again).out);
+}
+
+TEST_F(SyxCommand, ShowsAWrongChecksumAndAForeignByteCount)
+{
+    const std::string out = (dir / "v.syx").string();
+    ASSERT_EQ(0, run("build " + file("v.json", "{}") + " " + out).status);
+    std::string bytes = slurp(out);
+    bytes[20] = static_cast<char>(bytes[20] ^ 1);
+    bytes[5] = 0x49;
+    const ToolRun show = run("show " + file("bad.syx", bytes));
+    EXPECT_EQ(0, show.status);
+    EXPECT_NE(std::string::npos, show.out.find("Checksum:      wrong")) << show.out;
+    EXPECT_NE(std::string::npos, show.out.find("585 (the message holds 584)")) << show.out;
+}
+
+TEST_F(SyxCommand, BadInputGetsOneLineAndWritesNothing)
+{
+    const std::string out = (dir / "out.syx").string();
+    struct Case {
+        std::string arguments;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"json " + (dir / "missing.syx").string(), "cannot open"},
+        {"json " + file("nof0.syx", "hello"), "no System Exclusive"},
+        {"show " + file("short.syx", std::string("\xF0\x43\x00\x7E\xF7", 5)), "too short"},
+        {"build " + (dir / "missing.json").string() + " " + out, "cannot open"},
+        {"build " + file("bad.json", "{\"common\": ") + " " + out, "not valid JSON"},
+        {"build " + file("range.json", R"({"common": {"bendRange": 99}})") + " " + out, "outside 0..12"},
+        {"build " + file("ok.json", "{}") + " " + (dir / "no-folder" / "x.syx").string(), "cannot write"},
+    };
+    for (const Case& c : cases) {
+        const ToolRun r = run(c.arguments);
+        EXPECT_EQ(1, r.status) << c.arguments;
+        EXPECT_NE(std::string::npos, r.err.find(c.message)) << c.arguments << ": " << r.err;
+        EXPECT_EQ(1, std::count(r.err.begin(), r.err.end(), '\n')) << r.err;
+        EXPECT_FALSE(fs::exists(out)) << c.arguments;
+    }
+    EXPECT_EQ(2, run("").status);
+    EXPECT_EQ(2, run("json").status);
+}
+
+TEST_F(SyxCommand, ReadsARealTg33File)
+{
+    const fs::path fixture = fs::path(MORVANE_FIXTURES) / "tg33-init-voice.syx";
+    if (!fs::exists(fixture))
+        GTEST_SKIP() << "fixture folder not found";
+    const ToolRun show = run("show " + fixture.string());
+    ASSERT_EQ(0, show.status) << show.err;
+    EXPECT_NE(std::string::npos, show.out.find("TG-33, 605 bytes"));
+    EXPECT_NE(std::string::npos, show.out.find("\"Untitled\""));
+    EXPECT_NE(std::string::npos, show.out.find("605 (the message holds 597)"));
+}

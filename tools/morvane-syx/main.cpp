@@ -1,0 +1,156 @@
+// morvane-syx: inspect, compare, script and convert voice files without the
+// windows.
+#include "EffectNames.h"
+#if __has_include("LibraryCommands.h")
+#include "LibraryCommands.h"
+#define MORVANE_SYX_LIBRARY 1
+#endif
+#include "VoiceFile.h"
+#include "VoiceJson.h"
+
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <numeric>
+#include <sstream>
+#include <string>
+#include <vector>
+
+using namespace morvane;
+
+namespace {
+
+constexpr int kBadInput = 1;
+constexpr int kUsageError = 2;
+
+const char* const kUsage =
+    "usage: morvane-syx json FILE             print the voice in FILE as JSON\n"
+    "       morvane-syx build JSON OUT        write the voice described by JSON as a .SYX file\n"
+    "       morvane-syx show FILE             print a short summary of the voice in FILE\n"
+    "       morvane-syx lib list [LIBRARY] [--categories A,B]\n"
+    "       morvane-syx lib add LIBRARY FILE... --categories A,B\n"
+    "       morvane-syx lib extract LIBRARY N OUT\n";
+
+int fail(const std::string& what)
+{
+    std::cerr << "morvane-syx: " << what << '\n';
+    return kBadInput;
+}
+
+// The voice message of a file, by the same rule the program loads files with.
+bool readMessage(const std::string& path, std::vector<std::uint8_t>& message, std::string& error)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        error = path + ": cannot open the file";
+        return false;
+    }
+    message = collectVoiceMessage(in);
+    if (message.empty() || message.back() != kSysExEnd) {
+        error = path + ": " + describe(VoiceFileResult::NoMessage);
+        return false;
+    }
+    if (message.size() < dumpSize(dumpLayout(message.data(), message.size()))) {
+        error = path + ": " + describe(VoiceFileResult::TooShort);
+        return false;
+    }
+    return true;
+}
+
+bool readVoice(const std::string& path, VoiceParameters& voice, std::vector<std::uint8_t>& message, std::string& error)
+{
+    if (!readMessage(path, message, error))
+        return false;
+    VoiceData data(voice);
+    return data.decodeDump(message.data(), message.size());
+}
+
+int jsonCommand(const std::string& path)
+{
+    VoiceParameters voice;
+    std::vector<std::uint8_t> message;
+    std::string error;
+    if (!readVoice(path, voice, message, error))
+        return fail(error);
+    std::cout << voiceToJson(voice);
+    return 0;
+}
+
+int buildCommand(const std::string& jsonPath, const std::string& outPath)
+{
+    std::ifstream in(jsonPath, std::ios::binary);
+    if (!in)
+        return fail(jsonPath + ": cannot open the file");
+    std::ostringstream json;
+    json << in.rdbuf();
+    VoiceParameters voice;
+    VoiceData data(voice);
+    const std::string error = voiceFromJson(json.str(), voice);
+    if (!error.empty())
+        return fail(jsonPath + ": " + error);
+    if (!writeVoiceFile(outPath, data))
+        return fail(outPath + ": cannot write the file");
+    return 0;
+}
+
+std::string hex(unsigned value)
+{
+    char text[8];
+    std::snprintf(text, sizeof text, "0x%02X", value);
+    return text;
+}
+
+int showCommand(const std::string& path)
+{
+    VoiceParameters voice;
+    std::vector<std::uint8_t> message;
+    std::string error;
+    if (!readVoice(path, voice, message, error))
+        return fail(error);
+    const DumpLayout layout = dumpLayout(message.data(), message.size());
+    const std::size_t size = dumpSize(layout);
+    // The checksum makes bytes 6 up to and including it a multiple of 128.
+    const std::size_t checksumAt = size - 2;
+    const unsigned sum = std::accumulate(message.begin() + 6, message.begin() + checksumAt + 1, 0u);
+    const unsigned stored = message[checksumAt];
+    const unsigned expected = (stored + 128 - sum % 128) % 128;
+    const unsigned count = message[4] * 128u + message[5];
+    const VoiceCommonParams& c = voice.common;
+
+    std::cout << "Layout:        " << (layout == DumpLayout::Tg33 ? "TG-33" : "SY-22/SY-35") << ", "
+              << size << " bytes\n"
+              << "Name:          \"" << std::string(c.name) << "\"\n"
+              << "Checksum:      "
+              << (sum % 128 == 0 ? "correct (" + hex(stored) + ")"
+                                 : "wrong (stored " + hex(stored) + ", expected " + hex(expected) + ")")
+              << '\n'
+              << "Byte count:    " << count
+              << (count == size - 8 ? " (matches)" : " (the message holds " + std::to_string(size - 8) + ")") << '\n'
+              << "Configuration: " << kVoiceConfigNames[c.voiceConfig & 1] << '\n'
+              << "Effect:        " << kEffectNames[c.effectType & 0x0F] << ", depth " << int(c.effectDepth) << '\n';
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    const std::string command = args.empty() ? "" : args[0];
+    if (command == "json" && args.size() == 2)
+        return jsonCommand(args[1]);
+    if (command == "build" && args.size() == 3)
+        return buildCommand(args[1], args[2]);
+    if (command == "show" && args.size() == 2)
+        return showCommand(args[1]);
+#ifdef MORVANE_SYX_LIBRARY
+    if (command == "lib")
+        return runLibraryCommand({args.begin() + 1, args.end()}, std::cout, std::cerr);
+#endif
+    if (command == "help" || command == "--help" || command == "-h") {
+        std::cout << kUsage;
+        return 0;
+    }
+    std::cerr << kUsage;
+    return kUsageError;
+}
