@@ -1,0 +1,32 @@
+// What an editor window needs from the rest of the program: the current
+// voice, the auto-send switch, and the ways to reach the instrument and the
+// help pages. The application provides the one host; tests provide their own.
+#pragma once
+
+#include "VoiceParameters.h"
+
+namespace morvane {
+
+class EditorHost {
+public:
+    virtual ~EditorHost() = default;
+
+    virtual VoiceParameters& voice() = 0;
+    virtual bool autoSend() const = 0;
+    // Sends the whole voice as one bulk dump.
+    virtual void sendVoice() = 0;
+    // Asks the instrument for its edit voice; on success the four editors
+    // are refreshed by the host.
+    virtual void getVoice() = 0;
+    virtual void showHelp(int context) = 0;
+};
+
+// The element editors draw their envelopes with the voice-wide attack and
+// release adjustments applied; the voice common editor asks them to redraw.
+class EnvelopeDrawer {
+public:
+    virtual ~EnvelopeDrawer() = default;
+    virtual void drawEnvelope() = 0;
+};
+
+} // namespace morvane

@@ -1,0 +1,41 @@
+// A host that records what the editors ask of the program.
+#pragma once
+
+#include "EditorHost.h"
+#include "VoiceData.h"
+
+#include <string>
+#include <vector>
+
+namespace morvane::test {
+
+class FakeEditorHost : public EditorHost {
+public:
+    FakeEditorHost() : data(voiceParams) {}
+
+    VoiceParameters& voice() override { return voiceParams; }
+    bool autoSend() const override { return autoSendOn; }
+    void sendVoice() override { sent.push_back(std::vector<std::uint8_t>(data.encodeDump(), data.encodeDump() + kSyDumpSize)); }
+    void getVoice() override { ++getVoiceCalls; }
+    void showHelp(int context) override { helpContexts.push_back(context); }
+
+    VoiceParameters voiceParams{};
+    VoiceData data;
+    bool autoSendOn = true;
+    std::vector<std::vector<std::uint8_t>> sent;
+    int getVoiceCalls = 0;
+    std::vector<int> helpContexts;
+};
+
+// Records the order in which element editors are asked to redraw.
+class RecordingDrawer : public EnvelopeDrawer {
+public:
+    RecordingDrawer(std::string name, std::vector<std::string>& log) : name_(std::move(name)), log_(log) {}
+    void drawEnvelope() override { log_.push_back(name_); }
+
+private:
+    std::string name_;
+    std::vector<std::string>& log_;
+};
+
+} // namespace morvane::test
