@@ -1,0 +1,147 @@
+// The voice library file: the magic "SYQVD", then one 596-byte record per
+// voice (a 4-byte little-endian category mask and the 592-byte voice bulk
+// dump). The file is opened by name for each operation and closed at its end;
+// only the span between openLibrary and closeLibrary keeps it open.
+//
+// Nothing here talks to the instrument or to the user: a failure comes back
+// as a LibraryResult holding one sentence the caller can show.
+#pragma once
+
+#include "Categories.h"
+#include "DumpFormat.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace morvane {
+
+class VoiceData;
+
+inline constexpr std::string_view kLibraryFileName = "SOUNDS.SYL";
+inline constexpr std::string_view kLibraryMagic = "SYQVD";
+inline constexpr std::size_t kLibraryHeaderSize = kLibraryMagic.size();
+inline constexpr std::size_t kRecordMaskSize = 4;
+inline constexpr std::size_t kLibraryRecordSize = kRecordMaskSize + kSyDumpSize;
+// The voice name sits at dump offsets 19-26; the library has no name field
+// of its own.
+inline constexpr std::size_t kRecordNameOffset = kRecordMaskSize + 19;
+inline constexpr std::size_t kRecordNameLength = 8;
+
+static_assert(kLibraryHeaderSize == 5);
+static_assert(kLibraryRecordSize == 596);
+static_assert(kRecordNameOffset + kRecordNameLength <= kLibraryRecordSize);
+
+// How a stored name byte is listed: anything below 32 taken as a signed byte
+// (control characters and every byte from 128 up) shows as a space.
+constexpr char nameCharacter(std::uint8_t byte)
+{
+    return static_cast<std::int8_t>(byte) < 32 ? ' ' : static_cast<char>(byte);
+}
+static_assert(nameCharacter(0x1F) == ' ' && nameCharacter(0xE9) == ' ' && nameCharacter('A') == 'A');
+
+// The records a file of `fileSize` bytes holds: whole records after the
+// header; a cut-off tail does not count.
+constexpr int recordCountForSize(std::uintmax_t fileSize)
+{
+    if (fileSize < kLibraryHeaderSize)
+        return 0;
+    const std::uintmax_t count = (fileSize - kLibraryHeaderSize) / kLibraryRecordSize;
+    return count > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<int>(count);
+}
+static_assert(recordCountForSize(600) == 0 && recordCountForSize(601) == 1 && recordCountForSize(1197) == 2);
+
+// Success, or a failure with one sentence for the user.
+class [[nodiscard]] LibraryResult {
+public:
+    LibraryResult() = default;
+    static LibraryResult failure(std::string text) { return LibraryResult(std::move(text)); }
+
+    bool ok() const { return !failed_; }
+    explicit operator bool() const { return ok(); }
+    const std::string& error() const { return error_; }
+
+private:
+    explicit LibraryResult(std::string text) : failed_(true), error_(std::move(text)) {}
+
+    bool failed_ = false;
+    std::string error_;
+};
+
+// What the browser lists of a record.
+struct RecordSummary {
+    std::string name;           // 8 characters, by nameCharacter
+    std::uint32_t categories;   // the stored mask, all 32 bits
+};
+
+class VoiceLibrary {
+public:
+    explicit VoiceLibrary(std::string path = std::string(kLibraryFileName));
+    ~VoiceLibrary();
+    VoiceLibrary(const VoiceLibrary&) = delete;
+    VoiceLibrary& operator=(const VoiceLibrary&) = delete;
+
+    const std::string& path() const { return path_; }
+
+    // --- The open span -------------------------------------------------
+
+    // Opens the file for reading and writing. A missing file is created
+    // holding only the magic; an existing file is never created anew or cut,
+    // so one that cannot be opened for reading and writing is reported and
+    // left exactly as it is. Does nothing when already open.
+    LibraryResult openLibrary();
+    void closeLibrary();
+    bool isOpen() const { return stream_ != nullptr; }
+
+    // Positions the open stream at the start of record n.
+    LibraryResult seekRecord(int n);
+
+    // The 8-character name and the category mask of record n. Bytes past the
+    // end of the file read as spaces and as 0. They use the open stream when
+    // there is one and otherwise open the file for reading just for the call.
+    std::string recordName(int n);
+    std::uint32_t recordCategories(int n);
+
+    // Writes the mask and the encoded voice at the open stream's position
+    // and flushes.
+    LibraryResult writeRecord(std::uint32_t mask, VoiceData& voiceData);
+
+    // --- Whole operations ----------------------------------------------
+    // Each opens the file by name and closes it again; an open span is
+    // ended first.
+
+    // Whole records in the file; a missing or unreadable file holds none.
+    int recordCount() const;
+
+    // Every record's name and mask in file order, read in one forward pass.
+    // A missing file gives an empty list and success.
+    LibraryResult scanRecords(std::vector<RecordSummary>& records) const;
+
+    // Decodes record n into the voice. A record that is missing, cut short
+    // or not a readable voice dump leaves the voice untouched. Sending the
+    // voice and refreshing the editors is the caller's task.
+    LibraryResult loadRecord(int n, VoiceData& voiceData);
+
+    // Stores the voice with `mask` as a new last record; its number is the
+    // count before the call. A missing file is created first. The record is
+    // written on the record boundary, replacing a cut-off tail that no count
+    // includes. When the write fails the file is put back to its former
+    // length and content, so it never ends in a partial record.
+    LibraryResult appendRecord(std::uint32_t mask, VoiceData& voiceData);
+
+    // Replaces record n (which must exist); no other byte changes.
+    LibraryResult overwriteRecord(int n, std::uint32_t mask, VoiceData& voiceData);
+
+private:
+    std::size_t readAt(std::uintmax_t offset, std::uint8_t* buffer, std::size_t size);
+    std::string describePath() const;
+    LibraryResult checkIsFile() const;
+
+    std::string path_;
+    std::FILE* stream_ = nullptr;
+};
+
+} // namespace morvane

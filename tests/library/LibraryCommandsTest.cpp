@@ -1,0 +1,131 @@
+#include "LibraryCommands.h"
+#include "LibraryFixture.h"
+#include "VoiceFile.h"
+
+#include <sstream>
+
+using namespace morvane;
+using namespace morvane::test;
+namespace fs = std::filesystem;
+
+namespace {
+
+class LibraryCommandsTest : public LibraryFixture {
+protected:
+    int run(std::vector<std::string> args)
+    {
+        out.str("");
+        err.str("");
+        return runLibraryCommand(args, out, err);
+    }
+    std::string voiceFile(const std::string& name, const char (&voiceName)[9], unsigned seed)
+    {
+        return write(name, dumpOf(namedVoice(voiceName, seed)));
+    }
+    std::size_t errLines() const
+    {
+        const std::string text = err.str();
+        return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
+    }
+
+    std::ostringstream out;
+    std::ostringstream err;
+};
+
+} // namespace
+
+TEST_F(LibraryCommandsTest, AddThenListAndExtract)
+{
+    const std::string lib = pathOf("my.syl");
+    const std::string a = voiceFile("a.syx", "Violins ", 1);
+    const std::string b = voiceFile("b.syx", "WarmPad ", 2);
+    const std::string c = voiceFile("c.syx", "Brassy  ", 3);
+
+    ASSERT_EQ(0, run({"add", lib, a, b, "--categories", "Strings,Pad"})) << err.str();
+    ASSERT_EQ(0, run({"add", lib, c, "--categories=brass, musical fx"})) << err.str();
+    EXPECT_EQ("Added 1 voice to " + lib + " as record 2\n", out.str());
+    EXPECT_EQ(3, VoiceLibrary(lib).recordCount());
+
+    ASSERT_EQ(0, run({"list", lib}));
+    EXPECT_EQ("0  Violins   Strings, Pad\n"
+              "1  WarmPad   Strings, Pad\n"
+              "2  Brassy    Brass, Musical FX\n",
+              out.str());
+    ASSERT_EQ(0, run({"list", "--categories", "Pad,Strings", lib}));
+    EXPECT_EQ("0  Violins   Strings, Pad\n1  WarmPad   Strings, Pad\n", out.str());
+    ASSERT_EQ(0, run({"list", lib, "--categories", "Brass,Solo"}));
+    EXPECT_EQ("", out.str());
+
+    const std::string extracted = pathOf("out.syx");
+    ASSERT_EQ(0, run({"extract", lib, "1", extracted})) << err.str();
+    EXPECT_EQ(read(b), read(extracted));
+}
+
+TEST_F(LibraryCommandsTest, BadVoiceFileStopsTheBatchBeforeAnythingIsWritten)
+{
+    const std::string lib = pathOf("my.syl");
+    const std::string good = voiceFile("good.syx", "GoodOne ", 1);
+    ASSERT_EQ(0, run({"add", lib, good, "--categories", "Solo"}));
+    const Bytes before = read(lib);
+
+    const std::string junk = write("junk.syx", {0x01, 0x02, 0x03});
+    EXPECT_EQ(1, run({"add", lib, good, junk, pathOf("missing.syx"), "--categories", "Solo"}));
+    EXPECT_EQ(3u, errLines()) << err.str();
+    EXPECT_NE(std::string::npos, err.str().find(junk));
+    EXPECT_NE(std::string::npos, err.str().find("missing.syx"));
+    EXPECT_EQ(before, read(lib));
+}
+
+TEST_F(LibraryCommandsTest, MistakesGetOneLineAndAFailingStatus)
+{
+    const std::string lib = write("my.syl", library(2));
+    const Bytes before = read(lib);
+    const std::string voice = voiceFile("v.syx", "Voice   ", 1);
+    const std::string out = pathOf("out.syx");
+    struct Case {
+        std::vector<std::string> args;
+        int status;
+    };
+    const Case cases[] = {
+        {{}, 2},
+        {{"remove", lib}, 2},
+        {{"list", lib, "--categories", "Strings,Trumpet"}, 2},
+        {{"list", lib, "--categories", "Strings,"}, 2},
+        {{"list", lib, "--categories"}, 2},
+        {{"list", lib, "--sort"}, 2},
+        {{"list", pathOf("none.syl")}, 1},
+        {{"add", lib, voice}, 2},
+        {{"add", lib, voice, "--categories", "Woodwinds"}, 2},
+        {{"add", lib, voice, "--categories", "Pad", "--categories", "Solo"}, 2},
+        {{"extract", lib, "two", out}, 2},
+        {{"extract", lib, "-1", out}, 2},
+        {{"extract", lib, "1x", out}, 2},
+        {{"extract", lib, "2", out}, 1},
+        {{"extract", lib, "99999999999", out}, 2},
+        {{"extract", pathOf("none.syl"), "0", out}, 1},
+        {{"extract", lib, "0", pathOf("no-folder/out.syx")}, 1},
+    };
+    for (const Case& c : cases) {
+        std::string what;
+        for (const std::string& a : c.args)
+            what += a + ' ';
+        EXPECT_EQ(c.status, run(c.args)) << what;
+        EXPECT_EQ(1u, errLines()) << what << "-> " << err.str();
+        EXPECT_EQ("", this->out.str()) << what;
+    }
+    EXPECT_EQ(before, read(lib));
+    EXPECT_FALSE(fs::exists(out));
+    EXPECT_FALSE(fs::exists(pathOf("none.syl")));
+}
+
+TEST_F(LibraryCommandsTest, ListingUsesTheWorkingDirectoryLibraryByDefault)
+{
+    write("SOUNDS.SYL", library(1));
+    const fs::path previous = fs::current_path();
+    fs::current_path(dir);
+    const int status = run({"list"});
+    fs::current_path(previous);
+    EXPECT_EQ(0, status) << err.str();
+    EXPECT_EQ(0u, out.str().find("0  "));
+    EXPECT_NE(std::string::npos, out.str().find("Strings"));
+}

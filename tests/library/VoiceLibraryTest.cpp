@@ -1,0 +1,386 @@
+#include "LibraryFixture.h"
+
+#include <csignal>
+#include <functional>
+#include <optional>
+
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+using namespace morvane;
+using namespace morvane::test;
+namespace fs = std::filesystem;
+
+namespace {
+
+class VoiceLibraryTest : public LibraryFixture {
+protected:
+    static bool sameVoice(const VoiceParameters& a, const VoiceParameters& b) { return dumpOf(a) == dumpOf(b); }
+};
+
+// Permission bits do not stop root, so under root the body runs in a child
+// process that has given up root. Empty when that is not possible.
+std::optional<bool> asUnprivilegedUser(const std::function<bool()>& body)
+{
+    if (::geteuid() != 0)
+        return body();
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::setgid(65534) != 0 || ::setuid(65534) != 0)
+            ::_exit(2);
+        ::_exit(body() ? 0 : 1);
+    }
+    int status = 0;
+    if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) == 2)
+        return std::nullopt;
+    return WEXITSTATUS(status) == 0;
+}
+
+// Lets writes beyond `bytes` fail with "file too large" while it lives; works
+// for root as for anyone.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        ::getrlimit(RLIMIT_FSIZE, &saved_);
+        oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = saved_;
+        limit.rlim_cur = bytes;
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit()
+    {
+        ::setrlimit(RLIMIT_FSIZE, &saved_);
+        std::signal(SIGXFSZ, oldHandler_);
+    }
+
+private:
+    rlimit saved_{};
+    void (*oldHandler_)(int) = nullptr;
+};
+
+} // namespace
+
+TEST_F(VoiceLibraryTest, MissingFileIsCreatedHoldingOnlyTheMagic)
+{
+    const std::string path = pathOf("SOUNDS.SYL");
+    VoiceLibrary library(path);
+    EXPECT_EQ(0, library.recordCount());
+    std::vector<RecordSummary> records{{"x", 1}};
+    ASSERT_TRUE(library.scanRecords(records));
+    EXPECT_TRUE(records.empty());
+    VoiceParameters voice;
+    VoiceData data(voice);
+    EXPECT_FALSE(library.loadRecord(0, data));
+    EXPECT_FALSE(fs::exists(path)) << "only opening the library creates it";
+
+    ASSERT_TRUE(library.openLibrary());
+    EXPECT_TRUE(library.isOpen());
+    library.closeLibrary();
+    EXPECT_EQ(Bytes({'S', 'Y', 'Q', 'V', 'D'}), read(path));
+    EXPECT_EQ(0, library.recordCount());
+}
+
+TEST_F(VoiceLibraryTest, CountIsWholeRecordsAfterTheHeader)
+{
+    const Bytes two = library(2);
+    ASSERT_EQ(1197u, two.size());
+    struct Case {
+        std::size_t size;
+        int count;
+    };
+    for (const Case c : {Case{0, 0}, {4, 0}, {5, 0}, {600, 0}, {601, 1}, {1196, 1}, {1197, 2}}) {
+        VoiceLibrary lib(write("SOUNDS.SYL", {two.begin(), two.begin() + static_cast<std::ptrdiff_t>(c.size)}));
+        EXPECT_EQ(c.count, lib.recordCount()) << c.size << " bytes";
+        std::vector<RecordSummary> records;
+        ASSERT_TRUE(lib.scanRecords(records));
+        EXPECT_EQ(static_cast<std::size_t>(c.count), records.size()) << c.size << " bytes";
+    }
+}
+
+TEST_F(VoiceLibraryTest, ForeignHeaderIsUsedUnchanged)
+{
+    const Bytes foreign = library(2, "ABCDE");
+    const std::string path = write("SOUNDS.SYL", foreign);
+    VoiceLibrary lib(path);
+    ASSERT_TRUE(lib.openLibrary());
+    lib.closeLibrary();
+    EXPECT_EQ(foreign, read(path));
+    EXPECT_EQ(2, lib.recordCount());
+
+    VoiceParameters voice = namedVoice("FOREIGN!");
+    VoiceData data(voice);
+    voice = namedVoice("FOREIGN!");
+    ASSERT_TRUE(lib.appendRecord(0x1, data));
+    const Bytes after = read(path);
+    EXPECT_EQ(Bytes(foreign.begin(), foreign.begin() + 5), Bytes(after.begin(), after.begin() + 5));
+    EXPECT_EQ("FOREIGN!", lib.recordName(2));
+}
+
+TEST_F(VoiceLibraryTest, AppendAddsOneWholeRecordWithItsMaskLeastSignificantByteFirst)
+{
+    const Bytes before = library(3);
+    const std::string path = write("SOUNDS.SYL", before);
+    VoiceLibrary lib(path);
+    VoiceParameters voice = namedVoice("APPENDED");
+    VoiceData data(voice);
+    voice = namedVoice("APPENDED");
+
+    ASSERT_TRUE(lib.appendRecord(0x0401, data));
+    const Bytes after = read(path);
+    ASSERT_EQ(before.size() + 596, after.size());
+    EXPECT_EQ(4, lib.recordCount());
+    EXPECT_TRUE(std::equal(before.begin(), before.end(), after.begin())) << "earlier bytes untouched";
+    EXPECT_EQ(record(0x0401, voice), Bytes(after.begin() + static_cast<std::ptrdiff_t>(before.size()), after.end()));
+    EXPECT_EQ((Bytes{0x01, 0x04, 0x00, 0x00}), Bytes(after.end() - 596, after.end() - 592));
+    EXPECT_EQ(0x0401u, lib.recordCategories(3));
+
+    // The upper bits are stored as given.
+    ASSERT_TRUE(lib.appendRecord(0x80010020, data));
+    EXPECT_EQ(0x80010020u, lib.recordCategories(4));
+}
+
+TEST_F(VoiceLibraryTest, AppendKeepsRecordsOnTheirBoundaries)
+{
+    VoiceParameters voice = namedVoice("NEWVOICE");
+    VoiceData data(voice);
+    voice = namedVoice("NEWVOICE");
+    const Bytes one = library(1);
+    const Bytes two = library(2);
+    const Bytes magic(kLibraryMagic.begin(), kLibraryMagic.end());
+    struct Case {
+        const char* what;
+        bool exists;
+        Bytes start;
+        Bytes head;    // what the file starts with afterwards
+    };
+    const Case cases[] = {
+        {"missing file", false, {}, magic},
+        {"empty file", true, {}, magic},
+        {"header cut short", true, {'S', 'Y', 'Q'}, magic},
+        {"cut-off tail", true, {two.begin(), two.end() - 100}, one},
+        {"whole records", true, one, one},
+    };
+    for (const Case& c : cases) {
+        const std::string path = pathOf("SOUNDS.SYL");
+        fs::remove(path);
+        if (c.exists)
+            write("SOUNDS.SYL", c.start);
+        VoiceLibrary lib(path);
+        const int count = lib.recordCount();
+        ASSERT_TRUE(lib.appendRecord(0x20, data)) << c.what;
+        EXPECT_EQ(count + 1, lib.recordCount()) << c.what;
+        EXPECT_EQ("NEWVOICE", lib.recordName(count)) << c.what;
+        const Bytes after = read(path);
+        EXPECT_EQ(5u + 596u * static_cast<unsigned>(count + 1), after.size()) << c.what;
+        EXPECT_TRUE(std::equal(c.head.begin(), c.head.end(), after.begin())) << c.what;
+    }
+}
+
+TEST_F(VoiceLibraryTest, OverwriteChangesOnlyItsOwnRecord)
+{
+    const Bytes before = library(4);
+    const std::string path = write("SOUNDS.SYL", before);
+    VoiceLibrary lib(path);
+    VoiceParameters voice = namedVoice("REPLACED", 77);
+    VoiceData data(voice);
+    voice = namedVoice("REPLACED", 77);
+
+    ASSERT_TRUE(lib.overwriteRecord(2, 0x0401, data));
+    const Bytes after = read(path);
+    ASSERT_EQ(before.size(), after.size());
+    const std::size_t first = 5 + 596 * 2, end = 5 + 596 * 3;
+    for (std::size_t i = 0; i < after.size(); ++i) {
+        if (i < first || i >= end) {
+            ASSERT_EQ(before[i], after[i]) << "byte " << i << " outside record 2 changed";
+        }
+    }
+    EXPECT_EQ(record(0x0401, voice), Bytes(after.begin() + first, after.begin() + end));
+
+    for (int n : {-1, 4, 100}) {
+        const LibraryResult result = lib.overwriteRecord(n, 1, data);
+        EXPECT_FALSE(result) << n;
+        EXPECT_FALSE(result.error().empty());
+    }
+    EXPECT_EQ(after, read(path)) << "a record that does not exist is not written";
+}
+
+TEST_F(VoiceLibraryTest, NamesListControlBytesAndHighBytesAsSpaces)
+{
+    // The dump carries 7-bit name bytes only; other programs may store any byte.
+    Bytes odd = record(0, namedVoice("A?B?C~ z"));
+    odd[kRecordNameOffset + 1] = 0x1F;
+    odd[kRecordNameOffset + 3] = 0xE9;
+    odd[kRecordNameOffset + 5] = 0x80;
+    Bytes bytes = library(0);
+    bytes.insert(bytes.end(), odd.begin(), odd.end());
+    const Bytes letters = record(0, namedVoice("Abcdefgh"));
+    bytes.insert(bytes.end(), letters.begin(), letters.end());
+    // Half of a third record: its name lies partly past the end of the file.
+    const Bytes cut = record(0x7, namedVoice("LOSTNAME"));
+    bytes.insert(bytes.end(), cut.begin(), cut.begin() + 27);
+    VoiceLibrary lib(write("SOUNDS.SYL", bytes));
+
+    std::vector<RecordSummary> records;
+    ASSERT_TRUE(lib.scanRecords(records));
+    ASSERT_EQ(2u, records.size());
+    EXPECT_EQ("A B C  z", records[0].name);
+    EXPECT_EQ("Abcdefgh", records[1].name);
+
+    // The open span and the one-off reads list the same.
+    for (bool open : {true, false}) {
+        if (open) {
+            ASSERT_TRUE(lib.openLibrary());
+        }
+        EXPECT_EQ("A B C  z", lib.recordName(0));
+        EXPECT_EQ("Abcdefgh", lib.recordName(1));
+        EXPECT_EQ("LOST    ", lib.recordName(2)) << "bytes past the end show as spaces";
+        EXPECT_EQ("        ", lib.recordName(9));
+        EXPECT_EQ(0x7u, lib.recordCategories(2));
+        EXPECT_EQ(0u, lib.recordCategories(9));
+        lib.closeLibrary();
+    }
+}
+
+TEST_F(VoiceLibraryTest, LoadedRecordIsTheStoredVoice)
+{
+    const std::string path = pathOf("SOUNDS.SYL");
+    VoiceLibrary lib(path);
+    VoiceParameters current;
+    VoiceData data(current);
+    std::vector<VoiceParameters> stored;
+    for (unsigned seed = 1; seed <= 3; ++seed) {
+        stored.push_back(RandomVoice(seed).make());
+        current = stored.back();
+        ASSERT_TRUE(lib.appendRecord(categoryBit(seed), data));
+    }
+    current = VoiceParameters{};
+    ASSERT_TRUE(lib.loadRecord(1, data));
+    EXPECT_TRUE(sameVoice(stored[1], current));
+    const Bytes file = read(path);
+    EXPECT_EQ(dumpOf(current), Bytes(file.begin() + 5 + 596 + 4, file.begin() + 5 + 596 * 2));
+
+    std::vector<RecordSummary> records;
+    ASSERT_TRUE(lib.scanRecords(records));
+    ASSERT_EQ(3u, records.size());
+    for (std::size_t n = 0; n < 3; ++n) {
+        EXPECT_EQ(std::string(stored[n].common.name, 8), records[n].name);
+        EXPECT_EQ(categoryBit(n + 1), records[n].categories);
+    }
+}
+
+TEST_F(VoiceLibraryTest, RecordThatCannotBeReadWholeIsNotLoaded)
+{
+    Bytes bytes = library(1);
+    // Record 1 holds a dump that claims the longer TG-33 layout, record 2 is cut short.
+    Bytes tg33 = record(0, RandomVoice(5).make());
+    std::copy(kTg33FormatId.begin(), kTg33FormatId.end(), tg33.begin() + 4 + kFormatIdOffset);
+    bytes.insert(bytes.end(), tg33.begin(), tg33.end());
+    const Bytes last = record(0, RandomVoice(6).make());
+    bytes.insert(bytes.end(), last.begin(), last.begin() + 400);
+    VoiceLibrary lib(write("SOUNDS.SYL", bytes));
+    ASSERT_EQ(2, lib.recordCount());
+
+    const VoiceParameters before = RandomVoice(9).make();
+    VoiceParameters current;
+    VoiceData data(current);
+    for (int n : {1, 2, 3, -1}) {
+        current = before;
+        const LibraryResult result = lib.loadRecord(n, data);
+        EXPECT_FALSE(result) << n;
+        EXPECT_FALSE(result.error().empty());
+        EXPECT_TRUE(sameVoice(before, current)) << "record " << n << " changed the voice";
+    }
+    EXPECT_TRUE(lib.loadRecord(0, data));
+}
+
+TEST_F(VoiceLibraryTest, OpenSpanSeeksAndWritesInPlace)
+{
+    const Bytes before = library(3);
+    const std::string path = write("SOUNDS.SYL", before);
+    VoiceLibrary lib(path);
+    VoiceParameters voice = namedVoice("INPLACE!");
+    VoiceData data(voice);
+    voice = namedVoice("INPLACE!");
+    EXPECT_FALSE(lib.seekRecord(0)) << "no stream before openLibrary";
+    EXPECT_FALSE(lib.writeRecord(1, data));
+
+    ASSERT_TRUE(lib.openLibrary());
+    EXPECT_EQ(0x2u, lib.recordCategories(1));
+    ASSERT_TRUE(lib.seekRecord(1));
+    ASSERT_TRUE(lib.writeRecord(0x0401, data));
+    EXPECT_EQ("INPLACE!", lib.recordName(1));
+    lib.closeLibrary();
+
+    Bytes expected = before;
+    const Bytes r = record(0x0401, voice);
+    std::copy(r.begin(), r.end(), expected.begin() + 5 + 596);
+    EXPECT_EQ(expected, read(path));
+}
+
+TEST_F(VoiceLibraryTest, LibraryThatCannotBeOpenedIsLeftIntactAndReported)
+{
+    VoiceParameters voice;
+    VoiceData data(voice);
+
+    // A folder by the library's name.
+    const std::string folder = pathOf("SOUNDS.SYL");
+    fs::create_directory(folder);
+    VoiceLibrary inFolder(folder);
+    const LibraryResult opened = inFolder.openLibrary();
+    EXPECT_FALSE(opened);
+    EXPECT_NE(std::string::npos, opened.error().find(folder));
+    EXPECT_FALSE(inFolder.isOpen());
+    EXPECT_FALSE(inFolder.appendRecord(1, data));
+    EXPECT_FALSE(inFolder.overwriteRecord(0, 1, data));
+    std::vector<RecordSummary> records;
+    EXPECT_FALSE(inFolder.scanRecords(records));
+    EXPECT_TRUE(fs::is_directory(folder));
+
+    // A folder that does not exist: nothing can be created.
+    VoiceLibrary nowhere(pathOf("no-such-folder/SOUNDS.SYL"));
+    EXPECT_FALSE(nowhere.openLibrary());
+    EXPECT_FALSE(nowhere.appendRecord(1, data));
+    EXPECT_FALSE(fs::exists(pathOf("no-such-folder")));
+
+    // A library that may be written but not read: opening it for writing
+    // alone would succeed and cut it to nothing.
+    const Bytes contents = library(2);
+    const std::string writeOnly = write("WRITEONLY.SYL", contents);
+    fs::permissions(writeOnly, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write);
+    const std::optional<bool> refused = asUnprivilegedUser([&] {
+        VoiceLibrary lib(writeOnly);
+        VoiceParameters v;
+        VoiceData d(v);
+        const LibraryResult open = lib.openLibrary();
+        return !open && !open.error().empty() && !lib.appendRecord(1, d) && !lib.overwriteRecord(0, 1, d);
+    });
+    fs::permissions(writeOnly, fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(contents, read(writeOnly));
+    if (!refused)
+        GTEST_SKIP() << "cannot give up root to check permissions";
+    EXPECT_TRUE(*refused);
+}
+
+TEST_F(VoiceLibraryTest, FailedAppendLeavesTheFileAsItWas)
+{
+    VoiceParameters voice = namedVoice("TOOLARGE");
+    VoiceData data(voice);
+    const Bytes whole = library(2);
+    const Bytes cutTail(whole.begin(), whole.end() - 200);
+    for (const Bytes& start : {whole, cutTail}) {
+        const std::string path = write("SOUNDS.SYL", start);
+        VoiceLibrary lib(path);
+        LibraryResult result;
+        {
+            // The first part of the record fits, the rest does not.
+            const FileSizeLimit limit(start.size() + 100);
+            result = lib.appendRecord(0x1, data);
+        }
+        EXPECT_FALSE(result);
+        EXPECT_NE(std::string::npos, result.error().find(path));
+        EXPECT_EQ(start, read(path)) << "no partial record left behind";
+        EXPECT_EQ(recordCountForSize(start.size()), lib.recordCount());
+    }
+}

@@ -1,0 +1,152 @@
+// Builds a library of many records in a temporary folder and times the ways
+// of filling the browser's list from it, beside one plain read of the file.
+//
+//   library_bench [RECORDS]      (default 100000)
+//
+// Run it from an optimised build without sanitizers. Every figure is the
+// median of several runs with the file in the page cache.
+#include "RandomVoice.h"
+#include "VoiceData.h"
+#include "VoiceLibrary.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <iostream>
+#include <random>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+using namespace morvane;
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kRuns = 7;
+
+double milliseconds(const std::function<void()>& work)
+{
+    const auto start = std::chrono::steady_clock::now();
+    work();
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+}
+
+double median(const std::function<void()>& work)
+{
+    std::vector<double> times;
+    for (int i = 0; i < kRuns; ++i)
+        times.push_back(milliseconds(work));
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+void check(const LibraryResult& result)
+{
+    if (!result) {
+        std::cerr << "library_bench: " << result.error() << '\n';
+        std::exit(1);
+    }
+}
+
+// What the list shows for a filter: record numbers in file order.
+std::vector<int> rowsFor(const std::vector<RecordSummary>& records, std::uint32_t filter)
+{
+    std::vector<int> rows;
+    rows.reserve(records.size());
+    for (std::size_t n = 0; n < records.size(); ++n)
+        if (matchesFilter(records[n].categories, filter))
+            rows.push_back(static_cast<int>(n));
+    return rows;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const int total = argc > 1 ? std::atoi(argv[1]) : 100000;
+    if (total <= 0) {
+        std::cerr << "usage: library_bench [RECORDS]\n";
+        return 2;
+    }
+    const fs::path dir = fs::temp_directory_path() / ("morvane-library-bench-" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    const std::string path = (dir / "SOUNDS.SYL").string();
+    VoiceLibrary library(path);
+    const std::uint32_t stringsPad = categoryBit(categoryIndex("Strings")) | categoryBit(categoryIndex("Pad"));
+
+    // Voices of a few shapes, each record with two or three random categories.
+    std::vector<VoiceParameters> shapes;
+    for (unsigned seed = 1; seed <= 16; ++seed)
+        shapes.push_back(test::RandomVoice(seed).make());
+    std::mt19937 rng(7);
+    std::uniform_int_distribution<std::size_t> pick(0, kCategoryCount - 1);
+    VoiceParameters current;
+    VoiceData data(current);
+    const double buildTime = milliseconds([&] {
+        for (int n = 0; n < total; ++n) {
+            current = shapes[static_cast<std::size_t>(n) % shapes.size()];
+            current.common.name[7] = static_cast<char>('0' + n % 10);
+            const std::uint32_t mask = categoryBit(pick(rng)) | categoryBit(pick(rng)) | categoryBit(pick(rng));
+            check(library.appendRecord(mask, data));
+        }
+    });
+    if (library.recordCount() != total) {
+        std::cerr << "library_bench: the library holds " << library.recordCount() << " records\n";
+        return 1;
+    }
+
+    std::size_t sink = 0;
+    const double plainRead = median([&] {
+        std::FILE* file = std::fopen(path.c_str(), "rb");
+        std::vector<char> block(1 << 20);
+        std::size_t got;
+        while ((got = std::fread(block.data(), 1, block.size(), file)) > 0)
+            sink += static_cast<unsigned char>(block[got - 1]);
+        std::fclose(file);
+    });
+    std::vector<RecordSummary> records;
+    const double scan = median([&] { check(library.scanRecords(records)); });
+    std::size_t allRows = 0, filteredRows = 0;
+    const double scanAll = median([&] {
+        check(library.scanRecords(records));
+        allRows = rowsFor(records, 0).size();
+    });
+    const double scanFiltered = median([&] {
+        check(library.scanRecords(records));
+        filteredRows = rowsFor(records, stringsPad).size();
+    });
+    const double refilter = median([&] { sink += rowsFor(records, stringsPad).size(); });
+    // One seek and read per field, as a list fill through recordCategories
+    // and recordName does.
+    const double perField = median([&] {
+        check(library.openLibrary());
+        for (int n = 0; n < total; ++n)
+            if (matchesFilter(library.recordCategories(n), 0))
+                sink += static_cast<unsigned char>(library.recordName(n)[0]);
+        library.closeLibrary();
+    });
+
+    const double megabytes = static_cast<double>(fs::file_size(path)) / (1024.0 * 1024.0);
+    std::printf("Library of %d records, %.1f MB (median of %d runs, file in the page cache)\n\n", total, megabytes,
+                kRuns);
+    std::printf("  %-52s %9s %9s\n", "", "ms", "x read");
+    const auto row = [&](const char* what, double ms) {
+        std::printf("  %-52s %9.1f %9.2f\n", what, ms, ms / plainRead);
+    };
+    row("plain read of the file, start to end", plainRead);
+    row("scanRecords (names and masks, one forward pass)", scan);
+    row("scanRecords + filter, no filter", scanAll);
+    row("scanRecords + filter, Strings+Pad", scanFiltered);
+    row("filter of scanned records only, Strings+Pad", refilter);
+    row("seek + read per field (recordCategories, recordName)", perField);
+    std::printf("\n  rows listed: %zu with no filter, %zu with Strings+Pad\n", allRows, filteredRows);
+    std::printf("  building the library with %d appendRecord calls: %.0f ms\n", total, buildTime);
+
+    fs::remove_all(dir);
+    return sink == 0xFFFFFFFF ? 3 : 0;   // keeps the reads from being optimised away
+}
