@@ -1,10 +1,7 @@
 // morvane-syx: inspect, compare, script and convert voice files without the
 // windows.
 #include "EffectNames.h"
-#if __has_include("LibraryCommands.h")
 #include "LibraryCommands.h"
-#define MORVANE_SYX_LIBRARY 1
-#endif
 #include "VoiceFile.h"
 #include "VoiceJson.h"
 
@@ -143,10 +140,8 @@ int main(int argc, char** argv)
         return buildCommand(args[1], args[2]);
     if (command == "show" && args.size() == 2)
         return showCommand(args[1]);
-#ifdef MORVANE_SYX_LIBRARY
     if (command == "lib")
         return runLibraryCommand({args.begin() + 1, args.end()}, std::cout, std::cerr);
-#endif
     if (command == "help" || command == "--help" || command == "-h") {
         std::cout << kUsage;
         return 0;
