@@ -33,12 +33,13 @@ bool readValue(QSettings& store, const char* name, QString& text)
     return false;
 }
 
-// The decimal number spelt by the leading digits; no digits give 0.
+// The decimal number spelt by the leading ASCII digits; no digits give 0, so
+// a stored value can never be negative.
 int leadingNumber(const QString& text)
 {
     int value = 0;
     for (QChar ch : text) {
-        if (!ch.isDigit() || ch.unicode() > '9')
+        if (ch.unicode() < '0' || ch.unicode() > '9')
             break;
         value = value * 10 + (ch.unicode() - '0');
     }
@@ -71,7 +72,7 @@ Settings::Settings(std::unique_ptr<QSettings> store)
     inDevice = readNumber(*store_, kInDeviceName, 0, 0, 99);
     outDevice = readNumber(*store_, kOutDeviceName, 0, 0, 99);
     QString autoText;
-    if (readValue(*store_, kAutoSendName, autoText))
+    if (readValue(*store_, kAutoSendName, autoText) && autoText.size() <= kMaxValueLength)
         autoSend = !autoText.startsWith(QLatin1Char('0'));
 }
 

@@ -1,15 +1,15 @@
-// Placeholder entry point until the start-up sequence exists.
-#include "Settings.h"
-#include "VoiceData.h"
+// Morvane's entry point. Command-line arguments are ignored, Qt's own options
+// included: the application object sees only the program's name.
+#include "AppShell.h"
+#include "ModalHost.h"
+#include "MorvaneApplication.h"
 
-#include <QApplication>
-
-int main(int argc, char** argv)
+int main(int, char** argv)
 {
-    QApplication app(argc, argv);
-    morvane::Settings settings;
-    morvane::VoiceParameters voice;
-    morvane::VoiceData voiceData(voice);
-    settings.saveSettings();
-    return 0;
+    int argc = 1;
+    char* programOnly[] = {argv[0], nullptr};
+    morvane::MorvaneApplication app(argc, programOnly);
+    morvane::ModalHost modal;
+    morvane::AppShell shell(app, modal);
+    return shell.run();
 }

@@ -1,0 +1,34 @@
+// The program's own pictures, drawn rather than stored, shared by the main
+// window, the device dialog, the about box and the message dialogs.
+#pragma once
+
+#include <QIcon>
+#include <QPixmap>
+#include <QSize>
+
+class QLabel;
+class QWidget;
+
+namespace morvane::artwork {
+
+// Every picture of the left strip has this size.
+inline constexpr QSize kPictureSize{89, 275};
+inline constexpr int kStripWidth = 89;
+
+inline constexpr const char* kVersionText = "Version 2.2";
+
+// The picture of the main window's strip (the device dialog shows it too):
+// the vector square with a level-vector path, the name, two waveforms.
+QPixmap stripPicture();
+
+// The about box's own picture: an envelope, the monogram, a few keys.
+QPixmap aboutPicture();
+
+// The small picture beside a button's caption.
+enum class Glyph { Ok, Yes, No };
+QIcon buttonIcon(Glyph glyph);
+
+// "Version 2.2" in teal bold, centred, for the foot of a picture strip.
+QLabel* makeVersionLabel(QWidget* parent);
+
+} // namespace morvane::artwork

@@ -1,0 +1,143 @@
+#include "MessageDialog.h"
+
+#include <QCloseEvent>
+#include <QFontMetrics>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPalette>
+#include <QPushButton>
+#include <QScreen>
+
+namespace morvane {
+
+namespace {
+
+constexpr int kButtonWidth = 75;
+constexpr int kButtonHeight = 25;
+constexpr int kButtonGap = 8;
+constexpr int kMargin = 6;
+constexpr int kSideMargin = 4;
+constexpr int kLargestText = 16;
+constexpr int kSmallestText = 10;
+
+} // namespace
+
+void placeWindow(QWidget& window, Placement placement, QPoint position)
+{
+    if (placement == Placement::Fixed) {
+        window.move(position);
+        return;
+    }
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect area = placement == Placement::DesktopCentre ? screen->virtualGeometry() : screen->geometry();
+    window.move(area.center() - QRect(QPoint(), window.size()).center());
+}
+
+QFont fittedBoldFont(const QFont& base, const QStringList& lines, int width, int largest, int smallest)
+{
+    QFont font = base;
+    font.setBold(true);
+    for (int size = largest; size >= smallest; --size) {
+        font.setPixelSize(size);
+        const QFontMetrics metrics(font);
+        bool fits = true;
+        for (const QString& line : lines)
+            fits = fits && metrics.horizontalAdvance(line) <= width;
+        if (fits)
+            return font;
+    }
+    font.setPixelSize(smallest);
+    return font;
+}
+
+MessageDialog::MessageDialog(const MessageSpec& spec, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::MSWindowsFixedSizeDialogHint)
+    , placement_(spec.placement)
+    , position_(spec.position)
+{
+    setWindowTitle(QString::fromLatin1(spec.caption));
+    setFixedSize(spec.clientSize);
+    QPalette face = palette();
+    face.setColor(QPalette::Window, Qt::black);
+    setPalette(face);
+    setAutoFillBackground(true);
+
+    QStringList texts;
+    for (const char* line : spec.lines)
+        texts << QString::fromLatin1(line);
+    const QFont messageFont =
+        fittedBoldFont(font(), texts, spec.clientSize.width() - 2 * kSideMargin, kLargestText, kSmallestText);
+    for (const QString& text : texts)
+        addLine(text, Qt::red, messageFont);
+
+    for (const ButtonSpec& buttonSpec : spec.buttons) {
+        auto* button =
+            new QPushButton(artwork::buttonIcon(buttonSpec.glyph), QString::fromLatin1(buttonSpec.caption), this);
+        // Only the default button takes Enter, wherever the focus is.
+        button->setAutoDefault(false);
+        button->setDefault(buttonSpec.isDefault);
+        const int result = buttonSpec.result;
+        connect(button, &QPushButton::clicked, this, [this, result] { done(result); });
+        buttons_.append(button);
+    }
+    for (int i = 0; i < buttons_.size(); ++i) {
+        if (spec.buttons[i].isDefault)
+            buttons_[i]->setFocus();
+    }
+    arrange();
+}
+
+QLabel* MessageDialog::addLine(const QString& text, const QColor& colour, const QFont& font)
+{
+    auto* line = new QLabel(text, this);
+    line->setFont(font);
+    line->setAlignment(Qt::AlignCenter);
+    QPalette ink = line->palette();
+    ink.setColor(QPalette::WindowText, colour);
+    line->setPalette(ink);
+    lines_.append(line);
+    arrange();
+    return line;
+}
+
+// The lines centred in the space above the buttons, the buttons centred along
+// the bottom.
+void MessageDialog::arrange()
+{
+    const int width = this->width();
+    const int buttonTop = height() - kMargin - kButtonHeight;
+    const int rowCount = static_cast<int>(buttons_.size());
+    const int rowWidth = rowCount * kButtonWidth + (rowCount - 1) * kButtonGap;
+    for (int i = 0; i < rowCount; ++i)
+        buttons_[i]->setGeometry((width - rowWidth) / 2 + i * (kButtonWidth + kButtonGap), buttonTop, kButtonWidth,
+                                 kButtonHeight);
+
+    int blockHeight = 0;
+    for (const QLabel* line : lines_)
+        blockHeight += QFontMetrics(line->font()).height() + 2;
+    int top = std::max(0, (buttonTop - blockHeight) / 2);
+    for (QLabel* line : lines_) {
+        const int lineHeight = QFontMetrics(line->font()).height() + 2;
+        line->setGeometry(kSideMargin, top, width - 2 * kSideMargin, lineHeight);
+        top += lineHeight;
+    }
+}
+
+void MessageDialog::setVisible(bool visible)
+{
+    if (visible && !isVisible())
+        placeWindow(*this, placement_, position_);
+    QDialog::setVisible(visible);
+}
+
+void MessageDialog::closeEvent(QCloseEvent* event)
+{
+    if (isVisible())
+        event->ignore();
+    else
+        event->accept();
+}
+
+} // namespace morvane

@@ -1,0 +1,178 @@
+#include "Settings.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QSettings>
+#include <QTemporaryDir>
+
+#include <map>
+#include <string>
+
+namespace morvane {
+namespace {
+
+using Values = std::map<std::string, std::string>;
+
+// A settings store in a file of its own, filled with the given values.
+class SettingsStoreTest : public ::testing::Test {
+protected:
+    QString path() const { return dir.filePath(QStringLiteral("store.ini")); }
+
+    std::unique_ptr<QSettings> store(const Values& values = {})
+    {
+        auto settings = std::make_unique<QSettings>(path(), QSettings::IniFormat);
+        for (const auto& [name, text] : values)
+            settings->setValue(QString::fromStdString(name), QString::fromStdString(text));
+        settings->sync();
+        return settings;
+    }
+
+    Settings load(const Values& values) { return Settings(store(values)); }
+
+    QTemporaryDir dir;
+};
+
+TEST_F(SettingsStoreTest, FirstRunKeepsTheDefaults)
+{
+    const Settings settings(store());
+    EXPECT_FALSE(settings.settingsFound);
+    EXPECT_EQ(settings.midiChannel, 0);
+    EXPECT_EQ(settings.model, 0);
+    EXPECT_EQ(settings.inDevice, 0);
+    EXPECT_EQ(settings.outDevice, 0);
+    EXPECT_TRUE(settings.autoSend);
+}
+
+TEST_F(SettingsStoreTest, OnlyTheChannelDecidesWhetherTheSettingsWereFound)
+{
+    const Settings settings(store({{"Model", "2"}, {"In device", "3"}, {"Auto send", "0"}}));
+    EXPECT_FALSE(settings.settingsFound);
+    EXPECT_EQ(settings.model, 0);
+    EXPECT_TRUE(settings.autoSend);
+}
+
+TEST_F(SettingsStoreTest, StoredSettingsAreFoundWhateverTheCaseOfTheirNames)
+{
+    for (const char* channelName : {"MIDI channel", "MIDI Channel", "midi CHANNEL"}) {
+        SCOPED_TRACE(channelName);
+        QFile::remove(path());
+        const Settings settings = load(
+            {{channelName, "9"}, {"model", "2"}, {"IN DEVICE", "3"}, {"Out device", "12"}, {"Auto Send", "0"}});
+        EXPECT_TRUE(settings.settingsFound);
+        EXPECT_EQ(settings.midiChannel, 9);
+        EXPECT_EQ(settings.model, 2);
+        EXPECT_EQ(settings.inDevice, 3);
+        EXPECT_EQ(settings.outDevice, 12);
+        EXPECT_FALSE(settings.autoSend);
+    }
+}
+
+TEST_F(SettingsStoreTest, AutoSendIsOffOnlyForALeadingZero)
+{
+    const struct {
+        const char* text;
+        bool autoSend;
+    } cases[] = {{"0", false}, {"00", false}, {"1", true}, {"7", true}, {"x", true}, {"", true},
+                 // longer than a stored value can be: unreadable, so the default
+                 {"000", true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        QFile::remove(path());
+        EXPECT_EQ(load({{"MIDI channel", "0"}, {"Auto send", c.text}}).autoSend, c.autoSend);
+    }
+}
+
+TEST_F(SettingsStoreTest, NumbersOutsideTheirRangeGiveTheDefault)
+{
+    // The channel is ORed into the device byte of every message: 16 or more
+    // would change the byte's other bits.
+    const struct {
+        const char* name;
+        const char* text;
+        int Settings::*field;
+        int expected;
+    } cases[] = {
+        {"MIDI channel", "15", &Settings::midiChannel, 15},
+        {"MIDI channel", "16", &Settings::midiChannel, 0},
+        {"MIDI channel", "99", &Settings::midiChannel, 0},
+        {"MIDI channel", "-1", &Settings::midiChannel, 0},
+        {"MIDI channel", "7x", &Settings::midiChannel, 7},
+        {"MIDI channel", "x7", &Settings::midiChannel, 0},
+        {"MIDI channel", "123", &Settings::midiChannel, 0},
+        {"Model", "3", &Settings::model, 0},
+        {"In device", "-1", &Settings::inDevice, 0},
+        {"In device", "-5", &Settings::inDevice, 0},
+        {"Out device", "-9", &Settings::outDevice, 0},
+        {"Out device", "99", &Settings::outDevice, 99},
+        {"Out device", "100", &Settings::outDevice, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.name) + " = " + c.text);
+        QFile::remove(path());
+        Values values{{c.name, c.text}};
+        values.emplace("MIDI channel", "3");  // kept unless the case sets it
+        const Settings settings = load(values);
+        EXPECT_TRUE(settings.settingsFound);
+        EXPECT_EQ(settings.*c.field, c.expected);
+    }
+}
+
+TEST_F(SettingsStoreTest, SavingLeavesExactlyFiveValuesOfBareDecimalText)
+{
+    for (const int channel : {9, 15}) {
+        SCOPED_TRACE(channel);
+        QFile::remove(path());
+        // An earlier store spelt the channel another way and has it twice.
+        Settings settings(store({{"MIDI channel", "2"}, {"midi channel", "3"}, {"AUTO SEND", "1"}}));
+        settings.midiChannel = channel;
+        settings.model = 2;
+        settings.inDevice = 1;
+        settings.outDevice = 10;
+        settings.autoSend = false;
+        settings.saveSettings();
+
+        const QSettings written(path(), QSettings::IniFormat);
+        QStringList keys = written.allKeys();
+        keys.sort();
+        EXPECT_EQ(keys, (QStringList{"Auto send", "In device", "MIDI Channel", "Model", "Out device"}));
+        const QString channelText = written.value("MIDI Channel").toString();
+        EXPECT_EQ(channelText, QString::number(channel));
+        EXPECT_EQ(channelText.size(), channel < 10 ? 1 : 2);
+        EXPECT_EQ(written.value("Model").toString(), "2");
+        EXPECT_EQ(written.value("In device").toString(), "1");
+        EXPECT_EQ(written.value("Out device").toString(), "10");
+        EXPECT_EQ(written.value("Auto send").toString(), "0");
+
+        // The next run finds what this one stored.
+        const Settings next(std::make_unique<QSettings>(path(), QSettings::IniFormat));
+        EXPECT_TRUE(next.settingsFound);
+        EXPECT_EQ(next.midiChannel, channel);
+        EXPECT_EQ(next.model, 2);
+        EXPECT_EQ(next.outDevice, 10);
+        EXPECT_FALSE(next.autoSend);
+    }
+}
+
+#ifndef Q_OS_WIN
+TEST(SettingsUserStore, LivesUnderTheOrganisationAndApplicationNames)
+{
+    QTemporaryDir home;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, home.path());
+    {
+        Settings settings;
+        EXPECT_FALSE(settings.settingsFound);
+        settings.midiChannel = 4;
+        settings.saveSettings();
+    }
+    const QString file = QDir(home.path()).filePath(QStringLiteral("QVD/MORVANE.conf"));
+    ASSERT_TRUE(QFile::exists(file));
+    const Settings again;
+    EXPECT_TRUE(again.settingsFound);
+    EXPECT_EQ(again.midiChannel, 4);
+}
+#endif
+
+} // namespace
+} // namespace morvane
