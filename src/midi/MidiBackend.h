@@ -1,0 +1,44 @@
+// The few MIDI operations the program needs, whatever system provides them.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace morvane {
+
+// Why an operation failed, in words for the user; empty optional = success.
+using MidiError = std::optional<std::string>;
+
+class MidiBackend {
+public:
+    // Receives one complete System Exclusive message, F0 to F7, on the MIDI
+    // system's own thread. It must return quickly and must not call back into
+    // the backend.
+    using SysExHandler = std::function<void(const std::uint8_t* data, std::size_t size)>;
+
+    virtual ~MidiBackend() = default;
+
+    // The names of the machine's MIDI inputs and outputs right now. The
+    // indices that openInput and openOutput take refer to the latest list.
+    virtual std::vector<std::string> inputNames() = 0;
+    virtual std::vector<std::string> outputNames() = 0;
+
+    // Opens and starts input `index`. Closes any input already open first.
+    virtual MidiError openInput(int index, SysExHandler handler) = 0;
+    // Opens output `index`. Closes any output already open first.
+    virtual MidiError openOutput(int index) = 0;
+
+    // Sends one complete message; returns when the MIDI system has taken the
+    // bytes, so the caller may reuse its buffer at once.
+    virtual MidiError send(const std::uint8_t* data, std::size_t size) = 0;
+
+    // After closeInput returns the handler is never called again.
+    virtual void closeInput() = 0;
+    virtual void closeOutput() = 0;
+};
+
+} // namespace morvane

@@ -1,0 +1,42 @@
+// System Exclusive helpers shared by every MIDI backend and the port manager.
+#pragma once
+
+#include "DumpFormat.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <vector>
+
+namespace morvane {
+
+// Larger messages are dropped whole; no voice message comes near this.
+inline constexpr std::size_t kMaxSysExSize = 64 * 1024;
+
+// Puts System Exclusive messages back together when a MIDI system hands them
+// over in pieces. Real-time bytes inside a message are skipped; any other
+// status byte abandons an unfinished message.
+class SysExAssembler {
+public:
+    using Sink = std::function<void(const std::uint8_t* data, std::size_t size)>;
+
+    explicit SysExAssembler(Sink sink);
+
+    void feed(const std::uint8_t* data, std::size_t size);
+    void reset();
+
+private:
+    Sink sink_;
+    std::vector<std::uint8_t> message_;
+    bool inMessage_ = false;
+    bool overflowed_ = false;
+};
+
+// The layout of a complete voice bulk dump: F0, 0x43, any device byte, 0x7E,
+// the layout's identifier at offset 6, exactly the layout's length, data bytes
+// below 0x80 and a final F7. Anything else (another maker's message, a dump
+// request, a truncated or overlong dump) gives no value.
+std::optional<DumpLayout> voiceDumpLayout(const std::uint8_t* data, std::size_t size);
+
+} // namespace morvane

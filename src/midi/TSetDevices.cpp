@@ -1,0 +1,212 @@
+#include "TSetDevices.h"
+
+#include "MidiPort.h"
+#include "Settings.h"
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLinearGradient>
+#include <QListWidget>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPixmap>
+#include <QPushButton>
+#include <QStyle>
+#include <QVBoxLayout>
+
+#include <cmath>
+
+namespace morvane {
+
+namespace {
+
+constexpr int kClientWidth = 298;
+constexpr int kClientHeight = 401;
+constexpr int kPictureWidth = 89;
+constexpr int kMidiChannels = 16;
+
+// A device list that tells when the user, not the program, picks a line: a
+// click (also on the line already chosen, which retries a failed open) or a
+// move with the keyboard.
+class DeviceList : public QListWidget {
+    Q_OBJECT
+
+public:
+    using QListWidget::QListWidget;
+
+signals:
+    void picked();
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override
+    {
+        rowAtPress_ = currentRow();
+        QListWidget::mousePressEvent(event);
+    }
+
+    void mouseReleaseEvent(QMouseEvent* event) override
+    {
+        QListWidget::mouseReleaseEvent(event);
+        const bool onLine = itemAt(event->position().toPoint()) != nullptr;
+        if (event->button() == Qt::LeftButton && currentRow() >= 0 && (onLine || currentRow() != rowAtPress_))
+            emit picked();
+    }
+
+    void keyPressEvent(QKeyEvent* event) override
+    {
+        const int before = currentRow();
+        QListWidget::keyPressEvent(event);
+        if (currentRow() >= 0 && currentRow() != before)
+            emit picked();
+    }
+
+private:
+    int rowAtPress_ = -1;
+};
+
+// Two MIDI sockets and a cable on a dark strip.
+QPixmap drawPicture()
+{
+    QPixmap picture(kPictureWidth, kClientHeight);
+    QPainter p(&picture);
+    p.setRenderHint(QPainter::Antialiasing);
+    QLinearGradient background(0, 0, 0, kClientHeight);
+    background.setColorAt(0, QColor(0, 40, 90));
+    background.setColorAt(1, QColor(0, 0, 0));
+    p.fillRect(picture.rect(), background);
+
+    const auto socket = [&p](QPointF centre) {
+        p.setPen(QPen(QColor(200, 200, 200), 3));
+        p.setBrush(QColor(30, 30, 30));
+        p.drawEllipse(centre, 26, 26);
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(230, 230, 230));
+        // Five pins on the lower half-circle, as on a DIN socket.
+        for (int pin = 0; pin < 5; ++pin) {
+            const double angle = (180.0 + 45.0 * pin) * 3.14159265 / 180.0;
+            p.drawEllipse(centre + QPointF(15 * std::cos(angle), -15 * std::sin(angle)), 3, 3);
+        }
+        p.drawRect(QRectF(centre.x() - 4, centre.y() - 26, 8, 6));
+    };
+    socket(QPointF(kPictureWidth / 2.0, 70));
+    socket(QPointF(kPictureWidth / 2.0, 330));
+
+    QPainterPath cable(QPointF(kPictureWidth / 2.0, 96));
+    cable.cubicTo(QPointF(5, 160), QPointF(84, 240), QPointF(kPictureWidth / 2.0, 304));
+    p.setPen(QPen(QColor(0, 255, 0), 4));
+    p.setBrush(Qt::NoBrush);
+    p.drawPath(cable);
+
+    p.setPen(QColor(0, 255, 0));
+    QFont font = p.font();
+    font.setBold(true);
+    font.setPointSize(14);
+    p.setFont(font);
+    p.drawText(QRectF(0, 180, kPictureWidth, 40), Qt::AlignCenter, QStringLiteral("MIDI"));
+    return picture;
+}
+
+QGroupBox* groupBox(const char* title, QWidget* content, QWidget* parent)
+{
+    auto* box = new QGroupBox(QString::fromLatin1(title), parent);
+    auto* layout = new QVBoxLayout(box);
+    layout->setContentsMargins(8, 4, 8, 8);
+    layout->addWidget(content);
+    return box;
+}
+
+} // namespace
+
+TSetDevices::TSetDevices(Settings& settings, MidiPort& midiPort, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                          | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
+      settings_(settings), midiPort_(midiPort)
+{
+    setObjectName(QStringLiteral("SetDevices"));
+    setWindowTitle(QStringLiteral("Select MIDI Devices"));
+    setFixedSize(kClientWidth, kClientHeight);
+    setStyleSheet(QStringLiteral(
+        "QDialog#SetDevices { background-color: black; }"
+        "QGroupBox { background-color: #808080; color: #00FF00; font-weight: bold;"
+        "  border: 1px solid #C0C0C0; margin-top: 9px; padding-top: 6px; }"
+        "QGroupBox::title { subcontrol-origin: margin; left: 8px; padding: 0 2px; color: #00FF00; }"
+        "QListWidget, QComboBox { background-color: white; color: black; font-weight: bold; }"));
+
+    Image1 = new QLabel(this);
+    Image1->setGeometry(0, 0, kPictureWidth, kClientHeight);
+    Image1->setPixmap(drawPicture());
+
+    auto* inputs = new DeviceList;
+    lbInputs = inputs;
+    GroupBox1 = groupBox(" Input devices ", lbInputs, this);
+    GroupBox1->setGeometry(kPictureWidth + 8, 6, 193, 142);
+
+    auto* outputs = new DeviceList;
+    lbOutputs = outputs;
+    GroupBox2 = groupBox(" Output devices ", lbOutputs, this);
+    GroupBox2->setGeometry(kPictureWidth + 8, 154, 193, 142);
+
+    cbMIDIChannel = new QComboBox;
+    cbMIDIChannel->setEditable(false);
+    for (int channel = 1; channel <= kMidiChannels; ++channel)
+        cbMIDIChannel->addItem(QString::number(channel));
+    GroupBox3 = groupBox(" MIDI Channel ", cbMIDIChannel, this);
+    GroupBox3->setGeometry(kPictureWidth + 8, 302, 193, 58);
+
+    BitBtn1 = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), QStringLiteral("&Okay"), this);
+    BitBtn1->setGeometry(kClientWidth - 8 - 90, 367, 90, 27);
+
+    connect(inputs, &DeviceList::picked, this, &TSetDevices::selectInputDevice);
+    connect(outputs, &DeviceList::picked, this, &TSetDevices::selectOutputDevice);
+    // activated, unlike currentIndexChanged, comes from the user only.
+    connect(cbMIDIChannel, &QComboBox::activated, this, &TSetDevices::setMIDIChannel);
+    connect(BitBtn1, &QPushButton::clicked, this, [this] { done(1); });
+}
+
+void TSetDevices::populate()
+{
+    for (int i = 0; i < midiPort_.inputCount(); ++i)
+        lbInputs->addItem(QString::fromStdString(midiPort_.inputDeviceName(i)));
+    // A stored device that no longer exists shows no selection.
+    lbInputs->setCurrentRow(settings_.inDevice >= 0 && settings_.inDevice < lbInputs->count() ? settings_.inDevice : -1);
+    for (int i = 0; i < midiPort_.outputCount(); ++i)
+        lbOutputs->addItem(QString::fromStdString(midiPort_.outputDeviceName(i)));
+    lbOutputs->setCurrentRow(settings_.outDevice >= 0 && settings_.outDevice < lbOutputs->count() ? settings_.outDevice : -1);
+    cbMIDIChannel->setCurrentIndex(settings_.midiChannel);
+}
+
+void TSetDevices::selectInputDevice()
+{
+    if (lbInputs->currentRow() < 0)
+        return;
+    settings_.inDevice = lbInputs->currentRow();
+    reopenPorts();
+}
+
+void TSetDevices::selectOutputDevice()
+{
+    if (lbOutputs->currentRow() < 0)
+        return;
+    settings_.outDevice = lbOutputs->currentRow();
+    reopenPorts();
+}
+
+void TSetDevices::setMIDIChannel()
+{
+    if (cbMIDIChannel->currentIndex() >= 0)
+        settings_.midiChannel = cbMIDIChannel->currentIndex();
+}
+
+// Both directions, whichever list was used.
+void TSetDevices::reopenPorts()
+{
+    midiPort_.close();
+    midiPort_.open(settings_.inDevice, settings_.outDevice);
+}
+
+} // namespace morvane
+
+#include "TSetDevices.moc"

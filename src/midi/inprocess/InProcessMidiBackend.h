@@ -1,0 +1,70 @@
+// MIDI inside the process, for tests of everything above the MIDI system:
+// fixed device lists, chosen failures, a record of what was sent, and
+// messages delivered on demand as if an instrument had sent them.
+#pragma once
+
+#include "MidiBackend.h"
+
+#include <functional>
+#include <map>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace morvane {
+
+class InProcessMidiBackend : public MidiBackend {
+public:
+    enum class Action { OpenInput, OpenOutput, CloseInput, CloseOutput };
+    struct Call {
+        Action action;
+        int index;   // the device, for the opens; -1 for the closes
+        bool operator==(const Call&) const = default;
+    };
+
+    InProcessMidiBackend(std::vector<std::string> inputs, std::vector<std::string> outputs);
+
+    // Opening that device fails with `text`. Indices outside the lists fail
+    // anyway.
+    void failInput(int index, std::string text);
+    void failOutput(int index, std::string text);
+
+    // Hands a message to the open input's handler on the calling thread, as
+    // the MIDI thread would; ignored while no input is open.
+    void deliver(const std::vector<std::uint8_t>& message);
+
+    // Called with every message sent, after it is recorded; the place where
+    // a test plays the instrument.
+    void setOnSend(std::function<void(const std::vector<std::uint8_t>&)> onSend);
+
+    std::vector<Call> calls() const;
+    void clearCalls();
+    std::vector<std::vector<std::uint8_t>> sent() const;
+    int openInputIndex() const;    // -1 when closed
+    int openOutputIndex() const;   // -1 when closed
+
+    std::vector<std::string> inputNames() override;
+    std::vector<std::string> outputNames() override;
+    MidiError openInput(int index, SysExHandler handler) override;
+    MidiError openOutput(int index) override;
+    MidiError send(const std::uint8_t* data, std::size_t size) override;
+    void closeInput() override;
+    void closeOutput() override;
+
+private:
+    std::vector<std::string> inputs_;
+    std::vector<std::string> outputs_;
+    std::map<int, std::string> inputFailures_;
+    std::map<int, std::string> outputFailures_;
+    std::function<void(const std::vector<std::uint8_t>&)> onSend_;
+
+    mutable std::mutex mutex_;           // the records
+    std::mutex deliverMutex_;          // the handler against deliveries from other threads
+    SysExHandler handler_;
+    int inputIndex_ = -1;
+    int outputIndex_ = -1;
+    std::vector<Call> calls_;
+    std::vector<std::vector<std::uint8_t>> sent_;
+};
+
+} // namespace morvane

@@ -1,0 +1,321 @@
+#include "RtMidiBackend.h"
+
+#include "SysEx.h"
+
+#include <RtMidi.h>
+#include <jack/jack.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <mutex>
+#include <thread>
+
+namespace morvane {
+
+namespace {
+
+void quiet(const char*) {}
+void toStderr(const char* text) { std::fprintf(stderr, "JACK: %s\n", text); }
+
+// JACK delivers queued output once per processing period; closing the port
+// sooner would drop the last message.
+constexpr auto kOutputDrainTime = std::chrono::milliseconds(100);
+
+} // namespace
+
+bool jackServerRunning()
+{
+    // Without a server libjack explains at length on stderr why it cannot
+    // connect; that is the expected answer here, not an error.
+    jack_set_error_function(quiet);
+    jack_set_info_function(quiet);
+    jack_status_t status{};
+    jack_client_t* client = jack_client_open("morvane-jack-check", JackNoStartServer, &status);
+    if (client != nullptr)
+        jack_client_close(client);
+    jack_set_error_function(toStderr);
+    jack_set_info_function(quiet);
+    return client != nullptr;
+}
+
+struct RtMidiBackend::Impl {
+    std::string clientName;
+    std::string systemName = "none";
+    std::string unavailable;   // why there is no MIDI system, when there is none
+    std::unique_ptr<RtMidiIn> in;
+    std::unique_ptr<RtMidiOut> out;
+    std::vector<std::string> inputSnapshot;
+    std::vector<std::string> outputSnapshot;
+    bool inputOpen = false;
+    bool outputOpen = false;
+    std::chrono::steady_clock::time_point lastSend{};
+
+    // RtMidi reports errors through a callback, on whichever thread met them.
+    std::mutex errorMutex;
+    std::string lastError;
+
+    // Guards the handler against the MIDI thread.
+    std::mutex handlerMutex;
+    SysExHandler handler;
+    SysExAssembler assembler{[this](const std::uint8_t* data, std::size_t size) {
+        if (handler)
+            handler(data, size);
+    }};
+
+    static void onError(RtMidiError::Type type, const std::string& text, void* self)
+    {
+        if (type == RtMidiError::WARNING || type == RtMidiError::DEBUG_WARNING)
+            return;
+        auto* impl = static_cast<Impl*>(self);
+        std::lock_guard lock(impl->errorMutex);
+        impl->lastError = text;
+    }
+
+    static void onMessage(double, std::vector<unsigned char>* message, void* self)
+    {
+        auto* impl = static_cast<Impl*>(self);
+        std::lock_guard lock(impl->handlerMutex);
+        if (impl->handler && message != nullptr && !message->empty())
+            impl->assembler.feed(message->data(), message->size());
+    }
+
+    void clearError()
+    {
+        std::lock_guard lock(errorMutex);
+        lastError.clear();
+    }
+
+    MidiError takeError(const char* fallback)
+    {
+        std::lock_guard lock(errorMutex);
+        if (lastError.empty())
+            return fallback ? MidiError(fallback) : std::nullopt;
+        MidiError error(std::move(lastError));
+        lastError.clear();
+        return error;
+    }
+
+    void setHandler(SysExHandler h)
+    {
+        std::lock_guard lock(handlerMutex);
+        handler = std::move(h);
+        assembler.reset();
+    }
+
+    std::string noSystemText(const char* direction) const
+    {
+        return std::string("No MIDI ") + direction + " can be opened: no JACK server is running and the ALSA "
+               "sequencer is not available (" + unavailable + ").";
+    }
+
+    // The port number that the name at `index` of the last listing has now;
+    // JACK and ALSA renumber ports as other programs come and go.
+    template <typename Port>
+    MidiError resolve(Port& port, std::vector<std::string>& snapshot, int index, const char* direction,
+                      unsigned& number)
+    {
+        if (snapshot.empty())
+            snapshot = listPorts(port);
+        if (index < 0 || static_cast<std::size_t>(index) >= snapshot.size())
+            return "There is no MIDI " + std::string(direction) + " device number " + std::to_string(index + 1)
+                   + " (" + std::to_string(snapshot.size()) + " found).";
+        const std::string& name = snapshot[static_cast<std::size_t>(index)];
+        const unsigned count = port.getPortCount();
+        for (unsigned i = 0; i < count; ++i) {
+            if (port.getPortName(i) == name) {
+                number = i;
+                return std::nullopt;
+            }
+        }
+        return "The MIDI " + std::string(direction) + " device \"" + name + "\" is no longer available.";
+    }
+
+    template <typename Port>
+    static std::vector<std::string> listPorts(Port& port)
+    {
+        std::vector<std::string> names;
+        const unsigned count = port.getPortCount();
+        for (unsigned i = 0; i < count; ++i)
+            names.push_back(port.getPortName(i));
+        return names;
+    }
+
+    template <typename Port>
+    static std::string findPort(Port& port, const std::string& prefix)
+    {
+        for (const std::string& name : listPorts(port))
+            if (name.rfind(prefix, 0) == 0)
+                return name;
+        return prefix;
+    }
+};
+
+RtMidiBackend::RtMidiBackend(const std::string& clientName, System system) : impl_(std::make_unique<Impl>())
+{
+    impl_->clientName = clientName;
+    RtMidi::Api api = RtMidi::LINUX_ALSA;
+    if (system == System::Jack || (system == System::Automatic && jackServerRunning()))
+        api = RtMidi::UNIX_JACK;
+    try {
+        impl_->in = std::make_unique<RtMidiIn>(api, clientName + "-in");
+        impl_->out = std::make_unique<RtMidiOut>(api, clientName + "-out");
+    } catch (const RtMidiError& e) {
+        impl_->in.reset();
+        impl_->out.reset();
+        impl_->unavailable = e.getMessage();
+        return;
+    }
+    impl_->systemName = api == RtMidi::UNIX_JACK ? "JACK" : "ALSA";
+    impl_->in->setErrorCallback(&Impl::onError, impl_.get());
+    impl_->out->setErrorCallback(&Impl::onError, impl_.get());
+    // Only System Exclusive matters here; clock and sensing bytes stay out.
+    impl_->in->ignoreTypes(false, true, true);
+    impl_->in->setCallback(&Impl::onMessage, impl_.get());
+}
+
+RtMidiBackend::~RtMidiBackend()
+{
+    closeInput();
+    closeOutput();
+}
+
+std::string RtMidiBackend::systemName() const
+{
+    return impl_->systemName;
+}
+
+std::vector<std::string> RtMidiBackend::inputNames()
+{
+    if (!impl_->in)
+        return {};
+    impl_->inputSnapshot = Impl::listPorts(*impl_->in);
+    return impl_->inputSnapshot;
+}
+
+std::vector<std::string> RtMidiBackend::outputNames()
+{
+    if (!impl_->out)
+        return {};
+    impl_->outputSnapshot = Impl::listPorts(*impl_->out);
+    return impl_->outputSnapshot;
+}
+
+MidiError RtMidiBackend::openInput(int index, SysExHandler handler)
+{
+    closeInput();
+    if (!impl_->in)
+        return impl_->noSystemText("input");
+    unsigned number = 0;
+    if (MidiError error = impl_->resolve(*impl_->in, impl_->inputSnapshot, index, "input", number))
+        return error;
+    impl_->setHandler(std::move(handler));
+    impl_->clearError();
+    impl_->in->openPort(number, "in");
+    if (MidiError error = impl_->takeError(impl_->in->isPortOpen() ? nullptr : "The MIDI input could not be opened.")) {
+        impl_->in->closePort();
+        impl_->setHandler(nullptr);
+        return error;
+    }
+    impl_->inputOpen = true;
+    return std::nullopt;
+}
+
+MidiError RtMidiBackend::openOutput(int index)
+{
+    closeOutput();
+    if (!impl_->out)
+        return impl_->noSystemText("output");
+    unsigned number = 0;
+    if (MidiError error = impl_->resolve(*impl_->out, impl_->outputSnapshot, index, "output", number))
+        return error;
+    impl_->clearError();
+    impl_->out->openPort(number, "out");
+    if (MidiError error = impl_->takeError(impl_->out->isPortOpen() ? nullptr : "The MIDI output could not be opened.")) {
+        impl_->out->closePort();
+        return error;
+    }
+    impl_->outputOpen = true;
+    return std::nullopt;
+}
+
+MidiError RtMidiBackend::openVirtualInput(SysExHandler handler)
+{
+    closeInput();
+    if (!impl_->in)
+        return impl_->noSystemText("input");
+    impl_->setHandler(std::move(handler));
+    impl_->clearError();
+    impl_->in->openVirtualPort("in");
+    if (MidiError error = impl_->takeError(nullptr)) {
+        impl_->in->closePort();
+        impl_->setHandler(nullptr);
+        return error;
+    }
+    impl_->inputOpen = true;
+    return std::nullopt;
+}
+
+MidiError RtMidiBackend::openVirtualOutput()
+{
+    closeOutput();
+    if (!impl_->out)
+        return impl_->noSystemText("output");
+    impl_->clearError();
+    impl_->out->openVirtualPort("out");
+    if (MidiError error = impl_->takeError(nullptr)) {
+        impl_->out->closePort();
+        return error;
+    }
+    impl_->outputOpen = true;
+    return std::nullopt;
+}
+
+std::string RtMidiBackend::virtualInputName() const
+{
+    const std::string prefix = impl_->clientName + "-in:in";
+    return impl_->out ? Impl::findPort(*impl_->out, prefix) : prefix;
+}
+
+std::string RtMidiBackend::virtualOutputName() const
+{
+    const std::string prefix = impl_->clientName + "-out:out";
+    return impl_->in ? Impl::findPort(*impl_->in, prefix) : prefix;
+}
+
+MidiError RtMidiBackend::send(const std::uint8_t* data, std::size_t size)
+{
+    if (!impl_->outputOpen)
+        return "No MIDI output is open.";
+    impl_->clearError();
+    impl_->out->sendMessage(data, size);
+    impl_->lastSend = std::chrono::steady_clock::now();
+    return impl_->takeError(nullptr);
+}
+
+void RtMidiBackend::closeInput()
+{
+    if (impl_->in && impl_->inputOpen)
+        impl_->in->closePort();
+    impl_->inputOpen = false;
+    // Waits for a handler call in progress on the MIDI thread to finish.
+    impl_->setHandler(nullptr);
+}
+
+void RtMidiBackend::closeOutput()
+{
+    if (!impl_->out || !impl_->outputOpen)
+        return;
+    const auto drained = impl_->lastSend + kOutputDrainTime;
+    if (std::chrono::steady_clock::now() < drained)
+        std::this_thread::sleep_until(drained);
+    impl_->out->closePort();
+    impl_->outputOpen = false;
+}
+
+std::unique_ptr<MidiBackend> makeSystemMidiBackend()
+{
+    return std::make_unique<RtMidiBackend>();
+}
+
+} // namespace morvane

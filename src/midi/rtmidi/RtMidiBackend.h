@@ -1,0 +1,54 @@
+// MIDI through RtMidi: JACK when a JACK server is running, otherwise the
+// ALSA sequencer. A machine with neither simply has no devices.
+#pragma once
+
+#include "MidiBackend.h"
+
+#include <memory>
+#include <string>
+
+namespace morvane {
+
+class RtMidiBackend : public MidiBackend {
+public:
+    enum class System { Automatic, Jack, Alsa };
+
+    // `clientName` is how the program appears to other MIDI programs; its
+    // input and output show up as "<clientName>-in:in" and
+    // "<clientName>-out:out".
+    explicit RtMidiBackend(const std::string& clientName = "morvane", System system = System::Automatic);
+    ~RtMidiBackend() override;
+
+    // "JACK", "ALSA", or "none" when no MIDI system could be reached.
+    std::string systemName() const;
+
+    std::vector<std::string> inputNames() override;
+    std::vector<std::string> outputNames() override;
+    MidiError openInput(int index, SysExHandler handler) override;
+    MidiError openOutput(int index) override;
+    MidiError send(const std::uint8_t* data, std::size_t size) override;
+    void closeInput() override;
+    void closeOutput() override;
+
+    // Ports of its own that other programs connect to, for a program that
+    // plays the instrument's part.
+    MidiError openVirtualInput(SysExHandler handler);
+    MidiError openVirtualOutput();
+
+    // The full names the virtual ports get, as other programs list them.
+    std::string virtualInputName() const;
+    std::string virtualOutputName() const;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+// Whether a JACK server can be reached (the one JACK_DEFAULT_SERVER names,
+// or the default one). Never starts a server.
+bool jackServerRunning();
+
+// The backend the program uses.
+std::unique_ptr<MidiBackend> makeSystemMidiBackend();
+
+} // namespace morvane

@@ -1,0 +1,246 @@
+// "Get voice", "Send voice" and opening the ports, through a real JACK
+// server with morvane-sim playing the instrument.
+#include "MidiPort.h"
+#include "RandomVoice.h"
+#include "RtMidiBackend.h"
+#include "SimProcess.h"
+#include "VoiceData.h"
+#include "VoiceFile.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <optional>
+#include <thread>
+#include <vector>
+
+namespace morvane {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+using Clock = std::chrono::steady_clock;
+using namespace std::chrono_literals;
+
+Bytes encoded(const VoiceParameters& voice)
+{
+    VoiceParameters v{};
+    VoiceData data(v);   // starts from the reset voice
+    v = voice;
+    const std::uint8_t* dump = data.encodeDump();
+    return Bytes(dump, dump + kSyDumpSize);
+}
+
+class EndToEnd : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        const char* server = std::getenv("JACK_DEFAULT_SERVER");
+        ASSERT_TRUE(jackServerRunning())
+            << "No JACK server is reachable (JACK_DEFAULT_SERVER=" << (server ? server : "unset")
+            << "). These tests need one: run bash scripts/test.sh, which starts a JACK server with its dummy "
+               "driver, or start one yourself and export JACK_DEFAULT_SERVER.";
+    }
+
+    // A simulator holding `voice`, given to it as a voice file.
+    std::unique_ptr<test::SimProcess> startSim(std::vector<std::string> options,
+                                               const std::optional<VoiceParameters>& voice = std::nullopt)
+    {
+        if (voice) {
+            VoiceParameters copy{};
+            VoiceData data(copy);
+            copy = *voice;
+            voiceFile = "/tmp/morvane-" + test::uniqueClientName("voice") + ".syx";
+            EXPECT_TRUE(writeVoiceFile(voiceFile, data));
+            options.push_back(voiceFile);
+        }
+        auto sim = std::make_unique<test::SimProcess>(options);
+        EXPECT_TRUE(sim->started()) << sim->output();
+        return sim;
+    }
+
+    void TearDown() override
+    {
+        if (!voiceFile.empty())
+            std::remove(voiceFile.c_str());
+    }
+
+    // The program's side, listed after the simulator's ports exist.
+    void makePort()
+    {
+        port = std::make_unique<MidiPort>(std::make_unique<RtMidiBackend>(test::uniqueClientName("app")),
+                                          [this](const std::string& text) { reports.push_back(text); });
+    }
+
+    int inputIndex(const std::string& name) const
+    {
+        for (int i = 0; i < port->inputCount(); ++i)
+            if (port->inputDeviceName(i) == name)
+                return i;
+        return -1;
+    }
+
+    int outputIndex(const std::string& name) const
+    {
+        for (int i = 0; i < port->outputCount(); ++i)
+            if (port->outputDeviceName(i) == name)
+                return i;
+        return -1;
+    }
+
+    void connectTo(const test::SimProcess& sim)
+    {
+        makePort();
+        const int in = inputIndex(sim.outputPort());
+        const int out = outputIndex(sim.inputPort());
+        ASSERT_GE(in, 0) << sim.outputPort() << " is not listed";
+        ASSERT_GE(out, 0) << sim.inputPort() << " is not listed";
+        port->open(in, out);
+        ASSERT_TRUE(reports.empty()) << reports.front();
+    }
+
+    // requestVoice, timed.
+    bool request(int model, int channel, Clock::duration& took)
+    {
+        const auto start = Clock::now();
+        const bool got = port->requestVoice(model, channel, voiceData);
+        took = Clock::now() - start;
+        return got;
+    }
+
+    void expectNoDataAfterTheFullWait(const Bytes& before)
+    {
+        Clock::duration took{};
+        EXPECT_FALSE(request(0, 0, took));
+        EXPECT_GT(took, 2s);
+        EXPECT_LE(took, 3s);
+        EXPECT_EQ(encoded(voice), before);
+    }
+
+    std::string voiceFile;
+    std::unique_ptr<MidiPort> port;
+    std::vector<std::string> reports;
+    VoiceParameters voice{};
+    VoiceData voiceData{voice};
+    VoiceParameters simVoice = test::RandomVoice(11).make();
+};
+
+TEST_F(EndToEnd, GetVoiceAsksInTheModelsLayoutAndDecodesEitherReply)
+{
+    auto sim = startSim({}, simVoice);
+    ASSERT_TRUE(sim->started());
+    connectTo(*sim);
+    struct Case {
+        int model;
+        const char* request;
+        const char* reply;
+    };
+    const Case cases[] = {
+        {0, "received request \"PK  2203AE\" device 0x20", "sent dump \"PK  2203AE\" device 0x00 bytes 592"},
+        {1, "received request \"PK  2203AE\" device 0x20", "sent dump \"PK  2203AE\" device 0x00 bytes 592"},
+        {2, "received request \"LM  0012VE\" device 0x20", "sent dump \"LM  0012VE\" device 0x00 bytes 605"},
+    };
+    for (const Case& c : cases) {
+        voiceData.resetParameters();
+        Clock::duration took{};
+        ASSERT_TRUE(request(c.model, 0, took)) << "model " << c.model << "\n" << sim->output();
+        EXPECT_EQ(encoded(voice), encoded(simVoice)) << "model " << c.model;
+        EXPECT_TRUE(sim->waitFor(c.request, 2s)) << sim->output();
+        EXPECT_TRUE(sim->waitFor(c.reply, 2s)) << sim->output();
+    }
+}
+
+TEST_F(EndToEnd, TheChannelTravelsInTheDeviceByte)
+{
+    auto sim = startSim({});
+    ASSERT_TRUE(sim->started());
+    connectTo(*sim);
+    voice = simVoice;
+    std::memcpy(voice.common.name, "CHANNEL5", 8);
+    const Bytes sent = encoded(voice);
+    ASSERT_TRUE(port->sendVoice(voiceData, 5));
+    EXPECT_TRUE(sim->waitFor("received dump \"PK  2203AE\" device 0x05 bytes 592 name \"CHANNEL5\"")) << sim->output();
+
+    // The simulator took the dump; asking on channel 5 brings it back.
+    voiceData.resetParameters();
+    Clock::duration took{};
+    ASSERT_TRUE(request(0, 5, took)) << sim->output();
+    EXPECT_TRUE(sim->waitFor("received request \"PK  2203AE\" device 0x25", 2s)) << sim->output();
+    EXPECT_TRUE(sim->waitFor("sent dump \"PK  2203AE\" device 0x05", 2s)) << sim->output();
+    EXPECT_EQ(encoded(voice), sent);
+}
+
+TEST_F(EndToEnd, NoInstrumentGivesNoDataAfterTheWaitTwiceInARow)
+{
+    auto sim = startSim({"--silent"});
+    ASSERT_TRUE(sim->started());
+    connectTo(*sim);
+    const Bytes before = encoded(voice);
+    expectNoDataAfterTheFullWait(before);
+    expectNoDataAfterTheFullWait(before);
+    EXPECT_TRUE(sim->waitFor("(not answered)")) << sim->output();
+}
+
+TEST_F(EndToEnd, ForeignMessagesNeitherEndTheWaitNorChangeTheVoice)
+{
+    {
+        auto sim = startSim({"--send-foreign", "--silent"});
+        ASSERT_TRUE(sim->started());
+        connectTo(*sim);
+        expectNoDataAfterTheFullWait(encoded(voice));
+        EXPECT_TRUE(sim->waitFor("sent other sysex bytes 600")) << sim->output();
+        port.reset();
+    }
+    auto sim = startSim({"--send-foreign", "--reply-delay", "500"}, simVoice);
+    ASSERT_TRUE(sim->started());
+    connectTo(*sim);
+    Clock::duration took{};
+    ASSERT_TRUE(request(0, 0, took)) << sim->output();
+    EXPECT_GE(took, 500ms);
+    EXPECT_EQ(encoded(voice), encoded(simVoice));
+}
+
+TEST_F(EndToEnd, ALateReplyChangesNothing)
+{
+    auto sim = startSim({"--reply-delay", "3200"}, simVoice);
+    ASSERT_TRUE(sim->started());
+    connectTo(*sim);
+    const Bytes before = encoded(voice);
+    expectNoDataAfterTheFullWait(before);
+    ASSERT_TRUE(sim->waitFor("sent dump", 5s)) << sim->output();
+    std::this_thread::sleep_for(200ms);   // the late dump reaches our input
+    EXPECT_EQ(encoded(voice), before);
+    // Nor does it answer the next request, whose own reply comes late again.
+    expectNoDataAfterTheFullWait(before);
+}
+
+TEST_F(EndToEnd, ADirectionThatCannotBeOpenedDoesNotStopTheOther)
+{
+    auto sim = startSim({});
+    ASSERT_TRUE(sim->started());
+    makePort();
+    const int in = inputIndex(sim->outputPort());
+    const int out = outputIndex(sim->inputPort());
+    ASSERT_GE(in, 0);
+    ASSERT_GE(out, 0);
+
+    port->open(port->inputCount() + 3, out);
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_NE(reports[0].find("input"), std::string::npos) << reports[0];
+    EXPECT_FALSE(port->inputIsOpen());
+    EXPECT_TRUE(port->outputIsOpen());
+    ASSERT_TRUE(port->sendVoice(voiceData, 0));
+    EXPECT_TRUE(sim->waitFor("received dump")) << sim->output();
+
+    reports.clear();
+    port->close();
+    port->open(in, port->outputCount() + 3);
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_NE(reports[0].find("output"), std::string::npos) << reports[0];
+    EXPECT_TRUE(port->inputIsOpen());
+    EXPECT_FALSE(port->outputIsOpen());
+}
+
+} // namespace
+} // namespace morvane

@@ -1,0 +1,136 @@
+#include "Instrument.h"
+
+#include "RandomVoice.h"
+#include "SysEx.h"
+#include "Tg33Dump.h"
+
+#include <gtest/gtest.h>
+
+#include <numeric>
+#include <vector>
+
+namespace morvane {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+Bytes encoded(const VoiceParameters& voice)
+{
+    VoiceParameters v{};
+    VoiceData data(v);   // starts from the reset voice
+    v = voice;
+    const std::uint8_t* dump = data.encodeDump();
+    return Bytes(dump, dump + kSyDumpSize);
+}
+
+// The voice a message decodes to, in encoded form so that whole voices compare.
+Bytes decoded(const Bytes& message)
+{
+    VoiceParameters v{};
+    VoiceData data(v);
+    EXPECT_TRUE(data.decodeDump(message.data(), message.size()));
+    return encoded(v);
+}
+
+TEST(Tg33Dump, DecodesToTheSameVoiceAsTheSyDump)
+{
+    test::RandomVoice random(42);
+    for (int i = 0; i < 50; ++i) {
+        VoiceParameters v{};
+        VoiceData data(v);
+        v = random.make();
+        const auto tg = encodeTg33Dump(data, i % 16);
+        const Bytes tgBytes(tg.begin(), tg.end());
+
+        ASSERT_EQ(voiceDumpLayout(tg.data(), tg.size()), DumpLayout::Tg33);
+        EXPECT_EQ(tg[kDeviceByte], i % 16);
+        const unsigned sum = std::accumulate(tg.begin() + 6, tg.end() - 1, 0u);
+        EXPECT_EQ(sum % 128, 0u);
+        EXPECT_EQ(decoded(tgBytes), decoded(encoded(v))) << "voice " << i;
+    }
+}
+
+TEST(Tg33Dump, CarriesEveryEffectDepth)
+{
+    VoiceParameters v{};
+    VoiceData data(v);
+    for (std::uint8_t depth = 0; depth < 8; ++depth) {
+        v.common.effectDepth = depth;
+        const auto tg = encodeTg33Dump(data, 0);
+        VoiceParameters back{};
+        VoiceData backData(back);
+        ASSERT_TRUE(backData.decodeDump(tg.data(), tg.size()));
+        EXPECT_EQ(back.common.effectDepth, depth);
+    }
+}
+
+class InstrumentTest : public ::testing::Test {
+protected:
+    Bytes request(int model, int channel)
+    {
+        const auto r = dumpRequest(model, channel);
+        return Bytes(r.begin(), r.end());
+    }
+
+    Instrument::Response handle(Instrument& instrument, const Bytes& message)
+    {
+        return instrument.handle(message.data(), message.size());
+    }
+
+    VoiceParameters voice = test::RandomVoice(3).make();
+};
+
+TEST_F(InstrumentTest, AnswersEachRequestInItsLayoutOnItsChannel)
+{
+    Instrument instrument({});
+    instrument.voice() = voice;
+    struct Case {
+        int model, channel;
+        DumpLayout layout;
+        const char* log;
+    };
+    const Case cases[] = {
+        {0, 5, DumpLayout::Sy, "received request \"PK  2203AE\" device 0x25"},
+        {2, 15, DumpLayout::Tg33, "received request \"LM  0012VE\" device 0x2F"},
+    };
+    for (const Case& c : cases) {
+        const auto response = handle(instrument, request(c.model, c.channel));
+        EXPECT_EQ(response.log, c.log);
+        EXPECT_TRUE(response.foreign.empty());
+        ASSERT_EQ(voiceDumpLayout(response.reply.data(), response.reply.size()), c.layout);
+        EXPECT_EQ(response.reply[kDeviceByte], c.channel);
+        EXPECT_EQ(decoded(response.reply), decoded(encoded(voice)));
+    }
+}
+
+TEST_F(InstrumentTest, SilentOrForeignAsAsked)
+{
+    Instrument instrument({.silent = true, .sendForeign = true});
+    const auto response = handle(instrument, request(0, 0));
+    EXPECT_TRUE(response.reply.empty());
+    ASSERT_EQ(response.foreign.size(), 3u);
+    for (const Bytes& foreign : response.foreign) {
+        EXPECT_EQ(voiceDumpLayout(foreign.data(), foreign.size()), std::nullopt);
+        EXPECT_EQ(foreign.front(), 0xF0);
+        EXPECT_EQ(foreign.back(), 0xF7);
+    }
+}
+
+TEST_F(InstrumentTest, TakesEveryVoiceDumpAndNothingElse)
+{
+    Instrument instrument({});
+    const Bytes before = encoded(instrument.voice());
+    for (const Bytes& foreign : Instrument::foreignMessages())
+        EXPECT_NE(handle(instrument, foreign).log.find("(ignored)"), std::string::npos);
+    EXPECT_EQ(encoded(instrument.voice()), before);
+
+    Bytes dump = encoded(voice);
+    dump[kDeviceByte] = 0x05;
+    const auto response = handle(instrument, dump);
+    EXPECT_EQ(response.log.rfind("received dump \"PK  2203AE\" device 0x05 bytes 592 name ", 0), 0u) << response.log;
+    EXPECT_TRUE(response.reply.empty());
+    EXPECT_EQ(encoded(instrument.voice()), decoded(encoded(voice)));
+}
+
+} // namespace
+} // namespace morvane

@@ -1,0 +1,229 @@
+#include "MidiPort.h"
+
+#include "InProcessMidiBackend.h"
+#include "Instrument.h"
+#include "RandomVoice.h"
+#include "VoiceData.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <future>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace morvane {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+using namespace std::chrono_literals;
+
+class MidiPortTest : public ::testing::Test {
+protected:
+    MidiPortTest()
+    {
+        auto owned = std::make_unique<InProcessMidiBackend>(std::vector<std::string>{"In A", "In B"},
+                                                            std::vector<std::string>{"Out A", "Out B", "Out C"});
+        backend = owned.get();
+        port = std::make_unique<MidiPort>(std::move(owned), [this](const std::string& text) { reports.push_back(text); });
+        port->setReplyWait(300ms);
+    }
+
+    // The dump an instrument holding `v` would send, channel 0.
+    static Bytes dumpOf(const VoiceParameters& v)
+    {
+        VoiceParameters copy{};
+        VoiceData data(copy);   // starts from the reset voice
+        copy = v;
+        const std::uint8_t* dump = data.encodeDump();
+        return Bytes(dump, dump + kSyDumpSize);
+    }
+
+    // Encoded form of the current voice, to compare voices field for field.
+    Bytes current() { return dumpOf(voice); }
+
+    InProcessMidiBackend* backend;
+    std::unique_ptr<MidiPort> port;
+    std::vector<std::string> reports;
+    VoiceParameters voice{};
+    VoiceData voiceData{voice};
+    VoiceParameters other = test::RandomVoice(7).make();
+};
+
+TEST_F(MidiPortTest, ListsTheDevicesItWasGiven)
+{
+    EXPECT_EQ(port->inputCount(), 2);
+    EXPECT_EQ(port->outputCount(), 3);
+    EXPECT_EQ(port->inputDeviceName(1), "In B");
+    EXPECT_EQ(port->outputDeviceName(2), "Out C");
+    EXPECT_EQ(port->inputDeviceName(2), "");
+    EXPECT_EQ(port->outputDeviceName(-1), "");
+}
+
+TEST_F(MidiPortTest, OpensBothDirectionsWhateverBecomesOfTheOther)
+{
+    backend->failInput(1, "input is busy");
+    backend->failOutput(1, "output is busy");
+    struct Case {
+        int in, out;
+        bool inOpen, outOpen;
+        std::vector<std::string> reports;
+    };
+    const Case cases[] = {
+        {0, 0, true, true, {}},
+        {1, 0, false, true, {"input is busy"}},
+        {0, 1, true, false, {"output is busy"}},
+        {1, 1, false, false, {"input is busy", "output is busy"}},
+        {5, 2, false, true, {"There is no MIDI input device number 6."}},
+    };
+    for (const Case& c : cases) {
+        reports.clear();
+        port->close();
+        port->open(c.in, c.out);
+        EXPECT_EQ(port->inputIsOpen(), c.inOpen) << c.in << "," << c.out;
+        EXPECT_EQ(port->outputIsOpen(), c.outOpen) << c.in << "," << c.out;
+        EXPECT_EQ(backend->openInputIndex(), c.inOpen ? c.in : -1);
+        EXPECT_EQ(backend->openOutputIndex(), c.outOpen ? c.out : -1);
+        EXPECT_EQ(reports, c.reports) << c.in << "," << c.out;
+    }
+}
+
+TEST_F(MidiPortTest, SendVoicePutsTheChannelIntoTheDumpOnly)
+{
+    port->open(0, 0);
+    voice = other;
+    ASSERT_TRUE(port->sendVoice(voiceData, 5));
+    ASSERT_EQ(backend->sent().size(), 1u);
+    Bytes expected = current();
+    expected[kDeviceByte] = 0x05;
+    EXPECT_EQ(backend->sent()[0], expected);
+    // What a voice file gets afterwards still carries device byte 0.
+    EXPECT_EQ(voiceData.encodeDump()[kDeviceByte], 0x00);
+
+    port->close();
+    EXPECT_FALSE(port->sendVoice(voiceData, 5));
+}
+
+TEST_F(MidiPortTest, RequestNamesTheModelsLayoutAndTheChannel)
+{
+    port->open(0, 0);
+    struct Case {
+        int model, channel;
+        std::string_view id;
+        std::uint8_t device;
+    };
+    const Case cases[] = {
+        {0, 0, kSyFormatId, 0x20},
+        {1, 5, kSyFormatId, 0x25},
+        {2, 15, kTg33FormatId, 0x2F},
+        {7, 1, kSyFormatId, 0x21},
+    };
+    for (const Case& c : cases) {
+        port->setReplyWait(1ms);
+        EXPECT_FALSE(port->requestVoice(c.model, c.channel, voiceData));
+        const Bytes request = backend->sent().back();
+        ASSERT_EQ(request.size(), kRequestSize);
+        EXPECT_EQ(request[0], 0xF0);
+        EXPECT_EQ(request[1], 0x43);
+        EXPECT_EQ(request[kDeviceByte], c.device);
+        EXPECT_EQ(request[3], 0x7E);
+        EXPECT_EQ(request[14], 0xF7);
+        EXPECT_EQ(std::string_view(reinterpret_cast<const char*>(request.data() + 4), 10), c.id) << c.model;
+    }
+}
+
+TEST_F(MidiPortTest, ADumpDuringTheWaitBecomesTheVoice)
+{
+    port->open(0, 0);
+    Instrument instrument({});
+    instrument.voice() = other;
+    const Bytes expected = dumpOf(other);
+    for (int model : {0, 2}) {
+        voiceData.resetParameters();
+        backend->setOnSend([&](const Bytes& request) {
+            const auto response = instrument.handle(request.data(), request.size());
+            backend->deliver(response.reply);
+        });
+        EXPECT_TRUE(port->requestVoice(model, 3, voiceData)) << model;
+        EXPECT_EQ(current(), expected) << model;
+    }
+}
+
+TEST_F(MidiPortTest, AReplyFromTheMidiThreadEndsTheWaitEarly)
+{
+    port->open(0, 0);
+    port->setReplyWait(10s);
+    const Bytes reply = dumpOf(other);
+    std::future<void> sender;
+    backend->setOnSend([&](const Bytes&) {
+        sender = std::async(std::launch::async, [&] {
+            std::this_thread::sleep_for(50ms);
+            backend->deliver(reply);
+        });
+    });
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_TRUE(port->requestVoice(0, 0, voiceData));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
+    EXPECT_EQ(current(), reply);
+}
+
+TEST_F(MidiPortTest, OtherMessagesNeitherEndTheWaitNorChangeTheVoice)
+{
+    port->open(0, 0);
+    const Bytes before = current();
+    const Bytes reply = dumpOf(other);
+    for (bool answered : {false, true}) {
+        backend->setOnSend([&](const Bytes&) {
+            for (const Bytes& foreign : Instrument::foreignMessages())
+                backend->deliver(foreign);
+            const auto request = dumpRequest(0, 0);
+            backend->deliver(Bytes(request.begin(), request.end()));
+            if (answered)
+                backend->deliver(reply);
+        });
+        EXPECT_EQ(port->requestVoice(0, 0, voiceData), answered);
+        EXPECT_EQ(current(), answered ? reply : before);
+    }
+}
+
+TEST_F(MidiPortTest, TheFirstDumpOfAWaitWins)
+{
+    port->open(0, 0);
+    const Bytes first = dumpOf(other);
+    const Bytes second = dumpOf(test::RandomVoice(8).make());
+    backend->setOnSend([&](const Bytes&) {
+        backend->deliver(first);
+        backend->deliver(second);
+    });
+    EXPECT_TRUE(port->requestVoice(0, 0, voiceData));
+    EXPECT_EQ(current(), first);
+}
+
+TEST_F(MidiPortTest, ALateReplyChangesNothingNowOrAtTheNextRequest)
+{
+    port->open(0, 0);
+    const Bytes before = current();
+    EXPECT_FALSE(port->requestVoice(0, 0, voiceData));
+    backend->deliver(dumpOf(other));   // after the wait
+    EXPECT_EQ(current(), before);
+    EXPECT_FALSE(port->requestVoice(0, 0, voiceData));
+    EXPECT_EQ(current(), before);
+}
+
+TEST_F(MidiPortTest, NoDeviceAtAllIsNoData)
+{
+    auto owned = std::make_unique<InProcessMidiBackend>(std::vector<std::string>{}, std::vector<std::string>{});
+    std::vector<std::string> noDeviceReports;
+    MidiPort empty(std::move(owned), [&](const std::string& text) { noDeviceReports.push_back(text); });
+    empty.setReplyWait(1ms);
+    EXPECT_EQ(empty.inputCount(), 0);
+    EXPECT_EQ(empty.outputCount(), 0);
+    empty.open(0, 0);
+    EXPECT_EQ(noDeviceReports.size(), 2u);
+    EXPECT_FALSE(empty.sendVoice(voiceData, 0));
+    EXPECT_FALSE(empty.requestVoice(0, 0, voiceData));
+}
+
+} // namespace
+} // namespace morvane

@@ -1,0 +1,162 @@
+#include "TSetDevices.h"
+
+#include "InProcessMidiBackend.h"
+#include "MidiPort.h"
+#include "Settings.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+using morvane::InProcessMidiBackend;
+using Action = InProcessMidiBackend::Action;
+using Call = InProcessMidiBackend::Call;
+
+class SetDevicesTest : public QObject {
+    Q_OBJECT
+
+private:
+    struct Rig {
+        QTemporaryDir dir;
+        morvane::Settings settings{std::make_unique<QSettings>(dir.filePath("settings.ini"), QSettings::IniFormat)};
+        InProcessMidiBackend* backend = nullptr;
+        std::vector<std::string> reports;
+        std::unique_ptr<morvane::MidiPort> port;
+        std::unique_ptr<morvane::TSetDevices> dialog;
+
+        Rig(int inDevice, int outDevice, int channel)
+        {
+            settings.inDevice = inDevice;
+            settings.outDevice = outDevice;
+            settings.midiChannel = channel;
+            auto owned = std::make_unique<InProcessMidiBackend>(std::vector<std::string>{"In A", "In B", "In C"},
+                                                                std::vector<std::string>{"Out A", "Out B"});
+            backend = owned.get();
+            port = std::make_unique<morvane::MidiPort>(std::move(owned),
+                                                       [this](const std::string& text) { reports.push_back(text); });
+            port->open(settings.inDevice, settings.outDevice);
+            dialog = std::make_unique<morvane::TSetDevices>(settings, *port);
+            dialog->populate();
+            dialog->show();
+            backend->clearCalls();
+            reports.clear();
+        }
+    };
+
+    static void clickLine(QListWidget* list, int row)
+    {
+        const QRect rect = list->visualItemRect(list->item(row));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rect.center());
+    }
+
+private slots:
+    void looksAsLaidOut()
+    {
+        Rig rig(0, 0, 0);
+        QCOMPARE(rig.dialog->windowTitle(), QString("Select MIDI Devices"));
+        QCOMPARE(rig.dialog->size(), QSize(298, 401));
+        QCOMPARE(rig.dialog->Image1->width(), 89);
+        QCOMPARE(rig.dialog->cbMIDIChannel->count(), 16);
+        QCOMPARE(rig.dialog->cbMIDIChannel->itemText(0), QString("1"));
+        QCOMPARE(rig.dialog->cbMIDIChannel->itemText(15), QString("16"));
+        QCOMPARE(rig.dialog->BitBtn1->text(), QString("&Okay"));
+    }
+
+    void populateShowsTheDevicesAndTheStoredChoices()
+    {
+        Rig rig(2, 1, 9);
+        QCOMPARE(rig.dialog->lbInputs->count(), 3);
+        QCOMPARE(rig.dialog->lbInputs->item(1)->text(), QString("In B"));
+        QCOMPARE(rig.dialog->lbOutputs->count(), 2);
+        QCOMPARE(rig.dialog->lbInputs->currentRow(), 2);
+        QCOMPARE(rig.dialog->lbOutputs->currentRow(), 1);
+        QCOMPARE(rig.dialog->cbMIDIChannel->currentText(), QString("10"));
+        // Filling the window picks nothing.
+        QVERIFY(rig.backend->calls().empty());
+    }
+
+    void aDeviceThatIsGoneShowsNoSelectionAndAPickRepairsIt()
+    {
+        Rig rig(0, 7, 0);
+        QCOMPARE(rig.dialog->lbOutputs->currentRow(), -1);
+        clickLine(rig.dialog->lbOutputs, 1);
+        QCOMPARE(rig.settings.outDevice, 1);
+        QVERIFY(rig.port->inputIsOpen());
+        QVERIFY(rig.port->outputIsOpen());
+    }
+
+    void aPickReopensBothDirections_data()
+    {
+        QTest::addColumn<bool>("input");
+        QTest::addColumn<int>("row");
+        QTest::newRow("input list") << true << 2;
+        QTest::newRow("output list") << false << 1;
+        QTest::newRow("input line already chosen") << true << 0;
+    }
+
+    void aPickReopensBothDirections()
+    {
+        QFETCH(bool, input);
+        QFETCH(int, row);
+        Rig rig(0, 0, 4);
+        clickLine(input ? rig.dialog->lbInputs : rig.dialog->lbOutputs, row);
+        const int in = input ? row : 0;
+        const int out = input ? 0 : row;
+        QCOMPARE(rig.settings.inDevice, in);
+        QCOMPARE(rig.settings.outDevice, out);
+        const std::vector<Call> expected{
+            {Action::CloseInput, -1}, {Action::CloseOutput, -1}, {Action::OpenInput, in}, {Action::OpenOutput, out}};
+        QVERIFY(rig.backend->calls() == expected);
+        QCOMPARE(rig.settings.midiChannel, 4);
+    }
+
+    void aKeyboardMovePicksToo()
+    {
+        Rig rig(0, 0, 0);
+        rig.dialog->lbInputs->setFocus();
+        QTest::keyClick(rig.dialog->lbInputs, Qt::Key_Down);
+        QCOMPARE(rig.settings.inDevice, 1);
+        QCOMPARE(rig.backend->openInputIndex(), 1);
+        QCOMPARE(rig.backend->openOutputIndex(), 0);
+    }
+
+    void aFailedOpenIsReportedAndTheOtherDirectionStillOpens()
+    {
+        Rig rig(0, 0, 0);
+        rig.backend->failInput(1, "In B is busy");
+        clickLine(rig.dialog->lbInputs, 1);
+        QCOMPARE(rig.reports, std::vector<std::string>{"In B is busy"});
+        QVERIFY(!rig.port->inputIsOpen());
+        QVERIFY(rig.port->outputIsOpen());
+    }
+
+    void channelSixteenStoresFifteenAndLeavesThePortsAlone()
+    {
+        Rig rig(0, 0, 0);
+        rig.dialog->cbMIDIChannel->setFocus();
+        QTest::keyClick(rig.dialog->cbMIDIChannel, Qt::Key_End);
+        QCOMPARE(rig.dialog->cbMIDIChannel->currentText(), QString("16"));
+        QCOMPARE(rig.settings.midiChannel, 15);
+        QVERIFY(rig.backend->calls().empty());
+        // Only the user changes the setting; the program moving the list does not.
+        rig.dialog->cbMIDIChannel->setCurrentIndex(3);
+        QCOMPARE(rig.settings.midiChannel, 15);
+    }
+
+    void okayClosesWithResultOne()
+    {
+        Rig rig(0, 0, 0);
+        QTest::mouseClick(rig.dialog->BitBtn1, Qt::LeftButton);
+        QCOMPARE(rig.dialog->result(), 1);
+        QVERIFY(!rig.dialog->isVisible());
+    }
+};
+
+QTEST_MAIN(SetDevicesTest)
+#include "SetDevicesTest.moc"

@@ -1,0 +1,121 @@
+#include "Instrument.h"
+
+#include "DumpFormat.h"
+#include "SysEx.h"
+#include "Tg33Dump.h"
+#include "VoiceFile.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string_view>
+
+namespace morvane {
+
+namespace {
+
+std::string hexByte(std::uint8_t byte)
+{
+    char text[8];
+    std::snprintf(text, sizeof text, "0x%02X", byte);
+    return text;
+}
+
+std::string quoted(const std::uint8_t* data, std::size_t size)
+{
+    std::string text = "\"";
+    for (std::size_t i = 0; i < size; ++i)
+        text += data[i] >= 0x20 && data[i] < 0x7F ? static_cast<char>(data[i]) : '?';
+    return text + "\"";
+}
+
+// A dump request: F0 43 2n 7E, a layout's identifier, F7.
+bool isRequest(const std::uint8_t* data, std::size_t size, DumpLayout& layout)
+{
+    if (size != kRequestSize || data[0] != kSysExStart || data[1] != kYamahaId || (data[2] & 0xF0) != 0x20
+        || data[3] != kDumpFormat || data[size - 1] != kSysExEnd)
+        return false;
+    const std::string_view id(reinterpret_cast<const char*>(data + 4), kSyFormatId.size());
+    if (id == kSyFormatId)
+        layout = DumpLayout::Sy;
+    else if (id == kTg33FormatId)
+        layout = DumpLayout::Tg33;
+    else
+        return false;
+    return true;
+}
+
+} // namespace
+
+Instrument::Instrument(Options options) : options_(options) {}
+
+VoiceFileResult Instrument::loadVoiceFile(const std::string& path)
+{
+    return readVoiceFile(path, voiceData_);
+}
+
+std::vector<std::vector<std::uint8_t>> Instrument::foreignMessages()
+{
+    VoiceParameters voice{};
+    VoiceData data(voice);
+    std::memcpy(voice.common.name, "FOREIGN!", sizeof voice.common.name);
+    voice.common.effectType = 9;
+    voice.levelVectorSpeed = 5;
+    const std::uint8_t* dump = data.encodeDump();
+    const std::vector<std::uint8_t> whole(dump, dump + kSyDumpSize);
+
+    std::vector<std::uint8_t> otherMaker = whole;
+    otherMaker[1] = 0x41;
+
+    std::vector<std::uint8_t> truncated(whole.begin(), whole.begin() + 300);
+    truncated.push_back(kSysExEnd);
+
+    std::vector<std::uint8_t> overlong(whole.begin(), whole.end() - 1);
+    overlong.insert(overlong.end(), 8, 0x00);
+    overlong.push_back(kSysExEnd);
+    return {otherMaker, truncated, overlong};
+}
+
+Instrument::Response Instrument::handle(const std::uint8_t* data, std::size_t size)
+{
+    Response response;
+    DumpLayout requested{};
+    if (isRequest(data, size, requested)) {
+        const int channel = data[kDeviceByte] & 0x0F;
+        response.log = "received request " + quoted(data + 4, kSyFormatId.size()) + " device "
+                       + hexByte(data[kDeviceByte]);
+        if (options_.sendForeign)
+            response.foreign = foreignMessages();
+        if (options_.silent) {
+            response.log += " (not answered)";
+            return response;
+        }
+        if (requested == DumpLayout::Tg33) {
+            const auto dump = encodeTg33Dump(voiceData_, channel);
+            response.reply.assign(dump.begin(), dump.end());
+        } else {
+            const std::uint8_t* dump = voiceData_.encodeDump();
+            response.reply.assign(dump, dump + kSyDumpSize);
+            response.reply[kDeviceByte] = static_cast<std::uint8_t>(channel);
+        }
+        response.replyLog = "sent dump " + quoted(response.reply.data() + kFormatIdOffset, kSyFormatId.size())
+                            + " device " + hexByte(response.reply[kDeviceByte]) + " bytes "
+                            + std::to_string(response.reply.size());
+        return response;
+    }
+
+    if (const auto layout = voiceDumpLayout(data, size)) {
+        voiceData_.decodeDump(data, size);
+        response.log = "received dump " + quoted(data + kFormatIdOffset, kSyFormatId.size()) + " device "
+                       + hexByte(data[kDeviceByte]) + " bytes " + std::to_string(size) + " name "
+                       + quoted(reinterpret_cast<const std::uint8_t*>(voice_.common.name),
+                                sizeof voice_.common.name);
+        return response;
+    }
+
+    response.log = "received other sysex bytes " + std::to_string(size)
+                   + (size > 1 ? " maker " + hexByte(data[1]) : std::string{}) + " (ignored)";
+    return response;
+}
+
+} // namespace morvane

@@ -1,0 +1,230 @@
+// morvane-sim: a simulated SY-22/SY-35/TG-33 on this machine's MIDI system,
+// for trying the program, and for its tests, without an instrument.
+#include "Instrument.h"
+#include "RtMidiBackend.h"
+#include "VoiceFile.h"
+
+#include <chrono>
+#include <condition_variable>
+#include <csignal>
+#include <pthread.h>
+#include <unistd.h>
+#include <cstdio>
+#include <cstdlib>
+#include <deque>
+#include <iostream>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+constexpr const char* kUsage = R"(Usage: morvane-sim [options] [VOICE.SYX]
+
+A simulated SY-22/SY-35/TG-33 for Morvane. It opens a MIDI input and a MIDI
+output of its own (JACK when a JACK server is running, otherwise the ALSA
+sequencer) and holds one edit voice: the reset voice, or the voice of the
+.SYX file given. It answers the SY-22/SY-35 dump request with a voice dump in
+the SY layout and the TG-33 request with one in the TG-33 layout, on the
+channel the request names, and takes every voice dump it receives as its new
+edit voice. It runs until interrupted (Ctrl+C).
+
+Options:
+  --name NAME         MIDI client name (default morvane-sim); the ports are
+                      NAME-in:in (connect Morvane's output here) and
+                      NAME-out:out (connect it to Morvane's input)
+  --system jack|alsa  use this MIDI system instead of choosing one
+  --log               print a line for every message received and sent
+  --silent            never answer a dump request
+  --reply-delay MS    answer a dump request MS milliseconds late
+  --send-foreign      before answering a request, send three System Exclusive
+                      messages that are not voice dumps (another maker's, a
+                      truncated dump, an overlong dump)
+  --help              show this text
+)";
+
+struct Options {
+    std::string name = "morvane-sim";
+    morvane::RtMidiBackend::System system = morvane::RtMidiBackend::System::Automatic;
+    bool log = false;
+    morvane::Instrument::Options instrument;
+    int replyDelayMs = 0;
+    std::string voiceFile;
+};
+
+// Messages from the MIDI thread to the main thread.
+class Inbox {
+public:
+    void push(std::vector<std::uint8_t> message)
+    {
+        {
+            std::lock_guard lock(mutex_);
+            messages_.push_back(std::move(message));
+        }
+        changed_.notify_one();
+    }
+
+    void stop()
+    {
+        {
+            std::lock_guard lock(mutex_);
+            stopped_ = true;
+        }
+        changed_.notify_all();
+    }
+
+    // The next message; none once stopped.
+    std::optional<std::vector<std::uint8_t>> pop()
+    {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [this] { return stopped_ || !messages_.empty(); });
+        if (stopped_)
+            return std::nullopt;
+        auto message = std::move(messages_.front());
+        messages_.pop_front();
+        return message;
+    }
+
+    // Sleeps, unless stopped meanwhile; false when stopped.
+    bool sleepFor(std::chrono::milliseconds time)
+    {
+        std::unique_lock lock(mutex_);
+        return !changed_.wait_for(lock, time, [this] { return stopped_; });
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::deque<std::vector<std::uint8_t>> messages_;
+    bool stopped_ = false;
+};
+
+bool parseArguments(int argc, char** argv, Options& options)
+{
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        const auto value = [&]() -> std::optional<std::string> {
+            if (i + 1 >= argc)
+                return std::nullopt;
+            return std::string(argv[++i]);
+        };
+        if (arg == "--help" || arg == "-h") {
+            std::cout << kUsage;
+            std::exit(0);
+        } else if (arg == "--name") {
+            auto v = value();
+            if (!v || v->empty())
+                return false;
+            options.name = *v;
+        } else if (arg == "--system") {
+            auto v = value();
+            if (v == "jack")
+                options.system = morvane::RtMidiBackend::System::Jack;
+            else if (v == "alsa")
+                options.system = morvane::RtMidiBackend::System::Alsa;
+            else
+                return false;
+        } else if (arg == "--log") {
+            options.log = true;
+        } else if (arg == "--silent") {
+            options.instrument.silent = true;
+        } else if (arg == "--send-foreign") {
+            options.instrument.sendForeign = true;
+        } else if (arg == "--reply-delay") {
+            auto v = value();
+            if (!v)
+                return false;
+            char* end = nullptr;
+            const long ms = std::strtol(v->c_str(), &end, 10);
+            if (end == v->c_str() || *end != '\0' || ms < 0 || ms > 600000)
+                return false;
+            options.replyDelayMs = static_cast<int>(ms);
+        } else if (!arg.empty() && arg[0] == '-') {
+            return false;
+        } else if (options.voiceFile.empty()) {
+            options.voiceFile = arg;
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    Options options;
+    if (!parseArguments(argc, argv, options)) {
+        std::cerr << kUsage;
+        return 2;
+    }
+
+    morvane::Instrument instrument(options.instrument);
+    if (!options.voiceFile.empty()) {
+        const auto result = instrument.loadVoiceFile(options.voiceFile);
+        if (result != morvane::VoiceFileResult::Loaded) {
+            std::cerr << "morvane-sim: " << options.voiceFile << ": " << morvane::describe(result) << "\n";
+            return 1;
+        }
+    }
+
+    // Every thread, the MIDI system's included, inherits this mask, so only
+    // the waiting thread below ever sees these signals.
+    sigset_t signals;
+    sigemptyset(&signals);
+    sigaddset(&signals, SIGINT);
+    sigaddset(&signals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+
+    Inbox inbox;
+    std::thread signalWaiter([&] {
+        int signal = 0;
+        sigwait(&signals, &signal);
+        inbox.stop();
+    });
+
+    int status = 0;
+    {
+        morvane::RtMidiBackend midi(options.name, options.system);
+        const auto inError = midi.openVirtualInput(
+            [&inbox](const std::uint8_t* data, std::size_t size) { inbox.push({data, data + size}); });
+        const auto outError = midi.openVirtualOutput();
+        if (inError || outError) {
+            std::cerr << "morvane-sim: " << (inError ? *inError : *outError) << "\n";
+            status = 1;
+        } else {
+            std::cout << "morvane-sim: ready on " << midi.systemName() << ", input \"" << midi.virtualInputName()
+                      << "\", output \"" << midi.virtualOutputName() << "\"" << std::endl;
+        }
+
+        while (status == 0) {
+            auto message = inbox.pop();
+            if (!message)
+                break;
+            const auto response = instrument.handle(message->data(), message->size());
+            if (options.log)
+                std::cout << response.log << std::endl;
+            for (const auto& foreign : response.foreign) {
+                midi.send(foreign.data(), foreign.size());
+                if (options.log)
+                    std::cout << "sent other sysex bytes " << foreign.size() << std::endl;
+            }
+            if (response.reply.empty())
+                continue;
+            if (options.replyDelayMs > 0 && !inbox.sleepFor(std::chrono::milliseconds(options.replyDelayMs)))
+                break;
+            if (const auto error = midi.send(response.reply.data(), response.reply.size()))
+                std::cerr << "morvane-sim: " << *error << "\n";
+            else if (options.log)
+                std::cout << response.replyLog << std::endl;
+        }
+    }
+
+    if (status != 0)
+        kill(getpid(), SIGTERM);   // releases the waiting thread
+    signalWaiter.join();
+    return status;
+}
