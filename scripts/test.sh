@@ -9,5 +9,29 @@ build=build-tests
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Debug -DMORVANE_SANITIZE=ON
 cmake --build "$build" -j"$(nproc)"
 
+# The MIDI tests talk through a JACK server with its dummy driver (no sound
+# hardware needed), under a name of their own so that no other server on the
+# machine is touched. It is stopped however the script ends.
+export JACK_DEFAULT_SERVER="morvane-test-$$"
+export JACK_NO_AUDIO_RESERVATION=1
+jackd --no-realtime -n "$JACK_DEFAULT_SERVER" -d dummy -r 48000 -p 256 >"$build/jackd.log" 2>&1 &
+jack_pid=$!
+stop_jack() {
+  kill "$jack_pid" 2>/dev/null || true
+  wait "$jack_pid" 2>/dev/null || true
+}
+trap stop_jack EXIT
+jack_up=
+for _ in $(seq 1 50); do
+  if ! kill -0 "$jack_pid" 2>/dev/null; then break; fi
+  if jack_wait -s "$JACK_DEFAULT_SERVER" -c 2>/dev/null | grep -qx running; then jack_up=1; break; fi
+  sleep 0.2
+done
+if [[ -z "$jack_up" ]]; then
+  echo "The JACK server for the MIDI tests did not start; its log:" >&2
+  cat "$build/jackd.log" >&2
+  exit 1
+fi
+
 export QT_QPA_PLATFORM=offscreen
 ctest --test-dir "$build" --output-on-failure --timeout 300
