@@ -109,6 +109,13 @@ QPixmap drawPicture()
     return picture;
 }
 
+// MIDI system names can be longer than the list is wide.
+void addDevice(QListWidget* list, const std::string& name)
+{
+    auto* item = new QListWidgetItem(QString::fromStdString(name), list);
+    item->setToolTip(item->text());
+}
+
 QGroupBox* groupBox(const char* title, QWidget* content, QWidget* parent)
 {
     auto* box = new QGroupBox(QString::fromLatin1(title), parent);
@@ -169,11 +176,11 @@ TSetDevices::TSetDevices(Settings& settings, MidiPort& midiPort, QWidget* parent
 void TSetDevices::populate()
 {
     for (int i = 0; i < midiPort_.inputCount(); ++i)
-        lbInputs->addItem(QString::fromStdString(midiPort_.inputDeviceName(i)));
+        addDevice(lbInputs, midiPort_.inputDeviceName(i));
     // A stored device that no longer exists shows no selection.
     lbInputs->setCurrentRow(settings_.inDevice >= 0 && settings_.inDevice < lbInputs->count() ? settings_.inDevice : -1);
     for (int i = 0; i < midiPort_.outputCount(); ++i)
-        lbOutputs->addItem(QString::fromStdString(midiPort_.outputDeviceName(i)));
+        addDevice(lbOutputs, midiPort_.outputDeviceName(i));
     lbOutputs->setCurrentRow(settings_.outDevice >= 0 && settings_.outDevice < lbOutputs->count() ? settings_.outDevice : -1);
     cbMIDIChannel->setCurrentIndex(settings_.midiChannel);
 }

@@ -244,3 +244,30 @@ TEST_F(EndToEnd, ADirectionThatCannotBeOpenedDoesNotStopTheOther)
 
 } // namespace
 } // namespace morvane
+
+namespace morvane {
+namespace {
+
+// Whether or not this machine has the ALSA sequencer, a device that is not
+// there fails in both directions with a text and nothing else breaks.
+TEST(RtMidiOnAlsa, MissingDevicesAreReportedInBothDirections)
+{
+    std::vector<std::string> reports;
+    MidiPort port(std::make_unique<RtMidiBackend>(test::uniqueClientName("alsa"), RtMidiBackend::System::Alsa),
+                  [&](const std::string& text) { reports.push_back(text); });
+    port.open(port.inputCount() + 1, port.outputCount() + 1);
+    ASSERT_EQ(reports.size(), 2u);
+    EXPECT_NE(reports[0].find("input"), std::string::npos) << reports[0];
+    EXPECT_NE(reports[1].find("output"), std::string::npos) << reports[1];
+    EXPECT_FALSE(port.inputIsOpen());
+    EXPECT_FALSE(port.outputIsOpen());
+
+    VoiceParameters voice{};
+    VoiceData voiceData(voice);
+    EXPECT_FALSE(port.sendVoice(voiceData, 0));
+    port.setReplyWait(std::chrono::milliseconds(1));
+    EXPECT_FALSE(port.requestVoice(0, 0, voiceData));
+}
+
+} // namespace
+} // namespace morvane

@@ -105,8 +105,7 @@ struct RtMidiBackend::Impl {
 
     std::string noSystemText(const char* direction) const
     {
-        return std::string("No MIDI ") + direction + " can be opened: no JACK server is running and the ALSA "
-               "sequencer is not available (" + unavailable + ").";
+        return std::string("No MIDI ") + direction + " can be opened: " + unavailable;
     }
 
     // The port number that the name at `index` of the last listing has now;
@@ -163,7 +162,10 @@ RtMidiBackend::RtMidiBackend(const std::string& clientName, System system) : imp
     } catch (const RtMidiError& e) {
         impl_->in.reset();
         impl_->out.reset();
-        impl_->unavailable = e.getMessage();
+        const std::string why = api == RtMidi::UNIX_JACK ? "the JACK server cannot be reached"
+                                : system == System::Alsa ? "the ALSA sequencer is not available"
+                                                         : "no JACK server is running and the ALSA sequencer is not available";
+        impl_->unavailable = why + " (" + e.getMessage() + ").";
         return;
     }
     impl_->systemName = api == RtMidi::UNIX_JACK ? "JACK" : "ALSA";

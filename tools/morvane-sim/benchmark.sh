@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# Measures "Get voice" against morvane-sim: the round trip of an answered
+# request in both layouts, and the processor time of a wait that nobody
+# answers. Uses the running JACK server, or starts one with its dummy driver.
+#
+#   tools/morvane-sim/benchmark.sh [BUILD_DIR] [ROUNDS]
+#
+# BUILD_DIR (default build-bench) gets an optimised build without sanitizers.
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+build=${1:-build-bench}
+rounds=${2:-50}
+
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DMORVANE_SANITIZE=OFF -DMORVANE_TESTS=OFF >/dev/null
+cmake --build "$build" -j2 --target morvane-sim morvane-midi-bench >/dev/null
+
+pids=()
+cleanup() {
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
+}
+trap cleanup EXIT
+
+if ! jack_wait -c 2>/dev/null | grep -qx running; then
+  export JACK_DEFAULT_SERVER="morvane-bench-$$"
+  export JACK_NO_AUDIO_RESERVATION=1
+  jackd --no-realtime -n "$JACK_DEFAULT_SERVER" -d dummy -r 48000 -p 256 >/dev/null 2>&1 &
+  pids+=($!)
+  for _ in $(seq 1 50); do
+    jack_wait -c 2>/dev/null | grep -qx running && break
+    sleep 0.2
+  done
+fi
+echo "JACK server: ${JACK_DEFAULT_SERVER:-default}, period 256 frames at 48 kHz"
+
+start_sim() {
+  local log
+  log=$(mktemp)
+  "$build/tools/morvane-sim/morvane-sim" --name "$1" "${@:2}" >"$log" 2>&1 &
+  pids+=($!)
+  for _ in $(seq 1 50); do
+    grep -q "ready" "$log" && { rm -f "$log"; return 0; }
+    sleep 0.1
+  done
+  echo "morvane-sim $1 did not start:" >&2
+  cat "$log" >&2
+  return 1
+}
+start_sim "bench-sim-$$"
+start_sim "bench-silent-$$" --silent
+
+"$build/tools/morvane-sim/morvane-midi-bench" "bench-sim-$$" "bench-silent-$$" "$rounds"
