@@ -56,7 +56,7 @@ static_assert(std::size(kWhat) == 4 && std::size(kLicence) == 3 && std::size(kHi
               && std::size(kContact) == 2);
 
 constexpr int kTextMargin = 10;
-constexpr int kGroupGap = 12;
+constexpr int kGroupGap = 16;
 
 } // namespace
 
@@ -89,7 +89,7 @@ TAboutMorvane::TAboutMorvane(QWidget* parent)
 
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(stripWidth + kTextMargin, 14, kTextMargin, 12);
-    column->setSpacing(1);
+    column->setSpacing(3);
     for (const TextGroup& group : kGroups) {
         if (&group != &kGroups[0])
             column->addSpacing(kGroupGap);

@@ -20,11 +20,6 @@ TemporaryMainWindow::TemporaryMainWindow(AppContext& context)
     , context_(context)
 {
     setWindowTitle(QStringLiteral("Morvane"));
-    QPalette face = palette();
-    face.setColor(QPalette::Window, Qt::black);
-    face.setColor(QPalette::WindowText, Qt::yellow);
-    setPalette(face);
-    setAutoFillBackground(true);
 
     auto* menuBar = new QMenuBar(this);
     QMenu* file = menuBar->addMenu(QStringLiteral("&File"));
@@ -37,6 +32,11 @@ TemporaryMainWindow::TemporaryMainWindow(AppContext& context)
 
     auto* body = new QWidget(this);
     body->setFixedSize(317, 409);
+    QPalette face = body->palette();
+    face.setColor(QPalette::Window, Qt::black);
+    face.setColor(QPalette::WindowText, Qt::yellow);
+    body->setPalette(face);
+    body->setAutoFillBackground(true);
     auto* strip = new QLabel(body);
     strip->setPixmap(artwork::stripPicture());
     strip->setGeometry(0, (409 - artwork::kPictureSize.height()) / 2, artwork::kPictureSize.width(),
