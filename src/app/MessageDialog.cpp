@@ -52,38 +52,38 @@ QFont fittedBoldFont(const QFont& base, const QStringList& lines, int width, int
     return font;
 }
 
-MessageDialog::MessageDialog(const MessageSpec& spec, QWidget* parent)
+MessageDialog::MessageDialog(const MessageLayout& form, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::MSWindowsFixedSizeDialogHint)
-    , placement_(spec.placement)
-    , position_(spec.position)
+    , placement_(form.placement)
+    , position_(form.position)
 {
-    setWindowTitle(QString::fromLatin1(spec.caption));
-    setFixedSize(spec.clientSize);
+    setWindowTitle(QString::fromLatin1(form.caption));
+    setFixedSize(form.clientSize);
     QPalette face = palette();
     face.setColor(QPalette::Window, Qt::black);
     setPalette(face);
     setAutoFillBackground(true);
 
     QStringList texts;
-    for (const char* line : spec.lines)
+    for (const char* line : form.lines)
         texts << QString::fromLatin1(line);
     const QFont messageFont =
-        fittedBoldFont(font(), texts, spec.clientSize.width() - 2 * kSideMargin, kLargestText, kSmallestText);
+        fittedBoldFont(font(), texts, form.clientSize.width() - 2 * kSideMargin, kLargestText, kSmallestText);
     for (const QString& text : texts)
         addLine(text, Qt::red, messageFont);
 
-    for (const ButtonSpec& buttonSpec : spec.buttons) {
+    for (const ButtonLayout& buttonLayout : form.buttons) {
         auto* button =
-            new QPushButton(artwork::buttonIcon(buttonSpec.glyph), QString::fromLatin1(buttonSpec.caption), this);
+            new QPushButton(artwork::buttonIcon(buttonLayout.glyph), QString::fromLatin1(buttonLayout.caption), this);
         // Only the default button takes Enter, wherever the focus is.
         button->setAutoDefault(false);
-        button->setDefault(buttonSpec.isDefault);
-        const int result = buttonSpec.result;
+        button->setDefault(buttonLayout.isDefault);
+        const int result = buttonLayout.result;
         connect(button, &QPushButton::clicked, this, [this, result] { done(result); });
         buttons_.append(button);
     }
     for (int i = 0; i < buttons_.size(); ++i) {
-        if (spec.buttons[i].isDefault)
+        if (form.buttons[i].isDefault)
             buttons_[i]->setFocus();
     }
     arrange();

@@ -32,17 +32,17 @@ void placeWindow(QWidget& window, Placement placement, QPoint position = {});
 // line fits the width; the smallest when none does.
 QFont fittedBoldFont(const QFont& base, const QStringList& lines, int width, int largest, int smallest);
 
-struct ButtonSpec {
+struct ButtonLayout {
     const char* caption;
     int result;             // QDialog::Accepted or QDialog::Rejected
     artwork::Glyph glyph;
     bool isDefault;         // answers Enter
 };
 
-struct MessageSpec {
+struct MessageLayout {
     const char* caption;
     std::span<const char* const> lines;
-    std::span<const ButtonSpec> buttons;  // left to right
+    std::span<const ButtonLayout> buttons;  // left to right
     QSize clientSize;
     Placement placement;
     QPoint position;        // with Placement::Fixed
@@ -50,13 +50,13 @@ struct MessageSpec {
 
 // A well-formed dialog: one or two message lines, one or two buttons, exactly
 // one of them the default, room for the buttons.
-constexpr bool wellFormed(const MessageSpec& spec)
+constexpr bool wellFormed(const MessageLayout& form)
 {
     int defaults = 0;
-    for (const ButtonSpec& button : spec.buttons)
+    for (const ButtonLayout& button : form.buttons)
         defaults += button.isDefault ? 1 : 0;
-    return !spec.lines.empty() && spec.lines.size() <= 2 && !spec.buttons.empty() && spec.buttons.size() <= 2
-           && defaults == 1 && spec.clientSize.width() >= 200 && spec.clientSize.height() >= 60;
+    return !form.lines.empty() && form.lines.size() <= 2 && !form.buttons.empty() && form.buttons.size() <= 2
+           && defaults == 1 && form.clientSize.width() >= 200 && form.clientSize.height() >= 60;
 }
 
 class MessageDialog : public QDialog {
@@ -71,7 +71,7 @@ public:
     void reject() override {}
 
 protected:
-    MessageDialog(const MessageSpec& spec, QWidget* parent);
+    MessageDialog(const MessageLayout& form, QWidget* parent);
 
     // Adds a line under the message lines, in its own colour and weight.
     QLabel* addLine(const QString& text, const QColor& colour, const QFont& font);

@@ -9,11 +9,11 @@ namespace {
 
 using artwork::Glyph;
 
-constexpr ButtonSpec kOkay[] = {{"Okay", QDialog::Accepted, Glyph::Ok, true}};
-constexpr ButtonSpec kBummer[] = {{"Bummer!", QDialog::Accepted, Glyph::Ok, true}};
-constexpr ButtonSpec kNuts[] = {{"Nuts!", QDialog::Accepted, Glyph::Ok, true}};
+constexpr ButtonLayout kOkay[] = {{"Okay", QDialog::Accepted, Glyph::Ok, true}};
+constexpr ButtonLayout kBummer[] = {{"Bummer!", QDialog::Accepted, Glyph::Ok, true}};
+constexpr ButtonLayout kNuts[] = {{"Nuts!", QDialog::Accepted, Glyph::Ok, true}};
 // "&No" first: it stands left of "&Yes" and answers Enter.
-constexpr ButtonSpec kNoYes[] = {
+constexpr ButtonLayout kNoYes[] = {
     {"&No", QDialog::Rejected, Glyph::No, true},
     {"&Yes", QDialog::Accepted, Glyph::Yes, false},
 };
@@ -27,12 +27,12 @@ constexpr const char* kNoDataLines[] = {"No data received"};
 constexpr const char* kReceivedLines[] = {"MIDI dump received"};
 constexpr const char* kOpenErrorLines[] = {"Error opening MIDI port"};
 
-constexpr MessageSpec kInvFile{"Invalid file", kInvFileLines, kOkay, {388, 85}, Placement::ScreenCentre, {}};
-constexpr MessageSpec kSaveErr{"Save error", kSaveErrLines, kOkay, {427, 75}, Placement::Fixed, {200, 108}};
-constexpr MessageSpec kOverwrite{"Overwrite voice", kOverwriteLines, kNoYes, {427, 93}, Placement::DesktopCentre, {}};
-constexpr MessageSpec kNoData{"No data", kNoDataLines, kBummer, {295, 65}, Placement::ScreenCentre, {}};
-constexpr MessageSpec kReceived{"MIDI Received", kReceivedLines, kOkay, {348, 65}, Placement::ScreenCentre, {}};
-constexpr MessageSpec kOpenError{"MIDI Open Error", kOpenErrorLines, kNuts, {427, 117}, Placement::ScreenCentre, {}};
+constexpr MessageLayout kInvFile{"Invalid file", kInvFileLines, kOkay, {388, 85}, Placement::ScreenCentre, {}};
+constexpr MessageLayout kSaveErr{"Save error", kSaveErrLines, kOkay, {427, 75}, Placement::Fixed, {200, 108}};
+constexpr MessageLayout kOverwrite{"Overwrite voice", kOverwriteLines, kNoYes, {427, 93}, Placement::DesktopCentre, {}};
+constexpr MessageLayout kNoData{"No data", kNoDataLines, kBummer, {295, 65}, Placement::ScreenCentre, {}};
+constexpr MessageLayout kReceived{"MIDI Received", kReceivedLines, kOkay, {348, 65}, Placement::ScreenCentre, {}};
+constexpr MessageLayout kOpenError{"MIDI Open Error", kOpenErrorLines, kNuts, {427, 117}, Placement::ScreenCentre, {}};
 
 static_assert(wellFormed(kInvFile) && wellFormed(kSaveErr) && wellFormed(kOverwrite) && wellFormed(kNoData)
               && wellFormed(kReceived) && wellFormed(kOpenError));
