@@ -5,8 +5,17 @@
 
 namespace morvane {
 
+class AppServices;
+class EditorWindow;
+class HelpWindow;
+class MidiPort;
 class ModalHost;
 class Settings;
+class TMainForm;
+class TSelectVoiceType;
+class TSetDevices;
+class TVoiceCommonEdit;
+class VoiceLibrary;
 class TAboutMorvane;
 class TDataReceivedForm;
 class TInvFile;
@@ -22,18 +31,29 @@ struct AppContext {
     Settings* settings = nullptr;
     VoiceParameters* voice = nullptr;     // the current voice
     VoiceData* voiceData = nullptr;
-    // The MIDI port manager and the voice library join here.
+    MidiPort* midiPort = nullptr;
+    VoiceLibrary* library = nullptr;
+    // What the windows ask of the program: sending, fetching, refreshing,
+    // voice files, help.
+    AppServices* services = nullptr;
 
     // Windows, by the names the rest of the program knows them by.
     TMIDIOpenError* MIDIOpenError = nullptr;
-    // The main window, the device dialog and the four editors join here.
+    TMainForm* MainForm = nullptr;
+    TSetDevices* SetDevices = nullptr;
+    // The AWM element, FM element and vector editors are not built yet; the
+    // refreshes pass over a missing editor.
+    EditorWindow* AWMEdit = nullptr;
+    EditorWindow* FMEdit = nullptr;
+    TVoiceCommonEdit* VoiceCommonEdit = nullptr;
+    EditorWindow* VectorEdit = nullptr;
     TAboutMorvane* AboutMorvane = nullptr;
     TInvFile* InvFile = nullptr;
     TSaveErrDlg* SaveErrDlg = nullptr;
     TOverwriteDlg* OverwriteDlg = nullptr;
     TnoMIDIData* noMIDIData = nullptr;
     TDataReceivedForm* DataReceivedForm = nullptr;
-    // The voice-type dialog joins here.
+    TSelectVoiceType* SelectVoiceType = nullptr;
 };
 
 } // namespace morvane

@@ -5,8 +5,15 @@
 #include "ModalHost.h"
 #include "MorvaneApplication.h"
 #include "Settings.h"
-#include "TemporaryMainWindow.h"
+#include "AppServices.h"
+#include "MidiPort.h"
+#include "RtMidiBackend.h"
+#include "TMainForm.h"
+#include "TSelectVoiceType.h"
+#include "TSetDevices.h"
+#include "TVoiceCommonEdit.h"
 #include "VoiceData.h"
+#include "VoiceLibrary.h"
 #include "VoiceParameters.h"
 
 #include <QMessageBox>
@@ -40,26 +47,30 @@ void AppShell::step(const QString& entry)
 
 int AppShell::run()
 {
-    // Settings first: it never fails, and shutdown needs it whatever happens
-    // after. From the open-error dialog on, an exception is reported and the
-    // program still shuts down in order; it cannot pass through the event
-    // loop, so MorvaneApplication keeps it and ends the loop.
-    settings_ = std::make_unique<Settings>(std::move(store_));
-    context_.settings = settings_.get();
-    step(QStringLiteral("Settings"));
+    // From the first object on, an exception is reported and the program
+    // still shuts down in order; it cannot pass through the event loop, so
+    // MorvaneApplication keeps it and ends the loop.
     try {
-        createObjects();
-        createWindows();
-        applyFirstRunRule();
-        refreshEditors();
+        startUp();
         runEventLoop();
     } catch (const std::exception& error) {
         reportException(QString::fromLocal8Bit(error.what()));
     }
     if (const std::optional<QString> escaped = app_.takeEscapedError())
         reportException(*escaped);
-    shutdown();
+    shutDown();
     return 0;
+}
+
+void AppShell::startUp()
+{
+    settings_ = std::make_unique<Settings>(std::move(store_));
+    context_.settings = settings_.get();
+    step(QStringLiteral("Settings"));
+    createObjects();
+    createWindows();
+    applyFirstRunRule();
+    refreshEditors();
 }
 
 void AppShell::createObjects()
@@ -69,8 +80,14 @@ void AppShell::createObjects()
     context_.MIDIOpenError = midiOpenError_.get();
     step(QStringLiteral("TMIDIOpenError"));
 
-    // MidiPort goes here: made (it lists the devices), then opened on
-    // settings_->inDevice and settings_->outDevice.
+    midiPort_ = std::make_unique<MidiPort>(
+        midiBackendFactory_ ? midiBackendFactory_() : makeSystemMidiBackend(), [this](const std::string& text) {
+            midiOpenError_->setError(QString::fromStdString(text));
+            modal_.showModal(*midiOpenError_);
+        });
+    context_.midiPort = midiPort_.get();
+    step(QStringLiteral("MidiPort"));
+    midiPort_->open(settings_->inDevice, settings_->outDevice);
 
     voice_ = std::make_unique<VoiceParameters>();
     voiceData_ = std::make_unique<VoiceData>(*voice_);  // resets the voice
@@ -78,7 +95,12 @@ void AppShell::createObjects()
     context_.voiceData = voiceData_.get();
     step(QStringLiteral("VoiceData"));
 
-    // VoiceLibrary goes here; it holds no open file.
+    library_ = libraryPath_.empty() ? std::make_unique<VoiceLibrary>() : std::make_unique<VoiceLibrary>(libraryPath_);
+    context_.library = library_.get();
+    step(QStringLiteral("VoiceLibrary"));
+
+    services_ = std::make_unique<AppServices>(context_);
+    context_.services = services_.get();
 }
 
 void AppShell::createWindows()
@@ -86,11 +108,18 @@ void AppShell::createWindows()
     QCoreApplication::setApplicationName(QString::fromLatin1(kApplicationTitle));
     step(QStringLiteral("application title"));
 
-    // The main window first: when it is replaced by the real one, that reads
-    // the library and loads and sends its first voice while being made.
-    mainWindow_ = std::make_unique<TemporaryMainWindow>(context_);
-    step(QStringLiteral("TemporaryMainWindow"));
-    // TSetDevices, TAWMEdit, TFMEdit, TVoiceCommonEdit, TVectorEdit go here.
+    // The main window first: it reads the library and loads and sends its
+    // first voice while being made.
+    mainForm_ = std::make_unique<TMainForm>(context_, *services_);
+    context_.MainForm = mainForm_.get();
+    step(QStringLiteral("TMainForm"));
+    setDevices_ = std::make_unique<TSetDevices>(*settings_, *midiPort_);
+    context_.SetDevices = setDevices_.get();
+    step(QStringLiteral("TSetDevices"));
+    voiceCommonEdit_ = std::make_unique<TVoiceCommonEdit>(*services_);
+    context_.VoiceCommonEdit = voiceCommonEdit_.get();
+    step(QStringLiteral("TVoiceCommonEdit"));
+    mainForm_->editorsCreated();
 
     aboutMorvane_ = std::make_unique<TAboutMorvane>();
     context_.AboutMorvane = aboutMorvane_.get();
@@ -110,9 +139,12 @@ void AppShell::createWindows()
     dataReceivedForm_ = std::make_unique<TDataReceivedForm>();
     context_.DataReceivedForm = dataReceivedForm_.get();
     step(QStringLiteral("TDataReceivedForm"));
-    // TSelectVoiceType goes here.
+    selectVoiceType_ = std::make_unique<TSelectVoiceType>();
+    context_.SelectVoiceType = selectVoiceType_.get();
+    step(QStringLiteral("TSelectVoiceType"));
 
-    // Then the device dialog fills its lists and selects the stored devices.
+    setDevices_->populate();
+    step(QStringLiteral("TSetDevices.populate"));
 }
 
 void AppShell::applyFirstRunRule()
@@ -120,14 +152,15 @@ void AppShell::applyFirstRunRule()
     if (settings_->settingsFound)
         return;
     step(QStringLiteral("first-run device selection"));
-    // The device dialog is shown modally here; after it the library's first
-    // voice, if there is one, is loaded again so that it goes out through the
-    // newly chosen output.
+    modal_.showModal(*setDevices_);
+    // The library's first voice goes out again, through the output chosen.
+    mainForm_->browser().loadFirstVoice();
 }
 
 void AppShell::refreshEditors()
 {
-    // The editors' updateDisplay, in the order FM, AWM, voice common, vector.
+    services_->refreshEditors();
+    step(QStringLiteral("refreshEditors"));
 }
 
 void AppShell::runEventLoop()
@@ -135,7 +168,7 @@ void AppShell::runEventLoop()
     // An exception may have escaped a dialog shown during start-up.
     if (app_.hasEscapedError())
         return;
-    mainWindow_->show();
+    mainForm_->show();
     step(QStringLiteral("event loop"));
     app_.exec();
 }
@@ -147,11 +180,16 @@ void AppShell::reportException(const QString& message)
     modal_.showModal(report);
 }
 
-void AppShell::shutdown()
+void AppShell::shutDown()
 {
-    // The MIDI ports are closed here, before the settings are stored.
-    settings_->saveSettings();
-    step(QStringLiteral("saveSettings"));
+    if (midiPort_) {
+        midiPort_->close();
+        step(QStringLiteral("MidiPort.close"));
+    }
+    if (settings_) {
+        settings_->saveSettings();
+        step(QStringLiteral("saveSettings"));
+    }
 }
 
 } // namespace morvane

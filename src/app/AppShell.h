@@ -13,11 +13,15 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 
 class QWidget;
 
 namespace morvane {
 
+class AppServices;
+class MidiBackend;
+class MidiPort;
 class MorvaneApplication;
 class ModalHost;
 class Settings;
@@ -28,8 +32,12 @@ class TMIDIOpenError;
 class TOverwriteDlg;
 class TSaveErrDlg;
 class TnoMIDIData;
-class TemporaryMainWindow;
+class TMainForm;
+class TSelectVoiceType;
+class TSetDevices;
+class TVoiceCommonEdit;
 class VoiceData;
+class VoiceLibrary;
 struct VoiceParameters;
 
 class AppShell {
@@ -40,8 +48,22 @@ public:
     AppShell(const AppShell&) = delete;
     AppShell& operator=(const AppShell&) = delete;
 
+    using MidiBackendFactory = std::function<std::unique_ptr<MidiBackend>()>;
+
+    // The MIDI system to use: by default the machine's own (JACK or ALSA);
+    // a test gives an in-process one.
+    void setMidiBackendFactory(MidiBackendFactory factory) { midiBackendFactory_ = std::move(factory); }
+    // The library file: by default "SOUNDS.SYL" in the working folder.
+    void setLibraryPath(std::string path) { libraryPath_ = std::move(path); }
+
     // Start-up, event loop, shutdown. Returns the process's exit code, 0.
     int run();
+
+    // The two halves around the event loop, for tests that drive the
+    // windows themselves: everything up to the editors' refresh, and the
+    // orderly end (ports closed, settings stored).
+    void startUp();
+    void shutDown();
 
     // The steps taken so far, in order: each object or window by its class
     // name as it is made, then "application title", "first-run device
@@ -60,7 +82,6 @@ private:
     void refreshEditors();
     void runEventLoop();
     void reportException(const QString& message);
-    void shutdown();
     void step(const QString& entry);
 
     MorvaneApplication& app_;
@@ -69,23 +90,29 @@ private:
     AppContext context_;
     QStringList trace_;
     std::function<void(const QString&)> observer_;
+    MidiBackendFactory midiBackendFactory_;
+    std::string libraryPath_;
 
     // Owned here for the whole run, in creation order; none is re-created.
     std::unique_ptr<Settings> settings_;
     std::unique_ptr<TMIDIOpenError> midiOpenError_;
-    // MidiPort: created and opened after the open-error dialog.
+    std::unique_ptr<MidiPort> midiPort_;
     std::unique_ptr<VoiceParameters> voice_;
     std::unique_ptr<VoiceData> voiceData_;
-    // VoiceLibrary: created after VoiceData.
-    std::unique_ptr<TemporaryMainWindow> mainWindow_;
-    // TSetDevices and the four editors: created after the main window.
+    std::unique_ptr<VoiceLibrary> library_;
+    std::unique_ptr<AppServices> services_;
+    std::unique_ptr<TMainForm> mainForm_;
+    std::unique_ptr<TSetDevices> setDevices_;
+    // The AWM element, FM element and vector editors join here.
+    std::unique_ptr<TVoiceCommonEdit> voiceCommonEdit_;
     std::unique_ptr<TAboutMorvane> aboutMorvane_;
     std::unique_ptr<TInvFile> invFile_;
     std::unique_ptr<TSaveErrDlg> saveErrDlg_;
     std::unique_ptr<TOverwriteDlg> overwriteDlg_;
     std::unique_ptr<TnoMIDIData> noMIDIData_;
     std::unique_ptr<TDataReceivedForm> dataReceivedForm_;
-    // TSelectVoiceType: created last.
+    std::unique_ptr<TSelectVoiceType> selectVoiceType_;
+    bool started_ = false;
 };
 
 } // namespace morvane

@@ -239,6 +239,30 @@ QIcon buttonIcon(Glyph glyph)
     return QIcon(pixmap);
 }
 
+QPixmap autoSendPicture(bool on)
+{
+    QPixmap pixmap(28, 18);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    // A MIDI plug on the left, an arrow towards the instrument.
+    p.setPen(QPen(QColor(60, 60, 60), 1.2));
+    p.setBrush(QColor(200, 200, 200));
+    p.drawEllipse(QPointF(7, 9), 6, 6);
+    p.setBrush(QColor(40, 40, 40));
+    for (const QPointF& pin : {QPointF(4.5, 8), QPointF(7, 6), QPointF(9.5, 8), QPointF(5.5, 11), QPointF(8.5, 11)})
+        p.drawEllipse(pin, 0.9, 0.9);
+    const QColor arrow = on ? QColor(30, 170, 30) : QColor(150, 150, 150);
+    p.setPen(QPen(arrow, 2.4, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.drawLine(QPointF(15, 9), QPointF(25, 9));
+    p.drawPolyline(QPolygonF{QPointF(21, 5), QPointF(25, 9), QPointF(21, 13)});
+    if (!on) {
+        p.setPen(QPen(QColor(210, 0, 0), 2.2));
+        p.drawLine(QPointF(16, 3), QPointF(25, 15));
+    }
+    return pixmap;
+}
+
 QLabel* makeVersionLabel(QWidget* parent)
 {
     auto* label = new QLabel(QString::fromLatin1(kVersionText), parent);

@@ -28,6 +28,10 @@ QPixmap aboutPicture();
 enum class Glyph { Ok, Yes, No };
 QIcon buttonIcon(Glyph glyph);
 
+// The pictures of the two auto-send buttons: a dump leaving for the
+// instrument, and the same held back.
+QPixmap autoSendPicture(bool on);
+
 // "Version 2.2" in teal bold, centred, for the foot of a picture strip.
 QLabel* makeVersionLabel(QWidget* parent);
 

@@ -4,7 +4,6 @@
 #include "Artwork.h"
 #include "MessageDialogs.h"
 #include "ModalHost.h"
-#include "NumberDisplay.h"
 
 #include <QCloseEvent>
 #include <QDir>
@@ -276,15 +275,6 @@ private slots:
         QLabel strip;
         strip.setPixmap(artwork::stripPicture());
         saveGrab(strip, QStringLiteral("strip"));
-    }
-
-    void showNumberWritesPlainDecimal()
-    {
-        QLineEdit box;
-        for (const int value : {0, 7, 127, -64}) {
-            showNumber(&box, value);
-            QCOMPARE(box.text(), QString::number(value));
-        }
     }
 
 private:

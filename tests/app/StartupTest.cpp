@@ -2,11 +2,17 @@
 // dialogs answered by the test.
 #include "AboutMorvane.h"
 #include "AppShell.h"
+#include "InProcessMidiBackend.h"
+#include "MessageDialogs.h"
 #include "ModalHost.h"
 #include "MorvaneApplication.h"
 #include "Settings.h"
+#include "TSetDevices.h"
+#include "VoiceData.h"
+#include "VoiceLibrary.h"
 #include "VoiceParameters.h"
 
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -20,8 +26,9 @@ namespace morvane {
 namespace {
 
 const QStringList kMadeInOrder{
-    "Settings", "TMIDIOpenError", "VoiceData", "application title", "TemporaryMainWindow",
-    "TAboutMorvane", "TInvFile", "TSaveErrDlg", "TOverwriteDlg", "TnoMIDIData", "TDataReceivedForm",
+    "Settings", "TMIDIOpenError", "MidiPort", "VoiceData", "VoiceLibrary", "application title", "TMainForm",
+    "TSetDevices", "TVoiceCommonEdit", "TAboutMorvane", "TInvFile", "TSaveErrDlg", "TOverwriteDlg",
+    "TnoMIDIData", "TDataReceivedForm", "TSelectVoiceType", "TSetDevices.populate",
 };
 
 // Ends the event loop as soon as it runs.
@@ -31,10 +38,21 @@ void quitWhenRunning(const QString& step)
         QTimer::singleShot(0, qApp, &QCoreApplication::quit);
 }
 
+// Closes the device dialog of the first run with its "&Okay".
+bool answerDevices(QDialog& shown)
+{
+    auto* devices = qobject_cast<TSetDevices*>(&shown);
+    if (devices != nullptr)
+        QTest::mouseClick(devices->BitBtn1, Qt::LeftButton);
+    return devices != nullptr;
+}
+
 // Answers the exception report with its "OK", noting the message.
 ModalHost::Answerer okayReport(QStringList& reports)
 {
     return [&reports](QDialog& shown) {
+        if (answerDevices(shown))
+            return;
         auto* box = qobject_cast<QMessageBox*>(&shown);
         QVERIFY(box);
         reports << box->text();
@@ -49,18 +67,25 @@ class StartupTest : public QObject {
 
 private slots:
     void init() { QVERIFY(dir.isValid()); }
-    void cleanup() { QFile::remove(storePath()); }
+    void cleanup()
+    {
+        QFile::remove(storePath());
+        QFile::remove(libraryPath());
+    }
 
     void firstRunMakesEverythingInOrderAndStoresTheDefaults()
     {
         ModalHost modal;
+        modal.setAnswerer([](QDialog& shown) { QVERIFY(answerDevices(shown)); });
         AppShell shell(*app(), modal, store());
+        useTestMachine(shell);
         shell.setStepObserver(quitWhenRunning);
         QCOMPARE(shell.run(), 0);
 
-        QCOMPARE(shell.trace(),
-                 (kMadeInOrder + QStringList{"first-run device selection", "event loop", "saveSettings"}));
-        QCOMPARE(modal.shownCount(), 0);
+        QCOMPARE(shell.trace(), (kMadeInOrder + QStringList{"first-run device selection", "refreshEditors",
+                                                            "event loop", "MidiPort.close", "saveSettings"}));
+        QCOMPARE(modal.shownCount(), 1);  // the device dialog
+        QVERIFY(midi->sent().empty());    // an empty library sends nothing
         // VoiceData has reset the voice.
         QCOMPARE(QByteArray(shell.context().voice->common.name, 8), QByteArray("12345678"));
 
@@ -82,6 +107,7 @@ private slots:
         }
         ModalHost modal;
         AppShell shell(*app(), modal, store());
+        useTestMachine(shell);
         bool mainWindowShown = false;
         shell.setStepObserver([&](const QString& step) {
             if (step != QLatin1String("event loop"))
@@ -113,6 +139,7 @@ private slots:
         QStringList reports;
         modal.setAnswerer(okayReport(reports));
         AppShell shell(*app(), modal, store());
+        useTestMachine(shell);
         shell.setStepObserver([](const QString& step) {
             if (step == QLatin1String("event loop"))
                 QTimer::singleShot(0, qApp, [] { throw std::runtime_error("The voice went up in smoke"); });
@@ -120,8 +147,8 @@ private slots:
         QCOMPARE(shell.run(), 0);
 
         QCOMPARE(reports, QStringList{"The voice went up in smoke"});
-        QCOMPARE(shell.trace().mid(shell.trace().size() - 3),
-                 (QStringList{"event loop", "exception: The voice went up in smoke", "saveSettings"}));
+        QCOMPARE(shell.trace().mid(shell.trace().size() - 4),
+                 (QStringList{"event loop", "exception: The voice went up in smoke", "MidiPort.close", "saveSettings"}));
         QCOMPARE(QSettings(storePath(), QSettings::IniFormat).allKeys().size(), 5);
     }
 
@@ -130,8 +157,9 @@ private slots:
         ModalHost modal;
         QStringList reports;
         AppShell shell(*app(), modal, store());
+        useTestMachine(shell);
         modal.setAnswerer([&](QDialog& shown) {
-            if (qobject_cast<QMessageBox*>(&shown))
+            if (qobject_cast<QMessageBox*>(&shown) || qobject_cast<TSetDevices*>(&shown))
                 return okayReport(reports)(shown);
             throw std::runtime_error("Lost in a dialog");
         });
@@ -152,6 +180,7 @@ private slots:
         QStringList reports;
         modal.setAnswerer(okayReport(reports));
         AppShell shell(*app(), modal, store());
+        useTestMachine(shell);
         shell.setStepObserver([](const QString& step) {
             if (step == QLatin1String("TOverwriteDlg"))
                 throw std::runtime_error("Out of windows");
@@ -164,11 +193,85 @@ private slots:
         QCOMPARE(trace.mid(0, kMadeInOrder.indexOf("TOverwriteDlg") + 1),
                  kMadeInOrder.mid(0, kMadeInOrder.indexOf("TOverwriteDlg") + 1));
         QVERIFY(!trace.contains("event loop"));
-        QCOMPARE(trace.mid(trace.size() - 2), (QStringList{"exception: Out of windows", "saveSettings"}));
+        QCOMPARE(trace.mid(trace.size() - 3),
+                 (QStringList{"exception: Out of windows", "MidiPort.close", "saveSettings"}));
         QCOMPARE(QSettings(storePath(), QSettings::IniFormat).allKeys().size(), 5);
     }
 
+    void firstRunSendsTheFirstLibraryVoiceAgainAfterTheDeviceDialog()
+    {
+        {
+            VoiceParameters voice;
+            VoiceData data(voice);
+            std::memcpy(voice.common.name, "Library1", 8);
+            QVERIFY(VoiceLibrary(libraryPath().toStdString()).appendRecord(0x0001, data).ok());
+        }
+        ModalHost modal;
+        int dumpsSentBeforeTheDialog = -1;
+        modal.setAnswerer([&](QDialog& shown) {
+            dumpsSentBeforeTheDialog = static_cast<int>(midi->sent().size());
+            QVERIFY(answerDevices(shown));
+        });
+        AppShell shell(*app(), modal, store());
+        useTestMachine(shell);
+        shell.setStepObserver(quitWhenRunning);
+        shell.run();
+
+        QCOMPARE(dumpsSentBeforeTheDialog, 1);  // loaded while the main window was made
+        QCOMPARE(midi->sent().size(), std::size_t{2});
+        QCOMPARE(QByteArray(shell.context().voice->common.name, 8), QByteArray("Library1"));
+        QCOMPARE(QByteArray(reinterpret_cast<const char*>(&midi->sent()[1][19]), 8), QByteArray("Library1"));
+    }
+
+    void portsThatFailToOpenAreReportedAndStartUpGoesOn()
+    {
+        {
+            QSettings earlier(storePath(), QSettings::IniFormat);
+            earlier.setValue("MIDI Channel", "0");
+            earlier.setValue("In device", "1");
+        }
+        ModalHost modal;
+        QStringList errors;
+        modal.setAnswerer([&](QDialog& shown) {
+            auto* error = qobject_cast<TMIDIOpenError*>(&shown);
+            QVERIFY(error);
+            errors << error->tfError->text();
+            QTest::mouseClick(error->BitBtn1, Qt::LeftButton);
+        });
+        AppShell shell(*app(), modal, store());
+        useTestMachine(shell);
+        midiSetUp = [](InProcessMidiBackend& backend) { backend.failOutput(0, "The port is busy"); };
+        shell.setStepObserver(quitWhenRunning);
+        shell.run();
+
+        QCOMPARE(errors.size(), 2);
+        QVERIFY(errors[0].contains("no MIDI input"));  // the machine has one input only
+        QCOMPARE(errors[1], QStringLiteral("The port is busy"));
+        QVERIFY(shell.trace().contains("event loop"));
+    }
+
 private:
+    // An in-process MIDI system with one port each way, and a library in the
+    // test's folder.
+    void useTestMachine(AppShell& shell)
+    {
+        midi = nullptr;
+        midiSetUp = nullptr;
+        shell.setMidiBackendFactory([this] {
+            auto backend = std::make_unique<InProcessMidiBackend>(std::vector<std::string>{"Synth out"},
+                                                                  std::vector<std::string>{"Synth in"});
+            midi = backend.get();
+            if (midiSetUp)
+                midiSetUp(*backend);
+            return backend;
+        });
+        shell.setLibraryPath(libraryPath().toStdString());
+    }
+    QString libraryPath() const { return dir.filePath(QStringLiteral("SOUNDS.SYL")); }
+
+    InProcessMidiBackend* midi = nullptr;
+    std::function<void(InProcessMidiBackend&)> midiSetUp;
+
     static MorvaneApplication* app() { return static_cast<MorvaneApplication*>(qApp); }
     QString storePath() const { return dir.filePath(QStringLiteral("store.ini")); }
     std::unique_ptr<QSettings> store() const

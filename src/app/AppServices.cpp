@@ -1,0 +1,114 @@
+#include "AppServices.h"
+
+#include "AppContext.h"
+#include "HelpWindow.h"
+#include "MessageDialogs.h"
+#include "MidiPort.h"
+#include "ModalHost.h"
+#include "Settings.h"
+#include "TSelectVoiceType.h"
+#include "TVoiceCommonEdit.h"
+#include "VoiceData.h"
+#include "VoiceFile.h"
+
+#include <QMessageBox>
+
+namespace morvane {
+
+AppServices::AppServices(AppContext& context) : context_(context) {}
+
+AppServices::~AppServices() = default;
+
+VoiceParameters& AppServices::voice()
+{
+    return *context_.voice;
+}
+
+bool AppServices::autoSend() const
+{
+    return context_.settings->autoSend;
+}
+
+void AppServices::sendVoice()
+{
+    // A port that failed to open was reported when it was opened; a failed
+    // send has nothing new to tell the user.
+    context_.midiPort->sendVoice(*context_.voiceData, context_.settings->midiChannel);
+}
+
+void AppServices::getVoice()
+{
+    const Settings& settings = *context_.settings;
+    if (context_.midiPort->requestVoice(settings.model, settings.midiChannel, *context_.voiceData)) {
+        // The element editors come first here, the voice common editor last.
+        for (EditorWindow* editor : {context_.AWMEdit, context_.FMEdit, context_.VectorEdit,
+                                     static_cast<EditorWindow*>(context_.VoiceCommonEdit)})
+            if (editor != nullptr)
+                editor->updateDisplay();
+        showModal(*context_.DataReceivedForm);
+    } else {
+        showModal(*context_.noMIDIData);
+    }
+}
+
+void AppServices::refreshEditors()
+{
+    for (EditorWindow* editor : {context_.FMEdit, context_.AWMEdit,
+                                 static_cast<EditorWindow*>(context_.VoiceCommonEdit), context_.VectorEdit})
+        if (editor != nullptr)
+            editor->updateDisplay();
+}
+
+void AppServices::loadVoiceFile(const QString& path)
+{
+    if (readVoiceFile(path.toStdString(), *context_.voiceData) == VoiceFileResult::Loaded)
+        sendVoice();
+    else
+        showModal(*context_.InvFile);
+}
+
+void AppServices::saveVoiceFile(const QString& path)
+{
+    if (!writeVoiceFile(path.toStdString(), *context_.voiceData))
+        showModal(*context_.SaveErrDlg);
+}
+
+int AppServices::showModal(QDialog& dialog)
+{
+    return context_.modal->showModal(dialog);
+}
+
+TSelectVoiceType& AppServices::selectVoiceType()
+{
+    return *context_.SelectVoiceType;
+}
+
+QDialog& AppServices::overwriteDialog()
+{
+    return *context_.OverwriteDlg;
+}
+
+void AppServices::reportLibraryError(const QString& text)
+{
+    QMessageBox message(QMessageBox::Warning, QStringLiteral("Voice library"), text, QMessageBox::Ok);
+    showModal(message);
+}
+
+HelpWindow& AppServices::help()
+{
+    if (!help_)
+        help_ = std::make_unique<HelpWindow>();
+    return *help_;
+}
+
+void AppServices::showHelp(int context)
+{
+    help().showContext(context);
+}
+
+void AppServices::showContents()
+{
+    help().showContents();
+}
+
+} // namespace morvane

@@ -1,0 +1,265 @@
+#include "TMainForm.h"
+
+#include "AboutMorvane.h"
+#include "AppContext.h"
+#include "AppServices.h"
+#include "Artwork.h"
+#include "LibraryBrowser.h"
+#include "ModalHost.h"
+#include "Settings.h"
+#include "TSetDevices.h"
+#include "TVoiceCommonEdit.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCloseEvent>
+#include <QFileDialog>
+#include <QFrame>
+#include <QLabel>
+#include <QMenuBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace morvane {
+
+namespace {
+
+constexpr QSize kClientSize{317, 409};
+
+// Voice files carry the extension in either case on disks that tell them apart.
+constexpr const char* kOpenFilter = "System Exclusive files (*.SYX *.syx)";
+constexpr const char* kSaveFilter = "Systex Exclusive files (*.SYX *.syx)";
+// Without an extension typed, "SYX" is added, so that the file shows in the
+// open dialog's filter.
+constexpr const char* kDefaultSuffix = "SYX";
+
+} // namespace
+
+TMainForm::TMainForm(AppContext& context, AppServices& services, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                          | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
+      context_(context), services_(services)
+{
+    setObjectName(QStringLiteral("MainForm"));
+    setWindowTitle(QStringLiteral("Morvane"));
+    setStyleSheet(QStringLiteral(
+        "QWidget#MainForm, QWidget#client { background-color: black; }"
+        "QLabel#Label1 { color: yellow; }"
+        "QFrame#Panel1 { background-color: #4a4a4a; border: 1px solid #808080; }"
+        "QGroupBox#GroupBox1 { background-color: #4a4a4a; color: lime; font-weight: bold;"
+        "  border: 1px solid #9a9a9a; margin-top: 6px; }"
+        "QGroupBox#GroupBox1::title { subcontrol-origin: margin; left: 6px; padding: 0 2px; }"
+        "QCheckBox { color: yellow; font-weight: normal; font-size: 10px; }"
+        "QListView#dbListBox { background-color: white; color: black; }"
+        "QMenuBar { background-color: palette(window); color: palette(window-text); }"));
+
+    auto* client = new QWidget(this);
+    client->setObjectName(QStringLiteral("client"));
+    client->setFixedSize(kClientSize);
+
+    Image1 = new QLabel(client);
+    Image1->setObjectName(QStringLiteral("Image1"));
+    Image1->setGeometry(0, 0, artwork::kStripWidth, kClientSize.height());
+    Image1->setAlignment(Qt::AlignCenter);
+    Image1->setPixmap(artwork::stripPicture());
+    Label13 = artwork::makeVersionLabel(client);
+    Label13->setObjectName(QStringLiteral("Label13"));
+    Label13->setGeometry(0, 382, artwork::kStripWidth, 13);
+
+    auto* panel = new QFrame(client);
+    panel->setObjectName(QStringLiteral("Panel1"));
+    panel->setGeometry(96, 4, 217, 361);
+    browser_ = new LibraryBrowser(*context.library, *context.voiceData, services, panel);
+    browser_->move(4, 4);
+
+    Label1 = new QLabel(QStringLiteral("Send voice on change: "), client);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setGeometry(104, 382, 122, 13);
+    Label1->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    auto speedButton = [client](QToolButton*& button, const char* name, bool on, int left, const char* hint) {
+        button = new QToolButton(client);
+        button->setObjectName(QString::fromLatin1(name));
+        button->setCheckable(true);
+        button->setIcon(artwork::autoSendPicture(on));
+        button->setIconSize(QSize(28, 18));
+        button->setGeometry(left, 376, 39, 25);
+        // The hint is kept with the button but, as in the rest of the window
+        // outside the library box, not shown.
+        button->setProperty("hint", QString::fromLatin1(hint));
+    };
+    speedButton(bAutoSend, "bAutoSend", true, 227, "Automatically sends changes to synth");
+    speedButton(bNoAutoSend, "bNoAutoSend", false, 266, "Does not automatically send changes");
+    auto* group = new QButtonGroup(this);  // exactly one is down; pressing it again changes nothing
+    group->addButton(bAutoSend);
+    group->addButton(bNoAutoSend);
+    (context.settings->autoSend ? bAutoSend : bNoAutoSend)->setChecked(true);
+    connect(bAutoSend, &QToolButton::clicked, this, &TMainForm::bAutoSendClick);
+    connect(bNoAutoSend, &QToolButton::clicked, this, &TMainForm::bNoAutoSendClick);
+
+    MainMenu1 = new QMenuBar(this);
+    MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
+    MainMenu1->setNativeMenuBar(false);  // the fixed size counts it
+    buildMenus();
+    connect(browser_, &LibraryBrowser::modifyEnabledChanged, ModifyVoice, &QAction::setEnabled);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->setMenuBar(MainMenu1);
+    layout->addWidget(client);
+    setFixedSize(kClientSize.width(), kClientSize.height() + MainMenu1->sizeHint().height());
+
+    browser_->setUp();
+}
+
+void TMainForm::buildMenus()
+{
+    struct Item {
+        const char* menu;       // a new menu starts where this is set
+        const char* caption;    // null: a separator
+        const char* name;
+        QKeySequence shortcut;
+        void (TMainForm::*handler)();
+    };
+    const Item items[] = {
+        {"&File", "&Load voice", "Open1", QKeySequence(Qt::CTRL | Qt::Key_O), &TMainForm::Open1Click},
+        {nullptr, "&Save voice", "Save1", QKeySequence(Qt::CTRL | Qt::Key_S), &TMainForm::Save1Click},
+        {nullptr, nullptr, nullptr, {}, nullptr},
+        {nullptr, "&Modify voice in database", "ModifyVoice", QKeySequence(Qt::CTRL | Qt::Key_M), nullptr},
+        {nullptr, "&Add voice to database", "Addvoicetodatabase1", QKeySequence(Qt::CTRL | Qt::Key_D), nullptr},
+        {nullptr, nullptr, nullptr, {}, nullptr},
+        {nullptr, "E&xit", "Exit1", QKeySequence(Qt::CTRL | Qt::Key_X), &TMainForm::Exit1Click},
+        {"&Edit", "Elements &A && C", "ElementA1", QKeySequence(Qt::CTRL | Qt::Key_A), &TMainForm::ElementA1Click},
+        {nullptr, "Elements &B && D", "ElementB1", QKeySequence(Qt::CTRL | Qt::Key_B), &TMainForm::ElementB1Click},
+        {nullptr, "Voice &common", "Voicecommon1", QKeySequence(Qt::CTRL | Qt::Key_C), &TMainForm::Voicecommon1Click},
+        {nullptr, "&Vectors", "Vector1", QKeySequence(Qt::CTRL | Qt::Key_V), &TMainForm::Vector1Click},
+        {"&MIDI", "&Select MIDI devices", "SelectMIDIdevices1", {}, &TMainForm::SelectMIDIdevices1Click},
+        {nullptr, "&Get voice from synth", "Getsoundfromsynth1", {}, &TMainForm::Getsoundfromsynth1Click},
+        {"&Help", "&Contents", "Contents1", {}, &TMainForm::Contents1Click},
+        {nullptr, "&About", "About2", {}, &TMainForm::About2Click},
+    };
+    QMenu* menu = nullptr;
+    for (const Item& item : items) {
+        if (item.menu != nullptr)
+            menu = MainMenu1->addMenu(QString::fromLatin1(item.menu));
+        if (item.caption == nullptr) {
+            menu->addSeparator();
+            continue;
+        }
+        QAction* action = menu->addAction(QString::fromLatin1(item.caption));
+        action->setObjectName(QString::fromLatin1(item.name));
+        action->setShortcut(item.shortcut);
+        if (item.handler != nullptr)
+            connect(action, &QAction::triggered, this, item.handler);
+    }
+    ModifyVoice = findChild<QAction*>(QStringLiteral("ModifyVoice"));
+    connect(ModifyVoice, &QAction::triggered, browser_, &LibraryBrowser::ModifyVoiceClick);
+    connect(findChild<QAction*>(QStringLiteral("Addvoicetodatabase1")), &QAction::triggered, browser_,
+            &LibraryBrowser::Addvoicetodatabase1Click);
+    ModifyVoice->setEnabled(browser_->canModify());
+    editorsCreated();
+}
+
+void TMainForm::editorsCreated()
+{
+    // An editor that the program does not have yet keeps its item disabled.
+    const std::pair<const char*, QWidget*> items[] = {
+        {"ElementA1", context_.AWMEdit},
+        {"ElementB1", context_.FMEdit},
+        {"Voicecommon1", context_.VoiceCommonEdit},
+        {"Vector1", context_.VectorEdit},
+    };
+    for (const auto& [name, editor] : items)
+        findChild<QAction*>(QString::fromLatin1(name))->setEnabled(editor != nullptr);
+}
+
+void TMainForm::Open1Click()
+{
+    QFileDialog dialog(this, QStringLiteral("Open sound file"), QString(), QString::fromLatin1(kOpenFilter));
+    dialog.setOptions(QFileDialog::ReadOnly | QFileDialog::DontUseNativeDialog);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    if (services_.showModal(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return;
+    services_.loadVoiceFile(dialog.selectedFiles().first());
+    services_.refreshEditors();
+}
+
+void TMainForm::Save1Click()
+{
+    QFileDialog dialog(this, QStringLiteral("Save voice"), QString(), QString::fromLatin1(kSaveFilter));
+    dialog.setOptions(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setDefaultSuffix(QString::fromLatin1(kDefaultSuffix));
+    if (services_.showModal(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return;
+    services_.saveVoiceFile(dialog.selectedFiles().first());
+}
+
+void TMainForm::hideEditors()
+{
+    for (QWidget* editor : {static_cast<QWidget*>(context_.FMEdit), static_cast<QWidget*>(context_.AWMEdit),
+                            static_cast<QWidget*>(context_.VoiceCommonEdit), static_cast<QWidget*>(context_.VectorEdit)})
+        if (editor != nullptr)
+            editor->hide();
+}
+
+void TMainForm::Exit1Click()
+{
+    close();
+}
+
+void TMainForm::closeEvent(QCloseEvent* event)
+{
+    hideEditors();
+    event->accept();
+    QCoreApplication::exit(0);
+}
+
+void TMainForm::showEditor(QWidget* editor)
+{
+    if (editor == nullptr)
+        return;
+    editor->show();
+    editor->raise();
+    editor->activateWindow();
+}
+
+void TMainForm::ElementA1Click() { showEditor(context_.AWMEdit); }
+void TMainForm::ElementB1Click() { showEditor(context_.FMEdit); }
+void TMainForm::Voicecommon1Click() { showEditor(context_.VoiceCommonEdit); }
+void TMainForm::Vector1Click() { showEditor(context_.VectorEdit); }
+
+void TMainForm::Getsoundfromsynth1Click()
+{
+    services_.getVoice();
+    services_.refreshEditors();
+}
+
+void TMainForm::SelectMIDIdevices1Click()
+{
+    services_.showModal(*context_.SetDevices);
+}
+
+void TMainForm::Contents1Click()
+{
+    services_.showContents();
+}
+
+void TMainForm::About2Click()
+{
+    services_.showModal(*context_.AboutMorvane);
+}
+
+void TMainForm::bAutoSendClick()
+{
+    context_.settings->autoSend = true;
+}
+
+void TMainForm::bNoAutoSendClick()
+{
+    context_.settings->autoSend = false;
+}
+
+} // namespace morvane

@@ -1,0 +1,68 @@
+// The main window: the menus that reach every function, the auto-send
+// switch, and the " Database " box in which the voice library is browsed.
+// Closing it ends the program.
+#pragma once
+
+#include <QWidget>
+
+class QAction;
+class QLabel;
+class QMenuBar;
+class QToolButton;
+
+namespace morvane {
+
+struct AppContext;
+class AppServices;
+class LibraryBrowser;
+
+class TMainForm : public QWidget {
+    Q_OBJECT
+public:
+    // Lists the library and, when it holds a voice, makes its first voice
+    // current and sends it.
+    TMainForm(AppContext& context, AppServices& services, QWidget* parent = nullptr);
+
+    LibraryBrowser& browser() { return *browser_; }
+
+    // The editor windows are made after this window; their menu items are
+    // enabled once they exist.
+    void editorsCreated();
+
+    // The menu handlers, by the names the rest of the program uses.
+    void Open1Click();
+    void Save1Click();
+    void Exit1Click();
+    void ElementA1Click();
+    void ElementB1Click();
+    void Voicecommon1Click();
+    void Vector1Click();
+    void Getsoundfromsynth1Click();
+    void SelectMIDIdevices1Click();
+    void Contents1Click();
+    void About2Click();
+    void bAutoSendClick();
+    void bNoAutoSendClick();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildMenus();
+    void hideEditors();
+    static void showEditor(QWidget* editor);
+
+    AppContext& context_;
+    AppServices& services_;
+    QMenuBar* MainMenu1;
+    QLabel* Image1;
+    QLabel* Label13;
+    QLabel* Label1;
+    QToolButton* bAutoSend;
+    QToolButton* bNoAutoSend;
+    LibraryBrowser* browser_;
+    QAction* ModifyVoice = nullptr;
+    bool exiting_ = false;
+};
+
+} // namespace morvane
