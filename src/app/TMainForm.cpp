@@ -44,7 +44,7 @@ TMainForm::TMainForm(AppContext& context, AppServices& services, QWidget* parent
     setWindowTitle(QStringLiteral("Morvane"));
     setStyleSheet(QStringLiteral(
         "QWidget#MainForm, QWidget#client { background-color: black; }"
-        "QLabel#Label1 { color: yellow; }"
+        "QLabel#Label1 { color: yellow; font-size: 10px; }"
         "QFrame#Panel1 { background-color: #4a4a4a; border: 1px solid #808080; }"
         "QGroupBox#GroupBox1 { background-color: #4a4a4a; color: lime; font-weight: bold;"
         "  border: 1px solid #9a9a9a; margin-top: 6px; }"
@@ -74,7 +74,7 @@ TMainForm::TMainForm(AppContext& context, AppServices& services, QWidget* parent
 
     Label1 = new QLabel(QStringLiteral("Send voice on change: "), client);
     Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setGeometry(104, 382, 122, 13);
+    Label1->setGeometry(96, 382, 128, 13);
     Label1->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     auto speedButton = [client](QToolButton*& button, const char* name, bool on, int left, const char* hint) {
         button = new QToolButton(client);

@@ -8,6 +8,13 @@
 #include <array>
 #include <string_view>
 
+// The pages are compiled into a static library; asking for them by name
+// keeps the linker from leaving them out.
+static void loadHelpPages()
+{
+    Q_INIT_RESOURCE(help);
+}
+
 namespace morvane {
 
 namespace {
@@ -44,6 +51,7 @@ QUrl pageUrl(std::string_view page)
 
 HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window), browser_(new QTextBrowser(this))
 {
+    loadHelpPages();
     setObjectName(QStringLiteral("HelpWindow"));
     setWindowTitle(QStringLiteral("Morvane help"));
     browser_->setObjectName(QStringLiteral("browser"));

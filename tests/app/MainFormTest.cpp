@@ -1,0 +1,312 @@
+// The main window driven as a user drives it, with the whole program made by
+// the start-up sequence around it: an in-process MIDI system stands in for
+// the instrument, and the test answers every dialog.
+#include "AppServices.h"
+#include "AppShell.h"
+#include "HelpWindow.h"
+#include "InProcessMidiBackend.h"
+#include "LibraryBrowser.h"
+#include "MessageDialogs.h"
+#include "MidiPort.h"
+#include "ModalHost.h"
+#include "MorvaneApplication.h"
+#include "Settings.h"
+#include "TMainForm.h"
+#include "TSetDevices.h"
+#include "TVoiceCommonEdit.h"
+#include "VoiceData.h"
+#include "VoiceFile.h"
+
+#include <QAction>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextBrowser>
+#include <QTimer>
+#include <QToolButton>
+
+#include <cstring>
+#include <fstream>
+
+namespace morvane {
+
+class MainFormTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        {
+            QSettings stored(storePath(), QSettings::IniFormat);
+            stored.setValue("MIDI Channel", "5");
+        }
+        shell = std::make_unique<AppShell>(*app(), modal, std::make_unique<QSettings>(storePath(), QSettings::IniFormat));
+        shell->setMidiBackendFactory([this] {
+            auto backend = std::make_unique<InProcessMidiBackend>(std::vector<std::string>{"Synth out"},
+                                                                  std::vector<std::string>{"Synth in"});
+            midi = backend.get();
+            return backend;
+        });
+        shell->setLibraryPath(dir.filePath("SOUNDS.SYL").toStdString());
+        shell->startUp();
+        context().midiPort->setReplyWait(std::chrono::milliseconds(50));
+        shown.clear();
+        modal.setAnswerer([this](QDialog& dialog) {
+            shown << dialog.windowTitle();
+            if (auto* message = qobject_cast<MessageDialog*>(&dialog))
+                message->buttons().front()->click();
+            else if (answer)
+                answer(dialog);
+        });
+        answer = nullptr;
+        form().show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form()));
+    }
+    void cleanup()
+    {
+        shell->shutDown();
+        shell.reset();
+        QFile::remove(storePath());
+        QFile::remove(dir.filePath("SOUNDS.SYL"));
+    }
+
+    void savedVoiceLoadsBackIdentical()
+    {
+        std::memcpy(context().voice->common.name, "SavedOne", 8);
+        context().voice->common.attack = -20;
+        context().voice->levelVector.abPosition[3] = 40;  // vectors that move keep their first step
+        context().voice->detuneVector.cdPosition[1] = 20;
+        const QByteArray before = dump();
+        answerFileDialog(dir.filePath("saved"));  // no extension typed
+        form().Save1Click();
+        const QString path = dir.filePath("saved.SYX");
+        QVERIFY(QFile::exists(path));
+        QCOMPARE(QFileInfo(path).size(), 592);
+
+        resetVoice();
+        answerFileDialog(path);
+        form().Open1Click();
+        QCOMPARE(dump(), before);
+        QCOMPARE(context().VoiceCommonEdit->findChild<QLineEdit*>("tfVoiceName")->text(), QStringLiteral("SavedOne"));
+    }
+
+    void loadingSendsEvenWithAutoSendOffAndBadFilesChangeNothing_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<bool>("valid");
+        QByteArray good = validFile();
+        QTest::newRow("a voice dump") << good << true;
+        QTest::newRow("bytes before the F0") << (QByteArray("junk\x01\x02") + good) << true;
+        QTest::newRow("no F0") << QByteArray("no dump here\xF7") << false;
+        QTest::newRow("not ending in F7") << good.left(591) << false;
+        QTest::newRow("F0 to F7 but too short") << QByteArray("\xF0\x43\x00\x7E\xF7", 5) << false;
+    }
+    void loadingSendsEvenWithAutoSendOffAndBadFilesChangeNothing()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(bool, valid);
+        const QString path = dir.filePath("in.syx");
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(content);
+        file.close();
+        context().settings->autoSend = false;
+        const QByteArray before = dump();
+        const std::size_t sent = midi->sent().size();
+        std::memcpy(context().voice->common.name, "Stale   ", 8);  // what the editor shows is refreshed
+
+        answerFileDialog(path);
+        form().Open1Click();
+        const QString shownName = context().VoiceCommonEdit->findChild<QLineEdit*>("tfVoiceName")->text();
+        if (valid) {
+            QCOMPARE(midi->sent().size(), sent + 1);
+            QCOMPARE(QByteArray(reinterpret_cast<const char*>(&midi->sent().back()[19]), 8), QByteArray("FileVox "));
+            QCOMPARE(shownName, QStringLiteral("FileVox "));
+            QVERIFY(!shown.contains("Invalid file"));
+        } else {
+            QVERIFY(shown.contains("Invalid file"));
+            QCOMPARE(midi->sent().size(), sent);
+            QCOMPARE(shownName, QStringLiteral("Stale   "));
+        }
+        Q_UNUSED(before);
+    }
+
+    void saveErrorIsReportedAndNothingIsLeft()
+    {
+        context().services->saveVoiceFile(dir.filePath("no-folder/x.SYX"));
+        QCOMPARE(shown, QStringList{"Save error"});
+        QVERIFY(!QFileInfo::exists(dir.filePath("no-folder")));
+    }
+
+    void getVoiceSendsTheRequestOfTheModel_data()
+    {
+        QTest::addColumn<int>("model");
+        QTest::addColumn<QByteArray>("id");
+        QTest::newRow("SY-22") << 0 << QByteArray("PK  2203AE");
+        QTest::newRow("SY-35") << 1 << QByteArray("PK  2203AE");
+        QTest::newRow("TG-33") << 2 << QByteArray("LM  0012VE");
+    }
+    void getVoiceSendsTheRequestOfTheModel()
+    {
+        QFETCH(int, model);
+        QFETCH(QByteArray, id);
+        context().settings->model = model;
+        triggerMenu("Getsoundfromsynth1");
+        const std::vector<std::uint8_t> request = midi->sent().back();
+        QCOMPARE(request.size(), std::size_t{15});
+        QCOMPARE(int(request[2]), 0x25);
+        QCOMPARE(QByteArray(reinterpret_cast<const char*>(&request[4]), 10), id);
+        QCOMPARE(shown, QStringList{"No data"});
+    }
+
+    void getVoiceTakesTheInstrumentsVoiceAndRefreshesTheEditors()
+    {
+        midi->setOnSend([this](const std::vector<std::uint8_t>& message) {
+            if (message.size() == kRequestSize) {
+                const QByteArray reply = validFile();
+                midi->deliver({reply.begin(), reply.end()});
+            }
+        });
+        triggerMenu("Getsoundfromsynth1");
+        QCOMPARE(shown, QStringList{"MIDI Received"});
+        QCOMPARE(QByteArray(context().voice->common.name, 8), QByteArray("FileVox "));
+        QCOMPARE(context().VoiceCommonEdit->findChild<QLineEdit*>("tfVoiceName")->text(), QStringLiteral("FileVox "));
+    }
+
+    void autoSendButtons()
+    {
+        auto* on = form().findChild<QToolButton*>("bAutoSend");
+        auto* off = form().findChild<QToolButton*>("bNoAutoSend");
+        QVERIFY(on->isChecked() && !off->isChecked());  // the stored "Auto send" is missing: on
+        QTest::mouseClick(on, Qt::LeftButton);
+        QVERIFY(on->isChecked() && context().settings->autoSend);
+        QTest::mouseClick(off, Qt::LeftButton);
+        QVERIFY(!on->isChecked() && off->isChecked() && !context().settings->autoSend);
+        QTest::mouseClick(off, Qt::LeftButton);
+        QVERIFY(off->isChecked() && !context().settings->autoSend);
+    }
+
+    void menus()
+    {
+        struct Item {
+            const char* name;
+            const char* caption;
+            QKeySequence shortcut;
+        };
+        const Item items[] = {
+            {"Open1", "&Load voice", QKeySequence("Ctrl+O")},
+            {"Save1", "&Save voice", QKeySequence("Ctrl+S")},
+            {"ModifyVoice", "&Modify voice in database", QKeySequence("Ctrl+M")},
+            {"Addvoicetodatabase1", "&Add voice to database", QKeySequence("Ctrl+D")},
+            {"Exit1", "E&xit", QKeySequence("Ctrl+X")},
+            {"ElementA1", "Elements &A && C", QKeySequence("Ctrl+A")},
+            {"ElementB1", "Elements &B && D", QKeySequence("Ctrl+B")},
+            {"Voicecommon1", "Voice &common", QKeySequence("Ctrl+C")},
+            {"Vector1", "&Vectors", QKeySequence("Ctrl+V")},
+            {"SelectMIDIdevices1", "&Select MIDI devices", QKeySequence()},
+            {"Getsoundfromsynth1", "&Get voice from synth", QKeySequence()},
+            {"Contents1", "&Contents", QKeySequence()},
+            {"About2", "&About", QKeySequence()},
+        };
+        for (const Item& item : items) {
+            QAction* action = form().findChild<QAction*>(item.name);
+            QVERIFY2(action, item.name);
+            QCOMPARE(action->text(), QString::fromLatin1(item.caption));
+            QCOMPARE(action->shortcut(), item.shortcut);
+        }
+        QVERIFY(!form().findChild<QAction*>("ModifyVoice")->isEnabled());  // the library is empty
+
+        QTest::keyClick(&form(), Qt::Key_C, Qt::ControlModifier);
+        QVERIFY(context().VoiceCommonEdit->isVisible());
+        triggerMenu("About2");
+        triggerMenu("SelectMIDIdevices1");
+        QCOMPARE(shown, (QStringList{"About Morvane", "Select MIDI Devices"}));
+    }
+
+    void helpOpensItsContentsAndTheEditorsPages()
+    {
+        triggerMenu("Contents1");
+        HelpWindow& help = context().services->help();
+        QVERIFY(help.isVisible());
+        QCOMPARE(help.currentPage(), QUrl("qrc:/help/index.html"));
+        QVERIFY(help.findChild<QTextBrowser*>()->toPlainText().contains("Connecting the instrument"));
+        QTest::mouseClick(context().VoiceCommonEdit->findChild<QPushButton*>("HelpButton"), Qt::LeftButton);
+        QCOMPARE(help.currentPage(), QUrl("qrc:/help/common.html"));
+        QVERIFY(help.findChild<QTextBrowser*>()->toPlainText().contains("Global envelope adjust"));
+        for (int context : {1, 4, 9})
+            QVERIFY(HelpWindow::pageOf(context) != HelpWindow::pageOf(0));
+        help.grab().save(QDir(MORVANE_GRAB_DIR).filePath("help.png"));
+    }
+
+    void exitHidesTheEditorsAndEndsTheProgram()
+    {
+        context().VoiceCommonEdit->show();
+        QTimer::singleShot(0, this, [this] { triggerMenu("Exit1"); });
+        QCOMPARE(app()->exec(), 0);
+        QVERIFY(!context().VoiceCommonEdit->isVisible());
+        QVERIFY(!form().isVisible());
+    }
+
+    void looksRight()
+    {
+        QCOMPARE(form().windowTitle(), QStringLiteral("Morvane"));
+        QDir().mkpath(MORVANE_GRAB_DIR);
+        form().grab().save(QDir(MORVANE_GRAB_DIR).filePath("main-window.png"));
+    }
+
+private:
+    static MorvaneApplication* app() { return static_cast<MorvaneApplication*>(qApp); }
+    const AppContext& context() const { return shell->context(); }
+    TMainForm& form() { return *context().MainForm; }
+    QString storePath() const { return dir.filePath("store.ini"); }
+
+    void triggerMenu(const char* name) { form().findChild<QAction*>(name)->trigger(); }
+
+    // The next file dialog gets this name typed and is accepted.
+    void answerFileDialog(const QString& path)
+    {
+        answer = [path](QDialog& dialog) {
+            auto* files = qobject_cast<QFileDialog*>(&dialog);
+            QVERIFY(files);
+            auto* name = files->findChild<QLineEdit*>("fileNameEdit");
+            QVERIFY(name);
+            name->setText(path);
+            QTest::keyClick(name, Qt::Key_Return);
+        };
+    }
+    void resetVoice()
+    {
+        std::memset(context().voice, 0, sizeof(VoiceParameters));
+    }
+    QByteArray dump() const
+    {
+        return QByteArray(reinterpret_cast<const char*>(context().voiceData->encodeDump()), int(kSyDumpSize));
+    }
+    static QByteArray validFile()
+    {
+        VoiceParameters voice;
+        VoiceData data(voice);
+        std::memcpy(voice.common.name, "FileVox ", 8);
+        return QByteArray(reinterpret_cast<const char*>(data.encodeDump()), int(kSyDumpSize));
+    }
+
+    QTemporaryDir dir;
+    ModalHost modal;
+    std::unique_ptr<AppShell> shell;
+    InProcessMidiBackend* midi = nullptr;
+    QStringList shown;
+    std::function<void(QDialog&)> answer;
+};
+
+} // namespace morvane
+
+int main(int argc, char** argv)
+{
+    morvane::MorvaneApplication app(argc, argv);
+    morvane::MainFormTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "MainFormTest.moc"
