@@ -1,5 +1,6 @@
 #include "TSetDevices.h"
 
+#include "Artwork.h"
 #include "MidiPort.h"
 #include "Settings.h"
 
@@ -7,17 +8,13 @@
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QLinearGradient>
 #include <QListWidget>
 #include <QMouseEvent>
-#include <QPainter>
-#include <QPainterPath>
 #include <QPixmap>
 #include <QPushButton>
 #include <QStyle>
 #include <QVBoxLayout>
 
-#include <cmath>
 
 namespace morvane {
 
@@ -25,7 +22,7 @@ namespace {
 
 constexpr int kClientWidth = 298;
 constexpr int kClientHeight = 401;
-constexpr int kPictureWidth = 89;
+constexpr int kPictureWidth = artwork::kStripWidth;
 constexpr int kMidiChannels = 16;
 
 // A device list that tells when the user, not the program, picks a line: a
@@ -67,48 +64,6 @@ private:
     int rowAtPress_ = -1;
 };
 
-// Two MIDI sockets and a cable on a dark strip.
-QPixmap drawPicture()
-{
-    QPixmap picture(kPictureWidth, kClientHeight);
-    QPainter p(&picture);
-    p.setRenderHint(QPainter::Antialiasing);
-    QLinearGradient background(0, 0, 0, kClientHeight);
-    background.setColorAt(0, QColor(0, 40, 90));
-    background.setColorAt(1, QColor(0, 0, 0));
-    p.fillRect(picture.rect(), background);
-
-    const auto socket = [&p](QPointF centre) {
-        p.setPen(QPen(QColor(200, 200, 200), 3));
-        p.setBrush(QColor(30, 30, 30));
-        p.drawEllipse(centre, 26, 26);
-        p.setPen(Qt::NoPen);
-        p.setBrush(QColor(230, 230, 230));
-        // Five pins on the lower half-circle, as on a DIN socket.
-        for (int pin = 0; pin < 5; ++pin) {
-            const double angle = (180.0 + 45.0 * pin) * 3.14159265 / 180.0;
-            p.drawEllipse(centre + QPointF(15 * std::cos(angle), -15 * std::sin(angle)), 3, 3);
-        }
-        p.drawRect(QRectF(centre.x() - 4, centre.y() - 26, 8, 6));
-    };
-    socket(QPointF(kPictureWidth / 2.0, 70));
-    socket(QPointF(kPictureWidth / 2.0, 330));
-
-    QPainterPath cable(QPointF(kPictureWidth / 2.0, 96));
-    cable.cubicTo(QPointF(5, 160), QPointF(84, 240), QPointF(kPictureWidth / 2.0, 304));
-    p.setPen(QPen(QColor(0, 255, 0), 4));
-    p.setBrush(Qt::NoBrush);
-    p.drawPath(cable);
-
-    p.setPen(QColor(0, 255, 0));
-    QFont font = p.font();
-    font.setBold(true);
-    font.setPointSize(14);
-    p.setFont(font);
-    p.drawText(QRectF(0, 180, kPictureWidth, 40), Qt::AlignCenter, QStringLiteral("MIDI"));
-    return picture;
-}
-
 // MIDI system names can be longer than the list is wide.
 void addDevice(QListWidget* list, const std::string& name)
 {
@@ -144,7 +99,8 @@ TSetDevices::TSetDevices(Settings& settings, MidiPort& midiPort, QWidget* parent
 
     Image1 = new QLabel(this);
     Image1->setGeometry(0, 0, kPictureWidth, kClientHeight);
-    Image1->setPixmap(drawPicture());
+    Image1->setAlignment(Qt::AlignCenter);
+    Image1->setPixmap(artwork::stripPicture());  // the main window's picture
 
     auto* inputs = new DeviceList;
     lbInputs = inputs;

@@ -254,6 +254,7 @@ private slots:
         QCOMPARE(form().windowTitle(), QStringLiteral("Morvane"));
         QDir().mkpath(MORVANE_GRAB_DIR);
         form().grab().save(QDir(MORVANE_GRAB_DIR).filePath("main-window.png"));
+        context().SetDevices->grab().save(QDir(MORVANE_GRAB_DIR).filePath("select-midi-devices.png"));
     }
 
 private:
