@@ -54,6 +54,7 @@ QFont fittedBoldFont(const QFont& base, const QStringList& lines, int width, int
 
 MessageDialog::MessageDialog(const MessageLayout& form, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::MSWindowsFixedSizeDialogHint)
+    , baseSize_(form.clientSize)
     , placement_(form.placement)
     , position_(form.position)
 {
@@ -116,13 +117,30 @@ void MessageDialog::arrange()
 
     int blockHeight = 0;
     for (const QLabel* line : lines_)
-        blockHeight += QFontMetrics(line->font()).height() + 2;
+        blockHeight += lineHeight(*line);
     int top = std::max(0, (buttonTop - blockHeight) / 2);
     for (QLabel* line : lines_) {
-        const int lineHeight = QFontMetrics(line->font()).height() + 2;
-        line->setGeometry(kSideMargin, top, width - 2 * kSideMargin, lineHeight);
-        top += lineHeight;
+        const int height = lineHeight(*line);
+        line->setGeometry(kSideMargin, top, width - 2 * kSideMargin, height);
+        top += height;
     }
+}
+
+int MessageDialog::lineHeight(const QLabel& line) const
+{
+    const int single = QFontMetrics(line.font()).height() + 2;
+    if (!line.wordWrap() || line.text().isEmpty())
+        return single;
+    return std::max(single, line.heightForWidth(baseSize_.width() - 2 * kSideMargin) + 2);
+}
+
+void MessageDialog::fitWrappedLines()
+{
+    int extra = 0;
+    for (const QLabel* line : lines_)
+        extra += lineHeight(*line) - (QFontMetrics(line->font()).height() + 2);
+    setFixedSize(baseSize_.width(), baseSize_.height() + extra);
+    arrange();
 }
 
 void MessageDialog::setVisible(bool visible)

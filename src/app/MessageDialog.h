@@ -78,9 +78,15 @@ protected:
 
     void closeEvent(QCloseEvent* event) override;
 
+    // Lets a word-wrapped line take the lines it needs: the dialog grows
+    // below its own size when the text does not fit on one line.
+    void fitWrappedLines();
+
 private:
     void arrange();
+    int lineHeight(const QLabel& line) const;
 
+    QSize baseSize_;
     Placement placement_;
     QPoint position_;
     QList<QLabel*> lines_;

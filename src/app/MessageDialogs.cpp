@@ -57,11 +57,14 @@ TMIDIOpenError::TMIDIOpenError(QWidget* parent)
     , tfError(addLine(QString(), Qt::cyan, font()))
 {
     tfError->setObjectName(QStringLiteral("tfError"));
+    // The MIDI system's texts can be long; none is cut off at the sides.
+    tfError->setWordWrap(true);
 }
 
 void TMIDIOpenError::setError(const QString& text)
 {
     tfError->setText(text.left(kMaxErrorLength));
+    fitWrappedLines();
 }
 
 } // namespace morvane

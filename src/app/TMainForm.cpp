@@ -51,7 +51,11 @@ TMainForm::TMainForm(AppContext& context, AppServices& services, QWidget* parent
         "QGroupBox#GroupBox1::title { subcontrol-origin: margin; left: 6px; padding: 0 2px; }"
         "QCheckBox { color: yellow; font-weight: normal; font-size: 10px; }"
         "QListView#dbListBox { background-color: white; color: black; }"
-        "QMenuBar { background-color: palette(window); color: palette(window-text); }"));
+        "QMenuBar, QMenu { background-color: palette(window); color: palette(window-text); }"
+        "QMenu::item:selected { background-color: palette(highlight); color: palette(highlighted-text); }"
+        "QMenu::item:disabled { color: palette(mid); }"
+        "QToolButton { background-color: #c0c0c0; border: 2px outset #e0e0e0; }"
+        "QToolButton:checked { background-color: #808080; border: 2px inset #505050; }"));
 
     auto* client = new QWidget(this);
     client->setObjectName(QStringLiteral("client"));

@@ -217,6 +217,19 @@ private slots:
         QCOMPARE(dialog.tfError->text().size(), 255);
         dialog.setError(QStringLiteral("The ALSA sequencer could not be opened"));
         saveGrab(dialog, QStringLiteral("TMIDIOpenError-with-error"));
+
+        // A long text wraps and the dialog grows to show all of it; a short
+        // one brings it back to its own size.
+        const QString longText = QStringLiteral(
+            "No MIDI input can be opened: no JACK server is running and the ALSA sequencer is not available "
+            "(MidiInAlsa::initialize: error creating ALSA sequencer client object).");
+        dialog.setError(longText);
+        QVERIFY(dialog.height() > 117);
+        QVERIFY(dialog.tfError->height() >= dialog.tfError->heightForWidth(dialog.tfError->width()));
+        QVERIFY(dialog.tfError->geometry().bottom() < dialog.BitBtn1->geometry().top());
+        saveGrab(dialog, QStringLiteral("TMIDIOpenError-long"));
+        dialog.setError(QStringLiteral("busy"));
+        QCOMPARE(dialog.size(), QSize(427, 117));
     }
 
     void messageDialogFaceIsBlack()

@@ -20,6 +20,8 @@
 #include <QAction>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -255,6 +257,11 @@ private slots:
         QDir().mkpath(MORVANE_GRAB_DIR);
         form().grab().save(QDir(MORVANE_GRAB_DIR).filePath("main-window.png"));
         context().SetDevices->grab().save(QDir(MORVANE_GRAB_DIR).filePath("select-midi-devices.png"));
+        QMenu* file = form().findChild<QMenuBar*>()->actions().front()->menu();
+        file->popup(form().mapToGlobal(QPoint(0, 20)));
+        QVERIFY(QTest::qWaitForWindowExposed(file));
+        file->grab().save(QDir(MORVANE_GRAB_DIR).filePath("file-menu.png"));
+        file->hide();
     }
 
 private:
