@@ -4,6 +4,8 @@
 
 #include "Categories.h"
 
+#include <QCheckBox>
+
 #include <array>
 #include <string_view>
 
@@ -40,5 +42,15 @@ constexpr bool everyCategoryBoxedOnce()
 static_assert(detail::everyCategoryBoxedOnce(), "each category has exactly one box");
 
 inline constexpr const char* kCategoryHint = "Select check box to filter voices";
+
+// The check box of one category, with its name, caption and hint.
+inline QCheckBox* makeCategoryBox(const CategoryBox& category, QWidget* parent)
+{
+    const std::string_view caption = kCategoryNames[static_cast<std::size_t>(category.bit)];
+    auto* box = new QCheckBox(QString::fromLatin1(caption.data(), static_cast<int>(caption.size())), parent);
+    box->setObjectName(QString::fromLatin1(category.objectName.data(), static_cast<int>(category.objectName.size())));
+    box->setToolTip(QString::fromLatin1(kCategoryHint));
+    return box;
+}
 
 } // namespace morvane

@@ -55,11 +55,7 @@ LibraryBrowser::LibraryBrowser(VoiceLibrary& library, VoiceData& voiceData, Libr
 
     for (std::size_t i = 0; i < kCategoryBoxes.size(); ++i) {
         const CategoryBox& category = kCategoryBoxes[i];
-        const std::string_view caption = kCategoryNames[static_cast<std::size_t>(category.bit)];
-        auto* box = new QCheckBox(QString::fromLatin1(caption.data(), static_cast<int>(caption.size())), this);
-        box->setObjectName(QString::fromLatin1(category.objectName.data(),
-                                               static_cast<int>(category.objectName.size())));
-        box->setToolTip(QString::fromLatin1(kCategoryHint));
+        QCheckBox* box = makeCategoryBox(category, this);
         box->setLayoutDirection(Qt::RightToLeft);  // caption left of the box
         box->setGeometry(4, kBoxTops[i], 81, 17);
         const int bit = category.bit;

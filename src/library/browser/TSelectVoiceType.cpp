@@ -35,12 +35,7 @@ TSelectVoiceType::TSelectVoiceType(QWidget* parent)
     panel->lower();
 
     for (std::size_t i = 0; i < kCategoryBoxes.size(); ++i) {
-        const CategoryBox& category = kCategoryBoxes[i];
-        const std::string_view caption = kCategoryNames[static_cast<std::size_t>(category.bit)];
-        auto* box = new QCheckBox(QString::fromLatin1(caption.data(), static_cast<int>(caption.size())), this);
-        box->setObjectName(QString::fromLatin1(category.objectName.data(),
-                                               static_cast<int>(category.objectName.size())));
-        box->setToolTip(QString::fromLatin1(kCategoryHint));
+        QCheckBox* box = makeCategoryBox(kCategoryBoxes[i], this);
         box->setGeometry(kColumnLefts[i / 8], kRowTops[i % 8], 85, 17);
         connect(box, &QCheckBox::clicked, this, &TSelectVoiceType::extractVoiceType);
         boxes_.push_back(box);
