@@ -7,4 +7,9 @@ bash scripts/setup.sh
 build=build
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMORVANE_TESTS=OFF
 cmake --build "$build" -j"$(nproc)"
-exec "$build/src/app/morvane" "$@"
+if [[ -z "${DISPLAY:-}" && -z "${WAYLAND_DISPLAY:-}" ]]; then
+  echo "Morvane is built ($build/src/app/morvane) but there is no display to show it on:" >&2
+  echo "run this from a desktop session (or with DISPLAY set)." >&2
+  exit 1
+fi
+exec "$build/src/app/morvane"

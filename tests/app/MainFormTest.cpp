@@ -249,6 +249,11 @@ private slots:
         QCOMPARE(app()->exec(), 0);
         QVERIFY(!context().VoiceCommonEdit->isVisible());
         QVERIFY(!form().isVisible());
+        context().settings->midiChannel = 9;
+        shell->shutDown();
+        const QSettings stored(storePath(), QSettings::IniFormat);
+        QCOMPARE(stored.allKeys().size(), 5);
+        QCOMPARE(stored.value("MIDI Channel").toString(), QStringLiteral("9"));
     }
 
     void looksRight()
