@@ -11,6 +11,7 @@
 #include "VoiceData.h"
 #include "VoiceFile.h"
 
+#include <QApplication>
 #include <QMessageBox>
 
 namespace morvane {
@@ -39,7 +40,11 @@ void AppServices::sendVoice()
 void AppServices::getVoice()
 {
     const Settings& settings = *context_.settings;
-    if (context_.midiPort->requestVoice(settings.model, settings.midiChannel, *context_.voiceData)) {
+    // The window cannot answer during the wait; the cursor says why.
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const bool received = context_.midiPort->requestVoice(settings.model, settings.midiChannel, *context_.voiceData);
+    QApplication::restoreOverrideCursor();
+    if (received) {
         // The element editors come first here, the voice common editor last.
         for (EditorWindow* editor : {context_.AWMEdit, context_.FMEdit, context_.VectorEdit,
                                      static_cast<EditorWindow*>(context_.VoiceCommonEdit)})
