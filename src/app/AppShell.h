@@ -15,30 +15,11 @@
 #include <memory>
 #include <string>
 
-class QWidget;
-
 namespace morvane {
 
-class AppServices;
+// The single instances are declared with AppContext.
 class MidiBackend;
-class MidiPort;
 class MorvaneApplication;
-class ModalHost;
-class Settings;
-class TAboutMorvane;
-class TDataReceivedForm;
-class TInvFile;
-class TMIDIOpenError;
-class TOverwriteDlg;
-class TSaveErrDlg;
-class TnoMIDIData;
-class TMainForm;
-class TSelectVoiceType;
-class TSetDevices;
-class TVoiceCommonEdit;
-class VoiceData;
-class VoiceLibrary;
-struct VoiceParameters;
 
 class AppShell {
 public:

@@ -2,6 +2,7 @@
 // byte and to read them back.
 #pragma once
 
+#include "EncodedVoice.h"
 #include "RandomVoice.h"
 #include "VoiceData.h"
 #include "VoiceLibrary.h"
@@ -48,14 +49,7 @@ protected:
     }
 
     // The 592-byte dump of a voice.
-    static Bytes dumpOf(const VoiceParameters& voice)
-    {
-        VoiceParameters copy;
-        VoiceData data(copy);
-        copy = voice;
-        const std::uint8_t* dump = data.encodeDump();
-        return {dump, dump + kSyDumpSize};
-    }
+    static Bytes dumpOf(const VoiceParameters& voice) { return encodedVoice(voice); }
     static VoiceParameters namedVoice(const char (&name)[9], unsigned seed = 1)
     {
         VoiceParameters voice = RandomVoice(seed).make();

@@ -1,5 +1,6 @@
 // "Get voice", "Send voice" and opening the ports, through a real JACK
 // server with morvane-sim playing the instrument.
+#include "EncodedVoice.h"
 #include "MidiPort.h"
 #include "RandomVoice.h"
 #include "RtMidiBackend.h"
@@ -25,11 +26,7 @@ using namespace std::chrono_literals;
 
 Bytes encoded(const VoiceParameters& voice)
 {
-    VoiceParameters v{};
-    VoiceData data(v);   // starts from the reset voice
-    v = voice;
-    const std::uint8_t* dump = data.encodeDump();
-    return Bytes(dump, dump + kSyDumpSize);
+    return test::encodedVoice(voice);
 }
 
 class EndToEnd : public ::testing::Test {

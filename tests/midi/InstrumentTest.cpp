@@ -1,5 +1,6 @@
 #include "Instrument.h"
 
+#include "EncodedVoice.h"
 #include "RandomVoice.h"
 #include "SysEx.h"
 #include "Tg33Dump.h"
@@ -16,11 +17,7 @@ using Bytes = std::vector<std::uint8_t>;
 
 Bytes encoded(const VoiceParameters& voice)
 {
-    VoiceParameters v{};
-    VoiceData data(v);   // starts from the reset voice
-    v = voice;
-    const std::uint8_t* dump = data.encodeDump();
-    return Bytes(dump, dump + kSyDumpSize);
+    return test::encodedVoice(voice);
 }
 
 // The voice a message decodes to, in encoded form so that whole voices compare.

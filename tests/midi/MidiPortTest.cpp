@@ -1,5 +1,6 @@
 #include "MidiPort.h"
 
+#include "EncodedVoice.h"
 #include "InProcessMidiBackend.h"
 #include "Instrument.h"
 #include "RandomVoice.h"
@@ -31,14 +32,7 @@ protected:
     }
 
     // The dump an instrument holding `v` would send, channel 0.
-    static Bytes dumpOf(const VoiceParameters& v)
-    {
-        VoiceParameters copy{};
-        VoiceData data(copy);   // starts from the reset voice
-        copy = v;
-        const std::uint8_t* dump = data.encodeDump();
-        return Bytes(dump, dump + kSyDumpSize);
-    }
+    static Bytes dumpOf(const VoiceParameters& v) { return test::encodedVoice(v); }
 
     // Encoded form of the current voice, to compare voices field for field.
     Bytes current() { return dumpOf(voice); }

@@ -1,3 +1,4 @@
+#include "EncodedVoice.h"
 #include "RandomVoice.h"
 #include "VoiceFile.h"
 
@@ -38,14 +39,7 @@ protected:
         std::ifstream in(path, std::ios::binary);
         return {std::istreambuf_iterator<char>(in), {}};
     }
-    std::vector<std::uint8_t> dumpOf(const VoiceParameters& v)
-    {
-        VoiceParameters copy;
-        VoiceData data(copy);
-        copy = v;
-        const std::uint8_t* m = data.encodeDump();
-        return {m, m + kSyDumpSize};
-    }
+    static std::vector<std::uint8_t> dumpOf(const VoiceParameters& v) { return test::encodedVoice(v); }
 
     fs::path dir;
 };

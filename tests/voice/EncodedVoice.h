@@ -1,0 +1,21 @@
+// The 592-byte bulk dump of any voice, for tests that compare voices or
+// hand a dump to the code under test.
+#pragma once
+
+#include "VoiceData.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace morvane::test {
+
+inline std::vector<std::uint8_t> encodedVoice(const VoiceParameters& voice)
+{
+    VoiceParameters copy{};
+    VoiceData data(copy);  // constructing resets the record it is given
+    copy = voice;
+    const std::uint8_t* dump = data.encodeDump();
+    return {dump, dump + kSyDumpSize};
+}
+
+} // namespace morvane::test
