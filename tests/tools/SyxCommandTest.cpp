@@ -125,8 +125,7 @@ TEST_F(SyxCommand, BadInputGetsOneLineAndWritesNothing)
 TEST_F(SyxCommand, ReadsARealTg33File)
 {
     const fs::path fixture = fs::path(MORVANE_FIXTURES) / "tg33-init-voice.syx";
-    if (!fs::exists(fixture))
-        GTEST_SKIP() << "fixture folder not found";
+    ASSERT_TRUE(fs::exists(fixture)) << "missing test data: " << fixture;
     const ToolRun show = run("show " + fixture.string());
     ASSERT_EQ(0, show.status) << show.err;
     EXPECT_NE(std::string::npos, show.out.find("TG-33, 605 bytes"));

@@ -83,8 +83,7 @@ void expectCleanVoice(const std::vector<std::uint8_t>& message, const std::strin
 TEST(Fixtures, EveryVoiceOfATg33BankBackupDecodesCleanly)
 {
     const std::vector<std::uint8_t> bank = readFixture("tg33-bank-backup.syx");
-    if (bank.empty())
-        GTEST_SKIP() << "fixture folder not found: " << MORVANE_FIXTURES;
+    ASSERT_FALSE(bank.empty()) << "missing test data: " << MORVANE_FIXTURES;
     ASSERT_EQ(37631u, bank.size());
     const auto voices = voicesOfBank(bank);
     ASSERT_EQ(64u, voices.size());
@@ -95,8 +94,7 @@ TEST(Fixtures, EveryVoiceOfATg33BankBackupDecodesCleanly)
 TEST(Fixtures, ASingleTg33VoiceFromAnotherEditorLoads)
 {
     const std::vector<std::uint8_t> file = readFixture("tg33-init-voice.syx");
-    if (file.empty())
-        GTEST_SKIP() << "fixture folder not found: " << MORVANE_FIXTURES;
+    ASSERT_FALSE(file.empty()) << "missing test data: " << MORVANE_FIXTURES;
     expectCleanVoice(file, "init voice");
 
     VoiceParameters voice;
