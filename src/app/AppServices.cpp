@@ -7,7 +7,7 @@
 #include "ModalHost.h"
 #include "Settings.h"
 #include "TSelectVoiceType.h"
-#include "TVoiceCommonEdit.h"
+#include "EditorWindow.h"
 #include "VoiceData.h"
 #include "VoiceFile.h"
 
@@ -45,23 +45,22 @@ void AppServices::getVoice()
     const bool received = context_.midiPort->requestVoice(settings.model, settings.midiChannel, *context_.voiceData);
     QApplication::restoreOverrideCursor();
     if (received) {
-        // The element editors come first here, the voice common editor last.
-        for (EditorWindow* editor : {context_.AWMEdit, context_.FMEdit, context_.VectorEdit,
-                                     static_cast<EditorWindow*>(context_.VoiceCommonEdit)})
-            if (editor != nullptr)
-                editor->updateDisplay();
+        refreshEditors();
         showModal(*context_.DataReceivedForm);
     } else {
         showModal(*context_.noMIDIData);
     }
 }
 
+void AppServices::addEditor(EditorWindow& window, const char* menuItem)
+{
+    editors_.push_back({&window, menuItem});
+}
+
 void AppServices::refreshEditors()
 {
-    for (EditorWindow* editor : {context_.FMEdit, context_.AWMEdit,
-                                 static_cast<EditorWindow*>(context_.VoiceCommonEdit), context_.VectorEdit})
-        if (editor != nullptr)
-            editor->updateDisplay();
+    for (const Editor& editor : editors_)
+        editor.window->updateDisplay();
 }
 
 void AppServices::loadVoiceFile(const QString& path)

@@ -8,10 +8,12 @@
 #include "LibraryBrowser.h"
 
 #include <memory>
+#include <vector>
 
 namespace morvane {
 
 struct AppContext;
+class EditorWindow;
 class HelpWindow;
 
 class AppServices : public EditorHost, public LibraryBrowserHost {
@@ -26,13 +28,24 @@ public:
     // Sends the whole voice as one bulk dump on the chosen channel.
     void sendVoice() override;
     // Requests the instrument's edit voice for the chosen model; on arrival
-    // refreshes the editors (AWM, FM, vector, voice common) and says so, else
+    // refreshes the editors and says so, else
     // says that nothing came. The voice is untouched then.
     void getVoice() override;
     void showHelp(int context) override;
     void showContents();
 
-    // updateDisplay of the FM, AWM, voice common and vector editors.
+    // The editor windows, each with the name of the main window's menu item
+    // that shows it, in the order they are refreshed. Every refresh and every
+    // hiding of the editors goes through this one list.
+    struct Editor {
+        EditorWindow* window;
+        const char* menuItem;
+    };
+    void addEditor(EditorWindow& window, const char* menuItem);
+    const std::vector<Editor>& editors() const { return editors_; }
+
+    // updateDisplay of every editor. A refresh only shows the voice, so the
+    // order does not change what the editors show.
     void refreshEditors() override;
 
     // Reads a voice file into the current voice and sends it whatever the
@@ -52,6 +65,7 @@ public:
 private:
     AppContext& context_;
     std::unique_ptr<HelpWindow> help_;
+    std::vector<Editor> editors_;
 };
 
 } // namespace morvane

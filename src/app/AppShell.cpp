@@ -118,6 +118,7 @@ void AppShell::createWindows()
     step(QStringLiteral("TSetDevices"));
     voiceCommonEdit_ = std::make_unique<TVoiceCommonEdit>(*services_);
     context_.VoiceCommonEdit = voiceCommonEdit_.get();
+    services_->addEditor(*voiceCommonEdit_, "Voicecommon1");
     step(QStringLiteral("TVoiceCommonEdit"));
     mainForm_->editorsCreated();
 

@@ -8,7 +8,7 @@
 #include "ModalHost.h"
 #include "Settings.h"
 #include "TSetDevices.h"
-#include "TVoiceCommonEdit.h"
+#include "EditorWindow.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -133,10 +133,10 @@ void TMainForm::buildMenus()
         {nullptr, "&Add voice to database", "Addvoicetodatabase1", QKeySequence(Qt::CTRL | Qt::Key_D), nullptr},
         {nullptr, nullptr, nullptr, {}, nullptr},
         {nullptr, "E&xit", "Exit1", QKeySequence(Qt::CTRL | Qt::Key_X), &TMainForm::Exit1Click},
-        {"&Edit", "Elements &A && C", "ElementA1", QKeySequence(Qt::CTRL | Qt::Key_A), &TMainForm::ElementA1Click},
-        {nullptr, "Elements &B && D", "ElementB1", QKeySequence(Qt::CTRL | Qt::Key_B), &TMainForm::ElementB1Click},
-        {nullptr, "Voice &common", "Voicecommon1", QKeySequence(Qt::CTRL | Qt::Key_C), &TMainForm::Voicecommon1Click},
-        {nullptr, "&Vectors", "Vector1", QKeySequence(Qt::CTRL | Qt::Key_V), &TMainForm::Vector1Click},
+        {"&Edit", "Elements &A && C", "ElementA1", QKeySequence(Qt::CTRL | Qt::Key_A), nullptr},
+        {nullptr, "Elements &B && D", "ElementB1", QKeySequence(Qt::CTRL | Qt::Key_B), nullptr},
+        {nullptr, "Voice &common", "Voicecommon1", QKeySequence(Qt::CTRL | Qt::Key_C), nullptr},
+        {nullptr, "&Vectors", "Vector1", QKeySequence(Qt::CTRL | Qt::Key_V), nullptr},
         {"&MIDI", "&Select MIDI devices", "SelectMIDIdevices1", {}, &TMainForm::SelectMIDIdevices1Click},
         {nullptr, "&Get voice from synth", "Getsoundfromsynth1", {}, &TMainForm::Getsoundfromsynth1Click},
         {"&Help", "&Contents", "Contents1", {}, &TMainForm::Contents1Click},
@@ -166,15 +166,17 @@ void TMainForm::buildMenus()
 
 void TMainForm::editorsCreated()
 {
-    // An editor that the program does not have yet keeps its item disabled.
-    const std::pair<const char*, QWidget*> items[] = {
-        {"ElementA1", context_.AWMEdit},
-        {"ElementB1", context_.FMEdit},
-        {"Voicecommon1", context_.VoiceCommonEdit},
-        {"Vector1", context_.VectorEdit},
-    };
-    for (const auto& [name, editor] : items)
-        findChild<QAction*>(QString::fromLatin1(name))->setEnabled(editor != nullptr);
+    // Each editor's item shows and raises it; an editor that the program
+    // does not have keeps its item disabled.
+    for (const char* name : {"ElementA1", "ElementB1", "Voicecommon1", "Vector1"})
+        findChild<QAction*>(QString::fromLatin1(name))->setEnabled(false);
+    for (const AppServices::Editor& editor : services_.editors()) {
+        auto* action = findChild<QAction*>(QString::fromLatin1(editor.menuItem));
+        action->setEnabled(true);
+        QWidget* window = editor.window;
+        disconnect(action, &QAction::triggered, this, nullptr);
+        connect(action, &QAction::triggered, this, [window] { showEditor(window); });
+    }
 }
 
 void TMainForm::Open1Click()
@@ -203,10 +205,8 @@ void TMainForm::Save1Click()
 
 void TMainForm::hideEditors()
 {
-    for (QWidget* editor : {static_cast<QWidget*>(context_.FMEdit), static_cast<QWidget*>(context_.AWMEdit),
-                            static_cast<QWidget*>(context_.VoiceCommonEdit), static_cast<QWidget*>(context_.VectorEdit)})
-        if (editor != nullptr)
-            editor->hide();
+    for (const AppServices::Editor& editor : services_.editors())
+        editor.window->hide();
 }
 
 void TMainForm::Exit1Click()
@@ -230,10 +230,6 @@ void TMainForm::showEditor(QWidget* editor)
     editor->activateWindow();
 }
 
-void TMainForm::ElementA1Click() { showEditor(context_.AWMEdit); }
-void TMainForm::ElementB1Click() { showEditor(context_.FMEdit); }
-void TMainForm::Voicecommon1Click() { showEditor(context_.VoiceCommonEdit); }
-void TMainForm::Vector1Click() { showEditor(context_.VectorEdit); }
 
 void TMainForm::Getsoundfromsynth1Click()
 {

@@ -33,10 +33,6 @@ public:
     void Open1Click();
     void Save1Click();
     void Exit1Click();
-    void ElementA1Click();
-    void ElementB1Click();
-    void Voicecommon1Click();
-    void Vector1Click();
     void Getsoundfromsynth1Click();
     void SelectMIDIdevices1Click();
     void Contents1Click();

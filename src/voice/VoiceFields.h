@@ -160,7 +160,63 @@ struct RangeChecker {
     }
 };
 
+// Finds the named field at one address, with its path and range.
+struct FieldLocator {
+    const void* address;
+    std::string path;
+    int min = 0, max = -1;
+    bool found() const { return max >= min; }
+    void group(const char* name, auto body)
+    {
+        const std::size_t length = path.size();
+        path += name;
+        path += '.';
+        body();
+        if (!found())
+            path.resize(length);
+    }
+    template <typename T>
+    void field(const char* name, T& value, int lo, int hi)
+    {
+        if (!found() && static_cast<const void*>(&value) == address) {
+            path += name;
+            min = lo;
+            max = hi;
+        }
+    }
+    void text(const char*, char*, std::size_t) {}
+    template <typename T>
+    void steps(const char* name, T* values, int count, int lo, int hi)
+    {
+        for (int i = 0; i < count && !found(); ++i)
+            if (static_cast<const void*>(&values[i]) == address) {
+                path += std::string(name) + "[" + std::to_string(i) + "]";
+                min = lo;
+                max = hi;
+            }
+    }
+};
+
 } // namespace detail
+
+// A field of the voice found by its address: its place, as
+// "elementA.envelope.attackRate", and its stored range.
+struct FieldInfo {
+    std::string path;
+    int min;
+    int max;
+};
+
+// The named field that `field` points at inside `voice`, or an empty
+// path with an empty range when no named field lives there.
+inline FieldInfo findField(VoiceParameters& voice, const void* field)
+{
+    detail::FieldLocator locator{field, {}};
+    visitVoice(voice, locator);
+    if (!locator.found())
+        return {{}, 0, -1};
+    return {locator.path, locator.min, locator.max};
+}
 
 // The first field outside its range, as "elementB.carrier.level = 200 (0..127)",
 // or an empty text when every field is within its range.

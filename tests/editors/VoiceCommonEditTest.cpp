@@ -31,10 +31,12 @@ private:
             qFatal("no control %s", name);
         return widget;
     }
-    // Replaces the box's text as one change, as pasting does.
+    // Replaces the box's text as one change, as pasting does, in a new entry:
+    // the box takes the focus afresh.
     void type(const char* boxName, const QString& text)
     {
         QLineEdit* box = child<QLineEdit>(boxName);
+        box->clearFocus();
         box->setFocus();
         box->selectAll();
         if (text.isEmpty())
@@ -109,10 +111,17 @@ private slots:
     {
         type("tfAttack", "63");
         QLineEdit* box = child<QLineEdit>("tfAttack");
+        QTest::keyClick(box, Qt::Key_Return);  // a new entry begins
         box->selectAll();
-        QTest::keyClicks(box, "64");  // "6" is stored, then "64" is out of range
+        const std::size_t sends = host->sent.size();
+        QTest::keyClick(box, Qt::Key_6);  // "6" is stored and sent at once ...
         QCOMPARE(int(common().attack), 6);
-        QCOMPARE(box->text(), QStringLiteral("6"));
+        QCOMPARE(host->sent.size(), sends + 1);
+        QTest::keyClick(box, Qt::Key_4);  // ... "64" is out of range: back to 63
+        QCOMPARE(int(common().attack), 63);
+        QCOMPARE(box->text(), QStringLiteral("63"));
+        QCOMPARE(child<UpDown>("udAttack")->position(), 63);
+        QCOMPARE(host->sent.size(), sends + 2);  // the instrument is back at 63 too
         box->selectAll();
         QTest::keyClicks(box, "-12");
         QCOMPARE(int(common().attack), -12);
@@ -159,11 +168,18 @@ private slots:
                             QString::fromUtf8("\xC3\xA9"), Qt::NoModifier);  // refused
         QCOMPARE(QByteArray(common().name, 8), QByteArray("Horns   "));
 
+        // A refresh shows foreign characters as spaces and leaves the voice
+        // as it is; the next edit of the name stores printable ones only.
         std::memcpy(host->voiceParams.common.name, "Ch\xE9vre\x01", 8);
+        const VoiceParameters before = host->voiceParams;
         window->updateDisplay();
         QCOMPARE(child<QLineEdit>("tfVoiceName")->text(), QStringLiteral("Ch vre "));
-        for (char ch : common().name)
-            QVERIFY(static_cast<unsigned char>(ch) >= 0x20 && static_cast<unsigned char>(ch) <= 0x7E);
+        QCOMPARE(std::memcmp(&before, &host->voiceParams, sizeof before), 0);
+        QLineEdit* name = child<QLineEdit>("tfVoiceName");
+        name->setFocus();
+        name->end(false);
+        QTest::keyClick(name, Qt::Key_X);
+        QCOMPARE(QByteArray(common().name, 8), QByteArray("Ch vre x"));
     }
 
     void comboBoxesAndCheckBoxes()

@@ -23,10 +23,15 @@ public:
 
 // The element editors draw their envelopes with the voice-wide attack and
 // release adjustments applied; the voice common editor asks them to redraw.
+// Both show the envelope delay time, which all elements share: each tells
+// the other when it changes there.
 class EnvelopeDrawer {
 public:
     virtual ~EnvelopeDrawer() = default;
     virtual void drawEnvelope() = 0;
+    // The delay time was changed in the other element editor: show it and
+    // redraw, sending nothing.
+    virtual void envDelayChanged() {}
 };
 
 } // namespace morvane

@@ -1,32 +1,24 @@
 #include "EditorWindow.h"
 
+#include "EditorStyle.h"
 #include "NumberField.h"
 #include "UpDown.h"
 
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QSlider>
 #include <QVBoxLayout>
 
+#include <algorithm>
+#include <functional>
+
 namespace morvane {
-
-namespace {
-
-// Black window, grey panels with lime captions, yellow labels, white boxes;
-// a compact font, as the windows have fixed sizes.
-constexpr const char* kEditorStyle = R"(
-QWidget { font-size: 10px; }
-QWidget#%1 { background-color: black; }
-QGroupBox { background-color: #4a4a4a; border: 1px solid #808080; border-radius: 2px;
-            margin-top: 6px; padding-top: 1px; color: lime; }
-QGroupBox::title { subcontrol-origin: margin; left: 6px; padding: 0 2px; color: lime; }
-QLabel, QCheckBox { color: yellow; font-weight: normal; }
-QLineEdit, QComboBox { background-color: white; color: black; font-weight: normal; }
-QComboBox QAbstractItemView { background-color: white; color: black; }
-QPushButton { font-weight: normal; }
-QToolTip { color: black; background-color: #ffffe1; }
-)";
-
-} // namespace
 
 EditorWindow::EditorWindow(EditorHost& host, const QString& objectName, const QString& caption, int helpContext,
                            QWidget* parent)
@@ -36,21 +28,131 @@ EditorWindow::EditorWindow(EditorHost& host, const QString& objectName, const QS
 {
     setObjectName(objectName);
     setWindowTitle(caption);
-    setStyleSheet(QString::fromLatin1(kEditorStyle).arg(objectName));
+    setStyleSheet(style::editorStyleSheet(objectName));
     setAttribute(Qt::WA_StyledBackground);
+}
+
+EditorWindow::~EditorWindow()
+{
+    // The bindings reach into the window's record accessors: they go before
+    // the controls, whose last focus events must find no one to store.
+    for (BoundControl* control : bindings_)
+        delete control;
 }
 
 void EditorWindow::updateDisplay()
 {
-    ready_ = false;
-    refreshControls();
+    withoutSending([this] { refreshControls(); });
     ready_ = true;
+}
+
+void EditorWindow::refreshControls()
+{
+    refreshBindings();
+}
+
+void EditorWindow::refreshBindings()
+{
+    for (BoundControl* control : bindings_)
+        control->refresh();
 }
 
 void EditorWindow::sendIfReady()
 {
     if (ready_ && host_.autoSend())
         host_.sendVoice();
+}
+
+template <typename Control>
+Control& EditorWindow::bind(Control* control)
+{
+    bindings_.push_back(control);
+    connect(control, &BoundControl::changed, this, &EditorWindow::sendIfReady);
+    return *control;
+}
+
+NumberField& EditorWindow::number(const char* boxName, const char* upDownName, FieldRef field, ShownForm form,
+                                  std::optional<ShownRange> range, const char* toolTip)
+{
+    auto* box = new QLineEdit(this);
+    box->setObjectName(QString::fromLatin1(boxName));
+    if (toolTip != nullptr)
+        box->setToolTip(QString::fromLatin1(toolTip));
+    box->setFixedWidth(30);
+    const ShownRange shown = range.value_or(shownRange(field, form));
+    auto* upDown = new UpDown(shown.min, shown.max, this);
+    upDown->setObjectName(QString::fromLatin1(upDownName));
+    return bind(new NumberField(*box, upDown, std::move(field), form, shown, this));
+}
+
+BoundCheck& EditorWindow::check(const char* name, const char* text, FieldRef field, const char* toolTip)
+{
+    auto* box = new QCheckBox(QString::fromLatin1(text), this);
+    box->setObjectName(QString::fromLatin1(name));
+    if (toolTip != nullptr)
+        box->setToolTip(QString::fromLatin1(toolTip));
+    return bind(new BoundCheck(*box, std::move(field), this));
+}
+
+QComboBox* EditorWindow::plainList(const char* name, const QStringList& items, const char* toolTip)
+{
+    auto* box = new QComboBox(this);
+    box->setObjectName(QString::fromLatin1(name));
+    box->addItems(items);
+    box->setMaxVisibleItems(16);
+    if (toolTip != nullptr)
+        box->setToolTip(QString::fromLatin1(toolTip));
+    return box;
+}
+
+BoundList& EditorWindow::list(const char* name, const QStringList& items, FieldRef field, ShownForm form,
+                              const char* toolTip)
+{
+    return bind(new BoundList(*plainList(name, items, toolTip), std::move(field), form, this));
+}
+
+QComboBox* EditorWindow::optionList(const char* name, const QStringList& items, const char* toolTip)
+{
+    QComboBox* box = plainList(name, items, toolTip);
+    box->setProperty(style::kOptionProperty, true);
+    return box;
+}
+
+BoundSlider& EditorWindow::slider(QAbstractSlider* widget, const char* name, FieldRef field, ShownForm form,
+                                  std::optional<ShownRange> range, const char* toolTip)
+{
+    widget->setObjectName(QString::fromLatin1(name));
+    if (toolTip != nullptr)
+        widget->setToolTip(QString::fromLatin1(toolTip));
+    widget->setPageStep(1);
+    const ShownRange shown = range.value_or(shownRange(field, form));
+    return bind(new BoundSlider(*widget, std::move(field), form, shown, this));
+}
+
+BoundSlider& EditorWindow::trackBar(const char* name, Qt::Orientation orientation, FieldRef field, ShownForm form,
+                                    std::optional<ShownRange> range, const char* toolTip)
+{
+    auto* bar = new QSlider(orientation, this);
+    if (orientation == Qt::Vertical) {
+        // Position 0 at the top, as the instrument's own pages show it.
+        bar->setInvertedAppearance(true);
+        bar->setInvertedControls(true);
+    }
+    return slider(bar, name, std::move(field), form, range, toolTip);
+}
+
+BoundSlider& EditorWindow::scrollBar(const char* name, Qt::Orientation orientation, FieldRef field, ShownForm form,
+                                     std::optional<ShownRange> range, const char* toolTip)
+{
+    return slider(new QScrollBar(orientation, this), name, std::move(field), form, range, toolTip);
+}
+
+QLabel* EditorWindow::label(const char* text, const char* toolTip)
+{
+    auto* widget = new QLabel(QString::fromLatin1(text), this);
+    if (toolTip != nullptr)
+        widget->setToolTip(QString::fromLatin1(toolTip));
+    return widget;
 }
 
 QVBoxLayout* EditorWindow::makeButtonColumn()
@@ -79,20 +181,99 @@ QVBoxLayout* EditorWindow::makeButtonColumn()
     return column;
 }
 
-NumberField* EditorWindow::addNumberField(QLineEdit*& box, UpDown*& upDown, const char* boxName,
-                                          const char* upDownName, int minimum, int maximum,
-                                          std::function<int()> load, std::function<void(int)> store,
-                                          const char* toolTip)
+void EditorWindow::showEvent(QShowEvent* event)
 {
-    box = new QLineEdit(this);
-    box->setObjectName(QString::fromLatin1(boxName));
-    box->setToolTip(QString::fromLatin1(toolTip));
-    box->setFixedWidth(34);
-    upDown = new UpDown(minimum, maximum, this);
-    upDown->setObjectName(QString::fromLatin1(upDownName));
-    auto* field = new NumberField(*box, upDown, minimum, maximum, std::move(load), std::move(store), this);
-    connect(field, &NumberField::accepted, this, &EditorWindow::sendIfReady);
-    return field;
+    QWidget::showEvent(event);
+    if (!tabOrderSet_) {
+        tabOrderSet_ = true;
+        setReadingTabOrder(*this);
+    }
+}
+
+QHBoxLayout* row(std::initializer_list<QWidget*> widgets, bool stretch)
+{
+    auto* layout = new QHBoxLayout;
+    layout->setSpacing(2);
+    for (QWidget* w : widgets)
+        layout->addWidget(w);
+    if (stretch)
+        layout->addStretch();
+    return layout;
+}
+
+QGroupBox* group(const char* caption, QLayout* content, QWidget* parent)
+{
+    auto* box = new QGroupBox(QString::fromLatin1(caption), parent);
+    content->setContentsMargins(5, 3, 5, 3);
+    box->setLayout(content);
+    // The caption sets the least width: the style sheet's title does not.
+    box->ensurePolished();
+    box->setMinimumWidth(box->fontMetrics().horizontalAdvance(box->title()) + 16);
+    return box;
+}
+
+namespace {
+
+// The direct items of a container in reading order: group boxes (kept as
+// one item) and focusable controls outside any inner group.
+void collectItems(QWidget& container, QWidget& widget, std::vector<QWidget*>& items)
+{
+    for (QObject* object : widget.children()) {
+        auto* child = qobject_cast<QWidget*>(object);
+        if (child == nullptr || child->isWindow())
+            continue;
+        if (qobject_cast<QGroupBox*>(child) != nullptr || (child->focusPolicy() & Qt::TabFocus) != 0)
+            items.push_back(child);
+        else
+            collectItems(container, *child, items);
+    }
+}
+
+void appendInReadingOrder(QWidget& container, std::vector<QWidget*>& order)
+{
+    std::vector<QWidget*> items;
+    collectItems(container, container, items);
+    struct Placed {
+        QWidget* widget;
+        QPoint at;
+        int row;
+    };
+    std::vector<Placed> placed;
+    for (QWidget* item : items)
+        placed.push_back({item, item->mapTo(&container, QPoint(0, 0)), 0});
+    std::stable_sort(placed.begin(), placed.end(), [](const Placed& a, const Placed& b) { return a.at.y() < b.at.y(); });
+    // Items whose tops lie within a few pixels of a row's first item share that row.
+    int rowTop = 0;
+    int rowNumber = -1;
+    for (Placed& p : placed) {
+        if (rowNumber < 0 || p.at.y() - rowTop > 8) {
+            ++rowNumber;
+            rowTop = p.at.y();
+        }
+        p.row = rowNumber;
+    }
+    std::stable_sort(placed.begin(), placed.end(), [](const Placed& a, const Placed& b) {
+        return a.row != b.row ? a.row < b.row : a.at.x() < b.at.x();
+    });
+    items.clear();
+    for (const Placed& p : placed)
+        items.push_back(p.widget);
+    for (QWidget* item : items) {
+        if (qobject_cast<QGroupBox*>(item) != nullptr)
+            appendInReadingOrder(*item, order);
+        else
+            order.push_back(item);
+    }
+}
+
+} // namespace
+
+void setReadingTabOrder(QWidget& window)
+{
+    std::vector<QWidget*> order;
+    appendInReadingOrder(window, order);
+    for (std::size_t i = 1; i < order.size(); ++i)
+        QWidget::setTabOrder(order[i - 1], order[i]);
 }
 
 } // namespace morvane

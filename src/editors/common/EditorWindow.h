@@ -1,16 +1,31 @@
-// What the four editor windows share: the host, the ready flag and the send
-// rule, the "Get voice", "Send voice", "Help" and "Close" buttons, and the
-// colours.
+// What every editor window shares: the host, the bound controls, the ready
+// flag and the send rule, the "Get voice", "Send voice", "Help" and "Close"
+// buttons, the style and the keyboard order.
+//
+// A window declares each control once: its name, the field it shows (found
+// again from the current record at every refresh), its shown form and, where
+// the window narrows the field's stored range, its range. The window's
+// refresh shows every bound control and never writes the voice; a user
+// change is stored by the control, followed up by the window (entered) and
+// sent by the rule here (changed).
 #pragma once
 
+#include "BoundControls.h"
 #include "EditorHost.h"
 
+#include <QStringList>
 #include <QWidget>
 
-#include <functional>
+#include <optional>
+#include <string_view>
+#include <vector>
 
-class QLineEdit;
-class QPushButton;
+class QAbstractSlider;
+class QComboBox;
+class QGroupBox;
+class QHBoxLayout;
+class QLabel;
+class QLayout;
 class QVBoxLayout;
 
 namespace morvane {
@@ -18,10 +33,22 @@ namespace morvane {
 class NumberField;
 class UpDown;
 
+// The items of a list from a fixed table of names.
+template <typename Names>
+QStringList itemsOf(const Names& names)
+{
+    QStringList items;
+    for (std::string_view name : names)
+        items << QString::fromLatin1(name.data(), static_cast<int>(name.size()));
+    return items;
+}
+
 class EditorWindow : public QWidget {
     Q_OBJECT
 public:
-    // Refreshes every control from the voice. Nothing is sent meanwhile.
+    ~EditorWindow() override;
+
+    // Refreshes every control from the voice. Nothing is written or sent.
     void updateDisplay();
 
     bool ready() const { return ready_; }
@@ -30,26 +57,74 @@ protected:
     EditorWindow(EditorHost& host, const QString& objectName, const QString& caption, int helpContext,
                  QWidget* parent);
 
-    // The window's own refresh; runs with the ready flag false.
-    virtual void refreshControls() = 0;
+    // The window's own refresh; runs with the ready flag false. By default it
+    // shows every bound control.
+    virtual void refreshControls();
+    void refreshBindings();
 
     // Sends the voice when the window is not refreshing and auto-send is on.
     void sendIfReady();
+    // Runs `step` with the ready flag false, so that nothing it does sends.
+    template <typename Step>
+    void withoutSending(Step step)
+    {
+        const bool wasReady = ready_;
+        ready_ = false;
+        step();
+        ready_ = wasReady;
+    }
+
+    // The field that `locate` returns from the current record.
+    template <typename Locate>
+    FieldRef field(Locate locate)
+    {
+        return FieldRef(host_.voice(), locate);
+    }
+
+    // Bound controls, made as children of the window. Ranges are in shown
+    // form; without one, the field's stored range seen through the form.
+    NumberField& number(const char* boxName, const char* upDownName, FieldRef field, ShownForm form = kAsStored,
+                        std::optional<ShownRange> range = std::nullopt, const char* toolTip = nullptr);
+    BoundCheck& check(const char* name, const char* text, FieldRef field, const char* toolTip = nullptr);
+    BoundList& list(const char* name, const QStringList& items, FieldRef field, ShownForm form = kAsStored,
+                    const char* toolTip = nullptr);
+    BoundSlider& trackBar(const char* name, Qt::Orientation orientation, FieldRef field, ShownForm form,
+                          std::optional<ShownRange> range = std::nullopt, const char* toolTip = nullptr);
+    BoundSlider& scrollBar(const char* name, Qt::Orientation orientation, FieldRef field, ShownForm form,
+                           std::optional<ShownRange> range = std::nullopt, const char* toolTip = nullptr);
+
+    // Controls of the window's own state (element, operator, model ...):
+    // maroon lists that raise `activated` on the user's choice only.
+    QComboBox* optionList(const char* name, const QStringList& items, const char* toolTip = nullptr);
+    // A drop-down list the window handles itself (white, user's choice only).
+    QComboBox* plainList(const char* name, const QStringList& items, const char* toolTip = nullptr);
+    QLabel* label(const char* text, const char* toolTip = nullptr);
 
     // The four standard buttons, top to bottom, in a column.
     QVBoxLayout* makeButtonColumn();
 
-    // An edit box with its up-down for one field of the voice; an accepted
-    // entry is sent by the rule above.
-    NumberField* addNumberField(QLineEdit*& box, UpDown*& upDown, const char* boxName, const char* upDownName,
-                                int minimum, int maximum, std::function<int()> load,
-                                std::function<void(int)> store, const char* toolTip);
+    void showEvent(QShowEvent* event) override;
 
     EditorHost& host_;
 
 private:
+    template <typename Control>
+    Control& bind(Control* control);
+    BoundSlider& slider(QAbstractSlider* widget, const char* name, FieldRef field, ShownForm form,
+                        std::optional<ShownRange> range, const char* toolTip);
+
+    std::vector<BoundControl*> bindings_;
     bool ready_ = false;
+    bool tabOrderSet_ = false;
     int helpContext_;
 };
+
+// Layout pieces the windows share.
+QHBoxLayout* row(std::initializer_list<QWidget*> widgets, bool stretch = true);
+QGroupBox* group(const char* caption, QLayout* content, QWidget* parent);
+
+// Sets the keyboard order of a window's controls to reading order: group by
+// group, each group's controls row by row, left to right.
+void setReadingTabOrder(QWidget& window);
 
 } // namespace morvane

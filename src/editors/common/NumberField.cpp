@@ -2,8 +2,11 @@
 
 #include "UpDown.h"
 
+#include <QKeyEvent>
+#include <QKeySequence>
 #include <QLineEdit>
 #include <QRegularExpressionValidator>
+#include <QWheelEvent>
 
 namespace morvane {
 
@@ -29,52 +32,145 @@ std::optional<int> parseNumber(const QString& text)
     return negative ? -value : value;
 }
 
-NumberField::NumberField(QLineEdit& box, UpDown* upDown, int minimum, int maximum, Load load, Store store,
+NumberField::NumberField(QLineEdit& box, UpDown* upDown, FieldRef field, ShownForm form, ShownRange range,
                          QObject* parent)
-    : QObject(parent), box_(box), upDown_(upDown), minimum_(minimum), maximum_(maximum), load_(std::move(load)),
-      store_(std::move(store))
+    : BoundControl(parent), box_(box), upDown_(upDown), field_(std::move(field)), form_(form), range_(range)
 {
-    const bool signedRange = minimum < 0;
-    const int width = signedRange ? 3 : static_cast<int>(QString::number(maximum).size());
-    const QString pattern = signedRange ? QStringLiteral("[-+0-9]{0,%1}").arg(width)
-                                        : QStringLiteral("[0-9]{0,%1}").arg(width);
-    box_.setMaxLength(width);
-    box_.setValidator(new QRegularExpressionValidator(QRegularExpression(pattern), &box_));
-
-    // textChanged is raised by the program's changes too, but only when the
-    // text really changes: a refresh stores what it shows and moves the up-down.
-    connect(&box_, &QLineEdit::textChanged, this, &NumberField::textChanged);
-    connect(&box_, &QLineEdit::editingFinished, this, &NumberField::restoreIfEmpty);
+    setRange(range);
+    // textEdited is the user's typing only: the refresh writes silently.
+    connect(&box_, &QLineEdit::textEdited, this, &NumberField::textEdited);
+    connect(&box_, &QLineEdit::returnPressed, this, &NumberField::endEntry);
+    box_.installEventFilter(this);
     if (upDown_ != nullptr) {
-        connect(upDown_, &UpDown::changing, this, [this](int position) {
-            store_(position);
-            show(position);
-        });
+        connect(upDown_, &UpDown::changing, this, &NumberField::step);
+        upDown_->setFocusProxy(&box_);
     }
 }
 
-void NumberField::textChanged()
+void NumberField::setRange(ShownRange range)
 {
+    range_ = range;
+    const bool signedRange = range.min < 0;
+    const int width = signedRange ? 3 : static_cast<int>(QString::number(range.max).size());
+    const QString pattern = signedRange ? QStringLiteral("[-+0-9]{0,%1}").arg(width)
+                                        : QStringLiteral("[0-9]{0,%1}").arg(width);
+    box_.setMaxLength(width);
+    delete box_.validator();
+    box_.setValidator(new QRegularExpressionValidator(QRegularExpression(pattern), &box_));
+    if (upDown_ != nullptr)
+        upDown_->setRange(range.min, range.max);
+}
+
+void NumberField::setUpDownRange(ShownRange range)
+{
+    if (upDown_ != nullptr)
+        upDown_->setRange(range.min, range.max);
+}
+
+QWidget* NumberField::widget() const
+{
+    return &box_;
+}
+
+int NumberField::shownValue() const
+{
+    return form_.shown(field_.get());
+}
+
+void NumberField::show(int value)
+{
+    if (box_.text() != QString::number(value))
+        showNumber(box_, value);
+    if (upDown_ != nullptr)
+        upDown_->setPosition(value);
+}
+
+void NumberField::refresh()
+{
+    entryStart_.reset();
+    show(shownValue());
+}
+
+void NumberField::textEdited()
+{
+    if (!entryStart_)
+        entryStart_ = field_.get();
+    emit keyTyped();
     const std::optional<int> value = parseNumber(box_.text());
     if (!value)
         return;
-    const bool inRange = *value >= minimum_ && *value <= maximum_;
-    if (inRange)
-        store_(*value);
-    const int shown = inRange ? *value : load_();
-    if (upDown_ != nullptr)
-        upDown_->setPosition(shown);
+    if (*value >= range_.min && *value <= range_.max) {
+        field_.set(form_.stored(*value));
+        if (upDown_ != nullptr)
+            upDown_->setPosition(*value);
+        emit entered();
+        emit changed();
+        return;
+    }
+    // The entry ended out of range: back to the value it began with.
+    const bool restored = field_.get() != *entryStart_;
+    field_.set(*entryStart_);
+    show(shownValue());
     emit entered();
-    if (inRange)
-        emit accepted();
-    else
-        show(shown);  // runs this handler once more with the stored value
+    if (restored)
+        emit changed();
 }
 
-void NumberField::restoreIfEmpty()
+void NumberField::step(int position)
 {
-    if (!parseNumber(box_.text()))
-        show(load_());
+    entryStart_.reset();
+    field_.set(form_.stored(position));
+    emit stepped();
+    show(position);
+    emit entered();
+    emit changed();
+}
+
+void NumberField::endEntry()
+{
+    entryStart_.reset();
+    const int shown = shownValue();
+    if (parseNumber(box_.text()) != shown)
+        show(shown);
+}
+
+bool NumberField::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched != &box_)
+        return false;
+    switch (event->type()) {
+    case QEvent::FocusOut:
+        endEntry();
+        break;
+    case QEvent::ShortcutOverride: {
+        // The window's undo and redo come before the box's own text undo.
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->matches(QKeySequence::Undo) || key->matches(QKeySequence::Redo))
+            return true;
+        break;
+    }
+    case QEvent::KeyPress: {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (upDown_ != nullptr && (key->key() == Qt::Key_Up || key->key() == Qt::Key_Down)
+            && key->modifiers() == Qt::NoModifier) {
+            upDown_->setPosition(parseNumber(box_.text()).value_or(shownValue()));
+            key->key() == Qt::Key_Up ? upDown_->stepUp() : upDown_->stepDown();
+            return true;
+        }
+        break;
+    }
+    case QEvent::Wheel: {
+        auto* wheel = static_cast<QWheelEvent*>(event);
+        if (upDown_ != nullptr && box_.isEnabled() && wheel->angleDelta().y() != 0) {
+            wheel->angleDelta().y() > 0 ? upDown_->stepUp() : upDown_->stepDown();
+            return true;
+        }
+        break;
+    }
+    default:
+        break;
+    }
+    return false;
 }
 
 } // namespace morvane

@@ -2,6 +2,7 @@
 
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <QWheelEvent>
 
 #include <algorithm>
 
@@ -33,6 +34,20 @@ UpDown::UpDown(int minimum, int maximum, QWidget* parent)
 void UpDown::setPosition(int position)
 {
     position_ = std::clamp(position, minimum_, maximum_);
+}
+
+void UpDown::setRange(int minimum, int maximum)
+{
+    minimum_ = minimum;
+    maximum_ = maximum;
+    position_ = std::clamp(position_, minimum_, maximum_);
+}
+
+void UpDown::wheelEvent(QWheelEvent* event)
+{
+    if (event->angleDelta().y() != 0 && isEnabled())
+        step(event->angleDelta().y() > 0 ? +1 : -1);
+    event->accept();
 }
 
 void UpDown::step(int delta)

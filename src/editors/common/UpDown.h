@@ -6,6 +6,7 @@
 #include <QWidget>
 
 class QToolButton;
+class QWheelEvent;
 
 namespace morvane {
 
@@ -16,6 +17,7 @@ public:
 
     int position() const { return position_; }
     void setPosition(int position);  // clamped, silent
+    void setRange(int minimum, int maximum);
     int minimum() const { return minimum_; }
     int maximum() const { return maximum_; }
 
@@ -26,6 +28,9 @@ signals:
     // A step has just been taken; while an arrow is held down it repeats, and
     // every step reaches the voice at once.
     void changing(int position);
+
+protected:
+    void wheelEvent(QWheelEvent* event) override;
 
 private:
     void step(int delta);

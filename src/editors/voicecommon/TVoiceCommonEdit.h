@@ -4,8 +4,6 @@
 
 #include "EditorWindow.h"
 
-class QCheckBox;
-class QComboBox;
 class QLineEdit;
 
 namespace morvane {
@@ -26,35 +24,9 @@ protected:
 
 private:
     void tfVoiceNameChange();
-    void comboBoxChange(QComboBox* box, int index);
-    void checkBoxChanged(QCheckBox* box, bool checked);
     void redrawEnvelopes();
 
     QLineEdit* tfVoiceName;
-    QComboBox* cbVoiceConfig;
-    QComboBox* cbFXType;
-    QLineEdit* tfFXDepth;
-    QLineEdit* tfBendRange;
-    QLineEdit* tfAftertouchPitch;
-    QLineEdit* tfAttack;
-    QLineEdit* tfRelease;
-    UpDown* udFXDepth;
-    UpDown* udBendRange;
-    UpDown* udAftertouchPitch;
-    UpDown* udAttack;
-    UpDown* udRelease;
-    QCheckBox* cbAftertouchAM;
-    QCheckBox* cbAftertouchPM;
-    QCheckBox* cbAftertouchLevel;
-    QCheckBox* cbModWheelAM;
-    QCheckBox* cbModWheelPM;
-
-    NumberField* fxDepth;
-    NumberField* bendRange;
-    NumberField* aftertouchPitch;
-    NumberField* attack;
-    NumberField* release;
-
     EnvelopeDrawer* fmDrawer_ = nullptr;
     EnvelopeDrawer* awmDrawer_ = nullptr;
 };

@@ -1,0 +1,83 @@
+// Controls bound to one field of the voice each.
+//
+// Every bound control follows the same rules:
+// - refresh() shows the stored value and never writes the voice. A stored
+//   value outside the control's range (a foreign or damaged dump) is shown
+//   at the nearest end of a bar, as no selection in a list, or as its number
+//   in an edit box, and stays as it is until the user changes the control.
+// - Only the user's changes store: a list reacts to `activated`, a check box
+//   to `clicked`, a bar to its value changing while not being refreshed.
+// - After a user change is stored the control emits entered() (the window's
+//   follow-ups: peak point, drawing, envelope type), then changed(), on
+//   which the window sends the voice by its ready-flag rule.
+#pragma once
+
+#include "FieldRef.h"
+
+#include <QObject>
+#include <QStringList>
+
+class QAbstractSlider;
+class QCheckBox;
+class QComboBox;
+
+namespace morvane {
+
+class BoundControl : public QObject {
+    Q_OBJECT
+public:
+    using QObject::QObject;
+    virtual void refresh() = 0;
+    virtual QWidget* widget() const = 0;
+
+signals:
+    void entered();
+    void changed();
+};
+
+// A check box: checked while the field is not zero; stores 1 or 0.
+class BoundCheck : public BoundControl {
+    Q_OBJECT
+public:
+    BoundCheck(QCheckBox& box, FieldRef field, QObject* parent);
+    void refresh() override;
+    QWidget* widget() const override;
+    QCheckBox& box() const { return box_; }
+
+private:
+    QCheckBox& box_;
+    FieldRef field_;
+};
+
+// A drop-down list whose item index is the field's shown form.
+class BoundList : public BoundControl {
+    Q_OBJECT
+public:
+    BoundList(QComboBox& box, FieldRef field, ShownForm form, QObject* parent);
+    void refresh() override;
+    QWidget* widget() const override;
+    QComboBox& box() const { return box_; }
+
+private:
+    QComboBox& box_;
+    FieldRef field_;
+    ShownForm form_;
+};
+
+// A track bar or scroll bar whose position is the field's shown form.
+class BoundSlider : public BoundControl {
+    Q_OBJECT
+public:
+    BoundSlider(QAbstractSlider& slider, FieldRef field, ShownForm form, ShownRange range, QObject* parent);
+    void refresh() override;
+    QWidget* widget() const override;
+    QAbstractSlider& slider() const { return slider_; }
+
+private:
+    QAbstractSlider& slider_;
+    FieldRef field_;
+    ShownForm form_;
+    bool refreshing_ = false;
+};
+
+} // namespace morvane
