@@ -13,6 +13,7 @@ class ModalHost;
 class Settings;
 class TMainForm;
 class TSelectVoiceType;
+class TAWMEdit;
 class TSetDevices;
 class TVoiceCommonEdit;
 class VoiceLibrary;
@@ -41,9 +42,7 @@ struct AppContext {
     TMIDIOpenError* MIDIOpenError = nullptr;
     TMainForm* MainForm = nullptr;
     TSetDevices* SetDevices = nullptr;
-    // The AWM element, FM element and vector editors are not built yet; the
-    // refreshes pass over a missing editor.
-    EditorWindow* AWMEdit = nullptr;
+    TAWMEdit* AWMEdit = nullptr;
     EditorWindow* FMEdit = nullptr;
     TVoiceCommonEdit* VoiceCommonEdit = nullptr;
     EditorWindow* VectorEdit = nullptr;

@@ -30,6 +30,16 @@ bool AppServices::autoSend() const
     return context_.settings->autoSend;
 }
 
+int AppServices::model() const
+{
+    return context_.settings->model;
+}
+
+void AppServices::setModel(int model)
+{
+    context_.settings->model = model;
+}
+
 void AppServices::sendVoice()
 {
     // A port that failed to open was reported when it was opened; a failed

@@ -24,6 +24,8 @@ public:
     // The current voice and the auto-send switch.
     VoiceParameters& voice() override;
     bool autoSend() const override;
+    int model() const override;
+    void setModel(int model) override;
 
     // Sends the whole voice as one bulk dump on the chosen channel.
     void sendVoice() override;

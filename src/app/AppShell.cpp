@@ -11,6 +11,7 @@
 #include "TMainForm.h"
 #include "TSelectVoiceType.h"
 #include "TSetDevices.h"
+#include "TAWMEdit.h"
 #include "TVoiceCommonEdit.h"
 #include "VoiceData.h"
 #include "VoiceLibrary.h"
@@ -116,9 +117,16 @@ void AppShell::createWindows()
     setDevices_ = std::make_unique<TSetDevices>(*settings_, *midiPort_);
     context_.SetDevices = setDevices_.get();
     step(QStringLiteral("TSetDevices"));
+    // The editors; each registers with the services, which refresh and hide
+    // them all through that one list.
+    awmEdit_ = std::make_unique<TAWMEdit>(*services_);
+    context_.AWMEdit = awmEdit_.get();
+    services_->addEditor(*awmEdit_, "ElementA1");
+    step(QStringLiteral("TAWMEdit"));
     voiceCommonEdit_ = std::make_unique<TVoiceCommonEdit>(*services_);
     context_.VoiceCommonEdit = voiceCommonEdit_.get();
     services_->addEditor(*voiceCommonEdit_, "Voicecommon1");
+    voiceCommonEdit_->setEnvelopeDrawers(nullptr, awmEdit_.get());
     step(QStringLiteral("TVoiceCommonEdit"));
     mainForm_->editorsCreated();
 

@@ -85,6 +85,7 @@ private:
     std::unique_ptr<TMainForm> mainForm_;
     std::unique_ptr<TSetDevices> setDevices_;
     // The AWM element, FM element and vector editors join here.
+    std::unique_ptr<TAWMEdit> awmEdit_;
     std::unique_ptr<TVoiceCommonEdit> voiceCommonEdit_;
     std::unique_ptr<TAboutMorvane> aboutMorvane_;
     std::unique_ptr<TInvFile> invFile_;

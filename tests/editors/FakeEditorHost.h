@@ -18,10 +18,13 @@ public:
     void sendVoice() override { sent.push_back(std::vector<std::uint8_t>(data.encodeDump(), data.encodeDump() + kSyDumpSize)); }
     void getVoice() override { ++getVoiceCalls; }
     void showHelp(int context) override { helpContexts.push_back(context); }
+    int model() const override { return modelSetting; }
+    void setModel(int model) override { modelSetting = model; }
 
     VoiceParameters voiceParams{};
     VoiceData data;
     bool autoSendOn = true;
+    int modelSetting = 0;
     std::vector<std::vector<std::uint8_t>> sent;
     int getVoiceCalls = 0;
     std::vector<int> helpContexts;

@@ -19,6 +19,10 @@ public:
     // are refreshed by the host.
     virtual void getVoice() = 0;
     virtual void showHelp(int context) = 0;
+    // The instrument model setting: 0 SY-22, 1 SY-35, 2 TG-33 (a stored
+    // setting may hold another value). Only the AWM element editor sets it.
+    virtual int model() const = 0;
+    virtual void setModel(int model) = 0;
 };
 
 // The element editors draw their envelopes with the voice-wide attack and

@@ -129,9 +129,7 @@ void NumberField::step(int position)
 void NumberField::endEntry()
 {
     entryStart_.reset();
-    const int shown = shownValue();
-    if (parseNumber(box_.text()) != shown)
-        show(shown);
+    show(shownValue());
 }
 
 bool NumberField::eventFilter(QObject* watched, QEvent* event)

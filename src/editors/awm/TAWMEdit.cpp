@@ -1,0 +1,150 @@
+#include "TAWMEdit.h"
+
+#include "AwmWaves.h"
+#include "EditorStyle.h"
+#include "EnvelopePanel.h"
+#include "NumberField.h"
+#include "UpDown.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QVBoxLayout>
+
+namespace morvane {
+
+TAWMEdit::TAWMEdit(EditorHost& host, QWidget* parent)
+    : ElementEditor(host, QStringLiteral("AWMEdit"), QStringLiteral("Morvane . . . AWM Edit"), kHelpContext, parent)
+{
+    // Tone.
+    cbWaveform = plainList("cbWaveform", itemsOf(kAwmWaveNames));
+    cbWaveform->setFixedWidth(86);
+    connect(cbWaveform, &QComboBox::activated, this, &TAWMEdit::changeWaveform);
+    NumberField& temperament = number("tfTemperament", "udTemperament",
+                                      field([this]() -> auto& { return awm().temperament; }), kAsStored, ShownRange{0, 3},
+                                      "Sets the element's keyboard pitch scaling (0 to 3)");
+    NumberField& detune = number("tfDetune", "udDetune", field([this]() -> auto& { return awm().detune; }), kAsStored,
+                                 std::nullopt, "Detunes the element (0 to 15)");
+    NumberField& pitch = number("tfPitch", "udPitch", field([this]() -> auto& { return awm().pitch; }), kAsStored,
+                                std::nullopt, "Shifts the pitch of the element in semi-tones (-12 to + 12)");
+    auto* toneGrid = new QGridLayout;
+    toneGrid->setHorizontalSpacing(2);
+    toneGrid->setVerticalSpacing(3);
+    toneGrid->addWidget(label("Waveform: "), 0, 0, Qt::AlignRight);
+    toneGrid->addWidget(cbWaveform, 0, 1);
+    toneGrid->addWidget(label("Pitch: "), 0, 2, Qt::AlignRight);
+    toneGrid->addLayout(row({&pitch.box(), pitch.upDown()}), 0, 3);
+    toneGrid->addWidget(label("Temperament: "), 1, 0, Qt::AlignRight);
+    toneGrid->addLayout(row({&temperament.box(), temperament.upDown()}), 1, 1);
+    toneGrid->addWidget(label("Detune: "), 1, 2, Qt::AlignRight);
+    toneGrid->addLayout(row({&detune.box(), detune.upDown()}), 1, 3);
+    auto* tone = new QHBoxLayout;
+    tone->setSpacing(10);
+    tone->addLayout(toneGrid);
+    tone->addWidget(responseBars());
+
+    // Envelope, LFO, level and pan.
+    QGroupBox* envelopeBox = envelopeGroup(QSize(295, 139), 6);
+    envWindow_->addTrace({[this]() -> const EnvelopeParams& { return awm().envelope; }, true, style::kEnvelopePen, 2});
+    QGridLayout* lfoRows = nullptr;
+    QGroupBox* lfo = lfoGroup(kAwmLfoPictograms, 127, nullptr, lfoRows);
+    BoundSlider* levelBar = nullptr;
+    QGroupBox* levelPan = levelPanGroup(field([this]() -> auto& { return awm().level; }),
+                                        "Sets the level of the element", levelBar);
+
+    // Options: the element edited and the instrument model.
+    cbElement = optionList("cbElement", {QStringLiteral("Element A"), QStringLiteral("Element C")},
+                           "Selects element A or C for editing");
+    connect(cbElement, &QComboBox::activated, this, &TAWMEdit::changeElement);
+    cbModel = optionList("cbModel", {QStringLiteral("SY-22"), QStringLiteral("SY-35"), QStringLiteral("TG-33")},
+                         "Select synth model (SY-22 or SY-35)");
+    connect(cbModel, &QComboBox::activated, this, &TAWMEdit::changeModel);
+    auto* optionsLayout = new QVBoxLayout;
+    optionsLayout->setSpacing(1);
+    optionsLayout->addWidget(label("Select element"));
+    optionsLayout->addWidget(cbElement);
+    optionsLayout->addWidget(label("Select model"));
+    optionsLayout->addWidget(cbModel);
+
+    auto* left = new QVBoxLayout;
+    left->setSpacing(2);
+    left->addWidget(group(" Tone ", tone, this));
+    left->addWidget(envelopeBox);
+    left->addStretch();
+    auto* middle = new QHBoxLayout;
+    middle->setSpacing(6);
+    middle->addWidget(levelPan);
+    middle->addLayout(makeButtonColumn());
+    auto* right = new QVBoxLayout;
+    right->setSpacing(2);
+    right->addWidget(lfo);
+    right->addLayout(middle);
+    right->addWidget(group(" Options ", optionsLayout, this));
+    right->addStretch();
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(4, 0, 4, 4);
+    layout->setSpacing(6);
+    layout->addLayout(left);
+    layout->addLayout(right);
+    setFixedSize(688, 432);
+}
+
+void TAWMEdit::refreshControls()
+{
+    // The SY-22 and the TG-33 share the first list of names; the SY-35 and
+    // any other setting take the second. The setting itself stays.
+    const int model = host_.model();
+    const int list = model == 0 || model == 2 ? 0 : 1;
+    cbModel->setCurrentIndex(list == 0 ? model : 1);
+    if (list != waveList_) {
+        cbWaveform->clear();
+        cbWaveform->addItems(itemsOf(list == 0 ? kAwmWaveNames : kSy35WaveNames));
+        waveList_ = list;
+    }
+    cbElement->setCurrentIndex(elementA_ ? 0 : 1);
+    const int wave = awm().waveform;
+    cbWaveform->setCurrentIndex(wave < cbWaveform->count() ? wave : -1);
+    ElementEditor::refreshControls();
+}
+
+void TAWMEdit::applyPresetEnvelope()
+{
+    const int wave = awm().waveform;
+    if (wave >= static_cast<int>(kAwmPresetEnvelopes.size()))
+        return;
+    const AwmPresetEnvelope& p = kAwmPresetEnvelopes[static_cast<std::size_t>(wave)];
+    writeEnvelope(awm(), ShownEnvelope{p.initialLevel, p.attackRate, p.attackLevel, p.decay1Rate, p.decay1Level,
+                                       p.decay2Rate, p.decay2Level, p.releaseRate, 0, p.rateScaling});
+}
+
+void TAWMEdit::applyTemplate(const ShownEnvelope& shown)
+{
+    writeEnvelope(awm(), shown);
+}
+
+void TAWMEdit::changeElement(int index)
+{
+    elementA_ = index == 0;
+    updateDisplay();
+}
+
+void TAWMEdit::changeWaveform(int index)
+{
+    awm().waveform = static_cast<std::uint8_t>(index);
+    if (awm().envType == kEnvTypePreset) {
+        applyPresetEnvelope();
+        withoutSending([this] { refreshControls(); });
+    }
+    sendIfReady();
+}
+
+void TAWMEdit::changeModel(int index)
+{
+    host_.setModel(index);
+    updateDisplay();
+}
+
+} // namespace morvane

@@ -1,0 +1,79 @@
+// Driving an editor window as a user does: finding controls by name,
+// typing into boxes, stepping up-downs, choosing list items, moving bars.
+#pragma once
+
+#include "FakeEditorHost.h"
+#include "UpDown.h"
+
+#include <QAbstractSlider>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QToolButton>
+#include <QtTest>
+
+#include <cstring>
+
+namespace morvane::test {
+
+template <typename T>
+T* child(QWidget& window, const char* name)
+{
+    T* widget = window.findChild<T*>(QString::fromLatin1(name));
+    if (widget == nullptr)
+        qFatal("no control %s", name);
+    return widget;
+}
+
+// Types `text` into a box as a new entry: the box takes the focus afresh,
+// its text is selected and every character is a keystroke.
+inline void typeInto(QWidget& window, const char* boxName, const QString& text)
+{
+    QLineEdit* box = child<QLineEdit>(window, boxName);
+    box->clearFocus();
+    box->setFocus();
+    box->selectAll();
+    QTest::keyClicks(box, text);
+}
+
+// Clicks an up-down's arrow `times` times.
+inline void step(QWidget& window, const char* upDownName, int times)
+{
+    UpDown* upDown = child<UpDown>(window, upDownName);
+    QToolButton* arrow = upDown->findChild<QToolButton*>(times > 0 ? "up" : "down");
+    for (int i = 0; i < std::abs(times); ++i)
+        QTest::mouseClick(arrow, Qt::LeftButton);
+}
+
+// Chooses an item of a drop-down list as the user does (the list raises
+// `activated`).
+inline void choose(QWidget& window, const char* listName, int index)
+{
+    QComboBox* list = child<QComboBox>(window, listName);
+    QVERIFY2(list->isEnabled(), listName);
+    list->setCurrentIndex(index);
+    emit list->activated(index);
+}
+
+// Moves a bar to a position as the user does.
+inline void moveBar(QWidget& window, const char* barName, int position)
+{
+    QAbstractSlider* bar = child<QAbstractSlider>(window, barName);
+    bar->setSliderPosition(position);
+}
+
+inline bool sameVoice(const VoiceParameters& a, const VoiceParameters& b)
+{
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+// An element editor's partner, recording what it is told.
+class RecordingPartner : public EnvelopeDrawer {
+public:
+    void drawEnvelope() override { ++redraws; }
+    void envDelayChanged() override { ++delayChanges; }
+    int redraws = 0;
+    int delayChanges = 0;
+};
+
+} // namespace morvane::test
