@@ -6,6 +6,7 @@
 #include "MidiPort.h"
 #include "ModalHost.h"
 #include "Settings.h"
+#include "TMainForm.h"
 #include "TSelectVoiceType.h"
 #include "EditorWindow.h"
 #include "VoiceData.h"
@@ -69,8 +70,58 @@ void AppServices::addEditor(EditorWindow& window, const char* menuItem)
 
 void AppServices::refreshEditors()
 {
+    // A voice that reached the records from elsewhere is a step of its own.
+    if (!history_)
+        history_.emplace(voice());
+    else
+        recordStep("Load voice", {});
     for (const Editor& editor : editors_)
         editor.window->updateDisplay();
+}
+
+void AppServices::voiceEdited(const std::string& name, const std::string& key)
+{
+    if (!history_)
+        history_.emplace(voice());
+    recordStep(name, key);
+}
+
+void AppServices::recordStep(const std::string& name, const std::string& key)
+{
+    history_->record(voice(), name, key, VoiceHistory::Clock::now());
+    showHistory();
+}
+
+void AppServices::undo()
+{
+    if (history_ && history_->canUndo())
+        moveInHistory(history_->undo());
+}
+
+void AppServices::redo()
+{
+    if (history_ && history_->canRedo())
+        moveInHistory(history_->redo());
+}
+
+void AppServices::moveInHistory(const VoiceParameters& state)
+{
+    voice() = state;
+    for (const Editor& editor : editors_)
+        editor.window->updateDisplay();
+    if (autoSend())
+        sendVoice();
+    showHistory();
+}
+
+void AppServices::showHistory()
+{
+    const QString undoName = QString::fromStdString(history_->undoName());
+    const QString redoName = QString::fromStdString(history_->redoName());
+    for (const Editor& editor : editors_)
+        editor.window->showHistory(undoName, redoName);
+    if (context_.MainForm != nullptr)
+        context_.MainForm->showHistory(undoName, redoName);
 }
 
 void AppServices::loadVoiceFile(const QString& path)

@@ -7,7 +7,10 @@
 #include "EditorHost.h"
 #include "LibraryBrowser.h"
 
+#include "VoiceHistory.h"
+
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace morvane {
@@ -26,6 +29,15 @@ public:
     bool autoSend() const override;
     int model() const override;
     void setModel(int model) override;
+
+    // The undo history of the edit voice. It starts with the voice the
+    // editors first show; every edit is a step, and so is every voice loaded
+    // from elsewhere (a file, the library, the instrument), which the editors
+    // are refreshed for.
+    void voiceEdited(const std::string& name, const std::string& key) override;
+    void undo() override;
+    void redo() override;
+    const VoiceHistory* history() const { return history_ ? &*history_ : nullptr; }
 
     // Sends the whole voice as one bulk dump on the chosen channel.
     void sendVoice() override;
@@ -68,6 +80,11 @@ private:
     AppContext& context_;
     std::unique_ptr<HelpWindow> help_;
     std::vector<Editor> editors_;
+    std::optional<VoiceHistory> history_;
+
+    void recordStep(const std::string& name, const std::string& key);
+    void moveInHistory(const VoiceParameters& voice);
+    void showHistory();
 };
 
 } // namespace morvane

@@ -133,7 +133,10 @@ void TMainForm::buildMenus()
         {nullptr, "&Add voice to database", "Addvoicetodatabase1", QKeySequence(Qt::CTRL | Qt::Key_D), nullptr},
         {nullptr, nullptr, nullptr, {}, nullptr},
         {nullptr, "E&xit", "Exit1", QKeySequence(Qt::CTRL | Qt::Key_X), &TMainForm::Exit1Click},
-        {"&Edit", "Elements &A && C", "ElementA1", QKeySequence(Qt::CTRL | Qt::Key_A), nullptr},
+        {"&Edit", "&Undo", "Undo1", QKeySequence(Qt::CTRL | Qt::Key_Z), &TMainForm::Undo1Click},
+        {nullptr, "&Redo", "Redo1", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), &TMainForm::Redo1Click},
+        {nullptr, nullptr, nullptr, {}, nullptr},
+        {nullptr, "Elements &A && C", "ElementA1", QKeySequence(Qt::CTRL | Qt::Key_A), nullptr},
         {nullptr, "Elements &B && D", "ElementB1", QKeySequence(Qt::CTRL | Qt::Key_B), nullptr},
         {nullptr, "Voice &common", "Voicecommon1", QKeySequence(Qt::CTRL | Qt::Key_C), nullptr},
         {nullptr, "&Vectors", "Vector1", QKeySequence(Qt::CTRL | Qt::Key_V), nullptr},
@@ -157,6 +160,9 @@ void TMainForm::buildMenus()
             connect(action, &QAction::triggered, this, item.handler);
     }
     ModifyVoice = findChild<QAction*>(QStringLiteral("ModifyVoice"));
+    findChild<QAction*>(QStringLiteral("Redo1"))
+        ->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+    showHistory({}, {});
     connect(ModifyVoice, &QAction::triggered, browser_, &LibraryBrowser::ModifyVoiceClick);
     connect(findChild<QAction*>(QStringLiteral("Addvoicetodatabase1")), &QAction::triggered, browser_,
             &LibraryBrowser::Addvoicetodatabase1Click);
@@ -207,6 +213,26 @@ void TMainForm::hideEditors()
 {
     for (const AppServices::Editor& editor : services_.editors())
         editor.window->hide();
+}
+
+void TMainForm::Undo1Click()
+{
+    services_.undo();
+}
+
+void TMainForm::Redo1Click()
+{
+    services_.redo();
+}
+
+void TMainForm::showHistory(const QString& undoName, const QString& redoName)
+{
+    auto* undo = findChild<QAction*>(QStringLiteral("Undo1"));
+    undo->setEnabled(!undoName.isEmpty());
+    undo->setText(undoName.isEmpty() ? QStringLiteral("&Undo") : QStringLiteral("&Undo ") + undoName);
+    auto* redo = findChild<QAction*>(QStringLiteral("Redo1"));
+    redo->setEnabled(!redoName.isEmpty());
+    redo->setText(redoName.isEmpty() ? QStringLiteral("&Redo") : QStringLiteral("&Redo ") + redoName);
 }
 
 void TMainForm::Exit1Click()

@@ -33,6 +33,10 @@ public:
     void Open1Click();
     void Save1Click();
     void Exit1Click();
+    void Undo1Click();
+    void Redo1Click();
+    // What undo and redo would take back or again (empty: nothing).
+    void showHistory(const QString& undoName, const QString& redoName);
     void Getsoundfromsynth1Click();
     void SelectMIDIdevices1Click();
     void Contents1Click();

@@ -168,6 +168,8 @@ struct FieldLocator {
     bool found() const { return max >= min; }
     void group(const char* name, auto body)
     {
+        if (found())
+            return;
         const std::size_t length = path.size();
         path += name;
         path += '.';

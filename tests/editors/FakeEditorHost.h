@@ -20,11 +20,17 @@ public:
     void showHelp(int context) override { helpContexts.push_back(context); }
     int model() const override { return modelSetting; }
     void setModel(int model) override { modelSetting = model; }
+    void voiceEdited(const std::string& name, const std::string& key) override { edits.push_back({name, key}); }
+    void undo() override { ++undoCalls; }
+    void redo() override { ++redoCalls; }
 
     VoiceParameters voiceParams{};
     VoiceData data;
     bool autoSendOn = true;
     int modelSetting = 0;
+    std::vector<std::pair<std::string, std::string>> edits;  // undo steps: name, key
+    int undoCalls = 0;
+    int redoCalls = 0;
     std::vector<std::vector<std::uint8_t>> sent;
     int getVoiceCalls = 0;
     std::vector<int> helpContexts;

@@ -138,7 +138,7 @@ void TAWMEdit::changeWaveform(int index)
         applyPresetEnvelope();
         withoutSending([this] { refreshControls(); });
     }
-    sendIfReady();
+    sendIfReady("Waveform");
 }
 
 void TAWMEdit::changeModel(int index)

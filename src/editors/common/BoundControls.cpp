@@ -7,7 +7,7 @@
 namespace morvane {
 
 BoundCheck::BoundCheck(QCheckBox& box, FieldRef field, QObject* parent)
-    : BoundControl(parent), box_(box), field_(std::move(field))
+    : BoundControl(field, parent), box_(box), field_(std::move(field))
 {
     // clicked is the user's change only: the refresh checks silently.
     connect(&box_, &QCheckBox::clicked, this, [this](bool checked) {
@@ -28,7 +28,7 @@ QWidget* BoundCheck::widget() const
 }
 
 BoundList::BoundList(QComboBox& box, FieldRef field, ShownForm form, QObject* parent)
-    : BoundControl(parent), box_(box), field_(std::move(field)), form_(form)
+    : BoundControl(field, parent), box_(box), field_(std::move(field)), form_(form)
 {
     // activated is the user's choice only: the refresh selects silently.
     connect(&box_, &QComboBox::activated, this, [this](int index) {
@@ -50,7 +50,7 @@ QWidget* BoundList::widget() const
 }
 
 BoundSlider::BoundSlider(QAbstractSlider& slider, FieldRef field, ShownForm form, ShownRange range, QObject* parent)
-    : BoundControl(parent), slider_(slider), field_(std::move(field)), form_(form)
+    : BoundControl(field, parent), slider_(slider), field_(std::move(field)), form_(form)
 {
     slider_.setRange(range.min, range.max);
     connect(&slider_, &QAbstractSlider::valueChanged, this, [this](int position) {

@@ -26,13 +26,18 @@ namespace morvane {
 class BoundControl : public QObject {
     Q_OBJECT
 public:
-    using QObject::QObject;
+    BoundControl(const FieldRef& field, QObject* parent) : QObject(parent), path_(field.path()) {}
     virtual void refresh() = 0;
     virtual QWidget* widget() const = 0;
+    // The bound field's place, as "elementA.envelope.attackRate".
+    const std::string& path() const { return path_; }
 
 signals:
     void entered();
     void changed();
+
+private:
+    std::string path_;
 };
 
 // A check box: checked while the field is not zero; stores 1 or 0.

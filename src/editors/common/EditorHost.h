@@ -5,6 +5,8 @@
 
 #include "VoiceParameters.h"
 
+#include <string>
+
 namespace morvane {
 
 class EditorHost {
@@ -23,6 +25,13 @@ public:
     // setting may hold another value). Only the AWM element editor sets it.
     virtual int model() const = 0;
     virtual void setModel(int model) = 0;
+
+    // The user changed the voice through an editor: one undo step named
+    // `name`; changes under one non-empty key within a short pause are one.
+    virtual void voiceEdited(const std::string& name, const std::string& key) = 0;
+    // Take the last step back, or again; the host refreshes the editors.
+    virtual void undo() = 0;
+    virtual void redo() = 0;
 };
 
 // The element editors draw their envelopes with the voice-wide attack and

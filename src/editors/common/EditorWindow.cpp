@@ -4,7 +4,9 @@
 #include "NumberField.h"
 #include "UpDown.h"
 
+#include <QAction>
 #include <QCheckBox>
+#include <QKeyEvent>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -16,6 +18,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <cctype>
 #include <functional>
 
 namespace morvane {
@@ -28,6 +31,23 @@ EditorWindow::EditorWindow(EditorHost& host, const QString& objectName, const QS
 {
     setObjectName(objectName);
     setWindowTitle(caption);
+
+    // Undo and redo work wherever the focus is in the window, and its
+    // context menu offers them with the step's name.
+    undoAction_ = new QAction(QStringLiteral("Undo"), this);
+    undoAction_->setObjectName(QStringLiteral("Undo"));
+    undoAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    redoAction_ = new QAction(QStringLiteral("Redo"), this);
+    redoAction_->setObjectName(QStringLiteral("Redo"));
+    redoAction_->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+    for (QAction* action : {undoAction_, redoAction_}) {
+        action->setShortcutContext(Qt::WindowShortcut);
+        action->setEnabled(false);
+        addAction(action);
+    }
+    connect(undoAction_, &QAction::triggered, this, [this] { host_.undo(); });
+    connect(redoAction_, &QAction::triggered, this, [this] { host_.redo(); });
+    setContextMenuPolicy(Qt::ActionsContextMenu);
     setStyleSheet(style::editorStyleSheet(objectName));
     setAttribute(Qt::WA_StyledBackground);
 }
@@ -57,17 +77,29 @@ void EditorWindow::refreshBindings()
         control->refresh();
 }
 
-void EditorWindow::sendIfReady()
+void EditorWindow::sendIfReady(const std::string& name, const std::string& key)
 {
-    if (ready_ && host_.autoSend())
+    if (!ready_)
+        return;
+    host_.voiceEdited(name, key);
+    if (host_.autoSend())
         host_.sendVoice();
+}
+
+void EditorWindow::showHistory(const QString& undoName, const QString& redoName)
+{
+    undoAction_->setEnabled(!undoName.isEmpty());
+    undoAction_->setText(undoName.isEmpty() ? QStringLiteral("Undo") : QStringLiteral("Undo ") + undoName);
+    redoAction_->setEnabled(!redoName.isEmpty());
+    redoAction_->setText(redoName.isEmpty() ? QStringLiteral("Redo") : QStringLiteral("Redo ") + redoName);
 }
 
 template <typename Control>
 Control& EditorWindow::bind(Control* control)
 {
     bindings_.push_back(control);
-    connect(control, &BoundControl::changed, this, &EditorWindow::sendIfReady);
+    connect(control, &BoundControl::changed, this,
+            [this, control] { sendIfReady(stepName(control->path()), control->path()); });
     return *control;
 }
 
@@ -187,7 +219,50 @@ void EditorWindow::showEvent(QShowEvent* event)
     if (!tabOrderSet_) {
         tabOrderSet_ = true;
         setReadingTabOrder(*this);
+        for (QLineEdit* box : findChildren<QLineEdit*>())
+            box->installEventFilter(this);
     }
+}
+
+bool EditorWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    // The window's undo and redo come before a box's own text undo.
+    if (event->type() == QEvent::ShortcutOverride) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->matches(QKeySequence::Undo) || key->matches(QKeySequence::Redo)
+            || key->keyCombination() == QKeyCombination(Qt::CTRL, Qt::Key_Y))
+            return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+std::string stepName(const std::string& fieldPath)
+{
+    std::string last = fieldPath.substr(fieldPath.rfind('.') == std::string::npos ? 0 : fieldPath.rfind('.') + 1);
+    last = last.substr(0, last.find('['));
+    // Split camel case into words; known short forms are written as such.
+    std::vector<std::string> words(1);
+    for (char ch : last) {
+        if ((std::isupper(static_cast<unsigned char>(ch)) || (std::isdigit(static_cast<unsigned char>(ch)) && !words.back().empty() && !std::isdigit(static_cast<unsigned char>(words.back().back()))))
+            && !words.back().empty())
+            words.emplace_back();
+        words.back() += static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+    }
+    static const std::pair<const char*, const char*> kShortForms[] = {
+        {"lfo", "LFO"}, {"am", "AM"}, {"pm", "PM"}, {"at", "aftertouch"}, {"ab", "AB"}, {"cd", "CD"},
+        {"env", "envelope"}, {"vel", "velocity"}, {"resp", "response"}, {"op", "operator"}};
+    std::string name;
+    for (std::string word : words) {
+        for (const auto& [shortForm, longForm] : kShortForms)
+            if (word == shortForm)
+                word = longForm;
+        if (!name.empty())
+            name += ' ';
+        name += word;
+    }
+    if (!name.empty())
+        name[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(name[0])));
+    return name;
 }
 
 QHBoxLayout* row(std::initializer_list<QWidget*> widgets, bool stretch)

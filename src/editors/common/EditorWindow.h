@@ -21,6 +21,7 @@
 #include <vector>
 
 class QAbstractSlider;
+class QAction;
 class QComboBox;
 class QGroupBox;
 class QHBoxLayout;
@@ -53,6 +54,9 @@ public:
 
     bool ready() const { return ready_; }
 
+    // Shows what undo and redo would do (empty: nothing to undo or redo).
+    void showHistory(const QString& undoName, const QString& redoName);
+
 protected:
     EditorWindow(EditorHost& host, const QString& objectName, const QString& caption, int helpContext,
                  QWidget* parent);
@@ -62,8 +66,10 @@ protected:
     virtual void refreshControls();
     void refreshBindings();
 
-    // Sends the voice when the window is not refreshing and auto-send is on.
-    void sendIfReady();
+    // A change the user made: when the window is not refreshing, it is one
+    // undo step named `name` (changes under one key within a short pause are
+    // one step), and the voice is sent when auto-send is on.
+    void sendIfReady(const std::string& name = "Edit", const std::string& key = {});
     // Runs `step` with the ready flag false, so that nothing it does sends.
     template <typename Step>
     void withoutSending(Step step)
@@ -104,6 +110,7 @@ protected:
     QVBoxLayout* makeButtonColumn();
 
     void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
     EditorHost& host_;
 
@@ -116,8 +123,14 @@ private:
     std::vector<BoundControl*> bindings_;
     bool ready_ = false;
     bool tabOrderSet_ = false;
+    QAction* undoAction_;
+    QAction* redoAction_;
     int helpContext_;
 };
+
+// The name of the step a change of this field makes: "elementA.lfoSpeed"
+// gives "LFO speed", "levelVector.abPosition[6]" gives "AB position".
+std::string stepName(const std::string& fieldPath);
 
 // Layout pieces the windows share.
 QHBoxLayout* row(std::initializer_list<QWidget*> widgets, bool stretch = true);

@@ -276,7 +276,7 @@ void ElementEditor::envTypeChosen(int type)
         applyTemplate(kEnvelopeTemplates[static_cast<std::size_t>(type - kFirstTemplate)]);
     if (type != kEnvTypeUser)
         withoutSending([this] { refreshControls(); });
-    sendIfReady();
+    sendIfReady("Envelope type");
 }
 
 void ElementEditor::showDelayEnabled()

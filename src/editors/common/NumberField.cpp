@@ -34,7 +34,7 @@ std::optional<int> parseNumber(const QString& text)
 
 NumberField::NumberField(QLineEdit& box, UpDown* upDown, FieldRef field, ShownForm form, ShownRange range,
                          QObject* parent)
-    : BoundControl(parent), box_(box), upDown_(upDown), field_(std::move(field)), form_(form), range_(range)
+    : BoundControl(field, parent), box_(box), upDown_(upDown), field_(std::move(field)), form_(form), range_(range)
 {
     setRange(range);
     // textEdited is the user's typing only: the refresh writes silently.
@@ -140,13 +140,6 @@ bool NumberField::eventFilter(QObject* watched, QEvent* event)
     case QEvent::FocusOut:
         endEntry();
         break;
-    case QEvent::ShortcutOverride: {
-        // The window's undo and redo come before the box's own text undo.
-        auto* key = static_cast<QKeyEvent*>(event);
-        if (key->matches(QKeySequence::Undo) || key->matches(QKeySequence::Redo))
-            return true;
-        break;
-    }
     case QEvent::KeyPress: {
         auto* key = static_cast<QKeyEvent*>(event);
         if (upDown_ != nullptr && (key->key() == Qt::Key_Up || key->key() == Qt::Key_Down)

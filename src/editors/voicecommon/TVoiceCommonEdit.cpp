@@ -146,7 +146,7 @@ void TVoiceCommonEdit::tfVoiceNameChange()
         c.name[i] = isNameCharacter(ch) ? static_cast<char>(ch.unicode()) : ' ';
     }
     c.nameTerminator = 0;
-    sendIfReady();
+    sendIfReady("Voice name", "common.name");
 }
 
 void TVoiceCommonEdit::redrawEnvelopes()
