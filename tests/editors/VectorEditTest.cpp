@@ -1,19 +1,16 @@
-#include "FakeEditorHost.h"
+#include "EditorTestSupport.h"
 #include "TVectorEdit.h"
 #include "VectorPath.h"
 
-#include <QAbstractItemView>
-#include <QComboBox>
 #include <QDir>
 #include <QLabel>
 #include <QPushButton>
 #include <QSlider>
-#include <QtTest>
 
-#include <cstring>
 #include <map>
 
 using namespace morvane;
+using namespace morvane::test;
 
 using StepTimes = std::map<int, int>;  // step (0-based) -> stored length or marker
 Q_DECLARE_METATYPE(StepTimes)
@@ -35,59 +32,30 @@ void fillVoice(VoiceParameters& voice)
     voice.detuneVectorSpeed = 16;
 }
 
-bool sameVoice(const VoiceParameters& a, const VoiceParameters& b)
-{
-    return std::memcmp(&a, &b, sizeof a) == 0;
-}
-
 } // namespace
 
 class VectorEditTest : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<test::FakeEditorHost> host;
+    std::unique_ptr<FakeEditorHost> host;
     std::unique_ptr<TVectorEdit> window;
 
-    template <typename T>
-    T* child(const QString& name)
-    {
-        T* widget = window->findChild<T*>(name);
-        if (widget == nullptr)
-            qFatal("no control %s", qPrintable(name));
-        return widget;
-    }
-    QComboBox* box(const char* name) { return child<QComboBox>(QString::fromLatin1(name)); }
+    QComboBox* box(const char* name) { return child<QComboBox>(*window, name); }
     // TrackBar1 ... TrackBar50 for the AB row, TrackBar51 ... TrackBar100 for the CD row.
-    QSlider* abBar(int step) { return child<QSlider>(QStringLiteral("TrackBar%1").arg(step + 1)); }
-    QSlider* cdBar(int step) { return child<QSlider>(QStringLiteral("TrackBar%1").arg(step + 51)); }
-    VectorPathView* path() { return child<VectorPathView>(QStringLiteral("pbVectorPath")); }
+    QSlider* bar(int number) { return child<QSlider>(*window, ("TrackBar" + QByteArray::number(number)).constData()); }
+    QSlider* abBar(int step) { return bar(step + 1); }
+    QSlider* cdBar(int step) { return bar(step + 51); }
+    VectorPathView* path() { return child<VectorPathView>(*window, "pbVectorPath"); }
     VectorParams& level() { return host->voiceParams.levelVector; }
     VectorParams& detune() { return host->voiceParams.detuneVector; }
 
-    // Opens the list, highlights the item and takes it with Enter.
-    void choose(QComboBox* list, int index)
+    // Chooses the list's item that shows `text`.
+    void choose(const char* list, const QString& text)
     {
-        list->showPopup();
-        QAbstractItemView* view = list->view();
-        view->setCurrentIndex(list->model()->index(index, 0));
-        QTest::keyClick(view, Qt::Key_Return);
-        QCOMPARE(list->currentIndex(), index);
-    }
-    void choose(QComboBox* list, const QString& text)
-    {
-        const int index = list->findText(text);
+        const int index = box(list)->findText(text);
         QVERIFY2(index >= 0, qPrintable(text));
-        choose(list, index);
-    }
-    // The voice as the last dump sent carries it.
-    VoiceParameters lastSent()
-    {
-        VoiceParameters sent{};
-        VoiceData data(sent);
-        if (host->sent.empty() || !data.decodeDump(host->sent.back().data(), host->sent.back().size()))
-            qFatal("no voice was sent");
-        return sent;
+        test::choose(*window, list, index);
     }
     void showSteps(const StepTimes& times)
     {
@@ -106,6 +74,7 @@ private:
         }
         return shown;
     }
+    VoiceParameters lastSent() { return sentVoice(*host); }
 
 private slots:
     void init()
@@ -214,7 +183,7 @@ private slots:
         QCOMPARE(shownSteps(), 50);
         QVERIFY(sameVoice(before, host->voiceParams));
         // Until the user changes them.
-        choose(box("cbVectorSpeed"), "40 ms");
+        choose("cbVectorSpeed", "40 ms");
         QCOMPARE(int(host->voiceParams.levelVectorSpeed), 4);
         QCOMPARE(level().stepTime[0], 300);
     }
@@ -256,18 +225,18 @@ private slots:
     {
         showSteps({{1, 255}, {5, 254}});
         QCOMPARE(shownSteps(), 2);
-        choose(box("cbStepNumber"), "2");
+        choose("cbStepNumber", "2");
         QCOMPARE(box("cbRepeats")->currentText(), QStringLiteral("End"));
         host->sent.clear();
-        choose(box("cbRepeats"), "3");
+        choose("cbRepeats", "3");
         QCOMPARE(level().stepTime[1], 2);
         QCOMPARE(shownSteps(), 5);  // up to the "Repeat" at step 6
         QCOMPARE(path()->geometry().ending, VectorPathGeometry::Ending::Repeat);
         QCOMPARE(host->sent.size(), std::size_t{1});
         QCOMPARE(lastSent().levelVector.stepTime[1], 2);
         // A hidden step can still be chosen and edited through the lists.
-        choose(box("cbStepNumber"), "9");
-        choose(box("cbABPosition"), "5");
+        choose("cbStepNumber", "9");
+        choose("cbABPosition", "5");
         QCOMPARE(int(level().abPosition[8]), 36);
         QCOMPARE(abBar(8)->value(), 26);
         QVERIFY(abBar(8)->isHidden());
@@ -276,10 +245,10 @@ private slots:
 
     void speed()
     {
-        choose(box("cbVectorSelect"), "Detune");
+        choose("cbVectorSelect", "Detune");
         QCOMPARE(box("cbVectorSpeed")->currentText(), QStringLiteral("160 ms"));
         host->sent.clear();
-        choose(box("cbVectorSpeed"), "10 ms");
+        choose("cbVectorSpeed", "10 ms");
         QCOMPARE(int(host->voiceParams.detuneVectorSpeed), 1);
         QCOMPARE(int(host->voiceParams.levelVectorSpeed), 3);
         QCOMPARE(int(lastSent().detuneVectorSpeed), 1);
@@ -311,11 +280,11 @@ private slots:
 
     void aPositionListMovesTheBar()
     {
-        choose(box("cbStepNumber"), "4");
-        choose(box("cbCDPosition"), "-31 (0% C, 100% D)");
+        choose("cbStepNumber", "4");
+        choose("cbCDPosition", "-31 (0% C, 100% D)");
         QCOMPARE(int(level().cdPosition[3]), 0);
         QCOMPARE(cdBar(3)->value(), 62);
-        choose(box("cbABPosition"), "0 (50% A, 50% B)");
+        choose("cbABPosition", "0 (50% A, 50% B)");
         QCOMPARE(int(level().abPosition[3]), 31);
         QCOMPARE(abBar(3)->value(), 31);
         QCOMPARE(window->selectedStep(), 3);
@@ -326,9 +295,9 @@ private slots:
 
     void switchingToDetuneShowsAndEditsTheDetuneVector()
     {
-        choose(box("cbStepNumber"), "5");
+        choose("cbStepNumber", "5");
         host->sent.clear();
-        choose(box("cbVectorSelect"), "Detune");
+        choose("cbVectorSelect", "Detune");
         QVERIFY(window->editsDetune());
         QCOMPARE(host->sent.size(), std::size_t{1});  // a choice is sent, though no data changed
         for (int step : {0, 4, 49}) {
@@ -343,12 +312,12 @@ private slots:
                                                             path()->plotArea()));
 
         const VectorParams levelBefore = level();
-        choose(box("cbRepeats"), "End");
+        choose("cbRepeats", "End");
         QCOMPARE(detune().stepTime[4], 255);
         QCOMPARE(shownSteps(), 5);
         QVERIFY(std::memcmp(&levelBefore, &level(), sizeof levelBefore) == 0);
 
-        choose(box("cbVectorSelect"), "Level");
+        choose("cbVectorSelect", "Level");
         QCOMPARE(shownSteps(), 50);
         QCOMPARE(abBar(4)->value(), 62 - level().abPosition[4]);
         QCOMPARE(box("cbRepeats")->currentIndex(), level().stepTime[4]);
@@ -356,7 +325,7 @@ private slots:
 
     void sendRules()
     {
-        choose(box("cbStepNumber"), "20");
+        choose("cbStepNumber", "20");
         QCOMPARE(host->sent.size(), std::size_t{1});
         QCOMPARE(box("cbABPosition")->currentIndex(), int(level().abPosition[19]));
 
@@ -376,15 +345,14 @@ private slots:
         QCOMPARE(box("cbVectorSpeed")->currentText(), QStringLiteral("90 ms"));
 
         host->autoSendOn = false;
-        choose(box("cbStepNumber"), "3");
-        choose(box("cbABPosition"), "12");
-        abBar(5)->setFocus();
-        QTest::keyClick(abBar(5), Qt::Key_Home);
-        choose(box("cbVectorSelect"), "Detune");
+        choose("cbStepNumber", "3");
+        choose("cbABPosition", "12");
+        moveBar(*window, "TrackBar6", 0);
+        choose("cbVectorSelect", "Detune");
         QVERIFY(host->sent.empty());
         QCOMPARE(int(level().abPosition[2]), 43);
         QCOMPARE(int(level().abPosition[5]), 62);
-        QTest::mouseClick(child<QPushButton>("bSendVoice"), Qt::LeftButton);
+        QTest::mouseClick(child<QPushButton>(*window, "bSendVoice"), Qt::LeftButton);
         QCOMPARE(host->sent.size(), std::size_t{1});
         QCOMPARE(int(lastSent().levelVector.abPosition[5]), 62);
     }
@@ -424,13 +392,13 @@ private slots:
 
     void buttons()
     {
-        QTest::mouseClick(child<QPushButton>("HelpButton"), Qt::LeftButton);
+        QTest::mouseClick(child<QPushButton>(*window, "HelpButton"), Qt::LeftButton);
         QCOMPARE(host->helpContexts, std::vector<int>{9});
-        QTest::mouseClick(child<QPushButton>("bGetVoice"), Qt::LeftButton);
+        QTest::mouseClick(child<QPushButton>(*window, "bGetVoice"), Qt::LeftButton);
         QCOMPARE(host->getVoiceCalls, 1);
-        choose(box("cbStepNumber"), "8");
-        choose(box("cbVectorSelect"), "Detune");
-        QTest::mouseClick(child<QPushButton>("bClose"), Qt::LeftButton);
+        choose("cbStepNumber", "8");
+        choose("cbVectorSelect", "Detune");
+        QTest::mouseClick(child<QPushButton>(*window, "bClose"), Qt::LeftButton);
         QVERIFY(window->isHidden());
         window->show();
         QCOMPARE(window->selectedStep(), 7);  // kept while hidden
@@ -451,7 +419,7 @@ private slots:
         }
         level().stepTime[6] = 254;
         window->updateDisplay();
-        choose(box("cbStepNumber"), "3");
+        choose("cbStepNumber", "3");
         QVERIFY(window->grab().save(QDir(MORVANE_GRAB_DIR).filePath("vector-edit.png")));
     }
 };
