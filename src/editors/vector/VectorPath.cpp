@@ -207,7 +207,6 @@ void VectorPathView::paintEvent(QPaintEvent*)
     // The time strip: one span per played step, the selected one marked.
     painter.setRenderHint(QPainter::Antialiasing, false);
     painter.fillRect(strip, style::kPathGround);
-    painter.setPen(QPen(style::kPathGrid, 1));
     for (std::size_t i = 0; i < g.points.size(); ++i) {
         const QRectF span = g.points[i].span;
         if (span.isEmpty())
@@ -215,7 +214,6 @@ void VectorPathView::paintEvent(QPaintEvent*)
         const bool selected = static_cast<int>(i) == g.selectedPoint;
         painter.fillRect(span, selected ? style::kPathSelected : (i % 2 == 0 ? style::kPathLine : style::kPathLineAlt));
     }
-    painter.setPen(style::kPathMarker);
     if (g.ending == VectorPathGeometry::Ending::End)
         painter.fillRect(QRectF(strip.right() - 1, strip.top() - 3, 3, strip.height() + 6), style::kPathMarker);
     painter.setPen(style::kLabel);
@@ -236,10 +234,13 @@ void VectorPathView::paintEvent(QPaintEvent*)
                        .arg(stepLength(vector.stepTime[selected]))
                        .arg(unit)
                        .arg(milliseconds(stepLength(vector.stepTime[selected]) * unit));
-    QString wholeText = QStringLiteral("Steps 1-%1: %2").arg(g.points.size()).arg(milliseconds(g.length * unit));
-    if (g.ending == VectorPathGeometry::Ending::Repeat)
+    const int played = static_cast<int>(g.points.size());
+    QString wholeText = played == 0   ? QStringLiteral("No step is played")
+                        : played == 1 ? QStringLiteral("Step 1 only: %1").arg(milliseconds(g.length * unit))
+                                      : QStringLiteral("Steps 1-%1: %2").arg(played).arg(milliseconds(g.length * unit));
+    if (played > 0 && g.ending == VectorPathGeometry::Ending::Repeat)
         wholeText += QStringLiteral(", then again from step 1");
-    else if (g.ending == VectorPathGeometry::Ending::End)
+    else if (played > 0 && g.ending == VectorPathGeometry::Ending::End)
         wholeText += QStringLiteral(", then it stays");
     const QRectF text(strip.left(), strip.bottom() + 6, strip.width() + kMargin, kLineHeight);
     painter.drawText(text, Qt::AlignLeft | Qt::AlignVCenter, stepText);
