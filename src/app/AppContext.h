@@ -16,6 +16,7 @@ class TSelectVoiceType;
 class TAWMEdit;
 class TSetDevices;
 class TVoiceCommonEdit;
+class TVectorEdit;
 class VoiceLibrary;
 class TAboutMorvane;
 class TDataReceivedForm;
@@ -45,7 +46,7 @@ struct AppContext {
     TAWMEdit* AWMEdit = nullptr;
     EditorWindow* FMEdit = nullptr;
     TVoiceCommonEdit* VoiceCommonEdit = nullptr;
-    EditorWindow* VectorEdit = nullptr;
+    TVectorEdit* VectorEdit = nullptr;
     TAboutMorvane* AboutMorvane = nullptr;
     TInvFile* InvFile = nullptr;
     TSaveErrDlg* SaveErrDlg = nullptr;

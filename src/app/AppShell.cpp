@@ -12,6 +12,7 @@
 #include "TSelectVoiceType.h"
 #include "TSetDevices.h"
 #include "TAWMEdit.h"
+#include "TVectorEdit.h"
 #include "TVoiceCommonEdit.h"
 #include "VoiceData.h"
 #include "VoiceLibrary.h"
@@ -128,6 +129,10 @@ void AppShell::createWindows()
     services_->addEditor(*voiceCommonEdit_, "Voicecommon1");
     voiceCommonEdit_->setEnvelopeDrawers(nullptr, awmEdit_.get());
     step(QStringLiteral("TVoiceCommonEdit"));
+    vectorEdit_ = std::make_unique<TVectorEdit>(*services_);
+    context_.VectorEdit = vectorEdit_.get();
+    services_->addEditor(*vectorEdit_, "Vector1");
+    step(QStringLiteral("TVectorEdit"));
     mainForm_->editorsCreated();
 
     aboutMorvane_ = std::make_unique<TAboutMorvane>();

@@ -87,6 +87,7 @@ private:
     // The AWM element, FM element and vector editors join here.
     std::unique_ptr<TAWMEdit> awmEdit_;
     std::unique_ptr<TVoiceCommonEdit> voiceCommonEdit_;
+    std::unique_ptr<TVectorEdit> vectorEdit_;
     std::unique_ptr<TAboutMorvane> aboutMorvane_;
     std::unique_ptr<TInvFile> invFile_;
     std::unique_ptr<TSaveErrDlg> saveErrDlg_;

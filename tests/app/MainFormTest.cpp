@@ -13,6 +13,7 @@
 #include "Settings.h"
 #include "TMainForm.h"
 #include "TSetDevices.h"
+#include "TVectorEdit.h"
 #include "TVoiceCommonEdit.h"
 #include "VoiceData.h"
 #include "VoiceFile.h"
@@ -23,6 +24,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QSlider>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBrowser>
@@ -92,6 +94,7 @@ private slots:
         form().Open1Click();
         QCOMPARE(dump(), before);
         QCOMPARE(context().VoiceCommonEdit->findChild<QLineEdit*>("tfVoiceName")->text(), QStringLiteral("SavedOne"));
+        QCOMPARE(context().VectorEdit->findChild<QSlider*>("TrackBar4")->value(), 62 - 40);
     }
 
     void loadingSendsEvenWithAutoSendOffAndBadFilesChangeNothing_data()
@@ -222,6 +225,8 @@ private slots:
 
         QTest::keyClick(&form(), Qt::Key_C, Qt::ControlModifier);
         QVERIFY(context().VoiceCommonEdit->isVisible());
+        QTest::keyClick(&form(), Qt::Key_V, Qt::ControlModifier);
+        QVERIFY(context().VectorEdit->isVisible());
         triggerMenu("About2");
         triggerMenu("SelectMIDIdevices1");
         QCOMPARE(shown, (QStringList{"About Morvane", "Select MIDI Devices"}));
@@ -237,6 +242,9 @@ private slots:
         QTest::mouseClick(context().VoiceCommonEdit->findChild<QPushButton*>("HelpButton"), Qt::LeftButton);
         QCOMPARE(help.currentPage(), QUrl("qrc:/help/common.html"));
         QVERIFY(help.findChild<QTextBrowser*>()->toPlainText().contains("Global envelope adjust"));
+        QTest::mouseClick(context().VectorEdit->findChild<QPushButton*>("HelpButton"), Qt::LeftButton);
+        QCOMPARE(help.currentPage(), QUrl("qrc:/help/vectors.html"));
+        QVERIFY(help.findChild<QTextBrowser*>()->toPlainText().contains("Vector path"));
         for (int context : {1, 4, 9})
             QVERIFY(HelpWindow::pageOf(context) != HelpWindow::pageOf(0));
         help.grab().save(QDir(MORVANE_GRAB_DIR).filePath("help.png"));

@@ -27,7 +27,7 @@ namespace {
 
 const QStringList kMadeInOrder{
     "Settings", "TMIDIOpenError", "MidiPort", "VoiceData", "VoiceLibrary", "application title", "TMainForm",
-    "TSetDevices", "TAWMEdit", "TVoiceCommonEdit", "TAboutMorvane", "TInvFile", "TSaveErrDlg", "TOverwriteDlg",
+    "TSetDevices", "TAWMEdit", "TVoiceCommonEdit", "TVectorEdit", "TAboutMorvane", "TInvFile", "TSaveErrDlg", "TOverwriteDlg",
     "TnoMIDIData", "TDataReceivedForm", "TSelectVoiceType", "TSetDevices.populate",
 };
 

@@ -67,6 +67,16 @@ inline bool sameVoice(const VoiceParameters& a, const VoiceParameters& b)
     return std::memcmp(&a, &b, sizeof a) == 0;
 }
 
+// The voice that the last dump sent carries.
+inline VoiceParameters sentVoice(const FakeEditorHost& host)
+{
+    VoiceParameters voice{};
+    VoiceData data(voice);
+    if (host.sent.empty() || !data.decodeDump(host.sent.back().data(), host.sent.back().size()))
+        qFatal("no voice was sent");
+    return voice;
+}
+
 // An element editor's partner, recording what it is told.
 class RecordingPartner : public EnvelopeDrawer {
 public:

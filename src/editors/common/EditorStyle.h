@@ -16,9 +16,17 @@ inline const QColor kModulatorPen{255, 0, 0};     // the modulator's envelope, 1
 inline const QColor kPictogramGround{128, 128, 128};
 inline const QColor kPictogramFrame{48, 48, 48};
 inline const QColor kPictogramLine{255, 255, 0};
+inline const QColor kPathGround{192, 192, 192};  // the vector's path picture
+inline const QColor kPathGrid{128, 128, 128};
+inline const QColor kPathLine{0, 0, 128};         // the path and the steps' spans on the time strip
+inline const QColor kPathLineAlt{64, 96, 192};    // every other span
+inline const QColor kPathSelected{255, 0, 0};     // the selected step
+inline const QColor kPathMarker{128, 0, 0};       // "End" and the way back at "Repeat"
 
 // A list marked with this property is drawn as an option list.
 inline constexpr const char* kOptionProperty = "optionList";
+// A label marked with this property is drawn as a heading: bold lime.
+inline constexpr const char* kHeadingProperty = "heading";
 
 // The style sheet of the editor window whose object name is given.
 QString editorStyleSheet(const QString& objectName);
