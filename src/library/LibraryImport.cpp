@@ -57,11 +57,13 @@ ImportReport importVoiceFiles(VoiceLibrary& library, const std::vector<std::stri
         VoiceDump dump;
         std::copy(record.begin() + kRecordMaskSize, record.end(), dump.begin());
         const DuplicateIndex::Match match = index.find(dump);
-        if (match.exact >= 0) {
+        if (match.exact >= 0 && match.exact < count) {
             ++report.exactDuplicates;
             continue;
         }
-        if (match.nameOnly >= 0)
+        if (match.exact >= 0)
+            ++report.repeated;  // the files hold it twice: both are added, as the files have them
+        else if (match.nameOnly >= 0)
             ++report.nameOnlyDuplicates;
         index.addPending(dump, count + static_cast<int>(records.size()));
         records.push_back(record);
@@ -102,7 +104,10 @@ std::string ImportReport::summary(const std::string& libraryPath) const
                 + " already there and skipped.";
     if (nameOnlyDuplicates > 0)
         text += " " + voices(nameOnlyDuplicates) + " added " + (nameOnlyDuplicates == 1 ? "differs" : "differ")
-                + " only in name from one already there.";
+                + " only in name from another.";
+    if (repeated > 0)
+        text += " " + voices(repeated) + " added " + (repeated == 1 ? "is" : "are")
+                + " the same as another voice of the same import.";
     if (wholeVoicesKept)
         text += " Damaged banks gave only their whole voices.";
     return text;
