@@ -61,6 +61,7 @@ void TSelectVoiceType::setCategoryMask(std::uint32_t mask)
 {
     for (std::size_t i = 0; i < boxes_.size(); ++i)
         boxes_[i]->setChecked((mask & categoryBit(static_cast<std::size_t>(kCategoryBoxes[i].bit))) != 0);
+    marksWhenShown_ = buildCategoryMask();
     extractVoiceType();
 }
 

@@ -24,7 +24,7 @@ public:
 
     // The categories of the checked boxes.
     std::uint32_t buildCategoryMask() const;
-    // Checks the boxes of exactly these categories.
+    // Checks the boxes of exactly these categories; "Cancel" comes back to them.
     void setCategoryMask(std::uint32_t mask);
 
     void reject() override {}  // Escape does not close it
