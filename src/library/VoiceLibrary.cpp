@@ -94,20 +94,51 @@ int closeWritten(std::FILE* file)
 
 } // namespace
 
+namespace {
+
+// Names are ASCII; the locale plays no part.
+constexpr char lowerAscii(char c)
+{
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c;
+}
+
+std::string lowered(std::string_view text)
+{
+    std::string out(text);
+    for (char& c : out)
+        c = lowerAscii(c);
+    return out;
+}
+
+// `lowerPart` is already in lower case.
+bool containsLowered(std::string_view name, std::string_view lowerPart)
+{
+    if (lowerPart.size() > name.size())
+        return false;
+    for (std::size_t at = 0; at + lowerPart.size() <= name.size(); ++at) {
+        std::size_t i = 0;
+        while (i < lowerPart.size() && lowerAscii(name[at + i]) == lowerPart[i])
+            ++i;
+        if (i == lowerPart.size())
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
 bool nameContains(std::string_view name, std::string_view part)
 {
-    const auto lower = [](char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); };
-    return std::search(name.begin(), name.end(), part.begin(), part.end(),
-                       [&](char a, char b) { return lower(a) == lower(b); })
-           != name.end() || part.empty();
+    return containsLowered(name, lowered(part));
 }
 
 std::vector<int> filterRecords(const std::vector<RecordSummary>& records, std::uint32_t filterMask,
                                std::string_view namePart)
 {
+    const std::string part = lowered(namePart);
     std::vector<int> rows;
     for (std::size_t n = 0; n < records.size(); ++n)
-        if (matchesFilter(records[n].categories, filterMask) && nameContains(records[n].name, namePart))
+        if (matchesFilter(records[n].categories, filterMask) && containsLowered(records[n].name, part))
             rows.push_back(static_cast<int>(n));
     return rows;
 }
