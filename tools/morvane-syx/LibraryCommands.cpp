@@ -10,6 +10,7 @@
 #include <cctype>
 #include <charconv>
 #include <filesystem>
+#include <functional>
 #include <iomanip>
 #include <optional>
 #include <string_view>
@@ -50,7 +51,14 @@ private:
     int usage() { return fail(kUsageError, std::string(kLibUsage)); }
     bool splitArguments(const std::vector<std::string>& args);
     std::optional<std::uint32_t> categoryMask();
+    // The mask of --categories, which `verb` cannot do without.
+    std::optional<std::uint32_t> requiredCategories(const char* verb);
     bool libraryExists(const std::string& path);
+    // A record number, or a usage error said.
+    std::optional<int> recordArgument(const std::string& text);
+    // Runs `act` on the library of the first argument and the record number
+    // of the second, once both are good.
+    int onRecord(const std::function<int(VoiceLibrary& library, int n)>& act);
 
     std::ostream& out;
     std::ostream& err;
@@ -102,6 +110,14 @@ std::optional<int> recordNumber(std::string_view text)
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), n);
     if (error != std::errc() || end != text.data() + text.size() || n < 0)
         return std::nullopt;
+    return n;
+}
+
+std::optional<int> Command::recordArgument(const std::string& text)
+{
+    const std::optional<int> n = recordNumber(text);
+    if (!n)
+        fail(kUsageError, "\"" + text + "\" is not a record number");
     return n;
 }
 
@@ -186,6 +202,15 @@ bool Command::splitArguments(const std::vector<std::string>& args)
     return true;
 }
 
+std::optional<std::uint32_t> Command::requiredCategories(const char* verb)
+{
+    if (!categories) {
+        fail(kUsageError, std::string("lib ") + verb + " needs the voices' categories, such as --categories Strings,Pad");
+        return std::nullopt;
+    }
+    return categoryMask();
+}
+
 std::optional<std::uint32_t> Command::categoryMask()
 {
     std::uint32_t mask = 0;
@@ -249,9 +274,7 @@ int Command::list()
 
 int Command::add()
 {
-    if (!categories)
-        return fail(kUsageError, "lib add needs the voices' categories, such as --categories Strings,Pad");
-    const std::optional<std::uint32_t> mask = categoryMask();
+    const std::optional<std::uint32_t> mask = requiredCategories("add");
     if (!mask)
         return kUsageError;
     const std::string& path = positional[0];
@@ -295,9 +318,7 @@ int Command::add()
 
 int Command::import()
 {
-    if (!categories)
-        return fail(kUsageError, "lib import needs the voices' categories, such as --categories Strings,Pad");
-    const std::optional<std::uint32_t> mask = categoryMask();
+    const std::optional<std::uint32_t> mask = requiredCategories("import");
     if (!mask)
         return kUsageError;
     const std::string& path = positional[0];
@@ -352,9 +373,9 @@ int Command::remove()
     const std::string& path = positional[0];
     std::vector<int> numbers;
     for (std::size_t i = 1; i < positional.size(); ++i) {
-        const std::optional<int> n = recordNumber(positional[i]);
+        const std::optional<int> n = recordArgument(positional[i]);
         if (!n)
-            return fail(kUsageError, "\"" + positional[i] + "\" is not a record number");
+            return kUsageError;
         numbers.push_back(*n);
     }
     if (!libraryExists(path))
@@ -370,34 +391,36 @@ int Command::remove()
 
 int Command::rename()
 {
+    return onRecord([this](VoiceLibrary& library, int n) {
+        if (const LibraryResult renamed = library.renameRecord(n, positional[2]); !renamed)
+            return fail(kFailed, renamed.error());
+        return 0;
+    });
+}
+
+int Command::onRecord(const std::function<int(VoiceLibrary& library, int n)>& act)
+{
     const std::string& path = positional[0];
-    const std::optional<int> n = recordNumber(positional[1]);
+    const std::optional<int> n = recordArgument(positional[1]);
     if (!n)
-        return fail(kUsageError, "\"" + positional[1] + "\" is not a record number");
+        return kUsageError;
     if (!libraryExists(path))
         return kFailed;
     VoiceLibrary library(path);
-    if (const LibraryResult renamed = library.renameRecord(*n, positional[2]); !renamed)
-        return fail(kFailed, renamed.error());
-    return 0;
+    return act(library, *n);
 }
 
 int Command::extract()
 {
-    const std::string& path = positional[0];
-    const std::optional<int> n = recordNumber(positional[1]);
-    if (!n)
-        return fail(kUsageError, "\"" + positional[1] + "\" is not a record number");
-    if (!libraryExists(path))
-        return kFailed;
-    VoiceLibrary library(path);
-    VoiceParameters voice;
-    VoiceData data(voice);
-    if (const LibraryResult loaded = library.loadRecord(*n, data); !loaded)
-        return fail(kFailed, loaded.error());
-    if (!writeVoiceFile(positional[2], data))
-        return fail(kFailed, positional[2] + ": cannot write the file");
-    return 0;
+    return onRecord([this](VoiceLibrary& library, int n) {
+        VoiceParameters voice;
+        VoiceData data(voice);
+        if (const LibraryResult loaded = library.loadRecord(n, data); !loaded)
+            return fail(kFailed, loaded.error());
+        if (!writeVoiceFile(positional[2], data))
+            return fail(kFailed, positional[2] + ": cannot write the file");
+        return 0;
+    });
 }
 
 } // namespace
