@@ -54,6 +54,8 @@ private:
     // The mask of --categories, which `verb` cannot do without.
     std::optional<std::uint32_t> requiredCategories(const char* verb);
     bool libraryExists(const std::string& path);
+    // The names and masks of an existing library, or a failure said.
+    bool scanExisting(const std::string& path, std::vector<RecordSummary>& records);
     // A record number, or a usage error said.
     std::optional<int> recordArgument(const std::string& text);
     // Runs `act` on the library of the first argument and the record number
@@ -235,6 +237,17 @@ std::optional<std::uint32_t> Command::categoryMask()
     }
 }
 
+bool Command::scanExisting(const std::string& path, std::vector<RecordSummary>& records)
+{
+    if (!libraryExists(path))
+        return false;
+    if (const LibraryResult scanned = VoiceLibrary(path).scanRecords(records); !scanned) {
+        fail(kFailed, scanned.error());
+        return false;
+    }
+    return true;
+}
+
 bool Command::libraryExists(const std::string& path)
 {
     std::error_code error;
@@ -254,12 +267,9 @@ int Command::list()
         filter = *mask;
     }
     const std::string path = positional.empty() ? std::string(kLibraryFileName) : positional[0];
-    if (!libraryExists(path))
-        return kFailed;
-    const VoiceLibrary library(path);
     std::vector<RecordSummary> records;
-    if (const LibraryResult scanned = library.scanRecords(records); !scanned)
-        return fail(kFailed, scanned.error());
+    if (!scanExisting(path, records))
+        return kFailed;
     const int width = static_cast<int>(std::to_string(records.empty() ? 0 : records.size() - 1).size());
     for (const int n : filterRecords(records, filter, name.value_or(""))) {
         const RecordSummary& record = records[static_cast<std::size_t>(n)];
@@ -340,12 +350,10 @@ int Command::import()
 int Command::dups()
 {
     const std::string& path = positional[0];
-    if (!libraryExists(path))
+    std::vector<RecordSummary> records;
+    if (!scanExisting(path, records))
         return kFailed;
     const VoiceLibrary library(path);
-    std::vector<RecordSummary> records;
-    if (const LibraryResult scanned = library.scanRecords(records); !scanned)
-        return fail(kFailed, scanned.error());
     DuplicateIndex index(library);
     DuplicateIndex::Groups groups;
     if (const LibraryResult found = index.groups(groups); !found)
