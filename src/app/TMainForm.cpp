@@ -131,6 +131,7 @@ void TMainForm::buildMenus()
         {nullptr, nullptr, nullptr, {}, nullptr},
         {nullptr, "&Modify voice in database", "ModifyVoice", QKeySequence(Qt::CTRL | Qt::Key_M), nullptr},
         {nullptr, "&Add voice to database", "Addvoicetodatabase1", QKeySequence(Qt::CTRL | Qt::Key_D), nullptr},
+        {nullptr, "&Import voices...", "ImportVoices", QKeySequence(Qt::CTRL | Qt::Key_I), &TMainForm::ImportVoicesClick},
         {nullptr, nullptr, nullptr, {}, nullptr},
         {nullptr, "E&xit", "Exit1", QKeySequence(Qt::CTRL | Qt::Key_X), &TMainForm::Exit1Click},
         {"&Edit", "&Undo", "Undo1", QKeySequence(Qt::CTRL | Qt::Key_Z), &TMainForm::Undo1Click},
@@ -207,6 +208,19 @@ void TMainForm::Save1Click()
     if (services_.showModal(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return;
     services_.saveVoiceFile(dialog.selectedFiles().first());
+}
+
+void TMainForm::ImportVoicesClick()
+{
+    QFileDialog dialog(this, QStringLiteral("Import voice files and banks"), QString(),
+                       QString::fromLatin1(kOpenFilter));
+    dialog.setObjectName(QStringLiteral("ImportFiles"));
+    dialog.setOptions(QFileDialog::ReadOnly | QFileDialog::DontUseNativeDialog);
+    dialog.setFileMode(QFileDialog::ExistingFiles);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    if (services_.showModal(dialog) != QDialog::Accepted)
+        return;
+    browser_->importFiles(dialog.selectedFiles());
 }
 
 void TMainForm::hideEditors()

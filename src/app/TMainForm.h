@@ -32,6 +32,7 @@ public:
     // The menu handlers, by the names the rest of the program uses.
     void Open1Click();
     void Save1Click();
+    void ImportVoicesClick();
     void Exit1Click();
     void Undo1Click();
     void Redo1Click();

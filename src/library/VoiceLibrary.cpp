@@ -1,14 +1,18 @@
 #include "VoiceLibrary.h"
 
 #include "VoiceData.h"
+#include "VoiceFile.h"
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <memory>
 #include <system_error>
+
+#include <unistd.h>
 
 namespace morvane {
 
@@ -17,7 +21,7 @@ namespace {
 // Records read per block by scanRecords: about 600 KB, whole records only.
 constexpr std::size_t kScanBlockRecords = 1024;
 
-using Record = std::array<std::uint8_t, kLibraryRecordSize>;
+using Record = LibraryRecord;
 
 struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
@@ -60,14 +64,10 @@ std::string readName(const std::uint8_t* bytes, std::size_t available)
     return name;
 }
 
-Record buildRecord(std::uint32_t mask, VoiceData& voiceData)
+void writeMask(std::uint32_t mask, std::uint8_t* bytes)
 {
-    Record record;
     for (std::size_t i = 0; i < kRecordMaskSize; ++i)
-        record[i] = static_cast<std::uint8_t>(mask >> (8 * i));
-    const std::uint8_t* dump = voiceData.encodeDump();
-    std::copy(dump, dump + kSyDumpSize, record.begin() + kRecordMaskSize);
-    return record;
+        bytes[i] = static_cast<std::uint8_t>(mask >> (8 * i));
 }
 
 // The error number of the call that just failed; some failures set none.
@@ -93,6 +93,64 @@ int closeWritten(std::FILE* file)
 }
 
 } // namespace
+
+namespace {
+
+// Names are ASCII; the locale plays no part.
+constexpr char lowerAscii(char c)
+{
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c;
+}
+
+std::string lowered(std::string_view text)
+{
+    std::string out(text);
+    for (char& c : out)
+        c = lowerAscii(c);
+    return out;
+}
+
+// `lowerPart` is already in lower case.
+bool containsLowered(std::string_view name, std::string_view lowerPart)
+{
+    if (lowerPart.size() > name.size())
+        return false;
+    for (std::size_t at = 0; at + lowerPart.size() <= name.size(); ++at) {
+        std::size_t i = 0;
+        while (i < lowerPart.size() && lowerAscii(name[at + i]) == lowerPart[i])
+            ++i;
+        if (i == lowerPart.size())
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+bool nameContains(std::string_view name, std::string_view part)
+{
+    return containsLowered(name, lowered(part));
+}
+
+std::vector<int> filterRecords(const std::vector<RecordSummary>& records, std::uint32_t filterMask,
+                               std::string_view namePart)
+{
+    const std::string part = lowered(namePart);
+    std::vector<int> rows;
+    for (std::size_t n = 0; n < records.size(); ++n)
+        if (matchesFilter(records[n].categories, filterMask) && containsLowered(records[n].name, part))
+            rows.push_back(static_cast<int>(n));
+    return rows;
+}
+
+LibraryRecord makeRecord(std::uint32_t mask, VoiceData& voiceData)
+{
+    LibraryRecord record;
+    writeMask(mask, record.data());
+    const std::uint8_t* dump = voiceData.encodeDump();
+    std::copy(dump, dump + kSyDumpSize, record.begin() + kRecordMaskSize);
+    return record;
+}
 
 VoiceLibrary::VoiceLibrary(std::string path) : path_(std::move(path)) {}
 
@@ -203,7 +261,7 @@ LibraryResult VoiceLibrary::writeRecord(std::uint32_t mask, VoiceData& voiceData
 {
     if (stream_ == nullptr)
         return LibraryResult::failure("The file of " + describePath() + " is not open.");
-    const Record record = buildRecord(mask, voiceData);
+    const Record record = makeRecord(mask, voiceData);
     errno = 0;
     const long position = std::ftell(stream_);
     const int error = position < 0 ? lastError() : writeAt(stream_, static_cast<std::uintmax_t>(position), record.data(), record.size());
@@ -222,6 +280,14 @@ int VoiceLibrary::recordCount() const
 LibraryResult VoiceLibrary::scanRecords(std::vector<RecordSummary>& records) const
 {
     records.clear();
+    records.reserve(static_cast<std::size_t>(recordCount()));
+    return forEachRecord([&records](int, const LibraryRecord& record) {
+        records.push_back({readName(record.data() + kRecordNameOffset, kRecordNameLength), readMask(record.data())});
+    });
+}
+
+LibraryResult VoiceLibrary::forEachRecord(const std::function<void(int n, const LibraryRecord& record)>& visit) const
+{
     if (LibraryResult isFile = checkIsFile(); !isFile)
         return isFile;
     errno = 0;
@@ -236,15 +302,17 @@ LibraryResult VoiceLibrary::scanRecords(std::vector<RecordSummary>& records) con
         return LibraryResult::failure("Cannot read " + describePath() + ": " + reason(lastError()) + ".");
 
     const int count = recordCountForSize(static_cast<std::uintmax_t>(size));
-    records.reserve(static_cast<std::size_t>(count));
     std::vector<std::uint8_t> block(kScanBlockRecords * kLibraryRecordSize);
+    LibraryRecord record;
     std::size_t remaining = static_cast<std::size_t>(count);
+    int n = 0;
     while (remaining > 0) {
         const std::size_t want = std::min(remaining, kScanBlockRecords);
         const std::size_t whole = std::fread(block.data(), 1, want * kLibraryRecordSize, file.get()) / kLibraryRecordSize;
         for (std::size_t r = 0; r < whole; ++r) {
-            const std::uint8_t* record = block.data() + r * kLibraryRecordSize;
-            records.push_back({readName(record + kRecordNameOffset, kRecordNameLength), readMask(record)});
+            const std::uint8_t* bytes = block.data() + r * kLibraryRecordSize;
+            std::copy(bytes, bytes + kLibraryRecordSize, record.begin());
+            visit(n++, record);
         }
         if (whole < want) {
             // The file shrank under us: list what was there, unless reading failed.
@@ -254,6 +322,23 @@ LibraryResult VoiceLibrary::scanRecords(std::vector<RecordSummary>& records) con
         }
         remaining -= want;
     }
+    return {};
+}
+
+LibraryResult VoiceLibrary::readRecord(int n, LibraryRecord& record) const
+{
+    const std::string number = "voice number " + std::to_string(n);
+    if (LibraryResult isFile = checkIsFile(); !isFile)
+        return isFile;
+    errno = 0;
+    const FileHandle file(std::fopen(path_.c_str(), "rb"));
+    if (!file && errno != ENOENT)
+        return LibraryResult::failure("Cannot read " + describePath() + ": " + reason(lastError()) + ".");
+    const long size = file ? fileSize(file.get()) : 0;
+    if (n < 0 || n >= recordCountForSize(size < 0 ? 0 : static_cast<std::uintmax_t>(size)))
+        return LibraryResult::failure("There is no " + number + " in " + describePath() + ".");
+    if (!seekTo(file.get(), recordOffset(n)) || std::fread(record.data(), 1, record.size(), file.get()) != record.size())
+        return LibraryResult::failure("The " + number + " of " + describePath() + " cannot be read whole.");
     return {};
 }
 
@@ -292,6 +377,11 @@ LibraryResult VoiceLibrary::loadRecord(int n, VoiceData& voiceData)
 
 LibraryResult VoiceLibrary::appendRecord(std::uint32_t mask, VoiceData& voiceData)
 {
+    return appendRecords({makeRecord(mask, voiceData)});
+}
+
+LibraryResult VoiceLibrary::appendRecords(const std::vector<LibraryRecord>& records)
+{
     closeLibrary();
     if (LibraryResult opened = openLibrary(); !opened)
         return opened;
@@ -315,8 +405,8 @@ LibraryResult VoiceLibrary::appendRecord(std::uint32_t mask, VoiceData& voiceDat
     if (!tail.empty()
         && (!seekTo(file.get(), start) || std::fread(tail.data(), 1, tail.size(), file.get()) != tail.size()))
         return LibraryResult::failure("Cannot read " + describePath() + ": " + reason(lastError()) + ".");
-    const Record record = buildRecord(mask, voiceData);
-    bytes.insert(bytes.end(), record.begin(), record.end());
+    for (const LibraryRecord& record : records)
+        bytes.insert(bytes.end(), record.begin(), record.end());
 
     int error = writeAt(file.get(), start, bytes.data(), bytes.size());
     if (error == 0)
@@ -334,7 +424,8 @@ LibraryResult VoiceLibrary::appendRecord(std::uint32_t mask, VoiceData& voiceDat
         const FileHandle again(std::fopen(path_.c_str(), "r+b"));
         restored = again && writeAt(again.get(), start, tail.data(), tail.size()) == 0;
     }
-    std::string text = "The voice could not be added to " + describePath() + ": " + reason(error) + ".";
+    std::string text = std::string(records.size() == 1 ? "The voice" : "The voices") + " could not be added to "
+                       + describePath() + ": " + reason(error) + ".";
     if (!restored)
         text += " The file may now end in an incomplete voice.";
     return LibraryResult::failure(text);
@@ -355,13 +446,158 @@ LibraryResult VoiceLibrary::overwriteRecord(int n, std::uint32_t mask, VoiceData
     if (n < 0 || n >= recordCountForSize(size < 0 ? 0 : static_cast<std::uintmax_t>(size)))
         return LibraryResult::failure("There is no " + number + " in " + describePath() + ".");
 
-    const Record record = buildRecord(mask, voiceData);
+    const Record record = makeRecord(mask, voiceData);
     int error = writeAt(file.get(), recordOffset(n), record.data(), record.size());
     if (error == 0)
         error = closeWritten(file.release());
     if (error != 0)
         return LibraryResult::failure("The " + number + " of " + describePath()
                                       + " could not be replaced: " + reason(error) + ".");
+    return {};
+}
+
+LibraryResult VoiceLibrary::rewrite(const std::function<bool(int n, LibraryRecord& record)>& replace,
+                                    const std::string& what)
+{
+    namespace fs = std::filesystem;
+    closeLibrary();
+    const std::string failed = what + " " + describePath() + ": ";
+    const std::string unchanged = " The library was left as it was.";
+    if (LibraryResult isFile = checkIsFile(); !isFile)
+        return isFile;
+    errno = 0;
+    const FileHandle in(std::fopen(path_.c_str(), "rb"));
+    if (!in)
+        return LibraryResult::failure(failed + reason(lastError()) + "." + unchanged);
+    const long size = fileSize(in.get());
+    if (size < 0 || !seekTo(in.get(), 0))
+        return LibraryResult::failure(failed + reason(lastError()) + "." + unchanged);
+    const int count = recordCountForSize(static_cast<std::uintmax_t>(size));
+
+    const std::string temp = path_ + ".part";
+    FileHandle out(std::fopen(temp.c_str(), "wb"));
+    if (!out)
+        return LibraryResult::failure(failed + "cannot write " + temp + ": " + reason(lastError()) + "." + unchanged);
+    const auto give_up = [&](int error) {
+        out.reset();
+        std::error_code ignored;
+        fs::remove(temp, ignored);
+        return LibraryResult::failure(failed + reason(error) + "." + unchanged);
+    };
+    const auto copy = [&](std::uint8_t* bytes, std::size_t length) {
+        return std::fread(bytes, 1, length, in.get()) == length && std::fwrite(bytes, 1, length, out.get()) == length;
+    };
+    // The header as it is (a foreign header stays), the records, then a
+    // cut-off tail as it is.
+    std::uint8_t header[kLibraryHeaderSize];
+    errno = 0;
+    if (!copy(header, std::min<std::size_t>(kLibraryHeaderSize, static_cast<std::size_t>(size))))
+        return give_up(lastError());
+    LibraryRecord record;
+    for (int n = 0; n < count; ++n) {
+        if (std::fread(record.data(), 1, record.size(), in.get()) != record.size())
+            return give_up(lastError());
+        if (replace(n, record) && std::fwrite(record.data(), 1, record.size(), out.get()) != record.size())
+            return give_up(lastError());
+    }
+    std::vector<std::uint8_t> tail(static_cast<std::size_t>(size) - std::min<std::size_t>(static_cast<std::size_t>(size), recordOffset(count)));
+    if (!tail.empty() && !copy(tail.data(), tail.size()))
+        return give_up(lastError());
+    if (std::fflush(out.get()) != 0 || ::fsync(::fileno(out.get())) != 0)
+        return give_up(lastError());
+    if (const int error = closeWritten(out.release()); error != 0)
+        return give_up(error);
+    std::error_code error;
+    fs::permissions(temp, fs::status(path_, error).permissions(), error);
+    fs::rename(temp, path_, error);
+    if (error) {
+        fs::remove(temp, error);
+        return LibraryResult::failure(failed + "cannot move the new file into place." + unchanged);
+    }
+    return {};
+}
+
+LibraryResult VoiceLibrary::removeRecords(const std::vector<int>& numbers)
+{
+    const int count = recordCount();
+    std::vector<bool> removed(static_cast<std::size_t>(count), false);
+    for (int n : numbers) {
+        if (n < 0 || n >= count)
+            return LibraryResult::failure("There is no voice number " + std::to_string(n) + " in " + describePath()
+                                          + ". Nothing was removed.");
+        removed[static_cast<std::size_t>(n)] = true;
+    }
+    return rewrite([&](int n, LibraryRecord&) { return n >= count || !removed[static_cast<std::size_t>(n)]; },
+                   "The voices could not be removed from");
+}
+
+LibraryResult VoiceLibrary::renameRecord(int n, std::string_view name)
+{
+    if (const std::string problem = voiceNameProblem(name); !problem.empty())
+        return LibraryResult::failure("\"" + std::string(name) + "\" cannot be used: " + problem + ".");
+    LibraryRecord record;
+    if (LibraryResult read = readRecord(n, record); !read)
+        return read;
+    // The name is inside the checksum, so the voice is encoded anew.
+    VoiceParameters voice;
+    VoiceData data(voice);
+    if (!data.decodeDump(record.data() + kRecordMaskSize, kSyDumpSize))
+        return LibraryResult::failure("The voice number " + std::to_string(n) + " of " + describePath()
+                                      + " is not a voice dump and was not renamed.");
+    setVoiceName(voice.common, name);
+    const LibraryRecord renamed = makeRecord(readMask(record.data()), data);
+    return rewrite(
+        [&](int m, LibraryRecord& r) {
+            if (m == n)
+                r = renamed;
+            return true;
+        },
+        "The voice could not be renamed in");
+}
+
+LibraryResult VoiceLibrary::setRecordCategories(int n, std::uint32_t mask)
+{
+    if (n < 0 || n >= recordCount())
+        return LibraryResult::failure("There is no voice number " + std::to_string(n) + " in " + describePath() + ".");
+    return rewrite(
+        [&](int m, LibraryRecord& r) {
+            if (m == n)
+                writeMask(mask, r.data());
+            return true;
+        },
+        "The categories could not be changed in");
+}
+
+LibraryResult VoiceLibrary::exportRecords(const std::vector<int>& numbers, const std::string& folder,
+                                          std::vector<std::string>& written)
+{
+    namespace fs = std::filesystem;
+    written.clear();
+    std::error_code error;
+    if (!fs::is_directory(folder, error))
+        return LibraryResult::failure("\"" + folder + "\" is not a folder; no voice was exported.");
+    for (const int n : numbers) {
+        VoiceParameters voice;
+        VoiceData data(voice);
+        if (LibraryResult loaded = loadRecord(n, data); !loaded)
+            return loaded;
+        // The name as a file name: characters a file system may refuse become "_".
+        std::string base = readName(reinterpret_cast<const std::uint8_t*>(voice.common.name), kRecordNameLength);
+        while (!base.empty() && base.back() == ' ')
+            base.pop_back();
+        for (char& ch : base)
+            if (!std::isalnum(static_cast<unsigned char>(ch)) && std::string_view(" -_+.,()#&").find(ch) == std::string_view::npos)
+                ch = '_';
+        if (base.empty() || base.front() == '.')
+            base.insert(0, "voice");
+        fs::path target = fs::path(folder) / (base + ".SYX");
+        for (int k = 2; fs::exists(target, error) || fs::exists(fs::path(target) += ".part", error); ++k)
+            target = fs::path(folder) / (base + " (" + std::to_string(k) + ").SYX");
+        if (!writeVoiceFile(target.string(), data))
+            return LibraryResult::failure("Cannot write \"" + target.string() + "\"; " + std::to_string(written.size())
+                                          + " of " + std::to_string(numbers.size()) + " voices were exported.");
+        written.push_back(target.string());
+    }
     return {};
 }
 

@@ -10,10 +10,12 @@
 #include "Categories.h"
 #include "DumpFormat.h"
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <functional>
 #include <string_view>
 #include <vector>
 
@@ -71,11 +73,26 @@ private:
     std::string error_;
 };
 
+// One record as the file holds it.
+using LibraryRecord = std::array<std::uint8_t, kLibraryRecordSize>;
+
+// The record of the voice of `voiceData` with that category mask.
+LibraryRecord makeRecord(std::uint32_t mask, VoiceData& voiceData);
+
 // What the browser lists of a record.
 struct RecordSummary {
     std::string name;           // 8 characters, by nameCharacter
     std::uint32_t categories;   // the stored mask, all 32 bits
 };
+
+// True when `part` occurs in the name, whatever the case of its letters; an
+// empty part is in every name.
+bool nameContains(std::string_view name, std::string_view part);
+
+// The numbers of the records that carry every category of `filterMask` and
+// whose name contains `namePart`, in file order.
+std::vector<int> filterRecords(const std::vector<RecordSummary>& records, std::uint32_t filterMask,
+                               std::string_view namePart);
 
 class VoiceLibrary {
 public:
@@ -135,7 +152,38 @@ public:
     // Replaces record n (which must exist); no other byte changes.
     LibraryResult overwriteRecord(int n, std::uint32_t mask, VoiceData& voiceData);
 
+    // Calls `visit` with every whole record in file order, read in one
+    // forward pass. A missing file has none.
+    LibraryResult forEachRecord(const std::function<void(int n, const LibraryRecord& record)>& visit) const;
+
+    // Record n as stored.
+    LibraryResult readRecord(int n, LibraryRecord& record) const;
+
+    // Appends the records after the last whole record in one write, as
+    // appendRecord does with one: all of them are added or none.
+    LibraryResult appendRecords(const std::vector<LibraryRecord>& records);
+
+    // These rewrite the file beside itself and move the new file into place
+    // only when it is complete, so a failure leaves the library as it was.
+    // Record numbers after a removed record move down.
+    LibraryResult removeRecords(const std::vector<int>& numbers);
+    // The name: 1 to 8 printable ASCII characters, padded with spaces.
+    LibraryResult renameRecord(int n, std::string_view name);
+    LibraryResult setRecordCategories(int n, std::uint32_t mask);
+
+    // Writes each record as a .SYX voice file into `folder`, named after the
+    // voice ("Brass 1.SYX"; "Brass 1 (2).SYX" when that name is taken; never
+    // over an existing file). `written` gets the files' paths. Stops at the
+    // first failure.
+    LibraryResult exportRecords(const std::vector<int>& numbers, const std::string& folder,
+                                std::vector<std::string>& written);
+
 private:
+    // Writes PATH.part: the header, then every record but the removed ones,
+    // `replace` giving the new content of a record (false: drop it), then
+    // moves it over the library.
+    LibraryResult rewrite(const std::function<bool(int n, LibraryRecord& record)>& replace,
+                          const std::string& what);
     std::size_t readAt(std::uintmax_t offset, std::uint8_t* buffer, std::size_t size);
     std::string describePath() const;
     LibraryResult checkIsFile() const;

@@ -7,29 +7,8 @@ namespace morvane {
 
 namespace {
 
-// Where the blocks start in each layout.
-struct LayoutOffsets {
-    std::size_t elements[4];  // A, B, C, D
-    std::size_t levelSpeed;
-    std::size_t detuneSpeed;
-    std::size_t levelVector;
-    std::size_t detuneVector;
-};
-
-constexpr LayoutOffsets kSyOffsets{{37, 64, 111, 138}, 185, 186, 187, 387};
-constexpr LayoutOffsets kTg33Offsets{{45, 74, 123, 152}, 201, 202, 203, 403};
-
-constexpr std::size_t kAwmBlockSize = 27;
-constexpr std::size_t kFmBlockSize = 47;
-constexpr std::size_t kOperatorBlockSize = 16;
-constexpr std::size_t kStepBlockSize = 4;
-
-// The last byte each layout's decoder reads must lie inside its message.
-static_assert(kSyOffsets.detuneVector + kVectorSteps * kStepBlockSize <= kSyDumpSize);
-static_assert(kTg33Offsets.detuneVector + kVectorSteps * kStepBlockSize <= kTg33DumpSize);
-static_assert(kSyOffsets.elements[1] == kSyOffsets.elements[0] + kAwmBlockSize);
-static_assert(kSyOffsets.elements[2] == kSyOffsets.elements[1] + kFmBlockSize);
-static_assert(kSyOffsets.levelSpeed == kSyOffsets.elements[3] + kFmBlockSize);
+static_assert(kVectorsSize == 2 + 2 * kVectorSteps * kStepBlockSize);
+static_assert(kSyMap.vectors + kVectorsSize + 5 == kSyDumpSize, "then 0x00, a split 0, checksum and F7");
 
 constexpr std::uint8_t bit(std::uint8_t value) { return value & 1; }
 constexpr std::uint8_t signedByte(std::int8_t value) { return static_cast<std::uint8_t>(value); }
@@ -48,17 +27,25 @@ void decodeEnvelope(const std::uint8_t* b, EnvelopeParams& env)
     env.decay2Level = b[9];
 }
 
+// The level, tuning, scaling and envelope bytes that an AWM element and an FM
+// operator share (14 bytes), into either record.
+template <typename Record>
+void decodeLevelBlock(const std::uint8_t* b, Record& r)
+{
+    r.level = b[0];
+    r.temperament = b[1] >> 4;
+    r.detune = b[1] & 0x0F;
+    r.levelScaling = static_cast<std::uint8_t>(b[2] * 8 + (b[3] >> 4));
+    r.rateScaling = b[3] & 0x0F;
+    decodeEnvelope(b + 4, r.envelope);
+}
+
 void decodeOperator(const std::uint8_t* b, FmOperatorParams& op)
 {
     op.fixedFrequency = b[0];
     op.opWaveform = b[1] >> 4;
     op.frequency = b[1] & 0x0F;
-    op.level = b[2];
-    op.temperament = b[3] >> 4;
-    op.detune = b[3] & 0x0F;
-    op.levelScaling = static_cast<std::uint8_t>(b[4] * 8 + (b[5] >> 4));
-    op.rateScaling = b[5] & 0x0F;
-    decodeEnvelope(b + 6, op.envelope);
+    decodeLevelBlock(b + 2, op);
 }
 
 // Decodes the LFO, modulation, pan and envelope-type bytes shared by both
@@ -86,12 +73,7 @@ void decodeAwmElement(const std::uint8_t* b, AwmElementParams& e)
     e.waveform = b[0];
     e.pitch = static_cast<std::int8_t>(joinSplit(b[1], b[2]));
     decodeElementMiddle(b + 3, e);
-    e.level = b[13];
-    e.temperament = b[14] >> 4;
-    e.detune = b[14] & 0x0F;
-    e.levelScaling = static_cast<std::uint8_t>(b[15] * 8 + (b[16] >> 4));
-    e.rateScaling = b[16] & 0x0F;
-    decodeEnvelope(b + 17, e.envelope);
+    decodeLevelBlock(b + 13, e);
 }
 
 void decodeFmElement(const std::uint8_t* b, FmElementParams& e)
@@ -113,32 +95,25 @@ void decodeSwitches(std::uint8_t byte, VoiceCommonParams& c)
     c.wheelPm = (byte >> 1) & 1;
 }
 
-void decodeSyCommon(const std::uint8_t* m, VoiceCommonParams& c)
+void decodeCommon(const std::uint8_t* m, DumpLayout layout, VoiceCommonParams& c)
 {
-    c.effectDepth = (m[18] >> 4) & 7;
-    c.effectType = m[18] & 0x0F;
-    std::memcpy(c.name, m + 19, sizeof c.name);
-    c.voiceConfig = m[27] & 1;
-    c.bendRange = m[28] & 0x1F;
-    decodeSwitches(m[29], c);
-    c.atPitch = static_cast<std::int8_t>(joinSplit(m[30], m[31]));
-    c.envDelay = m[32];
-    c.attack = static_cast<std::int8_t>(joinSplit(m[33], m[34]));
-    c.release = static_cast<std::int8_t>(joinSplit(m[35], m[36]));
-}
-
-void decodeTg33Common(const std::uint8_t* m, VoiceCommonParams& c)
-{
-    c.voiceConfig = m[16] & 1;
-    c.effectType = m[17] & 0x0F;
-    c.effectDepth = static_cast<std::uint8_t>((m[18] + m[22]) / 36);
-    std::memcpy(c.name, m + 28, sizeof c.name);
-    c.bendRange = m[36] & 0x1F;
-    decodeSwitches(m[37], c);
-    c.atPitch = static_cast<std::int8_t>(joinSplit(m[38], m[39]));
-    c.envDelay = m[40];
-    c.attack = static_cast<std::int8_t>(joinSplit(m[41], m[42]));
-    c.release = static_cast<std::int8_t>(joinSplit(m[43], m[44]));
+    const MessageMap& at = messageMap(layout);
+    if (layout == DumpLayout::Tg33) {
+        c.effectType = m[kTg33EffectType] & 0x0F;
+        c.effectDepth = static_cast<std::uint8_t>((m[kTg33DepthBytes[0]] + m[kTg33DepthBytes[1]]) / kTg33DepthStep);
+    } else {
+        c.effectDepth = (m[kSyEffect] >> 4) & 7;
+        c.effectType = m[kSyEffect] & 0x0F;
+    }
+    c.voiceConfig = m[at.voiceConfig] & 1;
+    std::memcpy(c.name, m + at.name, sizeof c.name);
+    const std::uint8_t* k = m + at.controls;
+    c.bendRange = k[0] & 0x1F;
+    decodeSwitches(k[1], c);
+    c.atPitch = static_cast<std::int8_t>(joinSplit(k[2], k[3]));
+    c.envDelay = k[4];
+    c.attack = static_cast<std::int8_t>(joinSplit(k[5], k[6]));
+    c.release = static_cast<std::int8_t>(joinSplit(k[7], k[8]));
 }
 
 void decodeVector(const std::uint8_t* b, VectorParams& v)
@@ -220,15 +195,21 @@ void VoiceData::writeEnvelope(const EnvelopeParams& env)
     writeByte(env.decay2Level & 0x7F);
 }
 
+template <typename Record>
+void VoiceData::writeLevelBlock(const Record& r)
+{
+    writeByte(r.level & 0x7F);
+    writeByte(static_cast<std::uint8_t>(((r.temperament & 7) << 4) | (r.detune & 0x0F)));
+    writeByte((r.levelScaling >> 3) & 1);
+    writeByte(static_cast<std::uint8_t>(((r.levelScaling & 7) << 4) | (r.rateScaling & 0x0F)));
+    writeEnvelope(r.envelope);
+}
+
 void VoiceData::writeOperator(const FmOperatorParams& op)
 {
     writeByte(bit(op.fixedFrequency));
     writeByte(static_cast<std::uint8_t>(((op.opWaveform & 7) << 4) | (op.frequency & 0x0F)));
-    writeByte(op.level & 0x7F);
-    writeByte(static_cast<std::uint8_t>(((op.temperament & 7) << 4) | (op.detune & 0x0F)));
-    writeByte((op.levelScaling >> 3) & 1);
-    writeByte(static_cast<std::uint8_t>(((op.levelScaling & 7) << 4) | (op.rateScaling & 0x0F)));
-    writeEnvelope(op.envelope);
+    writeLevelBlock(op);
 }
 
 // From the response byte to the pan byte. An AWM element carries fixed
@@ -257,11 +238,7 @@ void VoiceData::writeAwmElement(const AwmElementParams& e)
     writeByte(e.waveform & 0x7F);
     writeSplit(signedByte(e.pitch));
     writeElementHeader(e, true);
-    writeByte(e.level & 0x7F);
-    writeByte(static_cast<std::uint8_t>(((e.temperament & 7) << 4) | (e.detune & 0x0F)));
-    writeByte((e.levelScaling >> 3) & 1);
-    writeByte(static_cast<std::uint8_t>(((e.levelScaling & 7) << 4) | (e.rateScaling & 0x0F)));
-    writeEnvelope(e.envelope);
+    writeLevelBlock(e);
 }
 
 void VoiceData::writeFmElement(const FmElementParams& e)
@@ -333,23 +310,20 @@ bool VoiceData::decodeDump(const std::uint8_t* message, std::size_t length)
     if (length < dumpSize(layout))
         return false;
 
-    const LayoutOffsets& at = layout == DumpLayout::Tg33 ? kTg33Offsets : kSyOffsets;
-    VoiceCommonParams& c = voice_.common;
-    if (layout == DumpLayout::Tg33)
-        decodeTg33Common(message, c);
-    else
-        decodeSyCommon(message, c);
-    c.nameTerminator = 0;
+    const MessageMap& at = messageMap(layout);
+    decodeCommon(message, layout, voice_.common);
+    voice_.common.nameTerminator = 0;
 
     decodeAwmElement(message + at.elements[0], voice_.elementA);
     decodeFmElement(message + at.elements[1], voice_.elementB);
     decodeAwmElement(message + at.elements[2], voice_.elementC);
     decodeFmElement(message + at.elements[3], voice_.elementD);
 
-    voice_.levelVectorSpeed = decodeSpeed(message[at.levelSpeed]);
-    voice_.detuneVectorSpeed = decodeSpeed(message[at.detuneSpeed]);
-    decodeVector(message + at.levelVector, voice_.levelVector);
-    decodeVector(message + at.detuneVector, voice_.detuneVector);
+    const std::uint8_t* vectors = message + at.vectors;
+    voice_.levelVectorSpeed = decodeSpeed(vectors[0]);
+    voice_.detuneVectorSpeed = decodeSpeed(vectors[1]);
+    decodeVector(vectors + 2, voice_.levelVector);
+    decodeVector(vectors + 2 + kVectorSteps * kStepBlockSize, voice_.detuneVector);
     return true;
 }
 

@@ -36,6 +36,10 @@ private:
     void writeSplit(std::uint8_t value);
     void writeElementHeader(const ElementParams& element, bool awm);
     void writeEnvelope(const EnvelopeParams& envelope);
+    // The level, tuning, scaling and envelope bytes of an AWM element or an
+    // FM operator.
+    template <typename Record>
+    void writeLevelBlock(const Record& record);
     void writeOperator(const FmOperatorParams& op);
     void writeAwmElement(const AwmElementParams& element);
     void writeFmElement(const FmElementParams& element);

@@ -14,4 +14,22 @@ void updatePeakStage(EnvelopeParams& envelope)
     envelope.peakStage = stage;
 }
 
+std::string voiceNameProblem(std::string_view name)
+{
+    if (name.empty())
+        return "a voice name needs at least one character";
+    for (char ch : name)
+        if (ch < 0x20 || ch > 0x7E)
+            return "a voice name may hold printable ASCII characters only";
+    if (name.size() > sizeof(VoiceCommonParams::name))
+        return "a voice name has at most 8 characters";
+    return {};
+}
+
+void setVoiceName(VoiceCommonParams& common, std::string_view name)
+{
+    for (std::size_t i = 0; i < sizeof common.name; ++i)
+        common.name[i] = i < name.size() ? name[i] : ' ';
+}
+
 } // namespace morvane

@@ -9,6 +9,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
+#include <string_view>
 
 namespace morvane {
 
@@ -117,6 +119,13 @@ struct VoiceParameters {
 // Sets envelope.peakStage to the loudest of the four levels (the smallest
 // attenuation); the earlier level wins a tie.
 void updatePeakStage(EnvelopeParams& envelope);
+
+// Why a text cannot be a voice name, or an empty text when it can: 1 to 8
+// printable ASCII characters, what the instrument shows.
+std::string voiceNameProblem(std::string_view name);
+// Sets the name, padded with spaces to eight characters; `name` must pass
+// voiceNameProblem.
+void setVoiceName(VoiceCommonParams& common, std::string_view name);
 
 // Record sizes and byte positions as the instrument numbers them.
 static_assert(sizeof(VoiceCommonParams) == 24);

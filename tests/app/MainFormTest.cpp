@@ -19,6 +19,8 @@
 #include "VoiceFile.h"
 
 #include <QAction>
+#include <QCheckBox>
+#include <QMessageBox>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMenu>
@@ -205,6 +207,7 @@ private slots:
             {"Save1", "&Save voice", QKeySequence("Ctrl+S")},
             {"ModifyVoice", "&Modify voice in database", QKeySequence("Ctrl+M")},
             {"Addvoicetodatabase1", "&Add voice to database", QKeySequence("Ctrl+D")},
+            {"ImportVoices", "&Import voices...", QKeySequence("Ctrl+I")},
             {"Exit1", "E&xit", QKeySequence("Ctrl+X")},
             {"ElementA1", "Elements &A && C", QKeySequence("Ctrl+A")},
             {"ElementB1", "Elements &B && D", QKeySequence("Ctrl+B")},
@@ -230,6 +233,33 @@ private slots:
         triggerMenu("About2");
         triggerMenu("SelectMIDIdevices1");
         QCOMPARE(shown, (QStringList{"About Morvane", "Select MIDI Devices"}));
+    }
+
+    void importingADamagedBankAsksTheCategoriesOnceAndWhetherToKeepTheWholeVoices()
+    {
+        QFile real(QDir(MORVANE_FIXTURES).filePath("tg33-bank-backup.syx"));
+        QVERIFY2(real.open(QIODevice::ReadOnly), "missing test data");
+        QFile cut(dir.filePath("cut.syx"));
+        QVERIFY(cut.open(QIODevice::WriteOnly));
+        cut.write(real.readAll().left(30000));  // 12 whole blocks of 4 voices
+        cut.close();
+        answer = [this](QDialog& dialog) {
+            if (auto* files = qobject_cast<QFileDialog*>(&dialog)) {
+                auto* name = files->findChild<QLineEdit*>("fileNameEdit");
+                name->setText(dir.filePath("cut.syx"));
+                QTest::keyClick(name, Qt::Key_Return);
+            } else if (auto* box = qobject_cast<QMessageBox*>(&dialog)) {
+                box->button(box->button(QMessageBox::Yes) ? QMessageBox::Yes : QMessageBox::Ok)->click();
+            } else {
+                dialog.findChild<QCheckBox*>("cbPad")->click();
+                dialog.findChild<QPushButton*>("Okay")->click();
+            }
+        };
+        triggerMenu("ImportVoices");
+        QCOMPARE(shown, (QStringList{"Import voice files and banks", "Select Voice Type", "Damaged bank", "Import voices"}));
+        QCOMPARE(context().library->recordCount(), 48);
+        QCOMPARE(form().browser().rowCount(), 48);
+        QCOMPARE(context().library->recordCategories(0), 0x0020u);
     }
 
     void helpOpensItsContentsAndTheEditorsPages()

@@ -4,6 +4,10 @@
 
 #include <QCheckBox>
 #include <QDir>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QMessageBox>
 #include <QLabel>
 #include <QListView>
 #include <QPushButton>
@@ -95,6 +99,50 @@ private:
                     box->click();
             dialog.findChild<QPushButton*>("Okay")->click();
         };
+    }
+    // Answers every dialog the browser shows: questions by `yes`, the
+    // voice-type dialog by ticking `types` (or "Cancel" when empty), the
+    // rename box with `newName`, a folder dialog with `folder`. Records the
+    // titles shown.
+    QStringList titles;
+    void answerAll(bool yes, QStringList types, QString newName = {}, QString folder = {})
+    {
+        host->answer = [=, this](QDialog& dialog) {
+            titles << dialog.windowTitle();
+            if (auto* box = qobject_cast<QMessageBox*>(&dialog)) {
+                const bool question = box->button(QMessageBox::No) != nullptr;
+                box->button(!question ? QMessageBox::Ok : yes ? QMessageBox::Yes : QMessageBox::No)->click();
+            } else if (auto* input = qobject_cast<QInputDialog*>(&dialog)) {
+                QLineEdit* edit = input->findChild<QLineEdit*>();
+                edit->selectAll();
+                QTest::keyClicks(edit, newName);
+                input->accept();
+            } else if (auto* files = qobject_cast<QFileDialog*>(&dialog)) {
+                auto* name = files->findChild<QLineEdit*>("fileNameEdit");
+                name->setText(folder);
+                QTest::keyClick(name, Qt::Key_Return);
+            } else if (types.isEmpty()) {
+                dialog.findChild<QPushButton*>("Cancel")->click();
+            } else {
+                for (QCheckBox* box : dialog.findChildren<QCheckBox*>())
+                    if (box->isChecked() != types.contains(box->objectName()))
+                        box->click();
+                dialog.findChild<QPushButton*>("Okay")->click();
+            }
+        };
+    }
+    void select(std::initializer_list<int> rows)
+    {
+        list()->selectionModel()->clear();
+        for (int row : rows)
+            list()->selectionModel()->select(list()->model()->index(row, 0), QItemSelectionModel::Select);
+        list()->selectionModel()->setCurrentIndex(list()->model()->index(*rows.begin(), 0), QItemSelectionModel::NoUpdate);
+    }
+    void trigger(const char* action)
+    {
+        auto* found = list()->findChild<QAction*>(action);
+        QVERIFY2(found, action);
+        found->trigger();
     }
     void openBrowser()
     {
@@ -244,6 +292,103 @@ private slots:
         QCOMPARE(dialog.result(), int(QDialog::Rejected));
         QCOMPARE(dialog.buildCategoryMask(), 0x8200u);  // the marks stay for the next use
         dialog.grab().save(QDir::current().filePath("select-voice-type.png"));
+    }
+
+    void nameSearchCombinesWithCategoriesAndSurvivesChanges()
+    {
+        store("Brass 1 ", 0x0002);
+        store("SoftPad ", 0x0020);
+        store("BrassPad", 0x0022);
+        openBrowser();
+        auto* search = browser->findChild<QLineEdit*>("tfSearch");
+        QVERIFY(search);
+        QTest::keyClicks(search, "pad");
+        QCOMPARE(listed(), (QStringList{"SoftPad", "BrassPad"}));
+        click(browser.get(), "cbBrass");
+        QCOMPARE(listed(), QStringList{"BrassPad"});
+
+        std::memcpy(voice.common.name, "PadBrass", 8);
+        answerTypes({"cbBrass"});
+        browser->Addvoicetodatabase1Click();
+        QCOMPARE(listed(), (QStringList{"BrassPad", "PadBrass"}));
+        QCOMPARE(search->text(), QStringLiteral("pad"));
+
+        // Another program appends: the next key press lists it.
+        VoiceLibrary other(path);
+        std::memcpy(voice.common.name, "Pad 9   ", 8);
+        QVERIFY(other.appendRecord(0x0002, *data).ok());
+        QTest::keyClick(search, Qt::Key_Backspace);
+        QCOMPARE(listed(), (QStringList{"BrassPad", "PadBrass", "Pad 9"}));
+    }
+
+    void voiceTypeCancelAddsNothingAndKeepsTheMarks()
+    {
+        store("One     ", 0x0001);
+        openBrowser();
+        host->voiceType.setCategoryMask(0x0100);
+        const QByteArray before = fileBytes(path);
+        host->answer = [](QDialog& dialog) {
+            dialog.findChild<QCheckBox*>("cbPad")->click();
+            dialog.findChild<QPushButton*>("Cancel")->click();
+        };
+        browser->Addvoicetodatabase1Click();
+        host->overwriteAnswer = QDialog::Accepted;
+        browser->ModifyVoiceClick();
+        QCOMPARE(fileBytes(path), before);
+        QCOMPARE(host->voiceType.buildCategoryMask(), 0x0100u);
+    }
+
+    void managingActsOnTheListedRecordsUnderAFilter()
+    {
+        store("Lead 1  ", 0x0040);
+        store("Pad 1   ", 0x0020);
+        store("Lead 2  ", 0x0040);
+        store("Pad 2   ", 0x0021);
+        store("Lead 3  ", 0x0040);
+        openBrowser();
+        QTest::keyClicks(browser->findChild<QLineEdit*>("tfSearch"), "pad");
+        QCOMPARE(listed(), (QStringList{"Pad 1", "Pad 2"}));
+
+        // Changing the categories starts from the record's own, not the last used.
+        host->voiceType.setCategoryMask(0x8000);
+        select({1});
+        std::uint32_t shownMask = 0;
+        host->answer = [&](QDialog& dialog) {
+            shownMask = static_cast<TSelectVoiceType&>(dialog).buildCategoryMask();
+            dialog.findChild<QPushButton*>("Cancel")->click();
+        };
+        const QByteArray before = fileBytes(path);
+        trigger("ChangeCategories");
+        QCOMPARE(shownMask, 0x0021u);
+        QCOMPARE(fileBytes(path), before);
+        answerAll(true, {"cbPad", "cbBass"});
+        trigger("ChangeCategories");
+        QCOMPARE(library->recordCategories(3), 0x0120u);
+        QCOMPARE(library->recordCategories(1), 0x0020u);
+
+        select({0});
+        answerAll(true, {}, "Warm Pad");
+        trigger("RenameVoice");
+        QCOMPARE(listed(), (QStringList{"Warm Pad", "Pad 2"}));
+        QCOMPARE(QString::fromStdString(library->recordName(1)), QStringLiteral("Warm Pad"));
+
+        QTemporaryDir out;
+        select({0, 1});
+        answerAll(true, {}, {}, out.path());
+        trigger("ExportVoices");
+        QCOMPARE(QDir(out.path()).entryList(QDir::Files), (QStringList{"Pad 2.SYX", "Warm Pad.SYX"}));
+
+        answerAll(false, {});
+        trigger("DeleteVoices");
+        QCOMPARE(library->recordCount(), 5);
+        answerAll(true, {});
+        titles.clear();
+        trigger("DeleteVoices");
+        QCOMPARE(titles, QStringList{"Delete voices"});
+        QCOMPARE(library->recordCount(), 3);
+        QCOMPARE(listed(), QStringList());
+        browser->findChild<QLineEdit*>("tfSearch")->clear();
+        QCOMPARE(listed(), (QStringList{"Lead 1", "Lead 2", "Lead 3"}));
     }
 
     void aLibraryThatCannotBeOpenedIsReportedAndLeftAlone()

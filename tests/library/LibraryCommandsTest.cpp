@@ -104,6 +104,15 @@ TEST_F(LibraryCommandsTest, MistakesGetOneLineAndAFailingStatus)
         {{"extract", lib, "99999999999", out}, 2},
         {{"extract", pathOf("none.syl"), "0", out}, 1},
         {{"extract", lib, "0", pathOf("no-folder/out.syx")}, 1},
+        {{"import", lib, voice}, 2},
+        {{"add", lib, voice, "--categories", "Pad", "--keep-whole"}, 2},
+        {{"list", lib, "--name"}, 2},
+        {{"dups", lib, lib}, 2},
+        {{"rm", lib, "0", "2"}, 1},
+        {{"rm", lib, "x"}, 2},
+        {{"rename", lib, "0", "NineChars"}, 1},
+        {{"rename", lib, "5", "Fine"}, 1},
+        {{"rename", lib, "0"}, 2},
     };
     for (const Case& c : cases) {
         std::string what;
@@ -128,4 +137,46 @@ TEST_F(LibraryCommandsTest, ListingUsesTheWorkingDirectoryLibraryByDefault)
     EXPECT_EQ(0, status) << err.str();
     EXPECT_EQ(0u, out.str().find("0  "));
     EXPECT_NE(std::string::npos, out.str().find("Strings"));
+}
+
+TEST_F(LibraryCommandsTest, ImportFindRenameRemoveAndDuplicates)
+{
+    const std::string lib = pathOf("my.syl");
+    const std::string bank = (fs::path(MORVANE_FIXTURES) / "tg33-bank-backup.syx").string();
+    const std::string single = voiceFile("v.syx", "Violins ", 1);
+    ASSERT_EQ(0, run({"import", lib, single, bank, "--categories", "Pad"})) << err.str();
+    EXPECT_EQ(0u, out.str().find("Added 65 voices to " + lib + " as records 0 to 64.")) << out.str();
+    ASSERT_EQ(0, run({"import", lib, bank, "--categories", "Pad"})) << err.str();
+    EXPECT_NE(std::string::npos, out.str().find("64 voices were already there and skipped")) << out.str();
+
+    ASSERT_EQ(0, run({"list", lib, "--name", "DECAY", "--categories", "pad"}));
+    EXPECT_EQ(" 4  SC*Decay  Pad\n23  SC*Decay  Pad\n", out.str());
+    ASSERT_EQ(0, run({"dups", lib}));
+    EXPECT_EQ("The same voice (1 group)\n  4 \"SC*Decay\", 23 \"SC*Decay\"\n"
+              "The same but for the name (0 groups)\n",
+              out.str());
+
+    ASSERT_EQ(0, run({"rename", lib, "23", "Decay 2"})) << err.str();
+    ASSERT_EQ(0, run({"dups", lib}));
+    EXPECT_NE(std::string::npos, out.str().find("name (1 group)\n  4 \"SC*Decay\", 23 \"Decay 2 \"")) << out.str();
+    ASSERT_EQ(0, run({"rm", lib, "4", "0"})) << err.str();
+    EXPECT_EQ("Removed 2 voices from " + lib + "\n", out.str());
+    ASSERT_EQ(0, run({"list", lib, "--name=decay"}));
+    EXPECT_EQ("21  Decay 2   Pad\n", out.str());
+}
+
+TEST_F(LibraryCommandsTest, ADamagedBankIsImportedOnlyWithKeepWhole)
+{
+    Bytes bank = read((fs::path(MORVANE_FIXTURES) / "tg33-bank-backup.syx").string());
+    ASSERT_EQ(37631u, bank.size()) << "missing test data";
+    bank.resize(30000);
+    const std::string file = write("cut.syx", bank);
+    const std::string lib = pathOf("my.syl");
+    EXPECT_EQ(1, run({"import", lib, file, "--categories", "Pad"}));
+    EXPECT_NE(std::string::npos, err.str().find("cut short")) << err.str();
+    EXPECT_NE(std::string::npos, err.str().find("--keep-whole")) << err.str();
+    EXPECT_EQ(0, VoiceLibrary(lib).recordCount());
+    ASSERT_EQ(0, run({"import", lib, file, "--categories", "Pad", "--keep-whole"})) << err.str();
+    EXPECT_EQ(48, VoiceLibrary(lib).recordCount());
+    EXPECT_NE(std::string::npos, err.str().find("cut short")) << "the faults are still told";
 }

@@ -384,3 +384,121 @@ TEST_F(VoiceLibraryTest, FailedAppendLeavesTheFileAsItWas)
         EXPECT_EQ(recordCountForSize(start.size()), lib.recordCount());
     }
 }
+
+// Removing, renaming and recategorising rewrite the file; each acts on its
+// own records only.
+TEST_F(VoiceLibraryTest, RewritesActOnTheirRecordsOnly)
+{
+    const Bytes start = library(5);
+    const auto recordBytes = [&](int n) {
+        return Bytes(start.begin() + 5 + 596 * n, start.begin() + 5 + 596 * (n + 1));
+    };
+    const std::string path = write("SOUNDS.SYL", start);
+    VoiceLibrary lib(path);
+
+    ASSERT_TRUE(lib.removeRecords({3, 1, 3}));
+    Bytes expected(start.begin(), start.begin() + 5);
+    for (int n : {0, 2, 4}) {
+        const Bytes r = recordBytes(n);
+        expected.insert(expected.end(), r.begin(), r.end());
+    }
+    EXPECT_EQ(expected, read(path));
+
+    ASSERT_TRUE(lib.setRecordCategories(1, 0x00030022));
+    EXPECT_EQ(0x00030022u, lib.recordCategories(1));
+    const Bytes recategorised = read(path);
+    expected[5 + 596] = 0x22;
+    expected[5 + 596 + 2] = 0x03;
+    EXPECT_EQ(expected, recategorised) << "only the mask changed";
+
+    ASSERT_TRUE(lib.renameRecord(2, "New"));
+    EXPECT_EQ("New     ", lib.recordName(2));
+    VoiceParameters renamed;
+    VoiceData data(renamed);
+    ASSERT_TRUE(lib.loadRecord(2, data));
+    VoiceParameters original = RandomVoice(104).make();
+    std::memcpy(original.common.name, "New     ", 8);
+    EXPECT_EQ(dumpOf(original), dumpOf(renamed)) << "only the name changed, checksum made anew";
+    const Bytes afterRename = read(path);
+    EXPECT_EQ(Bytes(expected.begin(), expected.begin() + 5 + 2 * 596),
+              Bytes(afterRename.begin(), afterRename.begin() + 5 + 2 * 596));
+
+    const Bytes before = read(path);
+    const std::string bad[] = {"", "NineChars", "Tab\there"};
+    for (const std::string& name : bad)
+        EXPECT_FALSE(lib.renameRecord(0, name)) << name;
+    EXPECT_FALSE(lib.removeRecords({0, 3}));
+    EXPECT_FALSE(lib.setRecordCategories(3, 1));
+    EXPECT_EQ(before, read(path));
+    EXPECT_FALSE(fs::exists(path + ".part"));
+}
+
+TEST_F(VoiceLibraryTest, FailedRewriteLeavesTheFileAsItWas)
+{
+    const Bytes start = library(4);
+    const std::string path = write("SOUNDS.SYL", start);
+    VoiceLibrary lib(path);
+    const std::pair<const char*, std::function<LibraryResult()>> rewrites[] = {
+        {"remove", [&] { return lib.removeRecords({0}); }},
+        {"rename", [&] { return lib.renameRecord(3, "Other"); }},
+        {"categories", [&] { return lib.setRecordCategories(3, 0x10); }},
+    };
+    for (const auto& [what, rewrite] : rewrites) {
+        LibraryResult result;
+        {
+            const FileSizeLimit limit(start.size() - 700);  // the new file cannot be written whole
+            result = rewrite();
+        }
+        EXPECT_FALSE(result) << what;
+        EXPECT_NE(std::string::npos, result.error().find("left as it was")) << result.error();
+        EXPECT_EQ(start, read(path)) << what;
+        EXPECT_FALSE(fs::exists(path + ".part")) << what;
+    }
+}
+
+TEST_F(VoiceLibraryTest, ExportWritesOneFilePerVoiceNamedAfterIt)
+{
+    Bytes bytes(kLibraryMagic.begin(), kLibraryMagic.end());
+    for (const auto& [name, seed] : {std::pair{"Brass 1 ", 1u}, {"a/b:c   ", 2u}, {"Brass 1 ", 3u}, {"        ", 4u}}) {
+        VoiceParameters voice = RandomVoice(seed).make();
+        std::memcpy(voice.common.name, name, 8);
+        const Bytes r = record(1, voice);
+        bytes.insert(bytes.end(), r.begin(), r.end());
+    }
+    VoiceLibrary lib(write("SOUNDS.SYL", bytes));
+    const fs::path out = dir / "out";
+    fs::create_directories(out);
+    write("out/voice.SYX", {1, 2, 3});  // already there: never overwritten
+
+    std::vector<std::string> written;
+    ASSERT_TRUE(lib.exportRecords({0, 1, 2, 3}, out.string(), written));
+    std::vector<std::string> names;
+    for (const std::string& path : written)
+        names.push_back(fs::path(path).filename().string());
+    EXPECT_EQ((std::vector<std::string>{"Brass 1.SYX", "a_b_c.SYX", "Brass 1 (2).SYX", "voice (2).SYX"}), names);
+    EXPECT_EQ((Bytes{1, 2, 3}), read((out / "voice.SYX").string()));
+    for (int n = 0; n < 4; ++n) {
+        const Bytes stored(bytes.begin() + 5 + 596 * n + 4, bytes.begin() + 5 + 596 * (n + 1));
+        EXPECT_EQ(stored, read(written[static_cast<std::size_t>(n)])) << n;
+    }
+    EXPECT_FALSE(lib.exportRecords({0}, (dir / "missing").string(), written));
+}
+
+TEST(RecordFilter, NamePartAndCategoriesCombine)
+{
+    const std::vector<RecordSummary> records = {
+        {"Brass 1 ", 0x0002}, {"BRASSY  ", 0x0042}, {"SoftPad ", 0x0020}, {"brass 3 ", 0x0040},
+    };
+    struct Case {
+        std::uint32_t mask;
+        const char* part;
+        std::vector<int> rows;
+    };
+    const Case cases[] = {
+        {0, "", {0, 1, 2, 3}},      {0, "brass", {0, 1, 3}}, {0x0040, "BRASS", {1, 3}},
+        {0x0002, "ss 1", {0}},      {0, "s 3 ", {3}},        {0x0020, "brass", {}},
+        {0, "none", {}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(c.rows, filterRecords(records, c.mask, c.part)) << c.mask << " " << c.part;
+}

@@ -1,12 +1,16 @@
 // Voices written by real instruments and other programs.
+#include "Tg33Bank.h"
 #include "VoiceFields.h"
 #include "VoiceFile.h"
+#include "VoiceSource.h"
 
 #include <gtest/gtest.h>
 
 #include <cctype>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <algorithm>
 #include <numeric>
 #include <string>
 #include <vector>
@@ -102,4 +106,72 @@ TEST(Fixtures, ASingleTg33VoiceFromAnotherEditorLoads)
     ASSERT_EQ(VoiceFileResult::Loaded,
               readVoiceFile((std::filesystem::path(MORVANE_FIXTURES) / "tg33-init-voice.syx").string(), data));
     EXPECT_EQ(std::string("Untitled"), voice.common.name);
+}
+
+TEST(Fixtures, TheBankReaderFindsTheSameVoicesAsTheCountsSay)
+{
+    const std::vector<std::uint8_t> bank = readFixture("tg33-bank-backup.syx");
+    ASSERT_EQ(kBankSize, bank.size()) << "missing test data: " << MORVANE_FIXTURES;
+    ASSERT_TRUE(isTg33Bank(bank.data(), bank.size()));
+    const BankContents read = readTg33Bank(bank.data(), bank.size());
+    EXPECT_TRUE(read.faults.empty()) << read.faults.front();
+    const auto expected = voicesOfBank(bank);
+    ASSERT_EQ(expected.size(), read.voices.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(static_cast<int>(i) + 1, read.voices[i].number);
+        const std::vector<std::uint8_t> single = singleVoiceDump(expected[i]);
+        EXPECT_TRUE(std::equal(single.begin(), single.end(), read.voices[i].message.begin())) << "voice " << i + 1;
+    }
+
+    const VoiceSource source = readVoiceSource((std::filesystem::path(MORVANE_FIXTURES) / "tg33-bank-backup.syx").string());
+    EXPECT_TRUE(source.bank);
+    ASSERT_EQ(64u, source.voices.size());
+    EXPECT_EQ(64, source.voices.back().number);
+}
+
+// Damage done to the real bank, each with what the reader must say and the
+// voices that are still whole.
+TEST(Fixtures, ADamagedBankSaysWhatIsWrongAndWhere)
+{
+    const std::vector<std::uint8_t> bank = readFixture("tg33-bank-backup.syx");
+    ASSERT_EQ(kBankSize, bank.size()) << "missing test data: " << MORVANE_FIXTURES;
+    const std::size_t block4 = bankBlockStart(3);
+    const std::size_t block6 = bankBlockStart(5);
+    struct Case {
+        const char* what;
+        std::function<void(std::vector<std::uint8_t>&)> damage;
+        std::vector<std::string> faultParts;   // in what the reader says
+        std::size_t wholeVoices;
+        int firstMissing;                      // the number of the first voice not kept, or 0
+    };
+    const Case cases[] = {
+        {"cut short inside block 6", [&](auto& b) { b.resize(block6 + 1000); },
+         {"block 6", "byte " + std::to_string(block6), "voices 21-24", "cut short", "voices 25-64 are missing"}, 20,
+         21},
+        {"a wrong count in block 4", [&](auto& b) { b[block4 + 1] ^= 0x01; },
+         {"block 4", "voices 13-16", "count"}, 60, 13},
+        {"a changed data byte in block 6", [&](auto& b) { b[block6 + 100] ^= 0x01; },
+         {"block 6", "checksum"}, 60, 21},
+        {"12 blocks, then F7", [&](auto& b) { b.resize(bankBlockStart(12)); b.push_back(0xF7); },
+         {"after 12 of its 16 blocks", "voices 49-64"}, 48, 49},
+        {"no F7 at the end", [&](auto& b) { b.pop_back(); },
+         {"does not end with F7", std::to_string(kBankSize - 1)}, 64, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<std::uint8_t> damaged = bank;
+        c.damage(damaged);
+        const BankContents read = readTg33Bank(damaged.data(), damaged.size());
+        ASSERT_FALSE(read.faults.empty());
+        std::string said;
+        for (const std::string& fault : read.faults)
+            said += fault + "\n";
+        for (const std::string& part : c.faultParts)
+            EXPECT_NE(std::string::npos, said.find(part)) << said;
+        EXPECT_EQ(c.wholeVoices, read.voices.size());
+        if (c.firstMissing > 0) {
+            EXPECT_TRUE(std::none_of(read.voices.begin(), read.voices.end(),
+                                     [&](const BankVoice& v) { return v.number == c.firstMissing; }));
+        }
+    }
 }

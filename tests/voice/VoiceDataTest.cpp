@@ -1,5 +1,6 @@
 #include "EncodedVoice.h"
 #include "RandomVoice.h"
+#include "Tg33Dump.h"
 #include "VoiceData.h"
 
 #include <gtest/gtest.h>
@@ -206,35 +207,17 @@ TEST(VoiceData, UnknownIdentifierIsReadAsSyLayout)
     expectSameVoice(afterRoundTrip(voice), decode(m));
 }
 
-// A TG-33 message laid out as the decoder reads it, from an SY one.
+// A TG-33 message of the same voice as an SY one.
 std::vector<std::uint8_t> tg33From(const std::vector<std::uint8_t>& sy)
 {
-    std::vector<std::uint8_t> m(kTg33DumpSize, 0);
-    m[0] = 0xF0;
-    m[1] = 0x43;
-    m[3] = 0x7E;
-    std::memcpy(&m[6], "LM  0012VE", 10);
-    m[16] = sy[27];                 // configuration
-    m[17] = sy[18] & 0x0F;          // effect type
-    m[18] = 100;                    // depth = (100 + 80) / 36 = 5
-    m[22] = 80;
-    std::memcpy(&m[28], &sy[19], 8);
-    m[36] = sy[28];
-    m[37] = sy[29];
-    std::memcpy(&m[38], &sy[30], 7);  // at pitch, delay, attack, release
-    std::memcpy(&m[45], &sy[kElementA], 27);
-    std::memcpy(&m[74], &sy[kElementB], 47);
-    std::memcpy(&m[123], &sy[kElementC], 27);
-    std::memcpy(&m[152], &sy[kElementD], 47);
-    std::memcpy(&m[201], &sy[185], 402);  // speeds and both vectors
-    m[604] = 0xF7;
-    return m;
+    const Tg33Dump tg = tg33DumpFromSy(sy.data(), 0);
+    return {tg.begin(), tg.end()};
 }
 
 TEST(VoiceData, Tg33MessageDecodesAndLeavesAsSyLayout)
 {
     VoiceParameters voice = test::RandomVoice(11).make();
-    voice.common.effectDepth = 5;
+    voice.common.effectDepth = 5;  // spread over both depth bytes
     const std::vector<std::uint8_t> tg = tg33From(encode(voice));
     EXPECT_EQ(DumpLayout::Tg33, dumpLayout(tg.data(), tg.size()));
 

@@ -1,6 +1,8 @@
 #include "LibraryCommands.h"
 
 #include "Categories.h"
+#include "Duplicates.h"
+#include "LibraryImport.h"
 #include "VoiceFile.h"
 #include "VoiceLibrary.h"
 
@@ -8,6 +10,7 @@
 #include <cctype>
 #include <charconv>
 #include <filesystem>
+#include <functional>
 #include <iomanip>
 #include <optional>
 #include <string_view>
@@ -20,8 +23,10 @@ constexpr int kFailed = 1;
 constexpr int kUsageError = 2;
 
 constexpr std::string_view kLibUsage =
-    "usage: morvane-syx lib list [LIBRARY] [--categories A,B] | lib add LIBRARY FILE... --categories A,B"
-    " | lib extract LIBRARY N OUT";
+    "usage: morvane-syx lib list [LIBRARY] [--categories A,B] [--name TEXT]"
+    " | lib add LIBRARY FILE... --categories A,B"
+    " | lib import LIBRARY FILE... --categories A,B [--keep-whole] | lib dups LIBRARY"
+    " | lib extract LIBRARY N OUT | lib rm LIBRARY N... | lib rename LIBRARY N NAME";
 
 class Command {
 public:
@@ -32,7 +37,11 @@ public:
 private:
     int list();
     int add();
+    int import();
+    int dups();
     int extract();
+    int remove();
+    int rename();
 
     int fail(int status, const std::string& what)
     {
@@ -42,12 +51,23 @@ private:
     int usage() { return fail(kUsageError, std::string(kLibUsage)); }
     bool splitArguments(const std::vector<std::string>& args);
     std::optional<std::uint32_t> categoryMask();
+    // The mask of --categories, which `verb` cannot do without.
+    std::optional<std::uint32_t> requiredCategories(const char* verb);
     bool libraryExists(const std::string& path);
+    // The names and masks of an existing library, or a failure said.
+    bool scanExisting(const std::string& path, std::vector<RecordSummary>& records);
+    // A record number, or a usage error said.
+    std::optional<int> recordArgument(const std::string& text);
+    // Runs `act` on the library of the first argument and the record number
+    // of the second, once both are good.
+    int onRecord(const std::function<int(VoiceLibrary& library, int n)>& act);
 
     std::ostream& out;
     std::ostream& err;
     std::vector<std::string> positional;
     std::optional<std::string> categories;
+    std::optional<std::string> name;
+    bool keepWhole = false;
 };
 
 std::string_view trimmed(std::string_view text)
@@ -95,49 +115,102 @@ std::optional<int> recordNumber(std::string_view text)
     return n;
 }
 
+std::optional<int> Command::recordArgument(const std::string& text)
+{
+    const std::optional<int> n = recordNumber(text);
+    if (!n)
+        fail(kUsageError, "\"" + text + "\" is not a record number");
+    return n;
+}
+
 int Command::run(const std::vector<std::string>& args)
 {
     if (args.empty())
         return usage();
     if (!splitArguments({args.begin() + 1, args.end()}))
         return kUsageError;
-    if (args[0] == "list" && positional.size() <= 1)
+    const std::string& verb = args[0];
+    if (keepWhole && verb != "import")
+        return fail(kUsageError, "--keep-whole belongs to lib import");
+    if (name && verb != "list")
+        return fail(kUsageError, "--name belongs to lib list");
+    if (categories && verb != "list" && verb != "add" && verb != "import")
+        return usage();
+    if (verb == "list" && positional.size() <= 1)
         return list();
-    if (args[0] == "add" && positional.size() >= 2)
+    if (verb == "add" && positional.size() >= 2)
         return add();
-    if (args[0] == "extract" && positional.size() == 3 && !categories)
+    if (verb == "import" && positional.size() >= 2)
+        return import();
+    if (verb == "dups" && positional.size() == 1)
+        return dups();
+    if (verb == "extract" && positional.size() == 3)
         return extract();
+    if (verb == "rm" && positional.size() >= 2)
+        return remove();
+    if (verb == "rename" && positional.size() == 3)
+        return rename();
     return usage();
 }
 
 bool Command::splitArguments(const std::vector<std::string>& args)
 {
-    constexpr std::string_view option = "--categories";
+    struct Option {
+        std::string_view name;
+        std::optional<std::string>* value;  // null: a switch
+        const char* example;
+    };
+    const Option options[] = {
+        {"--categories", &categories, "a list of categories, such as --categories Strings,Pad"},
+        {"--name", &name, "a part of a voice name, such as --name brass"},
+        {"--keep-whole", nullptr, nullptr},
+    };
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string_view arg = args[i];
-        std::optional<std::string> value;
-        if (arg == option) {
-            if (i + 1 == args.size()) {
-                fail(kUsageError, "--categories needs a list of categories, such as --categories Strings,Pad");
-                return false;
-            }
-            value = args[++i];
-        } else if (arg.starts_with(option) && arg.size() > option.size() && arg[option.size()] == '=') {
-            value = std::string(arg.substr(option.size() + 1));
-        } else if (arg.starts_with("--")) {
-            fail(kUsageError, "unknown option " + std::string(arg));
-            return false;
-        } else {
+        if (!arg.starts_with("--")) {
             positional.emplace_back(arg);
             continue;
         }
-        if (categories) {
-            fail(kUsageError, "--categories is given twice");
+        const std::string_view key = arg.substr(0, arg.find('='));
+        const Option* option = std::find_if(std::begin(options), std::end(options),
+                                            [&](const Option& o) { return o.name == key; });
+        if (option == std::end(options)) {
+            fail(kUsageError, "unknown option " + std::string(arg));
             return false;
         }
-        categories = value;
+        if (option->value == nullptr) {
+            if (key != arg) {
+                fail(kUsageError, std::string(key) + " takes no value");
+                return false;
+            }
+            keepWhole = true;
+            continue;
+        }
+        std::string value;
+        if (key != arg) {
+            value = std::string(arg.substr(key.size() + 1));
+        } else if (i + 1 == args.size()) {
+            fail(kUsageError, std::string(key) + " needs " + option->example);
+            return false;
+        } else {
+            value = args[++i];
+        }
+        if (*option->value) {
+            fail(kUsageError, std::string(key) + " is given twice");
+            return false;
+        }
+        *option->value = value;
     }
     return true;
+}
+
+std::optional<std::uint32_t> Command::requiredCategories(const char* verb)
+{
+    if (!categories) {
+        fail(kUsageError, std::string("lib ") + verb + " needs the voices' categories, such as --categories Strings,Pad");
+        return std::nullopt;
+    }
+    return categoryMask();
 }
 
 std::optional<std::uint32_t> Command::categoryMask()
@@ -164,6 +237,17 @@ std::optional<std::uint32_t> Command::categoryMask()
     }
 }
 
+bool Command::scanExisting(const std::string& path, std::vector<RecordSummary>& records)
+{
+    if (!libraryExists(path))
+        return false;
+    if (const LibraryResult scanned = VoiceLibrary(path).scanRecords(records); !scanned) {
+        fail(kFailed, scanned.error());
+        return false;
+    }
+    return true;
+}
+
 bool Command::libraryExists(const std::string& path)
 {
     std::error_code error;
@@ -183,18 +267,14 @@ int Command::list()
         filter = *mask;
     }
     const std::string path = positional.empty() ? std::string(kLibraryFileName) : positional[0];
-    if (!libraryExists(path))
-        return kFailed;
-    const VoiceLibrary library(path);
     std::vector<RecordSummary> records;
-    if (const LibraryResult scanned = library.scanRecords(records); !scanned)
-        return fail(kFailed, scanned.error());
+    if (!scanExisting(path, records))
+        return kFailed;
     const int width = static_cast<int>(std::to_string(records.empty() ? 0 : records.size() - 1).size());
-    for (std::size_t n = 0; n < records.size(); ++n) {
-        if (!matchesFilter(records[n].categories, filter))
-            continue;
-        out << std::setw(width) << n << "  " << records[n].name;
-        const std::string names = categoryText(records[n].categories);
+    for (const int n : filterRecords(records, filter, name.value_or(""))) {
+        const RecordSummary& record = records[static_cast<std::size_t>(n)];
+        out << std::setw(width) << n << "  " << record.name;
+        const std::string names = categoryText(record.categories);
         if (!names.empty())
             out << "  " << names;
         out << '\n';
@@ -204,9 +284,7 @@ int Command::list()
 
 int Command::add()
 {
-    if (!categories)
-        return fail(kUsageError, "lib add needs the voices' categories, such as --categories Strings,Pad");
-    const std::optional<std::uint32_t> mask = categoryMask();
+    const std::optional<std::uint32_t> mask = requiredCategories("add");
     if (!mask)
         return kUsageError;
     const std::string& path = positional[0];
@@ -248,22 +326,109 @@ int Command::add()
     return 0;
 }
 
-int Command::extract()
+int Command::import()
+{
+    const std::optional<std::uint32_t> mask = requiredCategories("import");
+    if (!mask)
+        return kUsageError;
+    const std::string& path = positional[0];
+    VoiceLibrary library(path);
+    const ImportReport report =
+        importVoiceFiles(library, {positional.begin() + 1, positional.end()}, *mask, keepWhole);
+    for (const std::string& problem : report.problems)
+        err << "morvane-syx: " << problem << '\n';
+    if (report.refused) {
+        std::string text = report.summary(path);
+        if (report.canKeepWhole())
+            text += " Add --keep-whole to import them.";
+        return fail(kFailed, text);
+    }
+    out << report.summary(path) << '\n';
+    return 0;
+}
+
+int Command::dups()
 {
     const std::string& path = positional[0];
-    const std::optional<int> n = recordNumber(positional[1]);
-    if (!n)
-        return fail(kUsageError, "\"" + positional[1] + "\" is not a record number");
+    std::vector<RecordSummary> records;
+    if (!scanExisting(path, records))
+        return kFailed;
+    const VoiceLibrary library(path);
+    DuplicateIndex index(library);
+    DuplicateIndex::Groups groups;
+    if (const LibraryResult found = index.groups(groups); !found)
+        return fail(kFailed, found.error());
+    const auto print = [&](const char* title, const std::vector<std::vector<int>>& list) {
+        out << title << " (" << list.size() << (list.size() == 1 ? " group" : " groups") << ")\n";
+        for (const std::vector<int>& group : list) {
+            out << ' ';
+            for (std::size_t i = 0; i < group.size(); ++i) {
+                const int n = group[i];
+                const std::string name = n < static_cast<int>(records.size())
+                                             ? records[static_cast<std::size_t>(n)].name : std::string();
+                out << (i == 0 ? " " : ", ") << n << " \"" << name << '"';
+            }
+            out << '\n';
+        }
+    };
+    print("The same voice", groups.exact);
+    print("The same but for the name", groups.nameOnly);
+    return 0;
+}
+
+int Command::remove()
+{
+    const std::string& path = positional[0];
+    std::vector<int> numbers;
+    for (std::size_t i = 1; i < positional.size(); ++i) {
+        const std::optional<int> n = recordArgument(positional[i]);
+        if (!n)
+            return kUsageError;
+        numbers.push_back(*n);
+    }
     if (!libraryExists(path))
         return kFailed;
     VoiceLibrary library(path);
-    VoiceParameters voice;
-    VoiceData data(voice);
-    if (const LibraryResult loaded = library.loadRecord(*n, data); !loaded)
-        return fail(kFailed, loaded.error());
-    if (!writeVoiceFile(positional[2], data))
-        return fail(kFailed, positional[2] + ": cannot write the file");
+    if (const LibraryResult removed = library.removeRecords(numbers); !removed)
+        return fail(kFailed, removed.error());
+    std::sort(numbers.begin(), numbers.end());
+    numbers.erase(std::unique(numbers.begin(), numbers.end()), numbers.end());
+    out << "Removed " << numbers.size() << (numbers.size() == 1 ? " voice" : " voices") << " from " << path << '\n';
     return 0;
+}
+
+int Command::rename()
+{
+    return onRecord([this](VoiceLibrary& library, int n) {
+        if (const LibraryResult renamed = library.renameRecord(n, positional[2]); !renamed)
+            return fail(kFailed, renamed.error());
+        return 0;
+    });
+}
+
+int Command::onRecord(const std::function<int(VoiceLibrary& library, int n)>& act)
+{
+    const std::string& path = positional[0];
+    const std::optional<int> n = recordArgument(positional[1]);
+    if (!n)
+        return kUsageError;
+    if (!libraryExists(path))
+        return kFailed;
+    VoiceLibrary library(path);
+    return act(library, *n);
+}
+
+int Command::extract()
+{
+    return onRecord([this](VoiceLibrary& library, int n) {
+        VoiceParameters voice;
+        VoiceData data(voice);
+        if (const LibraryResult loaded = library.loadRecord(n, data); !loaded)
+            return fail(kFailed, loaded.error());
+        if (!writeVoiceFile(positional[2], data))
+            return fail(kFailed, positional[2] + ": cannot write the file");
+        return 0;
+    });
 }
 
 } // namespace

@@ -24,9 +24,13 @@ const char* const kUsage =
     "usage: morvane-syx json FILE             print the voice in FILE as JSON\n"
     "       morvane-syx build JSON OUT        write the voice described by JSON as a .SYX file\n"
     "       morvane-syx show FILE             print a short summary of the voice in FILE\n"
-    "       morvane-syx lib list [LIBRARY] [--categories A,B]\n"
+    "       morvane-syx lib list [LIBRARY] [--categories A,B] [--name TEXT]\n"
     "       morvane-syx lib add LIBRARY FILE... --categories A,B\n"
-    "       morvane-syx lib extract LIBRARY N OUT\n";
+    "       morvane-syx lib import LIBRARY FILE... --categories A,B [--keep-whole]\n"
+    "       morvane-syx lib dups LIBRARY\n"
+    "       morvane-syx lib extract LIBRARY N OUT\n"
+    "       morvane-syx lib rm LIBRARY N...\n"
+    "       morvane-syx lib rename LIBRARY N NAME\n";
 
 int fail(const std::string& what)
 {

@@ -1,14 +1,24 @@
 #include "LibraryBrowser.h"
 
 #include "CategoryBoxes.h"
+#include "LibraryImport.h"
 #include "TSelectVoiceType.h"
 #include "VoiceData.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QDialog>
+#include <QFileDialog>
 #include <QFont>
+#include <QInputDialog>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QListView>
+#include <QMessageBox>
+#include <QRegularExpressionValidator>
+
+#include <algorithm>
+#include <filesystem>
 
 namespace morvane {
 
@@ -18,15 +28,25 @@ constexpr int kBoxTops[kCategoryCount] = {16, 37, 58, 78, 99, 120, 141, 162, 182
 
 } // namespace
 
-void LibraryListModel::setRecords(std::vector<RecordSummary> records, std::uint32_t filterMask)
+void LibraryListModel::setRecords(std::vector<RecordSummary> records)
 {
     beginResetModel();
     records_ = std::move(records);
     rowRecords_.clear();
-    for (std::size_t n = 0; n < records_.size(); ++n)
-        if (matchesFilter(records_[n].categories, filterMask))
-            rowRecords_.push_back(static_cast<int>(n));
     endResetModel();
+}
+
+void LibraryListModel::setFilter(std::uint32_t filterMask, const std::string& namePart)
+{
+    beginResetModel();
+    rowRecords_ = filterRecords(records_, filterMask, namePart);
+    endResetModel();
+}
+
+int LibraryListModel::rowOfRecord(int record) const
+{
+    const auto it = std::lower_bound(rowRecords_.begin(), rowRecords_.end(), record);
+    return it != rowRecords_.end() && *it == record ? static_cast<int>(it - rowRecords_.begin()) : -1;
 }
 
 int LibraryListModel::rowCount(const QModelIndex& parent) const
@@ -48,7 +68,7 @@ QVariant LibraryListModel::data(const QModelIndex& index, int role) const
 LibraryBrowser::LibraryBrowser(VoiceLibrary& library, VoiceData& voiceData, LibraryBrowserHost& host,
                                QWidget* parent)
     : QGroupBox(QStringLiteral(" Database "), parent), library_(library), voiceData_(voiceData), host_(host),
-      model_(new LibraryListModel(this)), dbListBox(new QListView(this))
+      model_(new LibraryListModel(this)), tfSearch(new QLineEdit(this)), dbListBox(new QListView(this))
 {
     setObjectName(QStringLiteral("GroupBox1"));
     setFixedSize(209, 353);
@@ -63,18 +83,48 @@ LibraryBrowser::LibraryBrowser(VoiceLibrary& library, VoiceData& voiceData, Libr
         boxes_.push_back(box);
     }
 
+    tfSearch->setObjectName(QStringLiteral("tfSearch"));
+    tfSearch->setPlaceholderText(QStringLiteral("Find name"));
+    tfSearch->setToolTip(QStringLiteral("Type a part of a voice name to list only those voices"));
+    tfSearch->setClearButtonEnabled(true);
+    tfSearch->setGeometry(90, 16, 111, 21);
+    connect(tfSearch, &QLineEdit::textChanged, this, [this] { applyFilter(); });
+
     dbListBox->setObjectName(QStringLiteral("dbListBox"));
     dbListBox->setModel(model_);
-    dbListBox->setSelectionMode(QAbstractItemView::SingleSelection);
+    dbListBox->setSelectionMode(QAbstractItemView::ExtendedSelection);
     dbListBox->setEditTriggers(QAbstractItemView::NoEditTriggers);
     dbListBox->setUniformItemSizes(true);  // keeps a list of 100,000 names quick
     dbListBox->setToolTip(QStringLiteral("Double click a voice name to load it"));
-    dbListBox->setGeometry(90, 16, 111, 329);
+    dbListBox->setGeometry(90, 40, 111, 305);
     QFont bold = dbListBox->font();
     bold.setBold(true);
     dbListBox->setFont(bold);
     connect(dbListBox, &QListView::doubleClicked, this, &LibraryBrowser::extractVoice);
     dbListBox->installEventFilter(this);
+
+    // The commands on the selected voices, on the list's context menu.
+    struct Command {
+        const char* caption;
+        const char* name;
+        QKeySequence shortcut;
+        void (LibraryBrowser::*handler)();
+    };
+    const Command commands[] = {
+        {"&Delete...", "DeleteVoices", QKeySequence(QKeySequence::Delete), &LibraryBrowser::deleteSelected},
+        {"&Rename...", "RenameVoice", QKeySequence(Qt::Key_F2), &LibraryBrowser::renameSelected},
+        {"Change &categories...", "ChangeCategories", {}, &LibraryBrowser::changeCategoriesOfSelected},
+        {"&Export as .SYX...", "ExportVoices", {}, &LibraryBrowser::exportSelected},
+    };
+    dbListBox->setContextMenuPolicy(Qt::ActionsContextMenu);
+    for (const Command& command : commands) {
+        auto* action = new QAction(QString::fromLatin1(command.caption), dbListBox);
+        action->setObjectName(QString::fromLatin1(command.name));
+        action->setShortcut(command.shortcut);
+        action->setShortcutContext(Qt::WidgetShortcut);
+        connect(action, &QAction::triggered, this, command.handler);
+        dbListBox->addAction(action);
+    }
 }
 
 void LibraryBrowser::setUp()
@@ -92,13 +142,43 @@ void LibraryBrowser::setUp()
 
 void LibraryBrowser::fillList()
 {
+    reload();
+}
+
+LibraryBrowser::Stamp LibraryBrowser::stamp() const
+{
+    std::error_code sizeError, timeError;
+    const std::uintmax_t size = std::filesystem::file_size(library_.path(), sizeError);
+    const auto time = std::filesystem::last_write_time(library_.path(), timeError);
+    return {sizeError ? 0 : size, timeError ? 0 : static_cast<std::int64_t>(time.time_since_epoch().count())};
+}
+
+void LibraryBrowser::reload(int record)
+{
+    // The stamp is taken before the scan: a change during it reads again next time.
+    scanned_ = stamp();
     std::vector<RecordSummary> records;
     if (const LibraryResult scanned = library_.scanRecords(records); !scanned)
         host_.reportLibraryError(QString::fromStdString(scanned.error()));
-    model_->setRecords(std::move(records), filterMask_);
+    model_->setRecords(std::move(records));
+    listFiltered(record);
+}
+
+void LibraryBrowser::applyFilter(int record)
+{
+    if (stamp() != scanned_)
+        reload(record);
+    else
+        listFiltered(record);
+}
+
+void LibraryBrowser::listFiltered(int record)
+{
+    model_->setFilter(filterMask_, tfSearch->text().toStdString());
+    const int row = record >= 0 ? std::max(model_->rowOfRecord(record), 0) : 0;
     const bool any = rowCount() > 0;
     if (any)
-        dbListBox->setCurrentIndex(model_->index(0));
+        dbListBox->setCurrentIndex(model_->index(row));
     emit modifyEnabledChanged(any);
 }
 
@@ -120,8 +200,36 @@ bool LibraryBrowser::loadRecord(int record)
 
 int LibraryBrowser::selectedRow() const
 {
+    // With several selected, the one with the focus frame is the one meant.
+    const QModelIndex current = dbListBox->currentIndex();
+    if (current.isValid() && dbListBox->selectionModel()->isSelected(current))
+        return current.row();
     const QModelIndexList selected = dbListBox->selectionModel()->selectedIndexes();
     return selected.isEmpty() ? -1 : selected.first().row();
+}
+
+std::vector<int> LibraryBrowser::selectedRecords() const
+{
+    std::vector<int> records;
+    for (const QModelIndex& index : dbListBox->selectionModel()->selectedIndexes())
+        records.push_back(model_->recordOfRow(index.row()));
+    std::sort(records.begin(), records.end());
+    return records;
+}
+
+bool LibraryBrowser::ask(const QString& title, const QString& text)
+{
+    QMessageBox question(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No, this);
+    question.setObjectName(QStringLiteral("LibraryQuestion"));
+    question.setDefaultButton(QMessageBox::No);
+    return host_.showModal(question) == QMessageBox::Yes;
+}
+
+void LibraryBrowser::tell(const QString& title, const QString& text)
+{
+    QMessageBox message(QMessageBox::Information, title, text, QMessageBox::Ok, this);
+    message.setObjectName(QStringLiteral("LibraryReport"));
+    host_.showModal(message);
 }
 
 void LibraryBrowser::changeFilter(int bit, bool checked)
@@ -130,7 +238,7 @@ void LibraryBrowser::changeFilter(int bit, bool checked)
         filterMask_ |= categoryBit(static_cast<std::size_t>(bit));
     else
         filterMask_ &= ~categoryBit(static_cast<std::size_t>(bit));
-    fillList();
+    applyFilter();
 }
 
 void LibraryBrowser::extractVoice()
@@ -165,13 +273,13 @@ bool LibraryBrowser::eventFilter(QObject* watched, QEvent* event)
 void LibraryBrowser::Addvoicetodatabase1Click()
 {
     TSelectVoiceType& dialog = host_.selectVoiceType();
-    host_.showModal(dialog);
+    const int answer = host_.showModal(dialog);
     const std::uint32_t categories = dialog.buildCategoryMask();
-    if (categories == 0)
-        return;  // the dialog was not answered; there is nothing to store
+    if (answer == QDialog::Rejected || categories == 0)
+        return;  // cancelled or not answered; there is nothing to store
     if (const LibraryResult added = library_.appendRecord(categories, voiceData_); !added)
         host_.reportLibraryError(QString::fromStdString(added.error()));
-    fillList();
+    reload();
 }
 
 void LibraryBrowser::ModifyVoiceClick()
@@ -181,13 +289,125 @@ void LibraryBrowser::ModifyVoiceClick()
         return;
     const int record = model_->recordOfRow(row);
     TSelectVoiceType& dialog = host_.selectVoiceType();
-    host_.showModal(dialog);
+    if (host_.showModal(dialog) == QDialog::Rejected)
+        return;
     const std::uint32_t categories = dialog.buildCategoryMask();
     if (host_.showModal(host_.overwriteDialog()) != QDialog::Accepted || categories == 0)
         return;
     if (const LibraryResult replaced = library_.overwriteRecord(record, categories, voiceData_); !replaced)
         host_.reportLibraryError(QString::fromStdString(replaced.error()));
-    fillList();
+    reload(record);
+}
+
+void LibraryBrowser::importFiles(const QStringList& paths)
+{
+    if (paths.isEmpty())
+        return;
+    TSelectVoiceType& dialog = host_.selectVoiceType();
+    const int answer = host_.showModal(dialog);
+    const std::uint32_t categories = dialog.buildCategoryMask();
+    if (answer == QDialog::Rejected || categories == 0)
+        return;
+    std::vector<std::string> files;
+    for (const QString& path : paths)
+        files.push_back(path.toStdString());
+    ImportReport report = importVoiceFiles(library_, files, categories, false);
+    QString problems;
+    for (const std::string& problem : report.problems)
+        problems += QString::fromStdString(problem) + QLatin1Char('\n');
+    if (report.canKeepWhole()
+        && ask(QStringLiteral("Damaged bank"),
+               problems + QLatin1Char('\n') + QString::fromStdString(report.summary(library_.path()))
+                   + QStringLiteral("\n\nAdd the voices that are whole?"))) {
+        report = importVoiceFiles(library_, files, categories, true);
+    } else if (report.refused) {
+        host_.reportLibraryError(problems + QString::fromStdString(report.summary(library_.path())));
+        return;
+    }
+    if (report.refused) {
+        host_.reportLibraryError(QString::fromStdString(report.summary(library_.path())));
+        return;
+    }
+    reload(report.firstRecord);
+    tell(QStringLiteral("Import voices"), QString::fromStdString(report.summary(library_.path())));
+}
+
+void LibraryBrowser::deleteSelected()
+{
+    const std::vector<int> records = selectedRecords();
+    if (records.empty())
+        return;
+    const QString what = records.size() == 1
+                             ? QStringLiteral("the voice \"%1\"").arg(QString::fromStdString(model_->record(records[0]).name).trimmed())
+                             : QStringLiteral("these %1 voices").arg(records.size());
+    if (!ask(QStringLiteral("Delete voices"), QStringLiteral("Delete %1 from the library?").arg(what)))
+        return;
+    if (const LibraryResult removed = library_.removeRecords(records); !removed)
+        host_.reportLibraryError(QString::fromStdString(removed.error()));
+    reload(records.front());
+}
+
+void LibraryBrowser::renameSelected()
+{
+    const int row = selectedRow();
+    if (row < 0)
+        return;
+    const int record = model_->recordOfRow(row);
+    QInputDialog dialog(this);
+    dialog.setObjectName(QStringLiteral("RenameVoice"));
+    dialog.setWindowTitle(QStringLiteral("Rename voice"));
+    dialog.setLabelText(QStringLiteral("New name (up to 8 characters):"));
+    dialog.setTextValue(QString::fromStdString(model_->record(record).name).trimmed());
+    if (auto* edit = dialog.findChild<QLineEdit*>()) {
+        edit->setMaxLength(8);
+        edit->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[ -~]{0,8}")), edit));
+    }
+    if (host_.showModal(dialog) != QDialog::Accepted)
+        return;
+    if (const LibraryResult renamed = library_.renameRecord(record, dialog.textValue().toStdString()); !renamed)
+        host_.reportLibraryError(QString::fromStdString(renamed.error()));
+    reload(record);
+}
+
+void LibraryBrowser::changeCategoriesOfSelected()
+{
+    const int row = selectedRow();
+    if (row < 0)
+        return;
+    const int record = model_->recordOfRow(row);
+    TSelectVoiceType& dialog = host_.selectVoiceType();
+    dialog.setCategoryMask(model_->record(record).categories);
+    if (host_.showModal(dialog) != QDialog::Accepted || dialog.buildCategoryMask() == 0)
+        return;
+    // The bits above the sixteen categories stay as they are.
+    const std::uint32_t mask = (model_->record(record).categories & ~kCategoryBits) | dialog.buildCategoryMask();
+    if (const LibraryResult changed = library_.setRecordCategories(record, mask); !changed)
+        host_.reportLibraryError(QString::fromStdString(changed.error()));
+    reload(record);
+}
+
+void LibraryBrowser::exportSelected()
+{
+    const std::vector<int> records = selectedRecords();
+    if (records.empty())
+        return;
+    QFileDialog dialog(this, QStringLiteral("Export voices into folder"));
+    dialog.setObjectName(QStringLiteral("ExportFolder"));
+    dialog.setOptions(QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    if (host_.showModal(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return;
+    const QString folder = dialog.selectedFiles().first();
+    std::vector<std::string> written;
+    if (const LibraryResult exported = library_.exportRecords(records, folder.toStdString(), written); !exported) {
+        host_.reportLibraryError(QString::fromStdString(exported.error()));
+        return;
+    }
+    tell(QStringLiteral("Export voices"),
+         QStringLiteral("%1 written into %2.")
+             .arg(written.size() == 1 ? QStringLiteral("1 voice file") : QStringLiteral("%1 voice files").arg(written.size()),
+                  folder));
 }
 
 } // namespace morvane

@@ -1,6 +1,9 @@
 // The " Database " box of the main window: the library's voices listed
-// through sixteen category filters, loaded by a double click or Enter, and
-// the two commands that store the current voice into the library.
+// through sixteen category filters and a name search, loaded by a double
+// click or Enter; the commands that store the current voice into the library,
+// import files, and delete, rename, recategorise and export listed voices.
+// The names and masks are read once and kept; a filter or a key press in the
+// search box works on them, and they are read again when the library changes.
 #pragma once
 
 #include "VoiceLibrary.h"
@@ -11,8 +14,10 @@
 #include <cstdint>
 #include <vector>
 
+class QAction;
 class QCheckBox;
 class QDialog;
+class QLineEdit;
 class QListView;
 
 namespace morvane {
@@ -39,8 +44,11 @@ class LibraryListModel : public QAbstractListModel {
 public:
     using QAbstractListModel::QAbstractListModel;
 
-    void setRecords(std::vector<RecordSummary> records, std::uint32_t filterMask);
+    void setRecords(std::vector<RecordSummary> records);
+    void setFilter(std::uint32_t filterMask, const std::string& namePart);
     int recordOfRow(int row) const { return rowRecords_[static_cast<std::size_t>(row)]; }
+    int rowOfRecord(int record) const;
+    const RecordSummary& record(int n) const { return records_[static_cast<std::size_t>(n)]; }
 
     int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
@@ -59,13 +67,25 @@ public:
     // voice current and sends it. The editors are refreshed by the caller.
     void setUp();
 
-    // Rebuilds the list from the file and the filter; selects row 0.
+    // Reads the names and masks from the file again and lists them through
+    // the filters; selects row 0.
     void fillList();
     // Loads the first record (start-up after the device dialog).
     void loadFirstVoice();
 
     void Addvoicetodatabase1Click();
     void ModifyVoiceClick();
+
+    // Imports voice files and bank backups: asks the categories once, then
+    // adds all of them or none; a damaged bank's whole voices are kept only
+    // when the user says so. Says what was added and skipped.
+    void importFiles(const QStringList& paths);
+
+    // On the selected voices, from the list's context menu.
+    void deleteSelected();
+    void renameSelected();
+    void changeCategoriesOfSelected();
+    void exportSelected();
 
     std::uint32_t filterMask() const { return filterMask_; }
     int rowCount() const { return model_->rowCount(); }
@@ -80,6 +100,22 @@ protected:
 
 private:
     void changeFilter(int bit, bool checked);
+    // Lists the kept names through the filters; reads them first when the
+    // file changed since. Keeps `record` selected when it is listed.
+    void applyFilter(int record = -1);
+    void reload(int record = -1);
+    void listFiltered(int record);
+    // The file's size and time of change: when they differ from those of the
+    // last read, the kept names are read again.
+    struct Stamp {
+        std::uintmax_t size = 0;
+        std::int64_t time = 0;
+        bool operator==(const Stamp&) const = default;
+    };
+    Stamp stamp() const;
+    std::vector<int> selectedRecords() const;
+    bool ask(const QString& title, const QString& text);
+    void tell(const QString& title, const QString& text);
     void extractVoice();
     void extravtVoiceKP();
     bool loadRecord(int record);
@@ -90,8 +126,10 @@ private:
     LibraryBrowserHost& host_;
     std::uint32_t filterMask_ = 0;
     LibraryListModel* model_;
+    QLineEdit* tfSearch;
     QListView* dbListBox;
     std::vector<QCheckBox*> boxes_;
+    Stamp scanned_;
 };
 
 } // namespace morvane

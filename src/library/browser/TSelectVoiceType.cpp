@@ -4,6 +4,7 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QShowEvent>
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
@@ -23,7 +24,7 @@ TSelectVoiceType::TSelectVoiceType(QWidget* parent)
 {
     setObjectName(QStringLiteral("SelectVoiceType"));
     setWindowTitle(QStringLiteral("Select Voice Type"));
-    setFixedSize(190, 216);
+    setFixedSize(190, 244);
     setStyleSheet(QStringLiteral(
         "QDialog { background-color: black; }"
         "QFrame#Panel1 { background-color: #4a4a4a; border: 1px solid #808080; }"
@@ -31,7 +32,7 @@ TSelectVoiceType::TSelectVoiceType(QWidget* parent)
 
     auto* panel = new QFrame(this);
     panel->setObjectName(QStringLiteral("Panel1"));
-    panel->setGeometry(4, 2, 182, 212);
+    panel->setGeometry(4, 2, 182, 240);
     panel->lower();
 
     for (std::size_t i = 0; i < kCategoryBoxes.size(); ++i) {
@@ -42,7 +43,7 @@ TSelectVoiceType::TSelectVoiceType(QWidget* parent)
     }
     Okay = new QPushButton(QStringLiteral("&Okay"), this);
     Okay->setObjectName(QStringLiteral("Okay"));
-    Okay->setGeometry(65, 182, 61, 25);
+    Okay->setGeometry(20, 210, 61, 25);
     Okay->setDefault(true);
     Okay->hide();
     connect(Okay, &QPushButton::clicked, this, &QDialog::accept);
@@ -50,6 +51,30 @@ TSelectVoiceType::TSelectVoiceType(QWidget* parent)
     InfoLabel->setObjectName(QStringLiteral("InfoLabel"));
     InfoLabel->setAlignment(Qt::AlignCenter);
     InfoLabel->setGeometry(4, 182, 182, 25);
+    Cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    Cancel->setObjectName(QStringLiteral("Cancel"));
+    Cancel->setGeometry(109, 210, 61, 25);
+    connect(Cancel, &QPushButton::clicked, this, &TSelectVoiceType::cancel);
+}
+
+void TSelectVoiceType::setCategoryMask(std::uint32_t mask)
+{
+    for (std::size_t i = 0; i < boxes_.size(); ++i)
+        boxes_[i]->setChecked((mask & categoryBit(static_cast<std::size_t>(kCategoryBoxes[i].bit))) != 0);
+    marksWhenShown_ = buildCategoryMask();
+    extractVoiceType();
+}
+
+void TSelectVoiceType::showEvent(QShowEvent* event)
+{
+    marksWhenShown_ = buildCategoryMask();
+    QDialog::showEvent(event);
+}
+
+void TSelectVoiceType::cancel()
+{
+    setCategoryMask(marksWhenShown_);
+    QDialog::reject();
 }
 
 std::uint32_t TSelectVoiceType::buildCategoryMask() const

@@ -1,12 +1,15 @@
 // Builds a library of many records in a temporary folder and times the ways
-// of filling the browser's list from it, beside one plain read of the file.
+// of filling the browser's list from it, beside one plain read of the file;
+// then filtering by a name part and categories from memory against reading
+// the file again per key press, and importing the TG-33 bank backup.
 //
-//   library_bench [RECORDS]      (default 100000)
+//   library_bench [RECORDS] [BANK]   (default 100000, the bank of the test data)
 //
 // Run it from an optimised build without sanitizers. Every figure is the
 // median of several runs with the file in the page cache.
 #include "RandomVoice.h"
 #include "VoiceData.h"
+#include "LibraryImport.h"
 #include "VoiceLibrary.h"
 
 #include <algorithm>
@@ -20,6 +23,7 @@
 #include <string>
 #include <vector>
 
+#include <sys/resource.h>
 #include <unistd.h>
 
 using namespace morvane;
@@ -62,6 +66,14 @@ std::vector<int> rowsFor(const std::vector<RecordSummary>& records, std::uint32_
         if (matchesFilter(records[n].categories, filter))
             rows.push_back(static_cast<int>(n));
     return rows;
+}
+
+// The largest resident set so far, in MB.
+double peakMegabytes()
+{
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_maxrss) / 1024.0;
 }
 
 } // namespace
@@ -146,6 +158,68 @@ int main(int argc, char** argv)
     row("seek + read per field (recordCategories, recordName)", perField);
     std::printf("\n  rows listed: %zu with no filter, %zu with Strings+Pad\n", allRows, filteredRows);
     std::printf("  building the library with %d appendRecord calls: %.0f ms\n", total, buildTime);
+
+    // Typing "bra" into the search box with Strings+Pad ticked: three filters.
+    const char* presses[] = {"b", "br", "bra"};
+    const double keysFromMemory = median([&] {
+        for (const char* part : presses)
+            sink += filterRecords(records, stringsPad, part).size();
+    }) / 3;
+    const double keysRereading = median([&] {
+        for (const char* part : presses) {
+            check(library.scanRecords(records));
+            sink += filterRecords(records, stringsPad, part).size();
+        }
+    }) / 3;
+    const double keysNoCategories = median([&] {
+        for (const char* part : presses)
+            sink += filterRecords(records, 0, part).size();
+    }) / 3;
+    std::printf("\n  Name search, per key press (\"b\", \"br\", \"bra\")        %9s\n", "ms");
+    std::printf("  %-52s %9.2f\n", "from the names and masks in memory, Strings+Pad", keysFromMemory);
+    std::printf("  %-52s %9.2f\n", "from memory, no category", keysNoCategories);
+    std::printf("  %-52s %9.2f\n", "reading the file again, then filtering", keysRereading);
+    std::printf("  %-52s %9.1fx\n", "speed-up, Strings+Pad", keysRereading / keysFromMemory);
+    std::printf("  %-52s %9.1fx\n", "speed-up, no category", keysRereading / keysNoCategories);
+
+    const std::string bank = argc > 2 ? argv[2] : MORVANE_BANK;
+    const std::string big = path;
+    const double intoBig = milliseconds([&] {
+        const ImportReport report = importVoiceFiles(library, {bank}, stringsPad, false);
+        if (report.refused) {
+            std::cerr << "library_bench: " << report.summary(big) << '\n';
+            std::exit(1);
+        }
+    });
+    fs::remove(big);
+
+    constexpr int kImports = 1000;
+    const double memoryBefore = peakMegabytes();
+    const std::string small = (dir / "EMPTY.SYL").string();
+    int added = 0;
+    const double fresh = milliseconds([&] {
+        for (int i = 0; i < kImports; ++i) {
+            fs::remove(small);
+            VoiceLibrary empty(small);
+            added += importVoiceFiles(empty, {bank}, stringsPad, false).added;
+        }
+    });
+    const double memoryFresh = peakMegabytes();
+    fs::remove(small);
+    VoiceLibrary same(small);
+    int skipped = 0;
+    const double again = milliseconds([&] {
+        for (int i = 0; i < kImports; ++i)
+            skipped += importVoiceFiles(same, {bank}, stringsPad, false).exactDuplicates;
+    });
+    std::printf("\n  Importing the 64-voice bank\n");
+    std::printf("  %-52s %9.1f ms\n", "into the library above (duplicate check included)", intoBig);
+    std::printf("  %-52s %9.2f ms each, %.0f ms in all (%d voices added)\n",
+                "1,000 times, each into a new empty library", fresh / kImports, fresh, added);
+    std::printf("  %-52s %9.2f ms each, %.0f ms in all (%d skipped)\n",
+                "1,000 times into the same library", again / kImports, again, skipped);
+    std::printf("  peak resident memory: %.1f MB before the imports, %.1f MB after them (%.1f MB at the end)\n",
+                memoryBefore, memoryFresh, peakMegabytes());
 
     fs::remove_all(dir);
     return sink == 0xFFFFFFFF ? 3 : 0;   // keeps the reads from being optimised away

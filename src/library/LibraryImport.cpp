@@ -1,0 +1,116 @@
+#include "LibraryImport.h"
+
+#include "Duplicates.h"
+#include "VoiceData.h"
+#include "VoiceSource.h"
+
+namespace morvane {
+
+namespace {
+
+std::string voices(int n)
+{
+    return std::to_string(n) + (n == 1 ? " voice" : " voices");
+}
+
+} // namespace
+
+ImportReport importVoiceFiles(VoiceLibrary& library, const std::vector<std::string>& files, std::uint32_t mask,
+                              bool keepWhole)
+{
+    ImportReport report;
+    std::vector<SourceVoice> offered;
+    for (const std::string& file : files) {
+        VoiceSource source = readVoiceSource(file);
+        for (const std::string& fault : source.faults)
+            report.problems.push_back(file + ": " + fault);
+        if (!source.faults.empty()) {
+            if (!source.bank)
+                report.onlyBankFaults = false;
+            else
+                report.wholeVoicesInDamagedBanks += static_cast<int>(source.voices.size());
+            if (!source.bank || !keepWhole) {
+                report.refused = true;
+                continue;
+            }
+            report.wholeVoicesKept = true;
+        }
+        offered.insert(offered.end(), source.voices.begin(), source.voices.end());
+    }
+    report.offered = static_cast<int>(offered.size());
+    if (report.refused)
+        return report;
+
+    DuplicateIndex index(library);
+    if (LibraryResult built = index.build(); !built) {
+        report.refused = true;
+        report.error = built.error();
+        return report;
+    }
+    const int count = library.recordCount();
+    std::vector<LibraryRecord> records;
+    VoiceParameters voice;
+    VoiceData data(voice);
+    for (const SourceVoice& source : offered) {
+        voice = source.voice;
+        const LibraryRecord record = makeRecord(mask, data);
+        VoiceDump dump;
+        std::copy(record.begin() + kRecordMaskSize, record.end(), dump.begin());
+        const DuplicateIndex::Match match = index.find(dump);
+        if (match.exact >= 0 && match.exact < count) {
+            ++report.exactDuplicates;
+            continue;
+        }
+        if (match.exact >= 0)
+            ++report.repeated;  // the files hold it twice: both are added, as the files have them
+        else if (match.nameOnly >= 0)
+            ++report.nameOnlyDuplicates;
+        index.addPending(dump, count + static_cast<int>(records.size()));
+        records.push_back(record);
+    }
+    if (!records.empty()) {
+        if (LibraryResult appended = library.appendRecords(records); !appended) {
+            report.refused = true;
+            report.error = appended.error();
+            return report;
+        }
+        report.firstRecord = count;
+    }
+    report.added = static_cast<int>(records.size());
+    return report;
+}
+
+std::string ImportReport::summary(const std::string& libraryPath) const
+{
+    std::string text;
+    if (refused) {
+        text = "Nothing was added to " + libraryPath + ".";
+        if (!error.empty())
+            text += " " + error;
+        if (canKeepWhole())
+            text += " The damaged " + std::string(wholeVoicesInDamagedBanks == 1 ? "bank holds " : "banks hold ")
+                    + voices(wholeVoicesInDamagedBanks) + " that are whole; they can be kept on their own.";
+        return text;
+    }
+    if (added == 0)
+        text = "No voice was added to " + libraryPath + ".";
+    else
+        text = "Added " + voices(added) + " to " + libraryPath + " as record"
+               + (added == 1 ? " " + std::to_string(firstRecord)
+                             : "s " + std::to_string(firstRecord) + " to " + std::to_string(firstRecord + added - 1))
+               + ".";
+    if (exactDuplicates > 0)
+        text += " " + voices(exactDuplicates) + (exactDuplicates == 1 ? " was" : " were")
+                + " already there and skipped.";
+    if (nameOnlyDuplicates > 0)
+        text += " " + voices(nameOnlyDuplicates) + " added " + (nameOnlyDuplicates == 1 ? "differs" : "differ")
+                + " only in name from another.";
+    if (repeated > 0)
+        text += " " + voices(repeated) + " added " + (repeated == 1 ? "is" : "are")
+                + " the same as another voice of the same import.";
+    if (wholeVoicesKept)
+        text += " Damaged banks gave only their whole voices.";
+    return text;
+}
+
+} // namespace morvane

@@ -1,0 +1,152 @@
+// Voice files and bank backups into the library, and finding the voices that
+// are there twice.
+#include "Duplicates.h"
+#include "LibraryFixture.h"
+#include "LibraryImport.h"
+#include "Tg33Bank.h"
+
+#include <functional>
+
+using namespace morvane;
+using namespace morvane::test;
+namespace fs = std::filesystem;
+
+namespace {
+
+class LibraryImportTest : public LibraryFixture {
+protected:
+    static std::string bankPath() { return (fs::path(MORVANE_FIXTURES) / "tg33-bank-backup.syx").string(); }
+    static Bytes realBank()
+    {
+        Bytes bank = read(bankPath());
+        EXPECT_EQ(kBankSize, bank.size()) << "missing test data: " << MORVANE_FIXTURES;
+        return bank;
+    }
+    static std::string join(const std::vector<std::string>& lines)
+    {
+        std::string text;
+        for (const std::string& line : lines)
+            text += line + "\n";
+        return text;
+    }
+};
+
+} // namespace
+
+TEST_F(LibraryImportTest, TheRealBankImportsAs64VoicesAndASecondTimeAsNone)
+{
+    const Bytes bank = realBank();
+    const std::string path = pathOf("SOUNDS.SYL");
+    VoiceLibrary lib(path);
+    const ImportReport first = importVoiceFiles(lib, {bankPath()}, 0x0020, false);
+    ASSERT_FALSE(first.refused) << join(first.problems) << first.error;
+    EXPECT_EQ(64, first.added);
+    EXPECT_EQ(0, first.firstRecord);
+    EXPECT_EQ(1, first.repeated) << "the bank holds \"SC*Decay\" twice";
+    ASSERT_EQ(64, lib.recordCount());
+
+    // Each record is the voice decoded on its own from the bank.
+    const BankContents contents = readTg33Bank(bank.data(), bank.size());
+    ASSERT_EQ(64u, contents.voices.size());
+    for (int n = 0; n < 64; ++n) {
+        VoiceParameters single;
+        VoiceData singleData(single);
+        ASSERT_TRUE(singleData.decodeDump(contents.voices[static_cast<std::size_t>(n)].message.data(), kTg33DumpSize));
+        VoiceParameters stored;
+        VoiceData storedData(stored);
+        ASSERT_TRUE(lib.loadRecord(n, storedData));
+        EXPECT_EQ(dumpOf(single), dumpOf(stored)) << "voice " << n + 1;
+        EXPECT_EQ(std::string(single.common.name, 8), lib.recordName(n));
+        EXPECT_EQ(0x0020u, lib.recordCategories(n));
+    }
+
+    const Bytes before = read(path);
+    const ImportReport again = importVoiceFiles(lib, {bankPath()}, 0x0001, false);
+    EXPECT_FALSE(again.refused);
+    EXPECT_EQ(0, again.added);
+    EXPECT_EQ(64, again.exactDuplicates);
+    EXPECT_NE(std::string::npos, again.summary(path).find("64 voices were already there"));
+    EXPECT_EQ(before, read(path));
+}
+
+TEST_F(LibraryImportTest, ADamagedBankAddsNothingUnlessTheWholeVoicesAreKept)
+{
+    const Bytes bank = realBank();
+    const std::size_t block3 = bankBlockStart(2);
+    struct Case {
+        const char* what;
+        std::function<void(Bytes&)> damage;
+        const char* said;
+        int whole;
+    };
+    const Case cases[] = {
+        {"cut short in block 3", [&](Bytes& b) { b.resize(block3 + 500); }, "cut short", 8},
+        {"a wrong count in block 3", [&](Bytes& b) { b[block3] ^= 0x01; }, "count", 60},
+        {"a wrong checksum in block 3", [&](Bytes& b) { b[block3 + 2 + 2348] ^= 0x01; }, "checksum", 60},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Bytes damaged = bank;
+        c.damage(damaged);
+        const std::string file = write("damaged.syx", damaged);
+        const Bytes start = library(2);
+        const std::string path = write("SOUNDS.SYL", start);
+        VoiceLibrary lib(path);
+
+        const ImportReport refused = importVoiceFiles(lib, {file}, 0x1, false);
+        EXPECT_TRUE(refused.refused);
+        EXPECT_TRUE(refused.canKeepWhole());
+        EXPECT_EQ(c.whole, refused.wholeVoicesInDamagedBanks);
+        EXPECT_NE(std::string::npos, join(refused.problems).find("block 3")) << join(refused.problems);
+        EXPECT_NE(std::string::npos, join(refused.problems).find(c.said)) << join(refused.problems);
+        EXPECT_NE(std::string::npos, join(refused.problems).find(file));
+        EXPECT_EQ(start, read(path));
+
+        const ImportReport kept = importVoiceFiles(lib, {file}, 0x1, true);
+        EXPECT_FALSE(kept.refused);
+        EXPECT_EQ(c.whole, kept.added);
+        EXPECT_EQ(2 + c.whole, lib.recordCount());
+        EXPECT_NE(std::string::npos, kept.summary(path).find("only their whole voices"));
+    }
+
+    // A file that is no voice at all stops everything, keep-whole or not.
+    const std::string path = write("SOUNDS.SYL", library(1));
+    VoiceLibrary lib(path);
+    const std::string junk = write("junk.syx", {0xF0, 0x01, 0xF7});
+    const ImportReport report = importVoiceFiles(lib, {bankPath(), junk}, 0x1, true);
+    EXPECT_TRUE(report.refused);
+    EXPECT_FALSE(report.canKeepWhole());
+    EXPECT_EQ(1, lib.recordCount());
+}
+
+TEST_F(LibraryImportTest, VoicesEqualButForTheNameAreAddedAndListedAsGroups)
+{
+    const VoiceParameters pad = namedVoice("Pad 1   ", 7);
+    const Bytes start = [&] {
+        Bytes bytes(kLibraryMagic.begin(), kLibraryMagic.end());
+        for (const Bytes& r : {record(1, pad), record(2, namedVoice("Other   ", 8)), record(4, pad)})
+            bytes.insert(bytes.end(), r.begin(), r.end());
+        return bytes;
+    }();
+    const std::string path = write("SOUNDS.SYL", start);
+    VoiceLibrary lib(path);
+    VoiceParameters renamed = pad;
+    std::memcpy(renamed.common.name, "Pad 2   ", 8);
+    VoiceParameters effect = pad;  // the effect byte comes before the name, and is part of the voice
+    effect.common.effectType = static_cast<std::uint8_t>((effect.common.effectType + 1) % 16);
+
+    const ImportReport report = importVoiceFiles(
+        lib, {write("same.syx", dumpOf(pad)), write("renamed.syx", dumpOf(renamed)), write("effect.syx", dumpOf(effect))},
+        0x8, false);
+    ASSERT_FALSE(report.refused) << join(report.problems);
+    EXPECT_EQ(1, report.exactDuplicates);
+    EXPECT_EQ(2, report.added);
+    EXPECT_EQ(1, report.nameOnlyDuplicates);
+    EXPECT_EQ("Pad 2   ", lib.recordName(3));
+
+    DuplicateIndex index(lib);
+    DuplicateIndex::Groups groups;
+    ASSERT_TRUE(index.groups(groups));
+    EXPECT_EQ((std::vector<std::vector<int>>{{0, 2}}), groups.exact);
+    EXPECT_EQ((std::vector<std::vector<int>>{{0, 2, 3}}), groups.nameOnly);
+}
