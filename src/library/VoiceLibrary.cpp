@@ -60,13 +60,13 @@ std::string readName(const std::uint8_t* bytes, std::size_t available)
     return name;
 }
 
-Record buildRecord(std::uint32_t mask, VoiceData& voiceData)
+Record buildRecord(std::uint32_t mask, const VoiceData& voiceData)
 {
     Record record;
     for (std::size_t i = 0; i < kRecordMaskSize; ++i)
         record[i] = static_cast<std::uint8_t>(mask >> (8 * i));
-    const std::uint8_t* dump = voiceData.encodeDump();
-    std::copy(dump, dump + kSyDumpSize, record.begin() + kRecordMaskSize);
+    const VoiceDump dump = voiceData.encodeDump();
+    std::copy(dump.begin(), dump.end(), record.begin() + kRecordMaskSize);
     return record;
 }
 
@@ -199,7 +199,7 @@ std::uint32_t VoiceLibrary::recordCategories(int n)
     return readMask(bytes);
 }
 
-LibraryResult VoiceLibrary::writeRecord(std::uint32_t mask, VoiceData& voiceData)
+LibraryResult VoiceLibrary::writeRecord(std::uint32_t mask, const VoiceData& voiceData)
 {
     if (stream_ == nullptr)
         return LibraryResult::failure("The file of " + describePath() + " is not open.");
@@ -290,7 +290,7 @@ LibraryResult VoiceLibrary::loadRecord(int n, VoiceData& voiceData)
     return {};
 }
 
-LibraryResult VoiceLibrary::appendRecord(std::uint32_t mask, VoiceData& voiceData)
+LibraryResult VoiceLibrary::appendRecord(std::uint32_t mask, const VoiceData& voiceData)
 {
     closeLibrary();
     if (LibraryResult opened = openLibrary(); !opened)
@@ -340,7 +340,7 @@ LibraryResult VoiceLibrary::appendRecord(std::uint32_t mask, VoiceData& voiceDat
     return LibraryResult::failure(text);
 }
 
-LibraryResult VoiceLibrary::overwriteRecord(int n, std::uint32_t mask, VoiceData& voiceData)
+LibraryResult VoiceLibrary::overwriteRecord(int n, std::uint32_t mask, const VoiceData& voiceData)
 {
     closeLibrary();
     const std::string number = "voice number " + std::to_string(n);

@@ -107,7 +107,7 @@ public:
 
     // Writes the mask and the encoded voice at the open stream's position
     // and flushes.
-    LibraryResult writeRecord(std::uint32_t mask, VoiceData& voiceData);
+    LibraryResult writeRecord(std::uint32_t mask, const VoiceData& voiceData);
 
     // --- Whole operations ----------------------------------------------
     // Each opens the file by name and closes it again; an open span is
@@ -130,10 +130,10 @@ public:
     // written on the record boundary, replacing a cut-off tail that no count
     // includes. When the write fails the file is put back to its former
     // length and content, so it never ends in a partial record.
-    LibraryResult appendRecord(std::uint32_t mask, VoiceData& voiceData);
+    LibraryResult appendRecord(std::uint32_t mask, const VoiceData& voiceData);
 
     // Replaces record n (which must exist); no other byte changes.
-    LibraryResult overwriteRecord(int n, std::uint32_t mask, VoiceData& voiceData);
+    LibraryResult overwriteRecord(int n, std::uint32_t mask, const VoiceData& voiceData);
 
 private:
     std::size_t readAt(std::uintmax_t offset, std::uint8_t* buffer, std::size_t size);

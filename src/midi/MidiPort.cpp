@@ -54,12 +54,9 @@ void MidiPort::close()
     outputOpen_ = false;
 }
 
-bool MidiPort::sendVoice(VoiceData& voiceData, int midiChannel)
+bool MidiPort::sendVoice(const VoiceData& voiceData, int midiChannel)
 {
-    // A copy, so the codec's own buffer keeps device byte 0 for voice files.
-    std::array<std::uint8_t, kSyDumpSize> message;
-    const std::uint8_t* dump = voiceData.encodeDump();
-    std::copy(dump, dump + kSyDumpSize, message.begin());
+    VoiceDump message = voiceData.encodeDump();
     message[kDeviceByte] = static_cast<std::uint8_t>(message[kDeviceByte] | (midiChannel & 0x0F));
     return !backend_->send(message.data(), message.size());
 }

@@ -53,7 +53,7 @@ public:
     // Sends the voice as one bulk dump with the channel (0-15) in its device
     // byte. Returns once the MIDI system has the whole message; false when
     // it could not be sent (nothing is reported).
-    bool sendVoice(VoiceData& voiceData, int midiChannel);
+    bool sendVoice(const VoiceData& voiceData, int midiChannel);
 
     // Sends the dump request of `model` (2 TG-33, anything else SY-22/SY-35)
     // on the channel and waits for the instrument's voice dump. Only a

@@ -295,14 +295,16 @@ private:
     }
     QByteArray dump() const
     {
-        return QByteArray(reinterpret_cast<const char*>(context().voiceData->encodeDump()), int(kSyDumpSize));
+        const VoiceDump bytes = context().voiceData->encodeDump();
+        return QByteArray(reinterpret_cast<const char*>(bytes.data()), int(bytes.size()));
     }
     static QByteArray validFile()
     {
         VoiceParameters voice;
         VoiceData data(voice);
         std::memcpy(voice.common.name, "FileVox ", 8);
-        return QByteArray(reinterpret_cast<const char*>(data.encodeDump()), int(kSyDumpSize));
+        const VoiceDump bytes = data.encodeDump();
+        return QByteArray(reinterpret_cast<const char*>(bytes.data()), int(bytes.size()));
     }
 
     QTemporaryDir dir;

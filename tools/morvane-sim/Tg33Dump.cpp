@@ -49,9 +49,10 @@ static_assert(7 * kDepthStep <= 2 * 127);
 
 } // namespace
 
-std::array<std::uint8_t, kTg33DumpSize> encodeTg33Dump(VoiceData& voiceData, int midiChannel)
+std::array<std::uint8_t, kTg33DumpSize> encodeTg33Dump(const VoiceParameters& voice, int midiChannel)
 {
-    const std::uint8_t* sy = voiceData.encodeDump();
+    const VoiceDump syDump = encodeDump(voice);
+    const std::uint8_t* sy = syDump.data();
     std::array<std::uint8_t, kTg33DumpSize> tg{};
     tg[0] = kSysExStart;
     tg[1] = kYamahaId;
