@@ -35,6 +35,7 @@ public:
     void Exit1Click();
     void Getsoundfromsynth1Click();
     void SelectMIDIdevices1Click();
+    void Pacesends1Click();
     void Contents1Click();
     void About2Click();
     void bAutoSendClick();
@@ -58,6 +59,7 @@ private:
     QToolButton* bNoAutoSend;
     LibraryBrowser* browser_;
     QAction* ModifyVoice = nullptr;
+    QAction* Pacesends1 = nullptr;   // checked: sends keep to the MIDI cable's pace
     bool exiting_ = false;
 };
 

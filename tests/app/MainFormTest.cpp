@@ -121,6 +121,7 @@ private slots:
 
         answerFileDialog(path);
         form().Open1Click();
+        context().midiPort->finishSending();
         const QString shownName = context().VoiceCommonEdit->findChild<QLineEdit*>("tfVoiceName")->text();
         if (valid) {
             QCOMPARE(midi->sent().size(), sent + 1);
@@ -209,6 +210,7 @@ private slots:
             {"Vector1", "&Vectors", QKeySequence("Ctrl+V")},
             {"SelectMIDIdevices1", "&Select MIDI devices", QKeySequence()},
             {"Getsoundfromsynth1", "&Get voice from synth", QKeySequence()},
+            {"Pacesends1", "&Pace sends to the MIDI cable", QKeySequence()},
             {"Contents1", "&Contents", QKeySequence()},
             {"About2", "&About", QKeySequence()},
         };
@@ -225,6 +227,24 @@ private slots:
         triggerMenu("About2");
         triggerMenu("SelectMIDIdevices1");
         QCOMPARE(shown, (QStringList{"About Morvane", "Select MIDI Devices"}));
+    }
+
+    // The pace is a setting of its own: on at the cable's rate unless stored
+    // otherwise, switched from the MIDI menu, kept for the next run.
+    void pacingIsSwitchedFromTheMidiMenu()
+    {
+        QAction* pace = form().findChild<QAction*>("Pacesends1");
+        QVERIFY(pace->isCheckable() && pace->isChecked());
+        QCOMPARE(context().midiPort->wireRate(), 31250);
+        triggerMenu("Pacesends1");
+        QVERIFY(!pace->isChecked());
+        QCOMPARE(context().settings->wireRate, 0);
+        QCOMPARE(context().midiPort->wireRate(), 0);
+        triggerMenu("Pacesends1");
+        QCOMPARE(context().midiPort->wireRate(), 31250);
+        triggerMenu("Pacesends1");
+        shell->shutDown();
+        QCOMPARE(QSettings(storePath(), QSettings::IniFormat).value("Wire rate").toString(), QStringLiteral("0"));
     }
 
     void helpOpensItsContentsAndTheEditorsPages()
@@ -252,7 +272,7 @@ private slots:
         context().settings->midiChannel = 9;
         shell->shutDown();
         const QSettings stored(storePath(), QSettings::IniFormat);
-        QCOMPARE(stored.allKeys().size(), 5);
+        QCOMPARE(stored.allKeys().size(), 6);
         QCOMPARE(stored.value("MIDI Channel").toString(), QStringLiteral("9"));
     }
 
