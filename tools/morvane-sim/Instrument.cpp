@@ -105,6 +105,7 @@ Instrument::Response Instrument::handle(const std::uint8_t* data, std::size_t si
 
     if (const auto layout = voiceDumpLayout(data, size)) {
         voiceData_.decodeDump(data, size);
+        response.tookVoice = true;
         response.log = "received dump " + quoted(data + kFormatIdOffset, kSyFormatId.size()) + " device "
                        + hexByte(data[kDeviceByte]) + " bytes " + std::to_string(size) + " name "
                        + quoted(reinterpret_cast<const std::uint8_t*>(voice_.common.name),
