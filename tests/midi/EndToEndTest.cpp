@@ -226,7 +226,9 @@ TEST_F(EndToEnd, ABurstOfChangesReachesACabledInstrumentAsItsLastState)
     constexpr int kChanges = 30;
     for (int i = 0; i < kChanges; ++i) {
         voice.common.attack = static_cast<std::int8_t>(i);
-        std::snprintf(voice.common.name, sizeof voice.common.name + 1, "Drag%04d", i);
+        char name[16];
+        std::snprintf(name, sizeof name, "Drag%04d", i);
+        std::memcpy(voice.common.name, name, sizeof voice.common.name);
         ASSERT_TRUE(port->sendVoice(voiceData, 0));
         std::this_thread::sleep_for(10ms);
     }

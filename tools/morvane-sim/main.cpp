@@ -125,6 +125,19 @@ private:
     bool stopped_ = false;
 };
 
+// An option's value written as a whole number from min to max.
+bool wholeNumber(const std::optional<std::string>& text, long min, long max, int& number)
+{
+    if (!text)
+        return false;
+    char* end = nullptr;
+    const long value = std::strtol(text->c_str(), &end, 10);
+    if (end == text->c_str() || *end != '\0' || value < min || value > max)
+        return false;
+    number = static_cast<int>(value);
+    return true;
+}
+
 bool parseArguments(int argc, char** argv, Options& options)
 {
     for (int i = 1; i < argc; ++i) {
@@ -157,23 +170,11 @@ bool parseArguments(int argc, char** argv, Options& options)
         } else if (arg == "--send-foreign") {
             options.instrument.sendForeign = true;
         } else if (arg == "--reply-delay") {
-            auto v = value();
-            if (!v)
+            if (!wholeNumber(value(), 0, 600000, options.replyDelayMs))
                 return false;
-            char* end = nullptr;
-            const long ms = std::strtol(v->c_str(), &end, 10);
-            if (end == v->c_str() || *end != '\0' || ms < 0 || ms > 600000)
-                return false;
-            options.replyDelayMs = static_cast<int>(ms);
         } else if (arg == "--wire-rate") {
-            auto v = value();
-            if (!v)
+            if (!wholeNumber(value(), 300, 10000000, options.wireRate))
                 return false;
-            char* end = nullptr;
-            const long baud = std::strtol(v->c_str(), &end, 10);
-            if (end == v->c_str() || *end != '\0' || baud < 300 || baud > 10000000)
-                return false;
-            options.wireRate = static_cast<int>(baud);
         } else if (!arg.empty() && arg[0] == '-') {
             return false;
         } else if (options.voiceFile.empty()) {
