@@ -158,6 +158,10 @@ Result drag(MorvaneApplication& app, const Sim& sim, int wireRate, int changes, 
     TVoiceCommonEdit& editor = *context.VoiceCommonEdit;
     editor.show();
     UpDown* attack = editor.findChild<UpDown*>(QStringLiteral("udAttack"));
+    if (attack == nullptr) {
+        std::fprintf(stderr, "morvane-send-bench: the voice common editor has no udAttack\n");
+        std::exit(1);
+    }
     context.midiPort->finishSending();
     counter->dumps = 0;
     const std::size_t logBefore = readAll(sim.log).size();
