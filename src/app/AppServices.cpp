@@ -48,6 +48,12 @@ void AppServices::sendVoice()
     context_.midiPort->sendVoice(*context_.voiceData, context_.settings->midiChannel);
 }
 
+void AppServices::setWireRate(int baud)
+{
+    context_.settings->wireRate = baud;
+    context_.midiPort->setWireRate(baud);
+}
+
 void AppServices::getVoice()
 {
     const Settings& settings = *context_.settings;

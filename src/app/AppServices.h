@@ -39,8 +39,12 @@ public:
     void redo() override;
     const VoiceHistory* history() const { return history_ ? &*history_ : nullptr; }
 
-    // Sends the whole voice as one bulk dump on the chosen channel.
+    // Sends the whole voice as one bulk dump on the chosen channel, through
+    // the paced send path: it returns at once, and a state that waits for
+    // the cable is replaced by a newer one.
     void sendVoice() override;
+    // The pace of sends (Settings::wireRate), kept for the next run.
+    void setWireRate(int baud);
     // Requests the instrument's edit voice for the chosen model; on arrival
     // refreshes the editors and says so, else
     // says that nothing came. The voice is untouched then.

@@ -89,6 +89,7 @@ void AppShell::createObjects()
         });
     context_.midiPort = midiPort_.get();
     step(QStringLiteral("MidiPort"));
+    midiPort_->setWireRate(settings_->wireRate);
     midiPort_->open(settings_->inDevice, settings_->outDevice);
 
     voice_ = std::make_unique<VoiceParameters>();
@@ -197,6 +198,7 @@ void AppShell::reportException(const QString& message)
 void AppShell::shutDown()
 {
     if (midiPort_) {
+        // Sends a voice that still waits for the cable before the ports go.
         midiPort_->close();
         step(QStringLiteral("MidiPort.close"));
     }

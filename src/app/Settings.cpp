@@ -14,6 +14,12 @@ constexpr const char* kModelName = "Model";
 constexpr const char* kInDeviceName = "In device";
 constexpr const char* kOutDeviceName = "Out device";
 constexpr const char* kAutoSendName = "Auto send";
+constexpr const char* kWireRateName = "Wire rate";
+
+// A rate is stored as bare decimal digits; 0 means "at once".
+constexpr int kMaxRateLength = 8;
+constexpr int kLowestRate = 300;
+constexpr int kHighestRate = 10'000'000;
 
 // Stored values are at most two characters; a longer one is treated as
 // unreadable and the field keeps its default.
@@ -46,6 +52,21 @@ int leadingNumber(const QString& text)
     return value;
 }
 
+// Settings files from before the rate existed lack it: the cable's rate.
+int readWireRate(QSettings& store)
+{
+    QString text;
+    if (!readValue(store, kWireRateName, text) || text.isEmpty() || text.size() > kMaxRateLength)
+        return Settings::kCableRate;
+    for (QChar ch : text)
+        if (ch.unicode() < '0' || ch.unicode() > '9')
+            return Settings::kCableRate;
+    const int rate = text.toInt();
+    if (rate == Settings::kSendAtOnce || (rate >= kLowestRate && rate <= kHighestRate))
+        return rate;
+    return Settings::kCableRate;
+}
+
 int readNumber(QSettings& store, const char* name, int fallback, int min, int max)
 {
     QString text;
@@ -74,14 +95,16 @@ Settings::Settings(std::unique_ptr<QSettings> store)
     QString autoText;
     if (readValue(*store_, kAutoSendName, autoText) && autoText.size() <= kMaxValueLength)
         autoSend = !autoText.startsWith(QLatin1Char('0'));
+    wireRate = readWireRate(*store_);
 }
 
 Settings::~Settings() = default;
 
 void Settings::saveSettings()
 {
-    // Drop every spelling of our names first, so exactly five values remain.
-    const QStringList names{kChannelReadName, kModelName, kInDeviceName, kOutDeviceName, kAutoSendName};
+    // Drop every spelling of our names first, so each is stored once.
+    const QStringList names{kChannelReadName, kModelName, kInDeviceName, kOutDeviceName, kAutoSendName,
+                            kWireRateName};
     for (const QString& key : store_->allKeys()) {
         for (const QString& name : names) {
             if (key.compare(name, Qt::CaseInsensitive) == 0)
@@ -93,6 +116,7 @@ void Settings::saveSettings()
     store_->setValue(kInDeviceName, QString::number(inDevice));
     store_->setValue(kOutDeviceName, QString::number(outDevice));
     store_->setValue(kAutoSendName, QString::number(autoSend ? 1 : 0));
+    store_->setValue(kWireRateName, QString::number(wireRate));
     store_->sync();
 }
 

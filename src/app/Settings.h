@@ -1,4 +1,4 @@
-// The user's five persistent choices. Loaded when constructed, stored by
+// The user's persistent choices. Loaded when constructed, stored by
 // saveSettings() at shutdown.
 #pragma once
 
@@ -22,6 +22,11 @@ public:
     int outDevice = 0;     // index into the machine's MIDI outputs
     int model = 0;         // 0 SY-22, 1 SY-35, 2 TG-33
     bool autoSend = true;
+    // The pace of voice sends: the MIDI cable's bits per second, or
+    // kSendAtOnce for an interface that paces itself or a fast link.
+    static constexpr int kCableRate = 31250;
+    static constexpr int kSendAtOnce = 0;
+    int wireRate = kCableRate;
     bool settingsFound = false;
 
 private:

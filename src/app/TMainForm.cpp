@@ -143,6 +143,7 @@ void TMainForm::buildMenus()
         {nullptr, "&Vectors", "Vector1", QKeySequence(Qt::CTRL | Qt::Key_V), nullptr},
         {"&MIDI", "&Select MIDI devices", "SelectMIDIdevices1", {}, &TMainForm::SelectMIDIdevices1Click},
         {nullptr, "&Get voice from synth", "Getsoundfromsynth1", {}, &TMainForm::Getsoundfromsynth1Click},
+        {nullptr, "&Pace sends to the MIDI cable", "Pacesends1", {}, &TMainForm::Pacesends1Click},
         {"&Help", "&Contents", "Contents1", {}, &TMainForm::Contents1Click},
         {nullptr, "&About", "About2", {}, &TMainForm::About2Click},
     };
@@ -160,6 +161,9 @@ void TMainForm::buildMenus()
         if (item.handler != nullptr)
             connect(action, &QAction::triggered, this, item.handler);
     }
+    Pacesends1 = findChild<QAction*>(QStringLiteral("Pacesends1"));
+    Pacesends1->setCheckable(true);
+    Pacesends1->setChecked(context_.settings->wireRate != Settings::kSendAtOnce);
     ModifyVoice = findChild<QAction*>(QStringLiteral("ModifyVoice"));
     findChild<QAction*>(QStringLiteral("Redo1"))
         ->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
@@ -275,6 +279,11 @@ void TMainForm::Getsoundfromsynth1Click()
 {
     services_.getVoice();
     services_.refreshEditors();
+}
+
+void TMainForm::Pacesends1Click()
+{
+    services_.setWireRate(Pacesends1->isChecked() ? Settings::kCableRate : Settings::kSendAtOnce);
 }
 
 void TMainForm::SelectMIDIdevices1Click()

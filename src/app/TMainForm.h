@@ -40,6 +40,7 @@ public:
     void showHistory(const QString& undoName, const QString& redoName);
     void Getsoundfromsynth1Click();
     void SelectMIDIdevices1Click();
+    void Pacesends1Click();
     void Contents1Click();
     void About2Click();
     void bAutoSendClick();
@@ -63,6 +64,7 @@ private:
     QToolButton* bNoAutoSend;
     LibraryBrowser* browser_;
     QAction* ModifyVoice = nullptr;
+    QAction* Pacesends1 = nullptr;   // checked: sends keep to the MIDI cable's pace
     bool exiting_ = false;
 };
 

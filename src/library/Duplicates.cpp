@@ -35,10 +35,7 @@ VoiceDump canonicalDump(const LibraryRecord& record)
     VoiceParameters voice;
     VoiceData data(voice);
     data.decodeDump(record.data() + kRecordMaskSize, kSyDumpSize);  // a record always holds 592 bytes
-    const std::uint8_t* dump = data.encodeDump();
-    VoiceDump out;
-    std::copy(dump, dump + kSyDumpSize, out.begin());
-    return out;
+    return data.encodeDump();
 }
 
 bool sameVoice(const VoiceDump& a, const VoiceDump& b)

@@ -143,12 +143,12 @@ std::vector<int> filterRecords(const std::vector<RecordSummary>& records, std::u
     return rows;
 }
 
-LibraryRecord makeRecord(std::uint32_t mask, VoiceData& voiceData)
+LibraryRecord makeRecord(std::uint32_t mask, const VoiceData& voiceData)
 {
     LibraryRecord record;
     writeMask(mask, record.data());
-    const std::uint8_t* dump = voiceData.encodeDump();
-    std::copy(dump, dump + kSyDumpSize, record.begin() + kRecordMaskSize);
+    const VoiceDump dump = voiceData.encodeDump();
+    std::copy(dump.begin(), dump.end(), record.begin() + kRecordMaskSize);
     return record;
 }
 
@@ -257,7 +257,7 @@ std::uint32_t VoiceLibrary::recordCategories(int n)
     return readMask(bytes);
 }
 
-LibraryResult VoiceLibrary::writeRecord(std::uint32_t mask, VoiceData& voiceData)
+LibraryResult VoiceLibrary::writeRecord(std::uint32_t mask, const VoiceData& voiceData)
 {
     if (stream_ == nullptr)
         return LibraryResult::failure("The file of " + describePath() + " is not open.");
@@ -375,7 +375,7 @@ LibraryResult VoiceLibrary::loadRecord(int n, VoiceData& voiceData)
     return {};
 }
 
-LibraryResult VoiceLibrary::appendRecord(std::uint32_t mask, VoiceData& voiceData)
+LibraryResult VoiceLibrary::appendRecord(std::uint32_t mask, const VoiceData& voiceData)
 {
     return appendRecords({makeRecord(mask, voiceData)});
 }
@@ -431,7 +431,7 @@ LibraryResult VoiceLibrary::appendRecords(const std::vector<LibraryRecord>& reco
     return LibraryResult::failure(text);
 }
 
-LibraryResult VoiceLibrary::overwriteRecord(int n, std::uint32_t mask, VoiceData& voiceData)
+LibraryResult VoiceLibrary::overwriteRecord(int n, std::uint32_t mask, const VoiceData& voiceData)
 {
     closeLibrary();
     const std::string number = "voice number " + std::to_string(n);

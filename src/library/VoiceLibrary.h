@@ -77,7 +77,7 @@ private:
 using LibraryRecord = std::array<std::uint8_t, kLibraryRecordSize>;
 
 // The record of the voice of `voiceData` with that category mask.
-LibraryRecord makeRecord(std::uint32_t mask, VoiceData& voiceData);
+LibraryRecord makeRecord(std::uint32_t mask, const VoiceData& voiceData);
 
 // What the browser lists of a record.
 struct RecordSummary {
@@ -124,7 +124,7 @@ public:
 
     // Writes the mask and the encoded voice at the open stream's position
     // and flushes.
-    LibraryResult writeRecord(std::uint32_t mask, VoiceData& voiceData);
+    LibraryResult writeRecord(std::uint32_t mask, const VoiceData& voiceData);
 
     // --- Whole operations ----------------------------------------------
     // Each opens the file by name and closes it again; an open span is
@@ -147,10 +147,10 @@ public:
     // written on the record boundary, replacing a cut-off tail that no count
     // includes. When the write fails the file is put back to its former
     // length and content, so it never ends in a partial record.
-    LibraryResult appendRecord(std::uint32_t mask, VoiceData& voiceData);
+    LibraryResult appendRecord(std::uint32_t mask, const VoiceData& voiceData);
 
     // Replaces record n (which must exist); no other byte changes.
-    LibraryResult overwriteRecord(int n, std::uint32_t mask, VoiceData& voiceData);
+    LibraryResult overwriteRecord(int n, std::uint32_t mask, const VoiceData& voiceData);
 
     // Calls `visit` with every whole record in file order, read in one
     // forward pass. A missing file has none.

@@ -7,17 +7,88 @@
 
 namespace morvane {
 
+namespace {
+
+// However much waits, close() never holds the program longer than this.
+constexpr auto kLongestFinish = std::chrono::seconds(5);
+
+} // namespace
+
 MidiPort::MidiPort(std::unique_ptr<MidiBackend> backend, ErrorReporter reporter)
     : backend_(std::move(backend)), reporter_(std::move(reporter))
 {
     inputs_ = backend_->inputNames();
     outputs_ = backend_->outputNames();
+    sender_ = std::thread([this] { sendLoop(); });
 }
 
 MidiPort::~MidiPort()
 {
     // The backend must not call onSysEx once this object starts to go away.
     close();
+    {
+        std::lock_guard lock(sendMutex_);
+        stopSending_ = true;
+    }
+    sendWake_.notify_all();
+    sender_.join();
+}
+
+void MidiPort::sendLoop()
+{
+    std::unique_lock lock(sendMutex_);
+    while (!stopSending_) {
+        if (std::optional<SendPacer::Bytes> message = pacer_.takeDue()) {
+            inFlight_ = true;
+            lock.unlock();
+            {
+                // A failed send has nothing new to tell: a port that failed
+                // to open was reported when it was opened.
+                std::lock_guard output(outputMutex_);
+                if (outputOpen_)
+                    backend_->send(message->data(), message->size());
+            }
+            lock.lock();
+            inFlight_ = false;
+            if (!pacer_.waiting())
+                handedOver_.notify_all();
+            continue;
+        }
+        if (const auto due = pacer_.nextDue())
+            sendWake_.wait_until(lock, *due);
+        else
+            sendWake_.wait(lock);
+    }
+}
+
+void MidiPort::waitUntilHandedOver(std::unique_lock<std::mutex>& lock)
+{
+    handedOver_.wait_for(lock, kLongestFinish, [this] { return !pacer_.waiting() && !inFlight_; });
+}
+
+void MidiPort::finishSending()
+{
+    std::unique_lock lock(sendMutex_);
+    waitUntilHandedOver(lock);
+    const auto carried = pacer_.cableFreeAt();
+    lock.unlock();
+    if (std::chrono::steady_clock::now() < carried)
+        std::this_thread::sleep_until(carried);
+}
+
+void MidiPort::setWireRate(int baud)
+{
+    {
+        std::lock_guard lock(sendMutex_);
+        pacer_.setRate(baud);
+    }
+    sendWake_.notify_all();
+}
+
+int MidiPort::wireRate() const
+{
+    std::lock_guard lock(sendMutex_);
+    return pacer_.rate();
 }
 
 std::string MidiPort::inputDeviceName(int index) const
@@ -40,33 +111,44 @@ void MidiPort::open(int inDevice, int outDevice)
     if (inError && reporter_)
         reporter_(*inError);
 
-    MidiError outError = backend_->openOutput(outDevice);
-    outputOpen_ = !outError;
+    MidiError outError;
+    {
+        std::lock_guard output(outputMutex_);
+        outError = backend_->openOutput(outDevice);
+        outputOpen_ = !outError;
+    }
     if (outError && reporter_)
         reporter_(*outError);
 }
 
 void MidiPort::close()
 {
+    // The last state of the voice reaches the instrument before the ports go.
+    finishSending();
     backend_->closeInput();
+    std::lock_guard output(outputMutex_);
     backend_->closeOutput();
     inputOpen_ = false;
     outputOpen_ = false;
 }
 
-bool MidiPort::sendVoice(VoiceData& voiceData, int midiChannel)
+bool MidiPort::sendVoice(const VoiceData& voiceData, int midiChannel)
 {
-    // A copy, so the codec's own buffer keeps device byte 0 for voice files.
-    std::array<std::uint8_t, kSyDumpSize> message;
-    const std::uint8_t* dump = voiceData.encodeDump();
-    std::copy(dump, dump + kSyDumpSize, message.begin());
+    if (!outputOpen_)
+        return false;
+    const VoiceDump dump = voiceData.encodeDump();
+    SendPacer::Bytes message(dump.begin(), dump.end());
     message[kDeviceByte] = static_cast<std::uint8_t>(message[kDeviceByte] | (midiChannel & 0x0F));
-    return !backend_->send(message.data(), message.size());
+    {
+        std::lock_guard lock(sendMutex_);
+        pacer_.offerVoice(std::move(message));
+    }
+    sendWake_.notify_one();
+    return true;
 }
 
 bool MidiPort::requestVoice(int model, int midiChannel, VoiceData& voiceData)
 {
-    const auto deadline = std::chrono::steady_clock::now() + replyWait_;
     {
         // Armed before the request goes out, so even an instant reply counts.
         std::lock_guard lock(mutex_);
@@ -75,9 +157,16 @@ bool MidiPort::requestVoice(int model, int midiChannel, VoiceData& voiceData)
         replySize_ = 0;
     }
 
-    const auto request = dumpRequest(model, midiChannel);
-    // A request that cannot be sent simply gets no reply.
-    backend_->send(request.data(), request.size());
+    // A request that cannot be sent simply gets no reply. It goes out after
+    // any dump that waits, so the instrument answers with the latest voice.
+    if (outputOpen_) {
+        const auto request = dumpRequest(model, midiChannel);
+        std::unique_lock lock(sendMutex_);
+        pacer_.offerMessage({request.begin(), request.end()});
+        sendWake_.notify_one();
+        waitUntilHandedOver(lock);
+    }
+    const auto deadline = std::chrono::steady_clock::now() + replyWait_;
 
     std::array<std::uint8_t, kTg33DumpSize> reply;
     std::size_t replySize = 0;

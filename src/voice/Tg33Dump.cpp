@@ -56,9 +56,9 @@ Tg33Dump tg33DumpFromSy(const std::uint8_t* sy, int midiChannel)
     return tg;
 }
 
-Tg33Dump encodeTg33Dump(VoiceData& voiceData, int midiChannel)
+Tg33Dump encodeTg33Dump(const VoiceParameters& voice, int midiChannel)
 {
-    return tg33DumpFromSy(voiceData.encodeDump(), midiChannel);
+    return tg33DumpFromSy(encodeDump(voice).data(), midiChannel);
 }
 
 Tg33Dump tg33DumpOfVoice(const std::uint8_t* voice)

@@ -3,6 +3,7 @@
 // and the bank reader build TG-33 messages with these.
 #pragma once
 
+#include "VoiceParameters.h"
 #include "DumpFormat.h"
 
 #include <array>
@@ -20,7 +21,7 @@ using Tg33Dump = std::array<std::uint8_t, kTg33DumpSize>;
 Tg33Dump tg33DumpFromSy(const std::uint8_t* syMessage, int midiChannel);
 
 // The TG-33 message of the voice of `voiceData`.
-Tg33Dump encodeTg33Dump(VoiceData& voiceData, int midiChannel);
+Tg33Dump encodeTg33Dump(const VoiceParameters& voice, int midiChannel);
 
 // The single-voice message around the 587 bytes of one voice of a bank
 // backup (bytes 16 to 602 of the message), device byte 0.

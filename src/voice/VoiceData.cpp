@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <numeric>
 
 namespace morvane {
 
@@ -133,6 +134,144 @@ void decodeVector(const std::uint8_t* b, VectorParams& v)
 
 std::uint8_t decodeSpeed(std::uint8_t byte) { return byte == 0 ? 16 : byte; }
 
+// The first byte of every pair that carries one 8-bit value across two
+// bytes: the split values, and the packed pairs whose first byte holds a
+// value's top bit. The inner checksum counts each pair as one value.
+constexpr std::size_t kInnerSumFirst = 16;
+constexpr std::size_t kInnerSumLast = 586;
+constexpr std::array<bool, kSyDumpSize> kPairStarts = [] {
+    std::array<bool, kSyDumpSize> at{};
+    // 0x01/0x25, voice configuration/bend range, aftertouch pitch, attack, release.
+    for (std::size_t i : {16, 27, 30, 33, 35})
+        at[i] = true;
+    // Delay/attack rate, peak stage/decay 1 rate.
+    const auto envelope = [&at](std::size_t b) { at[b] = at[b + 2] = true; };
+    // From the response byte: LFO wave/speed, LFO delay, LFO rate.
+    const auto middle = [&at](std::size_t b) { at[b + 1] = at[b + 3] = at[b + 5] = true; };
+    for (std::size_t e : {kSyMap.elements[0], kSyMap.elements[2]}) {
+        at[e + 1] = true;    // pitch
+        middle(e + 3);
+        at[e + 15] = true;   // level scaling
+        envelope(e + 17);
+    }
+    for (std::size_t e : {kSyMap.elements[1], kSyMap.elements[3]}) {
+        at[e] = at[e + 2] = true;   // wave, pitch
+        middle(e + 4);
+        for (std::size_t op : {e + 15, e + 15 + kOperatorBlockSize}) {
+            at[op] = at[op + 4] = true;   // fixed/wave, level scaling
+            envelope(op + 6);
+        }
+    }
+    for (std::size_t v : {kSyMap.vectors + 2, kSyMap.vectors + 2 + kVectorSteps * kStepBlockSize})
+        for (std::size_t step = 0; step < kVectorSteps; ++step)
+            at[v + step * kStepBlockSize] = true;   // step time
+    return at;
+}();
+
+constexpr bool pairsAreApart()
+{
+    for (std::size_t i = 0; i + 1 < kSyDumpSize; ++i)
+        if (kPairStarts[i] && kPairStarts[i + 1])
+            return false;
+    return !kPairStarts[kInnerSumFirst - 1] && !kPairStarts[kInnerSumLast];
+}
+static_assert(pairsAreApart(), "two pairs overlap, or one crosses the summed range");
+
+struct DumpWriter {
+    VoiceDump& dump;
+    std::size_t pos = 0;
+
+    void byte(std::uint8_t b) { dump[pos++] = b; }
+    void split(std::uint8_t value)
+    {
+        byte(splitHigh(value));
+        byte(splitLow(value));
+    }
+};
+
+void writeEnvelope(DumpWriter& out, const EnvelopeParams& env)
+{
+    out.byte(bit(env.delayOn));
+    out.byte(env.attackRate & 0x3F);
+    out.byte((env.peakStage >> 1) & 1);
+    out.byte(static_cast<std::uint8_t>(((env.peakStage & 1) << 6) | (env.decay1Rate & 0x3F)));
+    out.byte(env.decay2Rate & 0x3F);
+    out.byte(env.releaseRate & 0x3F);
+    out.byte(env.initialLevel & 0x7F);
+    out.byte(env.attackLevel & 0x7F);
+    out.byte(env.decay1Level & 0x7F);
+    out.byte(env.decay2Level & 0x7F);
+}
+
+// The level, tuning, scaling and envelope bytes of an AWM element or an FM
+// operator.
+template <typename Record>
+void writeLevelBlock(DumpWriter& out, const Record& r)
+{
+    out.byte(r.level & 0x7F);
+    out.byte(static_cast<std::uint8_t>(((r.temperament & 7) << 4) | (r.detune & 0x0F)));
+    out.byte((r.levelScaling >> 3) & 1);
+    out.byte(static_cast<std::uint8_t>(((r.levelScaling & 7) << 4) | (r.rateScaling & 0x0F)));
+    writeEnvelope(out, r.envelope);
+}
+
+void writeOperator(DumpWriter& out, const FmOperatorParams& op)
+{
+    out.byte(bit(op.fixedFrequency));
+    out.byte(static_cast<std::uint8_t>(((op.opWaveform & 7) << 4) | (op.frequency & 0x0F)));
+    writeLevelBlock(out, op);
+}
+
+// From the response byte to the pan byte. An AWM element has no carrier or
+// modulator: its amplitude byte carries bit 4 exactly when the AM depth is
+// not zero, its pitch byte bit 5 exactly when the PM depth is not zero, as
+// the instrument writes them.
+void writeElementMiddle(DumpWriter& out, const ElementParams& e, bool awm)
+{
+    out.byte(packResponses(e.velResp, e.atResp));
+    out.byte((e.lfoWaveform >> 2) & 1);
+    out.byte(static_cast<std::uint8_t>(((e.lfoWaveform & 3) << 5) | (e.lfoSpeed & 0x1F)));
+    out.split(e.lfoDelay);
+    out.split(e.lfoRate);
+    const std::uint8_t amDepth = e.lfoAmDepth & 0x0F;
+    const std::uint8_t pmDepth = e.lfoPmDepth & 0x1F;
+    if (awm) {
+        out.byte(static_cast<std::uint8_t>((amDepth != 0 ? 0x10 : 0) | amDepth));
+        out.byte(static_cast<std::uint8_t>((pmDepth != 0 ? 0x20 : 0) | pmDepth));
+    } else {
+        out.byte(static_cast<std::uint8_t>((bit(e.carrierAm) << 5) | (bit(e.modulatorAm) << 4) | amDepth));
+        out.byte(static_cast<std::uint8_t>((bit(e.carrierPm) << 6) | (bit(e.modulatorPm) << 5) | pmDepth));
+    }
+    out.byte(e.pan & 0x0F);  // the envelope type is never sent
+}
+
+void writeAwmElement(DumpWriter& out, const AwmElementParams& e)
+{
+    out.byte(e.waveform & 0x7F);
+    out.split(signedByte(e.pitch));
+    writeElementMiddle(out, e, true);
+    writeLevelBlock(out, e);
+}
+
+void writeFmElement(DumpWriter& out, const FmElementParams& e)
+{
+    out.split(e.waveform);
+    out.split(signedByte(e.pitch));
+    writeElementMiddle(out, e, false);
+    out.byte(e.feedback & 7);
+    writeOperator(out, e.modulator);
+    writeOperator(out, e.carrier);
+}
+
+void writeVector(DumpWriter& out, const VectorParams& v)
+{
+    for (int step = 0; step < kVectorSteps; ++step) {
+        out.split(static_cast<std::uint8_t>(v.stepTime[step] & 0xFF));
+        out.byte(v.cdPosition[step] & 0x7F);
+        out.byte(v.abPosition[step] & 0x7F);
+    }
+}
+
 } // namespace
 
 DumpLayout dumpLayout(const std::uint8_t* message, std::size_t length)
@@ -164,142 +303,66 @@ VoiceData::VoiceData(VoiceParameters& voice) : voice_(voice)
 
 void VoiceData::resetParameters()
 {
-    formatId = kSyFormatId;
     voice_ = VoiceParameters{};
     std::memcpy(voice_.common.name, "12345678", sizeof voice_.common.name);
 }
 
-void VoiceData::writeByte(std::uint8_t byte)
+std::uint8_t innerChecksum(const std::uint8_t* message)
 {
-    dumpBuffer[writePos++] = byte;
-    runningSum = static_cast<std::uint8_t>(runningSum + byte);
-}
-
-void VoiceData::writeSplit(std::uint8_t value)
-{
-    writeByte(splitHigh(value));
-    writeByte(splitLow(value));
-}
-
-void VoiceData::writeEnvelope(const EnvelopeParams& env)
-{
-    writeByte(bit(env.delayOn));
-    writeByte(env.attackRate & 0x3F);
-    writeByte((env.peakStage >> 1) & 1);
-    writeByte(static_cast<std::uint8_t>(((env.peakStage & 1) << 6) | (env.decay1Rate & 0x3F)));
-    writeByte(env.decay2Rate & 0x3F);
-    writeByte(env.releaseRate & 0x3F);
-    writeByte(env.initialLevel & 0x7F);
-    writeByte(env.attackLevel & 0x7F);
-    writeByte(env.decay1Level & 0x7F);
-    writeByte(env.decay2Level & 0x7F);
-}
-
-template <typename Record>
-void VoiceData::writeLevelBlock(const Record& r)
-{
-    writeByte(r.level & 0x7F);
-    writeByte(static_cast<std::uint8_t>(((r.temperament & 7) << 4) | (r.detune & 0x0F)));
-    writeByte((r.levelScaling >> 3) & 1);
-    writeByte(static_cast<std::uint8_t>(((r.levelScaling & 7) << 4) | (r.rateScaling & 0x0F)));
-    writeEnvelope(r.envelope);
-}
-
-void VoiceData::writeOperator(const FmOperatorParams& op)
-{
-    writeByte(bit(op.fixedFrequency));
-    writeByte(static_cast<std::uint8_t>(((op.opWaveform & 7) << 4) | (op.frequency & 0x0F)));
-    writeLevelBlock(op);
-}
-
-// From the response byte to the pan byte. An AWM element carries fixed
-// carrier/modulator flags: amplitude bit 4 and pitch bit 5 set.
-void VoiceData::writeElementHeader(const ElementParams& e, bool awm)
-{
-    writeByte(packResponses(e.velResp, e.atResp));
-    writeByte((e.lfoWaveform >> 2) & 1);
-    writeByte(static_cast<std::uint8_t>(((e.lfoWaveform & 3) << 5) | (e.lfoSpeed & 0x1F)));
-    writeSplit(e.lfoDelay);
-    writeSplit(e.lfoRate);
-    if (awm) {
-        writeByte((e.lfoAmDepth & 0x0F) | 0x10);
-        writeByte((e.lfoPmDepth & 0x1F) | 0x20);
-    } else {
-        writeByte(static_cast<std::uint8_t>((bit(e.carrierAm) << 5) | (bit(e.modulatorAm) << 4)
-                                            | (e.lfoAmDepth & 0x0F)));
-        writeByte(static_cast<std::uint8_t>((bit(e.carrierPm) << 6) | (bit(e.modulatorPm) << 5)
-                                            | (e.lfoPmDepth & 0x1F)));
+    std::uint8_t sum = 0;
+    for (std::size_t i = kInnerSumFirst; i <= kInnerSumLast; ++i) {
+        if (kPairStarts[i]) {
+            sum = static_cast<std::uint8_t>(sum + message[i] * 128 + message[i + 1]);
+            ++i;
+        } else {
+            sum = static_cast<std::uint8_t>(sum + message[i]);
+        }
     }
-    writeByte(e.pan & 0x0F);  // the envelope type is never sent
+    return static_cast<std::uint8_t>(-sum);
 }
 
-void VoiceData::writeAwmElement(const AwmElementParams& e)
+VoiceDump encodeDump(const VoiceParameters& voice)
 {
-    writeByte(e.waveform & 0x7F);
-    writeSplit(signedByte(e.pitch));
-    writeElementHeader(e, true);
-    writeLevelBlock(e);
-}
+    const VoiceCommonParams& c = voice.common;
+    VoiceDump dump{};
+    DumpWriter out{dump};
+    for (std::uint8_t b : {kSysExStart, kYamahaId, std::uint8_t{0x00}, kDumpFormat, std::uint8_t{0x04},
+                           std::uint8_t{0x48}})
+        out.byte(b);
+    for (char ch : kSyFormatId)
+        out.byte(static_cast<std::uint8_t>(ch));
+    out.byte(0x01);
+    out.byte(0x25);
 
-void VoiceData::writeFmElement(const FmElementParams& e)
-{
-    writeSplit(e.waveform);
-    writeSplit(signedByte(e.pitch));
-    writeElementHeader(e, false);
-    writeByte(e.feedback & 7);
-    writeOperator(e.modulator);
-    writeOperator(e.carrier);
-}
-
-void VoiceData::writeVector(const VectorParams& v)
-{
-    for (int step = 0; step < kVectorSteps; ++step) {
-        writeSplit(static_cast<std::uint8_t>(v.stepTime[step] & 0xFF));
-        writeByte(v.cdPosition[step] & 0x7F);
-        writeByte(v.abPosition[step] & 0x7F);
-    }
-}
-
-std::uint8_t* VoiceData::encodeDump()
-{
-    const VoiceCommonParams& c = voice_.common;
-    writePos = 0;
-    for (std::uint8_t b : {kSysExStart, kYamahaId, std::uint8_t{0x00}, kDumpFormat,
-                           std::uint8_t{0x04}, std::uint8_t{0x48}})
-        writeByte(b);
-    runningSum = 0;
-    for (char ch : formatId)
-        writeByte(static_cast<std::uint8_t>(ch));
-    writeByte(0x01);
-    writeByte(0x25);
-
-    writeByte(static_cast<std::uint8_t>(((c.effectDepth & 7) << 4) | (c.effectType & 0x0F)));
+    out.byte(static_cast<std::uint8_t>(((c.effectDepth & 7) << 4) | (c.effectType & 0x0F)));
     for (char ch : c.name)
-        writeByte(static_cast<std::uint8_t>(ch) & 0x7F);
-    writeByte(bit(c.voiceConfig));
-    writeByte(c.bendRange & 0x1F);
-    writeByte(static_cast<std::uint8_t>((bit(c.atLevel) << 6) | (bit(c.atPm) << 5) | (bit(c.atAm) << 4)
-                                        | (bit(c.wheelPm) << 1) | bit(c.wheelAm)));
-    writeSplit(signedByte(c.atPitch));
-    writeByte(c.envDelay & 0x7F);
-    writeSplit(signedByte(c.attack));
-    writeSplit(signedByte(c.release));
+        out.byte(static_cast<std::uint8_t>(ch) & 0x7F);
+    out.byte(bit(c.voiceConfig));
+    out.byte(c.bendRange & 0x1F);
+    out.byte(static_cast<std::uint8_t>((bit(c.atLevel) << 6) | (bit(c.atPm) << 5) | (bit(c.atAm) << 4)
+                                       | (bit(c.wheelPm) << 1) | bit(c.wheelAm)));
+    out.split(signedByte(c.atPitch));
+    out.byte(c.envDelay & 0x7F);
+    out.split(signedByte(c.attack));
+    out.split(signedByte(c.release));
 
-    writeAwmElement(voice_.elementA);
-    writeFmElement(voice_.elementB);
-    writeAwmElement(voice_.elementC);
-    writeFmElement(voice_.elementD);
+    writeAwmElement(out, voice.elementA);
+    writeFmElement(out, voice.elementB);
+    writeAwmElement(out, voice.elementC);
+    writeFmElement(out, voice.elementD);
 
-    writeByte(voice_.levelVectorSpeed & 0x0F);   // 16 goes out as 0
-    writeByte(voice_.detuneVectorSpeed & 0x0F);
-    writeVector(voice_.levelVector);
-    writeVector(voice_.detuneVector);
+    out.byte(voice.levelVectorSpeed & 0x0F);   // 16 goes out as 0
+    out.byte(voice.detuneVectorSpeed & 0x0F);
+    writeVector(out, voice.levelVector);
+    writeVector(out, voice.detuneVector);
 
-    writeByte(0x00);
-    writeSplit(0);
-    writeByte(static_cast<std::uint8_t>((256 - runningSum) & 0x7F));
-    writeByte(kSysExEnd);
-    return dumpBuffer;
+    out.byte(0x00);
+    out.split(innerChecksum(dump.data()));
+    // The outer checksum makes bytes 6 up to and including it a multiple of 128.
+    const unsigned sum = std::accumulate(dump.begin() + kFormatIdOffset, dump.begin() + out.pos, 0u);
+    out.byte(static_cast<std::uint8_t>((128 - sum % 128) % 128));
+    out.byte(kSysExEnd);
+    return dump;
 }
 
 bool VoiceData::decodeDump(const std::uint8_t* message, std::size_t length)

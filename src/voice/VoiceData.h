@@ -4,11 +4,31 @@
 #include "DumpFormat.h"
 #include "VoiceParameters.h"
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
-#include <string_view>
 
 namespace morvane {
+
+// One voice bulk dump in the SY layout, as a value its holder owns.
+using VoiceDump = std::array<std::uint8_t, kSyDumpSize>;
+
+// Builds the 592-byte SY-layout message of a voice, with the device byte 0.
+// It reads nothing but the voice and changes nothing. Every field is masked
+// to the width it travels in, so the message is valid System Exclusive
+// whatever the record holds. The bytes are those the instrument itself
+// sends: the inner checksum at 588-589 and, in an AWM element, the amplitude
+// and pitch assignment bits only where that depth is not zero.
+VoiceDump encodeDump(const VoiceParameters& voice);
+
+// The inner checksum of an SY-layout message: minus the sum, modulo 256, of
+// the voice's 8-bit values from byte 16 to byte 586, where a pair that
+// carries one value across two bytes (a split value, or a packed pair whose
+// first byte holds a value's top bit) counts as first × 128 + second. The
+// message must hold at least 587 bytes. It travels at 588-589 as a split
+// value.
+std::uint8_t innerChecksum(const std::uint8_t* message);
+inline constexpr std::size_t kInnerChecksumAt = 588;
 
 class VoiceData {
 public:
@@ -18,11 +38,8 @@ public:
     // Every field 0, the name "12345678".
     void resetParameters();
 
-    // Builds the 592-byte SY-layout message of the voice. The bytes stay valid
-    // until the next call; the caller may change the device byte in place.
-    // Every field is masked to the width it travels in, so the message is
-    // valid System Exclusive whatever the record holds.
-    std::uint8_t* encodeDump();
+    // The message of the voice it holds (see encodeDump above).
+    VoiceDump encodeDump() const { return morvane::encodeDump(voice_); }
 
     // Fills the voice from a message in the SY or TG-33 layout. A message
     // shorter than its layout needs is refused: the voice is left untouched
@@ -30,26 +47,10 @@ public:
     bool decodeDump(const std::uint8_t* message, std::size_t length);
 
     VoiceParameters& parameters() { return voice_; }
+    const VoiceParameters& parameters() const { return voice_; }
 
 private:
-    void writeByte(std::uint8_t byte);
-    void writeSplit(std::uint8_t value);
-    void writeElementHeader(const ElementParams& element, bool awm);
-    void writeEnvelope(const EnvelopeParams& envelope);
-    // The level, tuning, scaling and envelope bytes of an AWM element or an
-    // FM operator.
-    template <typename Record>
-    void writeLevelBlock(const Record& record);
-    void writeOperator(const FmOperatorParams& op);
-    void writeAwmElement(const AwmElementParams& element);
-    void writeFmElement(const FmElementParams& element);
-    void writeVector(const VectorParams& vector);
-
     VoiceParameters& voice_;
-    std::uint8_t runningSum = 0;
-    std::uint8_t dumpBuffer[kSyDumpSize] = {};
-    int writePos = 0;
-    std::string_view formatId = kSyFormatId;
 };
 
 } // namespace morvane

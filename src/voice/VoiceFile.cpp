@@ -60,9 +60,10 @@ bool writeFileAtomically(const std::string& path, const std::uint8_t* data, std:
     return false;
 }
 
-bool writeVoiceFile(const std::string& path, VoiceData& voiceData)
+bool writeVoiceFile(const std::string& path, const VoiceData& voiceData)
 {
-    return writeFileAtomically(path, voiceData.encodeDump(), kSyDumpSize);
+    const VoiceDump dump = voiceData.encodeDump();
+    return writeFileAtomically(path, dump.data(), dump.size());
 }
 
 const char* describe(VoiceFileResult result)

@@ -1,6 +1,6 @@
 // Voice files (.SYX): one voice bulk dump. Reading is lenient (bytes before
 // the message are skipped, a TG-33 dump is accepted); writing stores exactly
-// the message that VoiceData::encodeDump builds.
+// the message that encodeDump builds.
 #pragma once
 
 #include "VoiceData.h"
@@ -32,7 +32,7 @@ VoiceFileResult readVoiceFile(const std::string& path, VoiceData& voiceData);
 // Writes the encoded voice to `path`. The file is written beside its final
 // name and moved into place only when all 592 bytes reached the disk, so a
 // failed save never leaves a short file or destroys the previous one.
-bool writeVoiceFile(const std::string& path, VoiceData& voiceData);
+bool writeVoiceFile(const std::string& path, const VoiceData& voiceData);
 
 // Writes any bytes to `path` by the same all-or-nothing rule.
 bool writeFileAtomically(const std::string& path, const std::uint8_t* data, std::size_t size);

@@ -126,6 +126,7 @@ private slots:
 
         answerFileDialog(path);
         form().Open1Click();
+        context().midiPort->finishSending();
         const QString shownName = context().VoiceCommonEdit->findChild<QLineEdit*>("tfVoiceName")->text();
         if (valid) {
             QCOMPARE(midi->sent().size(), sent + 1);
@@ -215,6 +216,7 @@ private slots:
             {"Vector1", "&Vectors", QKeySequence("Ctrl+V")},
             {"SelectMIDIdevices1", "&Select MIDI devices", QKeySequence()},
             {"Getsoundfromsynth1", "&Get voice from synth", QKeySequence()},
+            {"Pacesends1", "&Pace sends to the MIDI cable", QKeySequence()},
             {"Contents1", "&Contents", QKeySequence()},
             {"About2", "&About", QKeySequence()},
         };
@@ -262,6 +264,24 @@ private slots:
         QCOMPARE(context().library->recordCategories(0), 0x0020u);
     }
 
+    // The pace is a setting of its own: on at the cable's rate unless stored
+    // otherwise, switched from the MIDI menu, kept for the next run.
+    void pacingIsSwitchedFromTheMidiMenu()
+    {
+        QAction* pace = form().findChild<QAction*>("Pacesends1");
+        QVERIFY(pace->isCheckable() && pace->isChecked());
+        QCOMPARE(context().midiPort->wireRate(), 31250);
+        triggerMenu("Pacesends1");
+        QVERIFY(!pace->isChecked());
+        QCOMPARE(context().settings->wireRate, 0);
+        QCOMPARE(context().midiPort->wireRate(), 0);
+        triggerMenu("Pacesends1");
+        QCOMPARE(context().midiPort->wireRate(), 31250);
+        triggerMenu("Pacesends1");
+        shell->shutDown();
+        QCOMPARE(QSettings(storePath(), QSettings::IniFormat).value("Wire rate").toString(), QStringLiteral("0"));
+    }
+
     void helpOpensItsContentsAndTheEditorsPages()
     {
         triggerMenu("Contents1");
@@ -290,7 +310,7 @@ private slots:
         context().settings->midiChannel = 9;
         shell->shutDown();
         const QSettings stored(storePath(), QSettings::IniFormat);
-        QCOMPARE(stored.allKeys().size(), 5);
+        QCOMPARE(stored.allKeys().size(), 6);
         QCOMPARE(stored.value("MIDI Channel").toString(), QStringLiteral("9"));
     }
 
@@ -333,14 +353,16 @@ private:
     }
     QByteArray dump() const
     {
-        return QByteArray(reinterpret_cast<const char*>(context().voiceData->encodeDump()), int(kSyDumpSize));
+        const VoiceDump bytes = context().voiceData->encodeDump();
+        return QByteArray(reinterpret_cast<const char*>(bytes.data()), int(bytes.size()));
     }
     static QByteArray validFile()
     {
         VoiceParameters voice;
         VoiceData data(voice);
         std::memcpy(voice.common.name, "FileVox ", 8);
-        return QByteArray(reinterpret_cast<const char*>(data.encodeDump()), int(kSyDumpSize));
+        const VoiceDump bytes = data.encodeDump();
+        return QByteArray(reinterpret_cast<const char*>(bytes.data()), int(bytes.size()));
     }
 
     QTemporaryDir dir;

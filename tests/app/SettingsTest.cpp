@@ -43,6 +43,7 @@ TEST_F(SettingsStoreTest, FirstRunKeepsTheDefaults)
     EXPECT_EQ(settings.inDevice, 0);
     EXPECT_EQ(settings.outDevice, 0);
     EXPECT_TRUE(settings.autoSend);
+    EXPECT_EQ(settings.wireRate, 31250);
 }
 
 TEST_F(SettingsStoreTest, OnlyTheChannelDecidesWhetherTheSettingsWereFound)
@@ -107,6 +108,17 @@ TEST_F(SettingsStoreTest, NumbersOutsideTheirRangeGiveTheDefault)
         {"Out device", "-9", &Settings::outDevice, 0},
         {"Out device", "99", &Settings::outDevice, 99},
         {"Out device", "100", &Settings::outDevice, 0},
+        // Missing in older settings files: the MIDI cable's rate.
+        {"Unrelated", "1", &Settings::wireRate, 31250},
+        {"Wire rate", "0", &Settings::wireRate, 0},
+        {"wire RATE", "38400", &Settings::wireRate, 38400},
+        {"Wire rate", "1000000", &Settings::wireRate, 1000000},
+        {"Wire rate", "", &Settings::wireRate, 31250},
+        {"Wire rate", "x", &Settings::wireRate, 31250},
+        {"Wire rate", "0x", &Settings::wireRate, 31250},
+        {"Wire rate", "-1", &Settings::wireRate, 31250},
+        {"Wire rate", "12", &Settings::wireRate, 31250},
+        {"Wire rate", "999999999", &Settings::wireRate, 31250},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.name) + " = " + c.text);
@@ -119,7 +131,7 @@ TEST_F(SettingsStoreTest, NumbersOutsideTheirRangeGiveTheDefault)
     }
 }
 
-TEST_F(SettingsStoreTest, SavingLeavesExactlyFiveValuesOfBareDecimalText)
+TEST_F(SettingsStoreTest, SavingLeavesEachValueOnceAsBareDecimalText)
 {
     for (const int channel : {9, 15}) {
         SCOPED_TRACE(channel);
@@ -131,12 +143,13 @@ TEST_F(SettingsStoreTest, SavingLeavesExactlyFiveValuesOfBareDecimalText)
         settings.inDevice = 1;
         settings.outDevice = 10;
         settings.autoSend = false;
+        settings.wireRate = 0;
         settings.saveSettings();
 
         const QSettings written(path(), QSettings::IniFormat);
         QStringList keys = written.allKeys();
         keys.sort();
-        EXPECT_EQ(keys, (QStringList{"Auto send", "In device", "MIDI Channel", "Model", "Out device"}));
+        EXPECT_EQ(keys, (QStringList{"Auto send", "In device", "MIDI Channel", "Model", "Out device", "Wire rate"}));
         const QString channelText = written.value("MIDI Channel").toString();
         EXPECT_EQ(channelText, QString::number(channel));
         EXPECT_EQ(channelText.size(), channel < 10 ? 1 : 2);
@@ -144,6 +157,7 @@ TEST_F(SettingsStoreTest, SavingLeavesExactlyFiveValuesOfBareDecimalText)
         EXPECT_EQ(written.value("In device").toString(), "1");
         EXPECT_EQ(written.value("Out device").toString(), "10");
         EXPECT_EQ(written.value("Auto send").toString(), "0");
+        EXPECT_EQ(written.value("Wire rate").toString(), "0");
 
         // The next run finds what this one stored.
         const Settings next(std::make_unique<QSettings>(path(), QSettings::IniFormat));
@@ -152,6 +166,7 @@ TEST_F(SettingsStoreTest, SavingLeavesExactlyFiveValuesOfBareDecimalText)
         EXPECT_EQ(next.model, 2);
         EXPECT_EQ(next.outDevice, 10);
         EXPECT_FALSE(next.autoSend);
+        EXPECT_EQ(next.wireRate, 0);
     }
 }
 

@@ -90,7 +90,7 @@ private slots:
         QCOMPARE(QByteArray(shell.context().voice->common.name, 8), QByteArray("12345678"));
 
         const QSettings stored(storePath(), QSettings::IniFormat);
-        QCOMPARE(stored.allKeys().size(), 5);
+        QCOMPARE(stored.allKeys().size(), 6);
         QCOMPARE(stored.value("MIDI Channel").toString(), QStringLiteral("0"));
         QCOMPARE(stored.value("Model").toString(), QStringLiteral("0"));
         QCOMPARE(stored.value("In device").toString(), QStringLiteral("0"));
@@ -128,7 +128,7 @@ private slots:
         QCOMPARE(shell.trace().mid(0, kMadeInOrder.size()), kMadeInOrder);
         QVERIFY(mainWindowShown);
         const QSettings stored(storePath(), QSettings::IniFormat);
-        QCOMPARE(stored.allKeys().size(), 5);
+        QCOMPARE(stored.allKeys().size(), 6);
         QCOMPARE(stored.value("MIDI Channel").toString(), QStringLiteral("15"));
         QCOMPARE(stored.value("Auto send").toString(), QStringLiteral("0"));
     }
@@ -149,7 +149,7 @@ private slots:
         QCOMPARE(reports, QStringList{"The voice went up in smoke"});
         QCOMPARE(shell.trace().mid(shell.trace().size() - 4),
                  (QStringList{"event loop", "exception: The voice went up in smoke", "MidiPort.close", "saveSettings"}));
-        QCOMPARE(QSettings(storePath(), QSettings::IniFormat).allKeys().size(), 5);
+        QCOMPARE(QSettings(storePath(), QSettings::IniFormat).allKeys().size(), 6);
     }
 
     void exceptionInsideAModalDialogEndsEveryLoop()
@@ -171,7 +171,7 @@ private slots:
 
         QCOMPARE(reports, QStringList{"Lost in a dialog"});
         QCOMPARE(shell.trace().back(), QStringLiteral("saveSettings"));
-        QCOMPARE(QSettings(storePath(), QSettings::IniFormat).allKeys().size(), 5);
+        QCOMPARE(QSettings(storePath(), QSettings::IniFormat).allKeys().size(), 6);
     }
 
     void exceptionWhileMakingTheWindowsSkipsTheEventLoop()
@@ -195,7 +195,7 @@ private slots:
         QVERIFY(!trace.contains("event loop"));
         QCOMPARE(trace.mid(trace.size() - 3),
                  (QStringList{"exception: Out of windows", "MidiPort.close", "saveSettings"}));
-        QCOMPARE(QSettings(storePath(), QSettings::IniFormat).allKeys().size(), 5);
+        QCOMPARE(QSettings(storePath(), QSettings::IniFormat).allKeys().size(), 6);
     }
 
     void firstRunSendsTheFirstLibraryVoiceAgainAfterTheDeviceDialog()

@@ -139,7 +139,8 @@ private slots:
                 VoiceParameters other{};
                 VoiceData data(other);
                 std::memcpy(other.common.name, "Fetched ", 8);
-                midi->deliver({data.encodeDump(), data.encodeDump() + kSyDumpSize});
+                const VoiceDump dump = data.encodeDump();
+                midi->deliver({dump.begin(), dump.end()});
             }
         });
         awm.findChild<QPushButton*>("bGetVoice")->click();
@@ -155,13 +156,16 @@ private slots:
     void undoSendsOnlyWithAutoSend()
     {
         type(*context().AWMEdit, "tfDetune", "9");
+        context().midiPort->finishSending();
         std::size_t sent = midi->sent().size();
         action("Undo1")->trigger();
+        context().midiPort->finishSending();
         QCOMPARE(midi->sent().size(), sent + 1);
         QCOMPARE(QByteArray(reinterpret_cast<const char*>(midi->sent().back().data()), int(kSyDumpSize)), dump());
         context().settings->autoSend = false;
         sent = midi->sent().size();
         action("Redo1")->trigger();
+        context().midiPort->finishSending();
         QCOMPARE(int(voice().elementA.detune), 9);
         QCOMPARE(midi->sent().size(), sent);
     }
@@ -176,7 +180,8 @@ private:
     static bool same(const VoiceParameters& a, const VoiceParameters& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
     QByteArray dump() const
     {
-        return QByteArray(reinterpret_cast<const char*>(context().voiceData->encodeDump()), int(kSyDumpSize));
+        const VoiceDump dump = context().voiceData->encodeDump();
+        return QByteArray(reinterpret_cast<const char*>(dump.data()), int(dump.size()));
     }
     static void type(QWidget& window, const char* boxName, const QString& text)
     {

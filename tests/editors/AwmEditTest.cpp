@@ -93,8 +93,8 @@ private slots:
         QTest::keyClicks(get<QLineEdit>("tfLevelAttack"), "128");  // 1, 12 are stored and sent on the way
         QVERIFY(sameVoice(host->voiceParams, before));
         QCOMPARE(text("tfLevelAttack"), QStringLiteral("100"));
-        const std::uint8_t* now = host->data.encodeDump();
-        QCOMPARE(host->sent.back(), std::vector<std::uint8_t>(now, now + kSyDumpSize));
+        const VoiceDump now = host->data.encodeDump();
+        QCOMPARE(host->sent.back(), std::vector<std::uint8_t>(now.begin(), now.end()));
     }
 
     void leavingABoxShowsTheStoredValue()

@@ -15,7 +15,11 @@ public:
 
     VoiceParameters& voice() override { return voiceParams; }
     bool autoSend() const override { return autoSendOn; }
-    void sendVoice() override { sent.push_back(std::vector<std::uint8_t>(data.encodeDump(), data.encodeDump() + kSyDumpSize)); }
+    void sendVoice() override
+    {
+        const VoiceDump dump = data.encodeDump();
+        sent.emplace_back(dump.begin(), dump.end());
+    }
     void getVoice() override { ++getVoiceCalls; }
     void showHelp(int context) override { helpContexts.push_back(context); }
     int model() const override { return modelSetting; }

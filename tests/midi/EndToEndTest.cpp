@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -210,6 +211,43 @@ TEST_F(EndToEnd, ALateReplyChangesNothing)
     EXPECT_EQ(encoded(voice), before);
     // Nor does it answer the next request, whose own reply comes late again.
     expectNoDataAfterTheFullWait(before);
+}
+
+// A drag of a control against an instrument behind a MIDI cable: the
+// instrument ends up holding the last state, having received far fewer
+// dumps than there were changes, and a request asked after the drag answers
+// with that last state.
+TEST_F(EndToEnd, ABurstOfChangesReachesACabledInstrumentAsItsLastState)
+{
+    auto sim = startSim({"--wire-rate", "31250"});
+    ASSERT_TRUE(sim->started());
+    connectTo(*sim);
+    voice = simVoice;   // its vectors move, so a decode gives it back unchanged
+    constexpr int kChanges = 30;
+    for (int i = 0; i < kChanges; ++i) {
+        voice.common.attack = static_cast<std::int8_t>(i);
+        char name[16];
+        std::snprintf(name, sizeof name, "Drag%04d", i);
+        std::memcpy(voice.common.name, name, sizeof voice.common.name);
+        ASSERT_TRUE(port->sendVoice(voiceData, 0));
+        std::this_thread::sleep_for(10ms);
+    }
+    const Bytes last = encoded(voice);
+    Clock::duration took{};
+    voiceData.resetParameters();
+    ASSERT_TRUE(request(0, 0, took)) << sim->output();
+    EXPECT_EQ(encoded(voice), last);
+
+    const std::string log = sim->output();
+    int dumps = 0;
+    for (std::size_t at = log.find("received dump"); at != std::string::npos; at = log.find("received dump", at + 1))
+        ++dumps;
+    // 300 ms of changes cross a 189 ms cable about twice; 4 leaves room for
+    // a slow machine, and is still far from 30.
+    EXPECT_GE(dumps, 2) << log;
+    EXPECT_LE(dumps, 4) << log;
+    EXPECT_NE(log.rfind("name \"Drag0029\" at "), std::string::npos) << log;
+    EXPECT_LT(log.rfind("name \"Drag0029\""), log.rfind("received request")) << log;
 }
 
 TEST_F(EndToEnd, ADirectionThatCannotBeOpenedDoesNotStopTheOther)

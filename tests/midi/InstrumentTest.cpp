@@ -33,10 +33,8 @@ TEST(Tg33Dump, DecodesToTheSameVoiceAsTheSyDump)
 {
     test::RandomVoice random(42);
     for (int i = 0; i < 50; ++i) {
-        VoiceParameters v{};
-        VoiceData data(v);
-        v = random.make();
-        const auto tg = encodeTg33Dump(data, i % 16);
+        const VoiceParameters v = random.make();
+        const auto tg = encodeTg33Dump(v, i % 16);
         const Bytes tgBytes(tg.begin(), tg.end());
 
         ASSERT_EQ(voiceDumpLayout(tg.data(), tg.size()), DumpLayout::Tg33);
@@ -50,10 +48,9 @@ TEST(Tg33Dump, DecodesToTheSameVoiceAsTheSyDump)
 TEST(Tg33Dump, CarriesEveryEffectDepth)
 {
     VoiceParameters v{};
-    VoiceData data(v);
     for (std::uint8_t depth = 0; depth < 8; ++depth) {
         v.common.effectDepth = depth;
-        const auto tg = encodeTg33Dump(data, 0);
+        const auto tg = encodeTg33Dump(v, 0);
         VoiceParameters back{};
         VoiceData backData(back);
         ASSERT_TRUE(backData.decodeDump(tg.data(), tg.size()));

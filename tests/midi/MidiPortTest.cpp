@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <future>
 #include <string>
@@ -88,6 +89,7 @@ TEST_F(MidiPortTest, SendVoicePutsTheChannelIntoTheDumpOnly)
     port->open(0, 0);
     voice = other;
     ASSERT_TRUE(port->sendVoice(voiceData, 5));
+    port->finishSending();
     ASSERT_EQ(backend->sent().size(), 1u);
     Bytes expected = current();
     expected[kDeviceByte] = 0x05;
@@ -97,6 +99,59 @@ TEST_F(MidiPortTest, SendVoicePutsTheChannelIntoTheDumpOnly)
 
     port->close();
     EXPECT_FALSE(port->sendVoice(voiceData, 5));
+}
+
+// At the cable's pace a burst of changes sends at most the state the sending
+// thread found first and the latest; a request follows the dump that waits;
+// closing sends what waits before the output goes.
+TEST_F(MidiPortTest, ABurstOfChangesSendsTheLatestStateInOrder)
+{
+    port->open(0, 0);
+    port->setReplyWait(1ms);
+    std::vector<int> outputAtSend;
+    backend->setOnSend([&](const Bytes&) { outputAtSend.push_back(backend->openOutputIndex()); });
+    std::vector<Bytes> states;
+    const auto burst = [&](int changes) {
+        for (int i = 0; i < changes; ++i) {
+            voice.common.envDelay = static_cast<std::uint8_t>(states.size());
+            states.push_back(current());
+            ASSERT_TRUE(port->sendVoice(voiceData, 0));
+        }
+    };
+    burst(10);
+    EXPECT_FALSE(port->requestVoice(0, 0, voiceData));
+    burst(3);
+    port->close();
+
+    // Which state each message is (the request is -1), in the order sent.
+    std::vector<int> order;
+    for (const Bytes& message : backend->sent()) {
+        const auto state = std::find(states.begin(), states.end(), message);
+        order.push_back(state == states.end() ? -1 : static_cast<int>(state - states.begin()));
+    }
+    const auto request = std::find(order.begin(), order.end(), -1);
+    ASSERT_NE(request, order.end());
+    ASSERT_NE(request, order.begin());
+    EXPECT_EQ(request[-1], 9) << "the request follows the latest state";
+    EXPECT_LE(request - order.begin(), 2) << "the burst took less than one dump's wire time";
+    EXPECT_EQ(order.back(), 12) << "the last state is sent before the port closes";
+    EXPECT_TRUE(std::is_sorted(request + 1, order.end()));
+    EXPECT_TRUE(std::adjacent_find(order.begin(), order.end()) == order.end()) << "nothing is sent twice";
+    EXPECT_EQ(outputAtSend, std::vector<int>(order.size(), 0)) << "everything is sent while the output is open";
+}
+
+TEST_F(MidiPortTest, AtOnceEveryStateIsSent)
+{
+    port->open(0, 0);
+    port->setWireRate(SendPacer::kAtOnce);
+    EXPECT_EQ(port->wireRate(), SendPacer::kAtOnce);
+    for (int i = 0; i < 5; ++i) {
+        voice.common.envDelay = static_cast<std::uint8_t>(i);
+        ASSERT_TRUE(port->sendVoice(voiceData, 0));
+        port->finishSending();
+    }
+    EXPECT_EQ(backend->sent().size(), 5u);
+    EXPECT_EQ(backend->sent().back(), current());
 }
 
 TEST_F(MidiPortTest, RequestNamesTheModelsLayoutAndTheChannel)

@@ -59,8 +59,8 @@ protected:
 
     Bytes syDump()
     {
-        const std::uint8_t* dump = data.encodeDump();
-        return Bytes(dump, dump + kSyDumpSize);
+        const VoiceDump dump = data.encodeDump();
+        return Bytes(dump.begin(), dump.end());
     }
 
     Bytes tgDump()

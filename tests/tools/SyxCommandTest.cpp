@@ -68,7 +68,7 @@ TEST_F(SyxCommand, BuildThenJsonAndShow)
 
     const ToolRun show = run("show " + out);
     ASSERT_EQ(0, show.status) << show.err;
-    for (const char* line : {"SY-22/SY-35, 592 bytes", "\"Brass 1 \"", "Checksum:      correct", "A-B-C-D",
+    for (const char* line : {"SY-22/SY-35, 592 bytes", "\"Brass 1 \"", "Checksum:       correct", "Inner checksum: correct", "A-B-C-D",
                              "Distortion & Reverb, depth 3"})
         EXPECT_NE(std::string::npos, show.out.find(line)) << line << "\n" << show.out;
 
@@ -91,7 +91,8 @@ TEST_F(SyxCommand, ShowsAWrongChecksumAndAForeignByteCount)
     bytes[5] = 0x49;
     const ToolRun show = run("show " + file("bad.syx", bytes));
     EXPECT_EQ(0, show.status);
-    EXPECT_NE(std::string::npos, show.out.find("Checksum:      wrong")) << show.out;
+    EXPECT_NE(std::string::npos, show.out.find("Checksum:       wrong")) << show.out;
+    EXPECT_NE(std::string::npos, show.out.find("Inner checksum: wrong")) << show.out;
     EXPECT_NE(std::string::npos, show.out.find("585 (the message holds 584)")) << show.out;
 }
 
@@ -131,4 +132,27 @@ TEST_F(SyxCommand, ReadsARealTg33File)
     EXPECT_NE(std::string::npos, show.out.find("TG-33, 605 bytes"));
     EXPECT_NE(std::string::npos, show.out.find("\"Untitled\""));
     EXPECT_NE(std::string::npos, show.out.find("605 (the message holds 597)"));
+    EXPECT_NE(std::string::npos, show.out.find("Inner checksum: none in this layout")) << show.out;
+}
+
+TEST_F(SyxCommand, TheRealSy22DumpShowsBothChecksumsAndRebuildsByteForByte)
+{
+    const fs::path fixture = fs::path(MORVANE_FIXTURES) / "sy22-steel-voice.syx";
+    ASSERT_TRUE(fs::exists(fixture)) << "missing test data: " << fixture;
+    const ToolRun show = run("show " + fixture.string());
+    ASSERT_EQ(0, show.status) << show.err;
+    for (const char* line : {"\"Steel   \"", "Checksum:       correct", "Inner checksum: correct (0x0C)"})
+        EXPECT_NE(std::string::npos, show.out.find(line)) << line << "\n" << show.out;
+
+    const ToolRun json = run("json " + fixture.string());
+    ASSERT_EQ(0, json.status) << json.err;
+    const std::string rebuilt = (dir / "steel.syx").string();
+    ASSERT_EQ(0, run("build " + file("steel.json", json.out) + " " + rebuilt).status);
+    EXPECT_EQ(slurp(fixture), slurp(rebuilt));
+
+    // Zeros where the inner checksum goes, as other programs write them.
+    std::string zeroed = slurp(fixture);
+    zeroed[588] = zeroed[589] = 0;
+    const ToolRun other = run("show " + file("zeroed.syx", zeroed));
+    EXPECT_NE(std::string::npos, other.out.find("Inner checksum: absent (zero)")) << other.out;
 }

@@ -11,11 +11,8 @@ namespace morvane::test {
 
 inline std::vector<std::uint8_t> encodedVoice(const VoiceParameters& voice)
 {
-    VoiceParameters copy{};
-    VoiceData data(copy);  // constructing resets the record it is given
-    copy = voice;
-    const std::uint8_t* dump = data.encodeDump();
-    return {dump, dump + kSyDumpSize};
+    const VoiceDump dump = encodeDump(voice);
+    return {dump.begin(), dump.end()};
 }
 
 } // namespace morvane::test

@@ -74,7 +74,8 @@ void expectCleanVoice(const std::vector<std::uint8_t>& message, const std::strin
         EXPECT_TRUE(std::isprint(static_cast<unsigned char>(ch))) << "name " << name;
     EXPECT_EQ("", findFieldOutOfRange(voice)) << name;
 
-    const std::uint8_t* sy = data.encodeDump();
+    const VoiceDump dump = data.encodeDump();
+    const std::uint8_t* sy = dump.data();
     EXPECT_EQ("PK  2203AE", std::string(sy + 6, sy + 16));
     for (std::size_t i = 1; i + 1 < kSyDumpSize; ++i)
         ASSERT_LT(sy[i], 0x80) << name << " byte " << i;
@@ -91,8 +92,33 @@ TEST(Fixtures, EveryVoiceOfATg33BankBackupDecodesCleanly)
     ASSERT_EQ(37631u, bank.size());
     const auto voices = voicesOfBank(bank);
     ASSERT_EQ(64u, voices.size());
-    for (std::size_t i = 0; i < voices.size(); ++i)
-        expectCleanVoice(singleVoiceDump(voices[i]), "bank voice " + std::to_string(i + 1));
+    for (std::size_t i = 0; i < voices.size(); ++i) {
+        const std::vector<std::uint8_t> message = singleVoiceDump(voices[i]);
+        expectCleanVoice(message, "bank voice " + std::to_string(i + 1));
+
+        // The AWM elements' amplitude and pitch bytes go out as the TG-33
+        // wrote them: an assignment bit only where its depth is not zero.
+        VoiceParameters voice;
+        VoiceData data(voice);
+        ASSERT_TRUE(data.decodeDump(message.data(), message.size()));
+        const VoiceDump sy = data.encodeDump();
+        for (const auto& [tg, syAt] : {std::pair<std::size_t, std::size_t>{45, 37}, {123, 111}})
+            for (std::size_t byte : {10u, 11u})
+                EXPECT_EQ(message[tg + byte], sy[syAt + byte]) << "voice " << i + 1 << " byte " << syAt + byte;
+    }
+}
+
+TEST(Fixtures, TheRealSy22DumpIsWrittenAgainByteForByte)
+{
+    const std::vector<std::uint8_t> file = readFixture("sy22-steel-voice.syx");
+    ASSERT_EQ(kSyDumpSize, file.size()) << "missing test data: " << MORVANE_FIXTURES;
+    EXPECT_EQ(0x0C, innerChecksum(file.data()));
+    VoiceParameters voice;
+    VoiceData data(voice);
+    ASSERT_TRUE(data.decodeDump(file.data(), file.size()));
+    EXPECT_EQ(std::string("Steel   "), voice.common.name);
+    const VoiceDump again = data.encodeDump();
+    EXPECT_EQ(file, std::vector<std::uint8_t>(again.begin(), again.end()));
 }
 
 TEST(Fixtures, ASingleTg33VoiceFromAnotherEditorLoads)

@@ -63,9 +63,9 @@ VoiceParameters afterRoundTrip(VoiceParameters v)
         e->envType = 0;
     for (AwmElementParams* e : {&v.elementA, &v.elementC}) {
         e->carrierAm = 0;
-        e->modulatorAm = 1;
+        e->modulatorAm = e->lfoAmDepth != 0;
         e->carrierPm = 0;
-        e->modulatorPm = 1;
+        e->modulatorPm = e->lfoPmDepth != 0;
     }
     v.common.nameTerminator = 0;
     return v;
@@ -90,10 +90,15 @@ TEST(VoiceData, ResetVoiceEncodesToTheKnownMessage)
     EXPECT_EQ(0, m[185]);
     EXPECT_EQ(0, m[186]);
     for (std::size_t awm : {kElementA, kElementC}) {
-        EXPECT_EQ(0x10, m[awm + 10]);
-        EXPECT_EQ(0x20, m[awm + 11]);
+        EXPECT_EQ(0x00, m[awm + 10]);
+        EXPECT_EQ(0x00, m[awm + 11]);
     }
-    EXPECT_EQ(0x2E, m[kChecksum]);
+    // Inner checksum: 0x01 × 128 + 0x25 + the name's 420 = 585 = 73 modulo
+    // 256; minus that is 183 = 0xB7, as a split value 0x01 0x37.
+    EXPECT_EQ(0x01, m[588]);
+    EXPECT_EQ(0x37, m[589]);
+    // Outer: bytes 6-589 add up to 0x42A, so 0x56 makes them 0x480.
+    EXPECT_EQ(0x56, m[kChecksum]);
     EXPECT_EQ(0x480u, checksummedSum(m));
     EXPECT_EQ(0xF7, m[591]);
 }
@@ -121,7 +126,8 @@ TEST(VoiceData, FieldPackingInTheMessage)
         {"lfoWaveform 3", [](VoiceParameters& v) { v.elementD.lfoWaveform = 3; }, kElementD + 5, {0x00, 0x60}},
         {"FM waveform 255 as a split value", [](VoiceParameters& v) { v.elementD.waveform = 255; }, kElementD, {0x01, 0x7F}},
         {"FM carrier/modulator flags", [](VoiceParameters& v) { v.elementB.carrierAm = 1; v.elementB.lfoAmDepth = 15; v.elementB.modulatorPm = 1; }, kElementB + 11, {0x2F, 0x20}},
-        {"AWM sends fixed flags whatever it holds", [](VoiceParameters& v) { v.elementA.carrierAm = 1; v.elementA.carrierPm = 1; v.elementA.lfoPmDepth = 31; }, kElementA + 10, {0x10, 0x3F}},
+        {"AWM assignment bits: PM depth set, AM depth 0", [](VoiceParameters& v) { v.elementA.carrierAm = 1; v.elementA.modulatorAm = 1; v.elementA.lfoPmDepth = 31; }, kElementA + 10, {0x00, 0x3F}},
+        {"AWM assignment bits: AM depth set, PM depth 0", [](VoiceParameters& v) { v.elementC.lfoAmDepth = 1; v.elementC.modulatorPm = 1; }, kElementC + 10, {0x11, 0x00}},
         {"envType is never sent", [](VoiceParameters& v) { v.elementA.envType = 7; v.elementA.pan = 4; }, kElementA + 12, {0x04}},
         {"peakStage 3 split over two bytes", [](VoiceParameters& v) { v.elementC.envelope.peakStage = 3; v.elementC.envelope.decay1Rate = 63; }, kElementC + 17 + 2, {0x01, 0x7F}},
         {"operator waveform and frequency", [](VoiceParameters& v) { v.elementD.carrier.opWaveform = 7; v.elementD.carrier.frequency = 15; }, kElementD + 31 + 1, {0x7F}},
@@ -135,6 +141,75 @@ TEST(VoiceData, FieldPackingInTheMessage)
         const std::vector<std::uint8_t> m = encode(voice);
         EXPECT_EQ(c.bytes, std::vector<std::uint8_t>(m.begin() + c.offset, m.begin() + c.offset + c.bytes.size()))
             << c.what;
+        EXPECT_EQ(0u, checksummedSum(m) % 128) << c.what;
+    }
+}
+
+// Every value that travels in two bytes set to 128 (first byte 1, second 0).
+VoiceParameters everyPairAtItsTopBit()
+{
+    VoiceParameters v{};
+    v.common.voiceConfig = 1;
+    v.common.atPitch = v.common.attack = v.common.release = -128;
+    const auto envelope = [](EnvelopeParams& e) {
+        e.delayOn = 1;
+        e.peakStage = 2;
+    };
+    const auto middle = [](ElementParams& e) {
+        e.pitch = -128;
+        e.lfoWaveform = 4;
+        e.lfoDelay = e.lfoRate = 128;
+    };
+    for (AwmElementParams* e : {&v.elementA, &v.elementC}) {
+        middle(*e);
+        e->levelScaling = 8;
+        envelope(e->envelope);
+    }
+    for (FmElementParams* e : {&v.elementB, &v.elementD}) {
+        middle(*e);
+        e->waveform = 128;
+        for (FmOperatorParams* op : {&e->modulator, &e->carrier}) {
+            op->fixedFrequency = 1;
+            op->levelScaling = 8;
+            envelope(op->envelope);
+        }
+    }
+    for (int step = 0; step < kVectorSteps; ++step)
+        v.levelVector.stepTime[step] = v.detuneVector.stepTime[step] = 128;
+    return v;
+}
+
+TEST(VoiceData, InnerChecksumCountsEachPairAsOneValue)
+{
+    struct Case {
+        const char* what;
+        VoiceParameters voice;
+        std::uint8_t checksum;   // worked by hand
+    };
+    VoiceParameters zero{};
+    VoiceParameters envDelay{};
+    envDelay.common.envDelay = 100;
+    VoiceParameters stepEnd{};
+    stepEnd.detuneVector.stepTime[49] = kStepEnd;
+    VoiceParameters atPitch{};
+    atPitch.common.atPitch = -12;
+    const Case cases[] = {
+        // The fixed pair 0x01 0x25 alone: 165; 256 - 165 = 91.
+        {"every field 0", zero, 91},
+        // A plain byte counts as it is: 165 + 100 = 265 = 9; 256 - 9 = 247.
+        {"a plain byte", envDelay, 247},
+        // 0x01 0x7F is 255, not 128: 165 + 255 = 420 = 164; 256 - 164 = 92.
+        {"a step time of 255", stepEnd, 92},
+        // -12 is 0x01 0x74 = 244: 165 + 244 = 409 = 153; 256 - 153 = 103.
+        {"a signed split value", atPitch, 103},
+        // 144 pairs of 128 are a multiple of 256, which leaves 165 again
+        // (counted as plain bytes they would add 144).
+        {"every pair at its top bit", everyPairAtItsTopBit(), 91},
+    };
+    for (const Case& c : cases) {
+        const std::vector<std::uint8_t> m = encode(c.voice);
+        EXPECT_EQ(c.checksum, innerChecksum(m.data())) << c.what;
+        EXPECT_EQ(c.checksum, joinSplit(m[kInnerChecksumAt], m[kInnerChecksumAt + 1])) << c.what;
         EXPECT_EQ(0u, checksummedSum(m) % 128) << c.what;
     }
 }
@@ -191,7 +266,8 @@ TEST(VoiceData, EncodedMessageIsValidSysExWhateverTheRecordHolds)
     VoiceData data(voice);
     std::memset(&voice, 0xFF, sizeof voice);
     std::memcpy(voice.common.name, "\xE9t\xE9\x80\xFF" "abc", 8);
-    const std::uint8_t* m = data.encodeDump();
+    const VoiceDump dump = data.encodeDump();
+    const std::uint8_t* m = dump.data();
     for (std::size_t i = 1; i + 1 < kSyDumpSize; ++i)
         EXPECT_LT(m[i], 0x80) << "byte " << i;
     EXPECT_EQ(0xF7, m[591]);
@@ -226,8 +302,8 @@ TEST(VoiceData, Tg33MessageDecodesAndLeavesAsSyLayout)
     ASSERT_TRUE(data.decodeDump(tg.data(), tg.size()));
     expectSameVoice(afterRoundTrip(voice), back);
 
-    const std::uint8_t* sy = data.encodeDump();
-    EXPECT_EQ("PK  2203AE", std::string(sy + 6, sy + 16));
+    const VoiceDump sy = data.encodeDump();
+    EXPECT_EQ("PK  2203AE", std::string(sy.begin() + 6, sy.begin() + 16));
     EXPECT_EQ(0xF7, sy[591]);
 }
 

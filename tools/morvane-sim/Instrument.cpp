@@ -57,12 +57,11 @@ VoiceFileResult Instrument::loadVoiceFile(const std::string& path)
 std::vector<std::vector<std::uint8_t>> Instrument::foreignMessages()
 {
     VoiceParameters voice{};
-    VoiceData data(voice);
     std::memcpy(voice.common.name, "FOREIGN!", sizeof voice.common.name);
     voice.common.effectType = 9;
     voice.levelVectorSpeed = 5;
-    const std::uint8_t* dump = data.encodeDump();
-    const std::vector<std::uint8_t> whole(dump, dump + kSyDumpSize);
+    const VoiceDump dump = encodeDump(voice);
+    const std::vector<std::uint8_t> whole(dump.begin(), dump.end());
 
     std::vector<std::uint8_t> otherMaker = whole;
     otherMaker[1] = 0x41;
@@ -91,11 +90,11 @@ Instrument::Response Instrument::handle(const std::uint8_t* data, std::size_t si
             return response;
         }
         if (requested == DumpLayout::Tg33) {
-            const auto dump = encodeTg33Dump(voiceData_, channel);
+            const auto dump = encodeTg33Dump(voice_, channel);
             response.reply.assign(dump.begin(), dump.end());
         } else {
-            const std::uint8_t* dump = voiceData_.encodeDump();
-            response.reply.assign(dump, dump + kSyDumpSize);
+            const VoiceDump dump = encodeDump(voice_);
+            response.reply.assign(dump.begin(), dump.end());
             response.reply[kDeviceByte] = static_cast<std::uint8_t>(channel);
         }
         response.replyLog = "sent dump " + quoted(response.reply.data() + kFormatIdOffset, kSyFormatId.size())
@@ -106,6 +105,7 @@ Instrument::Response Instrument::handle(const std::uint8_t* data, std::size_t si
 
     if (const auto layout = voiceDumpLayout(data, size)) {
         voiceData_.decodeDump(data, size);
+        response.tookVoice = true;
         response.log = "received dump " + quoted(data + kFormatIdOffset, kSyFormatId.size()) + " device "
                        + hexByte(data[kDeviceByte]) + " bytes " + std::to_string(size) + " name "
                        + quoted(reinterpret_cast<const std::uint8_t*>(voice_.common.name),

@@ -26,6 +26,7 @@ public:
         std::vector<std::vector<std::uint8_t>> foreign;    // to send first
         std::vector<std::uint8_t> reply;                   // the voice dump; empty for none
         std::string replyLog;                              // one line describing the reply
+        bool tookVoice = false;                            // a voice dump became the edit voice
     };
 
     explicit Instrument(Options options);

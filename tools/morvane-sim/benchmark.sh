@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # Measures "Get voice" against morvane-sim: the round trip of an answered
 # request in both layouts, and the processor time of a wait that nobody
-# answers. Uses the running JACK server, or starts one with its dummy driver.
+# answers; then a one-second drag of an editor control through the program's
+# send path against a simulator behind a modelled 31,250-baud cable, with
+# pacing on and off. Uses the running JACK server, or starts one with its
+# dummy driver.
 #
 #   tools/morvane-sim/benchmark.sh [BUILD_DIR] [ROUNDS]
 #
@@ -12,12 +15,14 @@ build=${1:-build-bench}
 rounds=${2:-50}
 
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DMORVANE_SANITIZE=OFF -DMORVANE_TESTS=OFF >/dev/null
-cmake --build "$build" -j2 --target morvane-sim morvane-midi-bench >/dev/null
+cmake --build "$build" -j2 --target morvane-sim morvane-midi-bench morvane-send-bench >/dev/null
 
 pids=()
+logs=$(mktemp -d)
 cleanup() {
   for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
   for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
+  rm -rf "$logs"
 }
 trap cleanup EXIT
 
@@ -34,12 +39,11 @@ fi
 echo "JACK server: ${JACK_DEFAULT_SERVER:-default}, period 256 frames at 48 kHz"
 
 start_sim() {
-  local log
-  log=$(mktemp)
+  local log="$logs/$1.log"
   "$build/tools/morvane-sim/morvane-sim" --name "$1" "${@:2}" >"$log" 2>&1 &
   pids+=($!)
   for _ in $(seq 1 50); do
-    grep -q "ready" "$log" && { rm -f "$log"; return 0; }
+    grep -q "ready" "$log" && return 0
     sleep 0.1
   done
   echo "morvane-sim $1 did not start:" >&2
@@ -50,3 +54,6 @@ start_sim "bench-sim-$$"
 start_sim "bench-silent-$$" --silent
 
 "$build/tools/morvane-sim/morvane-midi-bench" "bench-sim-$$" "bench-silent-$$" "$rounds"
+
+start_sim "bench-cable-$$" --wire-rate 31250 --log
+QT_QPA_PLATFORM=offscreen "$build/tools/morvane-sim/morvane-send-bench" "bench-cable-$$" "$logs/bench-cable-$$.log"

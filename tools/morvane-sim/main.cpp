@@ -4,6 +4,7 @@
 #include "RtMidiBackend.h"
 #include "VoiceFile.h"
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <csignal>
@@ -42,6 +43,11 @@ Options:
   --send-foreign      before answering a request, send three System Exclusive
                       messages that are not voice dumps (another maker's, a
                       truncated dump, an overlong dump)
+  --wire-rate BAUD    model a MIDI cable of BAUD bits per second (31250 for
+                      MIDI): each message takes effect only once its bytes
+                      (10 bits each) have crossed it, behind the ones before
+                      it; with --log, each dump's line ends with its arrival
+                      time on the machine's monotonic clock
   --help              show this text
 )";
 
@@ -51,8 +57,25 @@ struct Options {
     bool log = false;
     morvane::Instrument::Options instrument;
     int replyDelayMs = 0;
+    int wireRate = 0;   // none: messages take effect as they come
     std::string voiceFile;
 };
+
+using Clock = std::chrono::steady_clock;
+
+struct Received {
+    std::vector<std::uint8_t> bytes;
+    Clock::time_point at;
+};
+
+// Milliseconds on the machine's monotonic clock, which other programs on the
+// machine read too.
+std::string monotonicMs(Clock::time_point t)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.3f", std::chrono::duration<double, std::milli>(t.time_since_epoch()).count());
+    return text;
+}
 
 // Messages from the MIDI thread to the main thread.
 class Inbox {
@@ -61,7 +84,7 @@ public:
     {
         {
             std::lock_guard lock(mutex_);
-            messages_.push_back(std::move(message));
+            messages_.push_back({std::move(message), Clock::now()});
         }
         changed_.notify_one();
     }
@@ -76,7 +99,7 @@ public:
     }
 
     // The next message; none once stopped.
-    std::optional<std::vector<std::uint8_t>> pop()
+    std::optional<Received> pop()
     {
         std::unique_lock lock(mutex_);
         changed_.wait(lock, [this] { return stopped_ || !messages_.empty(); });
@@ -88,18 +111,32 @@ public:
     }
 
     // Sleeps, unless stopped meanwhile; false when stopped.
-    bool sleepFor(std::chrono::milliseconds time)
+    bool sleepFor(std::chrono::milliseconds time) { return sleepUntil(Clock::now() + time); }
+    bool sleepUntil(Clock::time_point time)
     {
         std::unique_lock lock(mutex_);
-        return !changed_.wait_for(lock, time, [this] { return stopped_; });
+        return !changed_.wait_until(lock, time, [this] { return stopped_; });
     }
 
 private:
     std::mutex mutex_;
     std::condition_variable changed_;
-    std::deque<std::vector<std::uint8_t>> messages_;
+    std::deque<Received> messages_;
     bool stopped_ = false;
 };
+
+// An option's value written as a whole number from min to max.
+bool wholeNumber(const std::optional<std::string>& text, long min, long max, int& number)
+{
+    if (!text)
+        return false;
+    char* end = nullptr;
+    const long value = std::strtol(text->c_str(), &end, 10);
+    if (end == text->c_str() || *end != '\0' || value < min || value > max)
+        return false;
+    number = static_cast<int>(value);
+    return true;
+}
 
 bool parseArguments(int argc, char** argv, Options& options)
 {
@@ -133,14 +170,11 @@ bool parseArguments(int argc, char** argv, Options& options)
         } else if (arg == "--send-foreign") {
             options.instrument.sendForeign = true;
         } else if (arg == "--reply-delay") {
-            auto v = value();
-            if (!v)
+            if (!wholeNumber(value(), 0, 600000, options.replyDelayMs))
                 return false;
-            char* end = nullptr;
-            const long ms = std::strtol(v->c_str(), &end, 10);
-            if (end == v->c_str() || *end != '\0' || ms < 0 || ms > 600000)
+        } else if (arg == "--wire-rate") {
+            if (!wholeNumber(value(), 300, 10000000, options.wireRate))
                 return false;
-            options.replyDelayMs = static_cast<int>(ms);
         } else if (!arg.empty() && arg[0] == '-') {
             return false;
         } else if (options.voiceFile.empty()) {
@@ -200,13 +234,26 @@ int main(int argc, char** argv)
                       << "\", output \"" << midi.virtualOutputName() << "\"" << std::endl;
         }
 
+        // When the cable modelled is free again.
+        Clock::time_point cableFree{};
         while (status == 0) {
-            auto message = inbox.pop();
-            if (!message)
+            auto received = inbox.pop();
+            if (!received)
                 break;
-            const auto response = instrument.handle(message->data(), message->size());
+            const std::vector<std::uint8_t>& message = received->bytes;
+            if (options.wireRate > 0) {
+                // The last byte arrives after all of them have crossed, behind
+                // whatever was still crossing when the first one started.
+                const auto crossing = std::chrono::duration_cast<Clock::duration>(
+                    std::chrono::duration<double>(message.size() * 10.0 / options.wireRate));
+                cableFree = std::max(cableFree, received->at) + crossing;
+                if (!inbox.sleepUntil(cableFree))
+                    break;
+            }
+            const auto response = instrument.handle(message.data(), message.size());
             if (options.log)
-                std::cout << response.log << std::endl;
+                std::cout << response.log << (response.tookVoice ? " at " + monotonicMs(Clock::now()) + " ms" : "")
+                          << std::endl;
             for (const auto& foreign : response.foreign) {
                 midi.send(foreign.data(), foreign.size());
                 if (options.log)

@@ -101,6 +101,24 @@ std::string hex(unsigned value)
     return text;
 }
 
+// The instrument writes it at 588-589 of an SY-layout dump; other programs
+// often leave zeros there, which the instrument's own dumps never hold unless
+// the sum itself is 0.
+std::string innerChecksumVerdict(DumpLayout layout, const std::uint8_t* message)
+{
+    if (layout != DumpLayout::Sy)
+        return "none in this layout";
+    const std::uint8_t high = message[kInnerChecksumAt];
+    const std::uint8_t low = message[kInnerChecksumAt + 1];
+    const unsigned expected = innerChecksum(message);
+    const unsigned stored = joinSplit(high, low);
+    if (high <= 1 && stored == expected)
+        return "correct (" + hex(stored) + ")";
+    if (high == 0 && low == 0)
+        return "absent (zero)";
+    return "wrong (stored " + hex(high) + " " + hex(low) + ", expected " + hex(expected) + ")";
+}
+
 int showCommand(const std::string& path)
 {
     VoiceParameters voice;
@@ -118,17 +136,18 @@ int showCommand(const std::string& path)
     const unsigned count = message[4] * 128u + message[5];
     const VoiceCommonParams& c = voice.common;
 
-    std::cout << "Layout:        " << (layout == DumpLayout::Tg33 ? "TG-33" : "SY-22/SY-35") << ", "
+    std::cout << "Layout:         " << (layout == DumpLayout::Tg33 ? "TG-33" : "SY-22/SY-35") << ", "
               << size << " bytes\n"
-              << "Name:          \"" << std::string(c.name) << "\"\n"
-              << "Checksum:      "
+              << "Name:           \"" << std::string(c.name) << "\"\n"
+              << "Checksum:       "
               << (sum % 128 == 0 ? "correct (" + hex(stored) + ")"
                                  : "wrong (stored " + hex(stored) + ", expected " + hex(expected) + ")")
               << '\n'
-              << "Byte count:    " << count
+              << "Inner checksum: " << innerChecksumVerdict(layout, message.data()) << '\n'
+              << "Byte count:     " << count
               << (count == size - 8 ? " (matches)" : " (the message holds " + std::to_string(size - 8) + ")") << '\n'
-              << "Configuration: " << kVoiceConfigNames[c.voiceConfig & 1] << '\n'
-              << "Effect:        " << kEffectNames[c.effectType & 0x0F] << ", depth " << int(c.effectDepth) << '\n';
+              << "Configuration:  " << kVoiceConfigNames[c.voiceConfig & 1] << '\n'
+              << "Effect:         " << kEffectNames[c.effectType & 0x0F] << ", depth " << int(c.effectDepth) << '\n';
     return 0;
 }
 

@@ -66,7 +66,8 @@ void buildLibrary(const std::string& path, int total)
         const std::uint32_t mask = rng() & 0xFFFF;
         const unsigned char maskBytes[4] = {static_cast<unsigned char>(mask), static_cast<unsigned char>(mask >> 8), 0, 0};
         out.write(reinterpret_cast<const char*>(maskBytes), 4);
-        out.write(reinterpret_cast<const char*>(data.encodeDump()), kSyDumpSize);
+        const VoiceDump dump = data.encodeDump();
+        out.write(reinterpret_cast<const char*>(dump.data()), static_cast<std::streamsize>(dump.size()));
     }
 }
 
