@@ -106,7 +106,7 @@ public:
     std::uint32_t recordCategories(int n);
 
     // Writes the mask and the encoded voice at the open stream's position
-    // and flushes.
+    // and flushes it to the disk.
     LibraryResult writeRecord(std::uint32_t mask, VoiceData& voiceData);
 
     // --- Whole operations ----------------------------------------------
@@ -135,6 +135,14 @@ public:
     // Replaces record n (which must exist); no other byte changes.
     LibraryResult overwriteRecord(int n, std::uint32_t mask, VoiceData& voiceData);
 
+    // --- Flushing to the disk --------------------------------------------
+    // Every write above reaches the disk before it returns, so a power cut
+    // cannot take a stored voice back. That costs a few milliseconds per
+    // write; a command that adds many records in a row may turn it off and
+    // call flushToDisk once at its end.
+    void setFlushEachWrite(bool flush) { flushEachWrite_ = flush; }
+    LibraryResult flushToDisk();
+
 private:
     std::size_t readAt(std::uintmax_t offset, std::uint8_t* buffer, std::size_t size);
     std::string describePath() const;
@@ -142,6 +150,7 @@ private:
 
     std::string path_;
     std::FILE* stream_ = nullptr;
+    bool flushEachWrite_ = true;
 };
 
 } // namespace morvane
