@@ -78,7 +78,7 @@ Settings::Settings(std::unique_ptr<QSettings> store)
 
 Settings::~Settings() = default;
 
-void Settings::saveSettings()
+bool Settings::saveSettings()
 {
     // Drop every spelling of our names first, so exactly five values remain.
     const QStringList names{kChannelReadName, kModelName, kInDeviceName, kOutDeviceName, kAutoSendName};
@@ -94,6 +94,12 @@ void Settings::saveSettings()
     store_->setValue(kOutDeviceName, QString::number(outDevice));
     store_->setValue(kAutoSendName, QString::number(autoSend ? 1 : 0));
     store_->sync();
+    return store_->status() == QSettings::NoError;
+}
+
+QString Settings::storeLocation() const
+{
+    return store_->fileName();
 }
 
 } // namespace morvane
