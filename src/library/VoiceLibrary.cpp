@@ -249,7 +249,8 @@ LibraryResult VoiceLibrary::scanRecords(std::vector<RecordSummary>& records) con
 
     const int count = recordCountForSize(static_cast<std::uintmax_t>(size));
     records.reserve(static_cast<std::size_t>(count));
-    std::vector<std::uint8_t> block(kScanBlockRecords * kLibraryRecordSize);
+    // A small library needs no more than its own size.
+    std::vector<std::uint8_t> block(std::min(static_cast<std::size_t>(count), kScanBlockRecords) * kLibraryRecordSize);
     std::size_t remaining = static_cast<std::size_t>(count);
     while (remaining > 0) {
         const std::size_t want = std::min(remaining, kScanBlockRecords);
