@@ -9,6 +9,7 @@ packages=(
   librtmidi-dev                # MIDI through the ALSA sequencer and JACK
   libgtest-dev                 # engine tests
   jackd2                       # a MIDI server for the end-to-end tests
+  clang libclang-rt-14-dev     # the fuzz targets: clang and its libFuzzer
 )
 
 missing=()

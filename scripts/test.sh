@@ -35,3 +35,15 @@ fi
 
 export QT_QPA_PLATFORM=offscreen
 ctest --test-dir "$build" --output-on-failure --timeout 300
+
+# A short run of each fuzz target from its seed corpus; scripts/fuzz.sh runs
+# them for longer. They need clang and its libFuzzer, which setup.sh installs.
+if command -v clang++ >/dev/null; then
+  fuzz=build-fuzz
+  cmake -S . -B "$fuzz" -DCMAKE_CXX_COMPILER=clang++ -DMORVANE_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DMORVANE_FUZZ_SECONDS=5
+  cmake --build "$fuzz" -j"$(nproc)" --target fuzz_decoder fuzz_voicefile fuzz_library fuzz_json
+  ctest --test-dir "$fuzz" --output-on-failure --timeout 300
+else
+  echo "clang++ is not installed: the fuzz targets were not built or run (scripts/setup.sh installs it)." >&2
+fi

@@ -57,11 +57,17 @@ void AppServices::setWireRate(int baud)
 void AppServices::getVoice()
 {
     const Settings& settings = *context_.settings;
-    // The window cannot answer during the wait; the cursor says why.
+    // The windows repaint during the wait but take no input; the cursor says why.
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const bool received = context_.midiPort->requestVoice(settings.model, settings.midiChannel, *context_.voiceData);
+    const VoiceRequest request = context_.midiPort->requestVoice(settings.model, settings.midiChannel, *context_.voiceData);
     QApplication::restoreOverrideCursor();
-    if (received) {
+    if (request.outcome == VoiceRequest::Outcome::NotSent) {
+        QMessageBox message(QMessageBox::Warning, QStringLiteral("Get voice"),
+                            QStringLiteral("The request for the instrument's voice could not be sent: %1")
+                                .arg(QString::fromStdString(request.error)),
+                            QMessageBox::Ok);
+        showModal(message);
+    } else if (request) {
         refreshEditors();
         showModal(*context_.DataReceivedForm);
     } else {

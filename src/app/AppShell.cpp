@@ -6,6 +6,7 @@
 #include "MorvaneApplication.h"
 #include "Settings.h"
 #include "AppServices.h"
+#include "EventLoopWaiter.h"
 #include "MidiPort.h"
 #include "RtMidiBackend.h"
 #include "TMainForm.h"
@@ -87,6 +88,7 @@ void AppShell::createObjects()
             midiOpenError_->setError(QString::fromStdString(text));
             modal_.showModal(*midiOpenError_);
         });
+    midiPort_->setWaiter(std::make_unique<EventLoopWaiter>());
     context_.midiPort = midiPort_.get();
     step(QStringLiteral("MidiPort"));
     midiPort_->setWireRate(settings_->wireRate);
@@ -203,8 +205,17 @@ void AppShell::shutDown()
         step(QStringLiteral("MidiPort.close"));
     }
     if (settings_) {
-        settings_->saveSettings();
+        const bool stored = settings_->saveSettings();
         step(QStringLiteral("saveSettings"));
+        if (!stored) {
+            step(QStringLiteral("settings not stored"));
+            QMessageBox report(QMessageBox::Warning, QString::fromLatin1(kApplicationTitle),
+                               QStringLiteral("Your settings could not be stored in %1. The MIDI ports, channel "
+                                              "and model chosen in this session will not be remembered.")
+                                   .arg(settings_->storeLocation()),
+                               QMessageBox::Ok);
+            modal_.showModal(report);
+        }
     }
 }
 

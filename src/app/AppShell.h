@@ -48,7 +48,8 @@ public:
 
     // The steps taken so far, in order: each object or window by its class
     // name as it is made, then "application title", "first-run device
-    // selection", "event loop", "exception: <message>", "saveSettings".
+    // selection", "event loop", "exception: <message>", "saveSettings",
+    // "settings not stored" when the store could not be written.
     const QStringList& trace() const { return trace_; }
 
     // Called after each step is recorded, with its trace entry.

@@ -100,7 +100,7 @@ Settings::Settings(std::unique_ptr<QSettings> store)
 
 Settings::~Settings() = default;
 
-void Settings::saveSettings()
+bool Settings::saveSettings()
 {
     // Drop every spelling of our names first, so each is stored once.
     const QStringList names{kChannelReadName, kModelName, kInDeviceName, kOutDeviceName, kAutoSendName,
@@ -118,6 +118,12 @@ void Settings::saveSettings()
     store_->setValue(kAutoSendName, QString::number(autoSend ? 1 : 0));
     store_->setValue(kWireRateName, QString::number(wireRate));
     store_->sync();
+    return store_->status() == QSettings::NoError;
+}
+
+QString Settings::storeLocation() const
+{
+    return store_->fileName();
 }
 
 } // namespace morvane

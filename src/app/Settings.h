@@ -15,7 +15,10 @@ public:
     explicit Settings(std::unique_ptr<QSettings> store = nullptr);
     ~Settings();
 
-    void saveSettings();
+    // Stores the five values; false when the store could not be written.
+    bool saveSettings();
+    // Where the store lives, for messages.
+    QString storeLocation() const;
 
     int midiChannel = 0;   // 0-15; channel 1 is 0
     int inDevice = 0;      // index into the machine's MIDI inputs

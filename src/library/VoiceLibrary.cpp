@@ -76,13 +76,21 @@ int lastError()
     return errno != 0 ? errno : EIO;
 }
 
-// Writes at `offset` and flushes; on failure returns the error number.
+// Writes at `offset` and hands the bytes to the system; on failure returns
+// the error number.
 int writeAt(std::FILE* file, std::uintmax_t offset, const std::uint8_t* data, std::size_t size)
 {
     errno = 0;
     if (!seekTo(file, offset) || std::fwrite(data, 1, size, file) != size || std::fflush(file) != 0)
         return lastError();
     return 0;
+}
+
+// Makes the system put the file's bytes on the disk; the error number or 0.
+int syncToDisk(std::FILE* file)
+{
+    errno = 0;
+    return ::fsync(::fileno(file)) == 0 ? 0 : lastError();
 }
 
 // Closes a stream that was written to; on failure returns the error number.
@@ -264,7 +272,9 @@ LibraryResult VoiceLibrary::writeRecord(std::uint32_t mask, const VoiceData& voi
     const Record record = makeRecord(mask, voiceData);
     errno = 0;
     const long position = std::ftell(stream_);
-    const int error = position < 0 ? lastError() : writeAt(stream_, static_cast<std::uintmax_t>(position), record.data(), record.size());
+    int error = position < 0 ? lastError() : writeAt(stream_, static_cast<std::uintmax_t>(position), record.data(), record.size());
+    if (error == 0 && flushEachWrite_)
+        error = syncToDisk(stream_);
     if (error != 0)
         return LibraryResult::failure("Cannot write to " + describePath() + ": " + reason(error) + ".");
     return {};
@@ -302,7 +312,8 @@ LibraryResult VoiceLibrary::forEachRecord(const std::function<void(int n, const 
         return LibraryResult::failure("Cannot read " + describePath() + ": " + reason(lastError()) + ".");
 
     const int count = recordCountForSize(static_cast<std::uintmax_t>(size));
-    std::vector<std::uint8_t> block(kScanBlockRecords * kLibraryRecordSize);
+    // A small library needs no more than its own size.
+    std::vector<std::uint8_t> block(std::min(static_cast<std::size_t>(count), kScanBlockRecords) * kLibraryRecordSize);
     LibraryRecord record;
     std::size_t remaining = static_cast<std::size_t>(count);
     int n = 0;
@@ -409,6 +420,8 @@ LibraryResult VoiceLibrary::appendRecords(const std::vector<LibraryRecord>& reco
         bytes.insert(bytes.end(), record.begin(), record.end());
 
     int error = writeAt(file.get(), start, bytes.data(), bytes.size());
+    if (error == 0 && flushEachWrite_)
+        error = syncToDisk(file.get());
     if (error == 0)
         error = closeWritten(file.release());
     if (error == 0)
@@ -431,6 +444,18 @@ LibraryResult VoiceLibrary::appendRecords(const std::vector<LibraryRecord>& reco
     return LibraryResult::failure(text);
 }
 
+LibraryResult VoiceLibrary::flushToDisk()
+{
+    closeLibrary();
+    errno = 0;
+    const FileHandle file(std::fopen(path_.c_str(), "rb"));
+    const int error = !file ? lastError() : syncToDisk(file.get());
+    if (error != 0)
+        return LibraryResult::failure("The changes to " + describePath() + " could not be flushed to the disk: "
+                                      + reason(error) + ".");
+    return {};
+}
+
 LibraryResult VoiceLibrary::overwriteRecord(int n, std::uint32_t mask, const VoiceData& voiceData)
 {
     closeLibrary();
@@ -448,6 +473,8 @@ LibraryResult VoiceLibrary::overwriteRecord(int n, std::uint32_t mask, const Voi
 
     const Record record = makeRecord(mask, voiceData);
     int error = writeAt(file.get(), recordOffset(n), record.data(), record.size());
+    if (error == 0 && flushEachWrite_)
+        error = syncToDisk(file.get());
     if (error == 0)
         error = closeWritten(file.release());
     if (error != 0)

@@ -4,6 +4,7 @@
 #include "VoiceData.h"
 
 #include <algorithm>
+#include <condition_variable>
 
 namespace morvane {
 
@@ -12,10 +13,39 @@ namespace {
 // However much waits, close() never holds the program longer than this.
 constexpr auto kLongestFinish = std::chrono::seconds(5);
 
+// Blocks the waiting thread until woken or until the deadline.
+class BlockingWaiter : public ReplyWaiter {
+public:
+    void waitUntil(std::chrono::steady_clock::time_point deadline, const std::function<bool()>& done) override
+    {
+        // done() takes the port's lock, which wake() is called under: it is
+        // never called while this waiter's own lock is held.
+        while (!done()) {
+            std::unique_lock lock(mutex_);
+            if (!woken_.wait_until(lock, deadline, [this] { return wake_; }))
+                return;
+            wake_ = false;
+        }
+    }
+    void wake() override
+    {
+        {
+            std::lock_guard lock(mutex_);
+            wake_ = true;
+        }
+        woken_.notify_one();
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable woken_;
+    bool wake_ = false;
+};
+
 } // namespace
 
 MidiPort::MidiPort(std::unique_ptr<MidiBackend> backend, ErrorReporter reporter)
-    : backend_(std::move(backend)), reporter_(std::move(reporter))
+    : backend_(std::move(backend)), reporter_(std::move(reporter)), waiter_(std::make_unique<BlockingWaiter>())
 {
     inputs_ = backend_->inputNames();
     outputs_ = backend_->outputNames();
@@ -147,8 +177,19 @@ bool MidiPort::sendVoice(const VoiceData& voiceData, int midiChannel)
     return true;
 }
 
-bool MidiPort::requestVoice(int model, int midiChannel, VoiceData& voiceData)
+void MidiPort::setWaiter(std::unique_ptr<ReplyWaiter> waiter)
 {
+    std::lock_guard lock(mutex_);
+    waiter_ = waiter ? std::move(waiter) : std::make_unique<BlockingWaiter>();
+}
+
+VoiceRequest MidiPort::requestVoice(int model, int midiChannel, VoiceData& voiceData)
+{
+    // A reply to the last unanswered request may still be on its way; it is
+    // dropped as it comes in, since nothing waits.
+    if (std::chrono::steady_clock::now() < graceEnds_)
+        waiter_->waitUntil(graceEnds_, [] { return false; });
+
     {
         // Armed before the request goes out, so even an instant reply counts.
         std::lock_guard lock(mutex_);
@@ -157,31 +198,47 @@ bool MidiPort::requestVoice(int model, int midiChannel, VoiceData& voiceData)
         replySize_ = 0;
     }
 
-    // A request that cannot be sent simply gets no reply. It goes out after
-    // any dump that waits, so the instrument answers with the latest voice.
-    if (outputOpen_) {
-        const auto request = dumpRequest(model, midiChannel);
-        std::unique_lock lock(sendMutex_);
-        pacer_.offerMessage({request.begin(), request.end()});
-        sendWake_.notify_one();
-        waitUntilHandedOver(lock);
+    // The request goes out after any dump that waits, once the cable has
+    // carried it, so the instrument answers with the latest voice; the reply
+    // wait starts when the request has gone out. A request that cannot be
+    // sent is reported at once.
+    finishSending();
+    const auto request = dumpRequest(model, midiChannel);
+    MidiError error;
+    {
+        std::lock_guard output(outputMutex_);
+        error = backend_->send(request.data(), request.size());
+    }
+    if (error) {
+        std::lock_guard lock(mutex_);
+        waiting_ = false;
+        return {VoiceRequest::Outcome::NotSent, *error};
     }
     const auto deadline = std::chrono::steady_clock::now() + replyWait_;
+    waiter_->waitUntil(deadline, [this] {
+        std::lock_guard lock(mutex_);
+        return received_;
+    });
 
     std::array<std::uint8_t, kTg33DumpSize> reply;
     std::size_t replySize = 0;
     {
-        std::unique_lock lock(mutex_);
-        if (replyArrived_.wait_until(lock, deadline, [this] { return received_; })) {
+        std::lock_guard lock(mutex_);
+        if (received_) {
             std::copy(reply_.begin(), reply_.begin() + static_cast<std::ptrdiff_t>(replySize_), reply.begin());
             replySize = replySize_;
         }
-        // From here on a dump that arrives is dropped as it comes in, so a
-        // late reply can neither change this voice nor answer the next request.
+        // From here on a dump that arrives is dropped as it comes in.
         waiting_ = false;
         received_ = false;
     }
-    return replySize != 0 && voiceData.decodeDump(reply.data(), replySize);
+    if (replySize == 0) {
+        graceEnds_ = std::chrono::steady_clock::now() + lateReplyGrace_;
+        return {VoiceRequest::Outcome::NoReply, {}};
+    }
+    if (!voiceData.decodeDump(reply.data(), replySize))
+        return {VoiceRequest::Outcome::NoReply, {}};
+    return {VoiceRequest::Outcome::Received, {}};
 }
 
 void MidiPort::onSysEx(const std::uint8_t* data, std::size_t size)
@@ -195,8 +252,9 @@ void MidiPort::onSysEx(const std::uint8_t* data, std::size_t size)
         std::copy(data, data + size, reply_.begin());
         replySize_ = size;
         received_ = true;
+        // Under the lock, so that no wake comes once the wait has ended.
+        waiter_->wake();
     }
-    replyArrived_.notify_one();
 }
 
 } // namespace morvane

@@ -28,6 +28,29 @@ namespace morvane {
 
 class VoiceData;
 
+// How the thread that asked for the instrument's voice waits for it. The
+// port's own way blocks the thread; the program waits in a way that keeps its
+// windows painting.
+class ReplyWaiter {
+public:
+    virtual ~ReplyWaiter() = default;
+    // Returns once done() is true or at the deadline, whichever comes first.
+    // done() is called on the waiting thread only.
+    virtual void waitUntil(std::chrono::steady_clock::time_point deadline, const std::function<bool()>& done) = 0;
+    // Called on the MIDI thread, only during a wait, when done() may have
+    // become true.
+    virtual void wake() = 0;
+};
+
+// What became of a request for the instrument's voice.
+struct VoiceRequest {
+    enum class Outcome { Received, NoReply, NotSent };
+    Outcome outcome = Outcome::NoReply;
+    std::string error;   // NotSent: why, in the MIDI system's words
+
+    explicit operator bool() const { return outcome == Outcome::Received; }
+};
+
 class MidiPort {
 public:
     // Shows an open failure to the user; called on the caller's thread, once
@@ -37,6 +60,9 @@ public:
     // How long requestVoice waits when nothing comes: more than 2 and at most
     // 3 seconds.
     static constexpr std::chrono::milliseconds kReplyWait{2500};
+    // After a request that got no reply, how long a reply that comes late
+    // is still kept from answering the next request.
+    static constexpr std::chrono::milliseconds kLateReplyGrace{1000};
 
     // Lists the devices once; the lists keep their order for the whole run.
     MidiPort(std::unique_ptr<MidiBackend> backend, ErrorReporter reporter);
@@ -78,13 +104,25 @@ public:
     // on the channel, after any dump that waits, and waits for the
     // instrument's voice dump; the wait starts when the request goes out. Only a
     // complete voice dump, in either layout, ends the wait; it is decoded into
-    // the voice and true is returned. When none comes within the wait the
-    // voice is untouched and false is returned. The calling thread blocks,
-    // without using the processor, for the whole wait.
-    bool requestVoice(int model, int midiChannel, VoiceData& voiceData);
+    // the voice and the outcome is Received. When none comes within the wait
+    // the voice is untouched and the outcome is NoReply; when the request
+    // cannot be sent, it is NotSent at once, with the MIDI system's reason.
+    //
+    // A dump is taken only while its request waits. A reply that comes after
+    // its wait ended is dropped; so that it cannot answer the next request
+    // instead, a request made within kLateReplyGrace of a wait that got no
+    // reply first waits out the rest of that grace, dropping whatever comes,
+    // and only then is sent. A reply later than that is not told apart from
+    // the answer to the next request.
+    VoiceRequest requestVoice(int model, int midiChannel, VoiceData& voiceData);
+
+    // How requestVoice waits; by default the calling thread blocks, without
+    // using the processor.
+    void setWaiter(std::unique_ptr<ReplyWaiter> waiter);
 
     // For tests that cannot afford the full wait.
     void setReplyWait(std::chrono::milliseconds wait) { replyWait_ = wait; }
+    void setLateReplyGrace(std::chrono::milliseconds grace) { lateReplyGrace_ = grace; }
 
 private:
     void onSysEx(const std::uint8_t* data, std::size_t size);
@@ -99,10 +137,13 @@ private:
     bool inputOpen_ = false;
     bool outputOpen_ = false;
     std::chrono::milliseconds replyWait_ = kReplyWait;
+    std::chrono::milliseconds lateReplyGrace_ = kLateReplyGrace;
+    // Until when a late reply to the last unanswered request may still come.
+    std::chrono::steady_clock::time_point graceEnds_{};
+    std::unique_ptr<ReplyWaiter> waiter_;
 
     // Shared with the MIDI thread, which only hands a dump over.
     std::mutex mutex_;
-    std::condition_variable replyArrived_;
     bool waiting_ = false;
     bool received_ = false;
     std::array<std::uint8_t, kTg33DumpSize> reply_{};

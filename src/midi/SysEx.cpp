@@ -1,7 +1,5 @@
 #include "SysEx.h"
 
-#include <algorithm>
-#include <string_view>
 
 namespace morvane {
 
@@ -44,22 +42,6 @@ void SysExAssembler::feed(const std::uint8_t* data, std::size_t size)
             reset();
         }
     }
-}
-
-std::optional<DumpLayout> voiceDumpLayout(const std::uint8_t* data, std::size_t size)
-{
-    if (data == nullptr || size < kSyDumpSize)
-        return std::nullopt;
-    const DumpLayout layout = dumpLayout(data, size);
-    const std::string_view id = layout == DumpLayout::Tg33 ? kTg33FormatId : kSyFormatId;
-    if (size != dumpSize(layout)
-        || data[0] != kSysExStart || data[1] != kYamahaId || data[3] != kDumpFormat
-        || data[size - 1] != kSysExEnd
-        || !std::equal(id.begin(), id.end(), data + kFormatIdOffset))
-        return std::nullopt;
-    if (std::any_of(data + 1, data + size - 1, [](std::uint8_t b) { return b >= 0x80; }))
-        return std::nullopt;
-    return layout;
 }
 
 } // namespace morvane

@@ -33,10 +33,4 @@ private:
     bool overflowed_ = false;
 };
 
-// The layout of a complete voice bulk dump: F0, 0x43, any device byte, 0x7E,
-// the layout's identifier at offset 6, exactly the layout's length, data bytes
-// below 0x80 and a final F7. Anything else (another maker's message, a dump
-// request, a truncated or overlong dump) gives no value.
-std::optional<DumpLayout> voiceDumpLayout(const std::uint8_t* data, std::size_t size);
-
 } // namespace morvane

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string_view>
 
 namespace morvane {
@@ -102,6 +103,14 @@ static_assert(detail::mapFits(kSyMap, 0), "the SY blocks follow one another");
 static_assert(detail::mapFits(kTg33Map, 2), "each TG-33 element block is followed by two bytes not read");
 static_assert(kTg33Map.vectors + kVectorsSize == kTg33DumpSize - 2);
 static_assert(kTg33VoiceSize == 587);
+
+// The layout of a complete voice bulk dump of these instruments: F0, 0x43, a
+// device byte 0n, 0x7E, the layout's identifier at offset 6, exactly the
+// layout's length, data bytes below 0x80 and a final F7. Anything else
+// (another maker's message, a dump request, a truncated or overlong dump)
+// gives no value. The byte count and the checksum are not examined: real
+// files carry wrong ones.
+std::optional<DumpLayout> voiceDumpLayout(const std::uint8_t* data, std::size_t size);
 
 // The 15-byte dump request of a model (2 = TG-33, anything else SY-22/SY-35)
 // with the MIDI channel (0-15) in the low nibble of its device byte.

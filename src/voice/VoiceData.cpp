@@ -283,6 +283,22 @@ DumpLayout dumpLayout(const std::uint8_t* message, std::size_t length)
     return DumpLayout::Sy;
 }
 
+std::optional<DumpLayout> voiceDumpLayout(const std::uint8_t* data, std::size_t size)
+{
+    if (data == nullptr || size < kSyDumpSize)
+        return std::nullopt;
+    const DumpLayout layout = dumpLayout(data, size);
+    const std::string_view id = layout == DumpLayout::Tg33 ? kTg33FormatId : kSyFormatId;
+    if (size != dumpSize(layout)
+        || data[0] != kSysExStart || data[1] != kYamahaId || (data[kDeviceByte] & 0xF0) != 0
+        || data[3] != kDumpFormat || data[size - 1] != kSysExEnd
+        || !std::equal(id.begin(), id.end(), data + kFormatIdOffset))
+        return std::nullopt;
+    if (std::any_of(data + 1, data + size - 1, [](std::uint8_t b) { return b >= 0x80; }))
+        return std::nullopt;
+    return layout;
+}
+
 std::array<std::uint8_t, kRequestSize> dumpRequest(int model, int midiChannel)
 {
     const std::string_view id = model == kModelTg33 ? kTg33FormatId : kSyFormatId;
@@ -367,11 +383,10 @@ VoiceDump encodeDump(const VoiceParameters& voice)
 
 bool VoiceData::decodeDump(const std::uint8_t* message, std::size_t length)
 {
-    if (message == nullptr)
+    const std::optional<DumpLayout> checked = voiceDumpLayout(message, length);
+    if (!checked)
         return false;
-    const DumpLayout layout = dumpLayout(message, length);
-    if (length < dumpSize(layout))
-        return false;
+    const DumpLayout layout = *checked;
 
     const MessageMap& at = messageMap(layout);
     decodeCommon(message, layout, voice_.common);

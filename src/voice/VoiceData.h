@@ -41,9 +41,10 @@ public:
     // The message of the voice it holds (see encodeDump above).
     VoiceDump encodeDump() const { return morvane::encodeDump(voice_); }
 
-    // Fills the voice from a message in the SY or TG-33 layout. A message
-    // shorter than its layout needs is refused: the voice is left untouched
-    // and false is returned.
+    // Fills the voice from a voice dump in the SY or TG-33 layout. Anything
+    // that voiceDumpLayout does not take for one (a message of another maker,
+    // a truncated or overlong dump, an unknown identifier) is refused: the
+    // voice is left untouched and false is returned.
     bool decodeDump(const std::uint8_t* message, std::size_t length);
 
     VoiceParameters& parameters() { return voice_; }

@@ -1,63 +1,173 @@
 #include "VoiceFile.h"
 
-#include <cstdio>
+#include <cerrno>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
+#include <random>
 #include <system_error>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace morvane {
 
-std::vector<std::uint8_t> collectVoiceMessage(std::istream& in)
-{
-    std::vector<std::uint8_t> collected;
-    std::istreambuf_iterator<char> it(in), end;
-    while (it != end && static_cast<std::uint8_t>(*it) != kSysExStart)
-        ++it;
-    while (it != end && collected.size() < kMaxCollectedBytes) {
-        collected.push_back(static_cast<std::uint8_t>(*it));
-        // Do not advance past the last byte we keep: bytes after it are not read.
-        if (collected.size() < kMaxCollectedBytes)
-            ++it;
+namespace {
+
+// Closes a descriptor when it goes out of scope.
+class Descriptor {
+public:
+    explicit Descriptor(int fd) : fd_(fd) {}
+    ~Descriptor() { reset(); }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+
+    int get() const { return fd_; }
+    explicit operator bool() const { return fd_ >= 0; }
+    // Closes now; false when closing reports an error (data may be lost).
+    bool reset()
+    {
+        const int fd = fd_;
+        fd_ = -1;
+        return fd < 0 || ::close(fd) == 0;
     }
-    return collected;
+
+private:
+    int fd_;
+};
+
+bool writeAll(int fd, const std::uint8_t* data, std::size_t size)
+{
+    while (size > 0) {
+        const ssize_t written = ::write(fd, data, size);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return false;
+        data += written;
+        size -= static_cast<std::size_t>(written);
+    }
+    return true;
+}
+
+// A new, empty file beside `target` under a name no other file has; it is
+// created exclusively, so an existing file or link of that name is never
+// opened. Returns the descriptor and sets `name`, or -1.
+int createTemporary(const std::filesystem::path& target, std::filesystem::path& name)
+{
+    std::random_device random;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        name = target;
+        name += "." + std::to_string(random()) + ".part";
+        const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    return -1;
+}
+
+// Flushes a folder, so that a rename inside it survives a power cut.
+void syncFolder(const std::filesystem::path& folder)
+{
+    const Descriptor fd(::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (fd)
+        ::fsync(fd.get());
+}
+
+} // namespace
+
+VoiceFileResult readVoiceMessage(const std::string& path, std::vector<std::uint8_t>& message)
+{
+    message.clear();
+    // Not blocking: opening a pipe for reading would wait for a writer.
+    const Descriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (!fd)
+        return VoiceFileResult::CannotOpen;
+    struct stat status {};
+    if (::fstat(fd.get(), &status) != 0)
+        return VoiceFileResult::ReadError;
+    // A device or a pipe can deliver bytes for ever; only a regular file ends.
+    if (!S_ISREG(status.st_mode))
+        return VoiceFileResult::NotAFile;
+
+    std::uint8_t buffer[4096];
+    bool started = false;
+    while (message.size() < kMaxCollectedBytes) {
+        const ssize_t got = ::read(fd.get(), buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return message.clear(), VoiceFileResult::ReadError;
+        if (got == 0)
+            break;
+        for (ssize_t i = 0; i < got && message.size() < kMaxCollectedBytes; ++i) {
+            started = started || buffer[i] == kSysExStart;
+            if (started)
+                message.push_back(buffer[i]);
+        }
+    }
+    if (message.empty() || message.back() != kSysExEnd)
+        return VoiceFileResult::NoMessage;
+    if (message.size() < dumpSize(dumpLayout(message.data(), message.size())))
+        return VoiceFileResult::TooShort;
+    return VoiceFileResult::Loaded;
 }
 
 VoiceFileResult readVoiceFile(const std::string& path, VoiceData& voiceData)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return VoiceFileResult::CannotOpen;
-    const std::vector<std::uint8_t> message = collectVoiceMessage(in);
-    if (in.bad())
-        return VoiceFileResult::CannotOpen;
-    if (message.empty() || message.back() != kSysExEnd)
-        return VoiceFileResult::NoMessage;
+    std::vector<std::uint8_t> message;
+    const VoiceFileResult result = readVoiceMessage(path, message);
+    if (result != VoiceFileResult::Loaded)
+        return result;
     if (!voiceData.decodeDump(message.data(), message.size()))
-        return VoiceFileResult::TooShort;
+        return VoiceFileResult::NotAVoice;
     return VoiceFileResult::Loaded;
 }
 
 bool writeFileAtomically(const std::string& path, const std::uint8_t* data, std::size_t size)
 {
     namespace fs = std::filesystem;
-    const fs::path target(path);
-    fs::path temp = target;
-    temp += ".part";
-    std::FILE* file = std::fopen(temp.c_str(), "wb");
-    if (file == nullptr)
-        return false;
-    const bool written = std::fwrite(data, 1, size, file) == size;
-    const bool flushed = std::fflush(file) == 0;
-    const bool closed = std::fclose(file) == 0;
     std::error_code error;
-    if (written && flushed && closed) {
-        fs::rename(temp, target, error);
-        if (!error)
-            return true;
+    fs::path target(path);
+    // A link is written through: the file it names is the one replaced.
+    if (fs::is_symlink(fs::symlink_status(target, error))) {
+        target = fs::weakly_canonical(target, error);
+        if (error)
+            return false;
     }
-    fs::remove(temp, error);
-    return false;
+    struct stat existing {};
+    const bool exists = ::stat(target.c_str(), &existing) == 0;
+    if (!exists && errno != ENOENT)
+        return false;
+    if (exists) {
+        // The permission bits decide, for the superuser too: a file the user
+        // made read-only stays as it is.
+        constexpr mode_t anyWrite = S_IWUSR | S_IWGRP | S_IWOTH;
+        if (!S_ISREG(existing.st_mode) || (existing.st_mode & anyWrite) == 0
+            || ::access(target.c_str(), W_OK) != 0)
+            return false;
+    }
+
+    fs::path temp;
+    Descriptor fd(createTemporary(target, temp));
+    if (!fd)
+        return false;
+    bool ok = true;
+    if (exists) {
+        // Keep the owner where allowed; the permissions always.
+        [[maybe_unused]] const int owned = ::fchown(fd.get(), existing.st_uid, existing.st_gid);
+        ok = ::fchmod(fd.get(), existing.st_mode & 07777) == 0;
+    }
+    ok = ok && writeAll(fd.get(), data, size) && ::fsync(fd.get()) == 0;
+    ok = fd.reset() && ok;
+    ok = ok && ::rename(temp.c_str(), target.c_str()) == 0;
+    if (!ok) {
+        ::unlink(temp.c_str());
+        return false;
+    }
+    // Some file systems cannot flush a folder; the new content is in place
+    // whatever this gives.
+    syncFolder(target.parent_path());
+    return true;
 }
 
 bool writeVoiceFile(const std::string& path, const VoiceData& voiceData)
@@ -71,8 +181,11 @@ const char* describe(VoiceFileResult result)
     switch (result) {
     case VoiceFileResult::Loaded: return "voice loaded";
     case VoiceFileResult::CannotOpen: return "cannot open the file";
+    case VoiceFileResult::NotAFile: return "not a regular file (folders, devices and pipes are not read)";
+    case VoiceFileResult::ReadError: return "the file could not be read";
     case VoiceFileResult::NoMessage: return "no System Exclusive voice dump in the file";
     case VoiceFileResult::TooShort: return "the voice dump in the file is too short for its layout";
+    case VoiceFileResult::NotAVoice: return "the System Exclusive message in the file is not a voice dump of an SY-22, SY-35 or TG-33";
     }
     return "unknown result";
 }

@@ -1,12 +1,12 @@
-// Voice files (.SYX): one voice bulk dump. Reading is lenient (bytes before
-// the message are skipped, a TG-33 dump is accepted); writing stores exactly
-// the message that encodeDump builds.
+// Voice files (.SYX): one voice bulk dump. Reading is lenient about where the
+// message starts (bytes before it are skipped) and about its byte count and
+// checksum, but takes only a voice dump of these instruments; writing stores
+// exactly the message that VoiceData::encodeDump builds.
 #pragma once
 
 #include "VoiceData.h"
 
 #include <cstdint>
-#include <istream>
 #include <string>
 #include <vector>
 
@@ -14,27 +14,36 @@ namespace morvane {
 
 inline constexpr std::size_t kMaxCollectedBytes = kTg33DumpSize;
 
-// Skips every byte before the first F0, then collects bytes until the end of
-// the stream or until 605 have been collected.
-std::vector<std::uint8_t> collectVoiceMessage(std::istream& in);
-
 enum class VoiceFileResult {
     Loaded,
-    CannotOpen,     // missing or unreadable file
+    CannotOpen,     // missing or not permitted
+    NotAFile,       // a folder, a device, a pipe: only regular files are read
+    ReadError,      // the system failed while reading
     NoMessage,      // no F0, or the collected bytes do not end in F7
     TooShort,       // ends in F7 but is shorter than its layout needs
+    NotAVoice,      // a System Exclusive message that is not a voice dump
 };
+
+// Reads the message of the voice file at `path`: every byte before the first
+// F0 is skipped, then bytes are collected until the end of the file or until
+// 605 have been collected. Loaded when they end in F7 and are long enough for
+// their layout; whether they are a voice dump is left to the decoder.
+VoiceFileResult readVoiceMessage(const std::string& path, std::vector<std::uint8_t>& message);
 
 // Reads the voice file at `path` into the voice of `voiceData`; anything but
 // Loaded leaves the voice untouched.
 VoiceFileResult readVoiceFile(const std::string& path, VoiceData& voiceData);
 
-// Writes the encoded voice to `path`. The file is written beside its final
-// name and moved into place only when all 592 bytes reached the disk, so a
-// failed save never leaves a short file or destroys the previous one.
+// Writes the encoded voice to `path` (see writeFileAtomically).
 bool writeVoiceFile(const std::string& path, const VoiceData& voiceData);
 
-// Writes any bytes to `path` by the same all-or-nothing rule.
+// Writes any bytes to `path`, all or nothing. The bytes go to a new file of
+// its own beside the target, are flushed to the disk, and only then is that
+// file moved over the target, whose folder is flushed in turn; on any failure
+// the new file is removed and the target is as it was. A target that exists
+// must be a regular file that may be written (one made read-only is refused,
+// even for the superuser); it keeps its permissions. A symbolic link is
+// followed and the file it names is replaced.
 bool writeFileAtomically(const std::string& path, const std::uint8_t* data, std::size_t size);
 
 // One line for the user.

@@ -33,10 +33,25 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include <QMessageBox>
+
 #include <cstring>
 #include <fstream>
+#include <thread>
+
+#include <sys/stat.h>
 
 namespace morvane {
+
+struct PaintCounter : QObject {
+    int count = 0;
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++count;
+        return false;
+    }
+};
 
 class MainFormTest : public QObject {
     Q_OBJECT
@@ -104,11 +119,19 @@ private slots:
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<bool>("valid");
         QByteArray good = validFile();
+        QByteArray otherMaker(601, '\x10');
+        otherMaker[0] = '\xF0';
+        otherMaker[1] = '\x41';
+        otherMaker[600] = '\xF7';
+        QByteArray unknownId = good;
+        unknownId.replace(6, 10, "XY  9999ZZ");
         QTest::newRow("a voice dump") << good << true;
         QTest::newRow("bytes before the F0") << (QByteArray("junk\x01\x02") + good) << true;
         QTest::newRow("no F0") << QByteArray("no dump here\xF7") << false;
         QTest::newRow("not ending in F7") << good.left(591) << false;
         QTest::newRow("F0 to F7 but too short") << QByteArray("\xF0\x43\x00\x7E\xF7", 5) << false;
+        QTest::newRow("another maker's message") << otherMaker << false;
+        QTest::newRow("an unknown identifier") << unknownId << false;
     }
     void loadingSendsEvenWithAutoSendOffAndBadFilesChangeNothing()
     {
@@ -120,9 +143,9 @@ private slots:
         file.write(content);
         file.close();
         context().settings->autoSend = false;
-        const QByteArray before = dump();
         const std::size_t sent = midi->sent().size();
-        std::memcpy(context().voice->common.name, "Stale   ", 8);  // what the editor shows is refreshed
+        givePreviousVoice();
+        const QByteArray before = rawVoice();
 
         answerFileDialog(path);
         form().Open1Click();
@@ -136,9 +159,26 @@ private slots:
         } else {
             QVERIFY(shown.contains("Invalid file"));
             QCOMPARE(midi->sent().size(), sent);
-            QCOMPARE(shownName, QStringLiteral("Stale   "));
+            QCOMPARE(rawVoice(), before);
+            QCOMPARE(shownName, QStringLiteral("Previous"));
         }
-        Q_UNUSED(before);
+    }
+
+    // Names that are not regular files are refused like any bad file; the
+    // program goes on.
+    void loadingAFolderOrAPipeIsAnInvalidFile()
+    {
+        QVERIFY(QDir(dir.path()).mkdir("folder.syx"));
+        const QString fifo = dir.filePath("pipe.syx");
+        QCOMPARE(::mkfifo(fifo.toLocal8Bit().constData(), 0600), 0);
+        givePreviousVoice();
+        const QByteArray before = rawVoice();
+        for (const QString& path : {dir.filePath("folder.syx"), fifo}) {
+            shown.clear();
+            context().services->loadVoiceFile(path);
+            QCOMPARE(shown, QStringList{"Invalid file"});
+            QCOMPARE(rawVoice(), before);
+        }
     }
 
     void saveErrorIsReportedAndNothingIsLeft()
@@ -181,6 +221,61 @@ private slots:
         QCOMPARE(shown, QStringList{"MIDI Received"});
         QCOMPARE(QByteArray(context().voice->common.name, 8), QByteArray("FileVox "));
         QCOMPARE(context().VoiceCommonEdit->findChild<QLineEdit*>("tfVoiceName")->text(), QStringLiteral("FileVox "));
+    }
+
+    // A request that cannot be sent says why at once, without the wait and
+    // without "No data".
+    void getVoiceThatCannotBeSentIsReportedAtOnce()
+    {
+        context().midiPort->setReplyWait(std::chrono::hours(1));
+        context().midiPort->close();
+        QString text;
+        answer = [&text](QDialog& dialog) {
+            auto* box = qobject_cast<QMessageBox*>(&dialog);
+            QVERIFY(box);
+            text = box->text();
+            box->button(QMessageBox::Ok)->click();
+        };
+        triggerMenu("Getsoundfromsynth1");
+        QCOMPARE(shown, QStringList{"Get voice"});
+        QVERIFY2(text.contains("No MIDI output is open."), qPrintable(text));
+    }
+
+    // During the wait the windows repaint and timers run; the reply, handed
+    // over on another thread, ends the wait at once (an hour's wait would
+    // otherwise end the test by its time limit).
+    void getVoiceKeepsTheWindowsPainting()
+    {
+        context().midiPort->setReplyWait(std::chrono::hours(1));
+        std::thread instrument;
+        midi->setOnSend([this, &instrument](const std::vector<std::uint8_t>& message) {
+            if (message.size() != kRequestSize)
+                return;
+            instrument = std::thread([this] {
+                std::this_thread::sleep_for(std::chrono::milliseconds(400));
+                const QByteArray reply = validFile();
+                midi->deliver({reply.begin(), reply.end()});
+            });
+        });
+        PaintCounter painted;
+        form().installEventFilter(&painted);
+        bool waiting = true;
+        int paintsDuringTheWait = -1;
+        QTimer::singleShot(50, this, [&] {
+            form().update();
+            QTimer::singleShot(100, this, [&] {
+                if (waiting)
+                    paintsDuringTheWait = painted.count;
+            });
+        });
+        painted.count = 0;
+        triggerMenu("Getsoundfromsynth1");
+        waiting = false;
+        instrument.join();
+        form().removeEventFilter(&painted);
+        QVERIFY2(paintsDuringTheWait > 0, "nothing was painted during the wait");
+        QCOMPARE(shown, QStringList{"MIDI Received"});
+        QCOMPARE(QByteArray(context().voice->common.name, 8), QByteArray("FileVox "));
     }
 
     void autoSendButtons()
@@ -346,6 +441,18 @@ private:
             name->setText(path);
             QTest::keyClick(name, Qt::Key_Return);
         };
+    }
+    // A voice unlike the file's in every part, so that a partly read file shows.
+    void givePreviousVoice()
+    {
+        std::memset(context().voice, 0x11, sizeof(VoiceParameters));
+        std::memcpy(context().voice->common.name, "Previous", 8);
+        context().voice->common.nameTerminator = 0;
+        context().services->refreshEditors();
+    }
+    QByteArray rawVoice() const
+    {
+        return QByteArray(reinterpret_cast<const char*>(context().voice), int(sizeof(VoiceParameters)));
     }
     void resetVoice()
     {

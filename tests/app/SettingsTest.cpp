@@ -144,7 +144,7 @@ TEST_F(SettingsStoreTest, SavingLeavesEachValueOnceAsBareDecimalText)
         settings.outDevice = 10;
         settings.autoSend = false;
         settings.wireRate = 0;
-        settings.saveSettings();
+        EXPECT_TRUE(settings.saveSettings());
 
         const QSettings written(path(), QSettings::IniFormat);
         QStringList keys = written.allKeys();
@@ -188,6 +188,23 @@ TEST(SettingsUserStore, LivesUnderTheOrganisationAndApplicationNames)
     EXPECT_EQ(again.midiChannel, 4);
 }
 #endif
+
+} // namespace
+} // namespace morvane
+
+namespace morvane {
+namespace {
+
+TEST_F(SettingsStoreTest, AStoreThatCannotBeWrittenIsNoticed)
+{
+    QFile blocker(path());
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    // Its folder would have to be made inside a file: that fails for anyone.
+    Settings settings(std::make_unique<QSettings>(path() + QStringLiteral("/inner.ini"), QSettings::IniFormat));
+    EXPECT_FALSE(settings.saveSettings());
+    EXPECT_EQ(path() + QStringLiteral("/inner.ini"), settings.storeLocation());
+}
 
 } // namespace
 } // namespace morvane

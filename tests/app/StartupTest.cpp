@@ -250,6 +250,27 @@ private slots:
         QVERIFY(shell.trace().contains("event loop"));
     }
 
+    // A store that cannot be written (its folder would have to be made
+    // inside a file, which fails for the superuser too) is reported at exit.
+    void aSettingsStoreThatCannotBeWrittenIsReportedAtExit()
+    {
+        QFile blocker(dir.filePath(QStringLiteral("not-a-folder")));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        const QString unwritable = blocker.fileName() + QStringLiteral("/store.ini");
+        QStringList reports;
+        ModalHost modal;
+        modal.setAnswerer(okayReport(reports));
+        AppShell shell(*app(), modal, std::make_unique<QSettings>(unwritable, QSettings::IniFormat));
+        useTestMachine(shell);
+        shell.setStepObserver(quitWhenRunning);
+        shell.run();
+
+        QCOMPARE(shell.trace().mid(shell.trace().size() - 2), (QStringList{"saveSettings", "settings not stored"}));
+        QCOMPARE(reports.size(), 1);
+        QVERIFY2(reports.front().contains(unwritable), qPrintable(reports.front()));
+    }
+
 private:
     // An in-process MIDI system with one port each way, and a library in the
     // test's folder.

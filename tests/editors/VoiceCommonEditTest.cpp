@@ -91,20 +91,31 @@ private slots:
         QFETCH(int, stored);
         QFETCH(bool, secondAccepted);
         const QByteArray boxName = box.toLatin1();
+        const auto fieldOf = [&box](const VoiceCommonParams& c) {
+            return box == "tfBendRange" ? c.bendRange
+                 : box == "tfAttack"    ? c.attack
+                 : box == "tfRelease"   ? c.release
+                 : box == "tfFXDepth"   ? c.effectDepth
+                                        : c.atPitch;
+        };
         type(boxName, first);
+        const std::size_t sentAfterFirst = host->sent.size();
         type(boxName, second);
-        const VoiceCommonParams& c = common();
-        const int value = box == "tfBendRange" ? c.bendRange
-                        : box == "tfAttack"    ? c.attack
-                        : box == "tfRelease"   ? c.release
-                        : box == "tfFXDepth"   ? c.effectDepth
-                                               : c.atPitch;
-        QCOMPARE(value, stored);
+        QCOMPARE(int(fieldOf(common())), stored);
         QCOMPARE(child<QLineEdit>(boxName)->text(), QString::number(stored));
         QCOMPARE(child<UpDown>(upDown.toLatin1())->position(), stored);
+        if (secondAccepted) {
+            QCOMPARE(stored, second.toInt());
+            QVERIFY(host->sent.size() > sentAfterFirst);
+        } else {
+            QCOMPARE(stored, first.toInt());
+        }
+        // What went to the instrument last carries the stored value, never a refused one.
         QVERIFY(!host->sent.empty());
-        if (!secondAccepted)
-            QCOMPARE(host->sent.back()[0], std::uint8_t{0xF0});
+        VoiceParameters sentVoice{};
+        VoiceData decoder(sentVoice);
+        QVERIFY(decoder.decodeDump(host->sent.back().data(), host->sent.back().size()));
+        QCOMPARE(int(fieldOf(sentVoice.common)), stored);
     }
 
     void everyKeystrokeIsAnEntry()
@@ -259,7 +270,8 @@ private slots:
     {
         QCOMPARE(window->windowTitle(), QStringLiteral("Morvane - Voice common"));
         QCOMPARE(window->size(), QSize(432, 208));
-        window->grab().save(QDir::current().filePath("voice-common-edit.png"));
+        QDir().mkpath(MORVANE_GRAB_DIR);
+        window->grab().save(QDir(MORVANE_GRAB_DIR).filePath("voice-common-edit.png"));
     }
 };
 

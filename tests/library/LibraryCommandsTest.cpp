@@ -1,5 +1,6 @@
 #include "LibraryCommands.h"
 #include "LibraryFixture.h"
+#include "SyncLog.h"
 #include "VoiceFile.h"
 
 #include <sstream>
@@ -41,7 +42,9 @@ TEST_F(LibraryCommandsTest, AddThenListAndExtract)
     const std::string b = voiceFile("b.syx", "WarmPad ", 2);
     const std::string c = voiceFile("c.syx", "Brassy  ", 3);
 
+    clearSyncLog();
     ASSERT_EQ(0, run({"add", lib, a, b, "--categories", "Strings,Pad"})) << err.str();
+    EXPECT_EQ(std::vector<std::string>{fs::canonical(lib).string()}, syncedPaths()) << "one flush for the batch";
     ASSERT_EQ(0, run({"add", lib, c, "--categories=brass, musical fx"})) << err.str();
     EXPECT_EQ("Added 1 voice to " + lib + " as record 2\n", out.str());
     EXPECT_EQ(3, VoiceLibrary(lib).recordCount());

@@ -1,11 +1,15 @@
 #include "LibraryFixture.h"
+#include "SyncLog.h"
 
+#include <algorithm>
 #include <csignal>
 #include <functional>
 #include <optional>
 
 #include <sys/resource.h>
+#include <linux/capability.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 
 using namespace morvane;
@@ -20,21 +24,30 @@ protected:
 };
 
 // Permission bits do not stop root, so under root the body runs in a child
-// process that has given up root. Empty when that is not possible.
-std::optional<bool> asUnprivilegedUser(const std::function<bool()>& body)
+// process that has given up the capabilities that override them. Giving up
+// a capability needs no privilege, so this works wherever the tests run.
+bool withPermissionBitsEnforced(const std::function<bool()>& body)
 {
     if (::geteuid() != 0)
         return body();
     const pid_t child = ::fork();
     if (child == 0) {
-        if (::setgid(65534) != 0 || ::setuid(65534) != 0)
+        __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+        __user_cap_data_struct caps[2] = {};
+        if (::syscall(SYS_capget, &header, caps) != 0)
+            ::_exit(2);
+        for (int cap : {CAP_DAC_OVERRIDE, CAP_DAC_READ_SEARCH}) {
+            caps[0].effective &= ~(1u << cap);
+            caps[0].permitted &= ~(1u << cap);
+        }
+        if (::syscall(SYS_capset, &header, caps) != 0)
             ::_exit(2);
         ::_exit(body() ? 0 : 1);
     }
     int status = 0;
-    if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) == 2)
-        return std::nullopt;
-    return WEXITSTATUS(status) == 0;
+    const bool ended = child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status);
+    EXPECT_TRUE(ended && WEXITSTATUS(status) != 2) << "could not give up the permission override";
+    return ended && WEXITSTATUS(status) == 0;
 }
 
 // Lets writes beyond `bytes` fail with "file too large" while it lives; works
@@ -273,19 +286,27 @@ TEST_F(VoiceLibraryTest, LoadedRecordIsTheStoredVoice)
 TEST_F(VoiceLibraryTest, RecordThatCannotBeReadWholeIsNotLoaded)
 {
     Bytes bytes = library(1);
-    // Record 1 holds a dump that claims the longer TG-33 layout, record 2 is cut short.
+    // Record 1 holds a dump that claims the longer TG-33 layout, record 2
+    // random bytes, record 3 another maker's message; record 4 is cut short.
     Bytes tg33 = record(0, RandomVoice(5).make());
     std::copy(kTg33FormatId.begin(), kTg33FormatId.end(), tg33.begin() + 4 + kFormatIdOffset);
     bytes.insert(bytes.end(), tg33.begin(), tg33.end());
+    Bytes noise(kLibraryRecordSize);
+    for (std::size_t i = 0; i < noise.size(); ++i)
+        noise[i] = static_cast<std::uint8_t>(i * 167 + 13);
+    bytes.insert(bytes.end(), noise.begin(), noise.end());
+    Bytes otherMaker = record(0, RandomVoice(7).make());
+    otherMaker[4 + 1] = 0x41;
+    bytes.insert(bytes.end(), otherMaker.begin(), otherMaker.end());
     const Bytes last = record(0, RandomVoice(6).make());
     bytes.insert(bytes.end(), last.begin(), last.begin() + 400);
     VoiceLibrary lib(write("SOUNDS.SYL", bytes));
-    ASSERT_EQ(2, lib.recordCount());
+    ASSERT_EQ(4, lib.recordCount());
 
     const VoiceParameters before = RandomVoice(9).make();
     VoiceParameters current;
     VoiceData data(current);
-    for (int n : {1, 2, 3, -1}) {
+    for (int n : {1, 2, 3, 4, 5, -1}) {
         current = before;
         const LibraryResult result = lib.loadRecord(n, data);
         EXPECT_FALSE(result) << n;
@@ -349,7 +370,7 @@ TEST_F(VoiceLibraryTest, LibraryThatCannotBeOpenedIsLeftIntactAndReported)
     const Bytes contents = library(2);
     const std::string writeOnly = write("WRITEONLY.SYL", contents);
     fs::permissions(writeOnly, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write);
-    const std::optional<bool> refused = asUnprivilegedUser([&] {
+    const bool refused = withPermissionBitsEnforced([&] {
         VoiceLibrary lib(writeOnly);
         VoiceParameters v;
         VoiceData d(v);
@@ -358,9 +379,7 @@ TEST_F(VoiceLibraryTest, LibraryThatCannotBeOpenedIsLeftIntactAndReported)
     });
     fs::permissions(writeOnly, fs::perms::owner_read | fs::perms::owner_write);
     EXPECT_EQ(contents, read(writeOnly));
-    if (!refused)
-        GTEST_SKIP() << "cannot give up root to check permissions";
-    EXPECT_TRUE(*refused);
+    EXPECT_TRUE(refused);
 }
 
 TEST_F(VoiceLibraryTest, FailedAppendLeavesTheFileAsItWas)
@@ -501,4 +520,60 @@ TEST(RecordFilter, NamePartAndCategoriesCombine)
     };
     for (const Case& c : cases)
         EXPECT_EQ(c.rows, filterRecords(records, c.mask, c.part)) << c.mask << " " << c.part;
+}
+
+TEST_F(VoiceLibraryTest, ScanListsEveryRecordOfALibraryLongerThanOneReadBlock)
+{
+    constexpr int count = 2500;  // more than two blocks of 1,024 records
+    Bytes bytes = library(0);
+    for (int n = 0; n < count; ++n) {
+        Bytes r = record(static_cast<std::uint32_t>(n), VoiceParameters{});
+        const std::string name = "V" + std::to_string(1000000 + n).substr(1);
+        std::copy(name.begin(), name.end(), r.begin() + kRecordNameOffset);
+        bytes.insert(bytes.end(), r.begin(), r.end());
+    }
+    const VoiceLibrary lib(write("SOUNDS.SYL", bytes));
+    std::vector<RecordSummary> records;
+    ASSERT_TRUE(lib.scanRecords(records));
+    ASSERT_EQ(static_cast<std::size_t>(count), records.size());
+    for (int n = 0; n < count; ++n) {
+        const std::string expected = "V" + std::to_string(1000000 + n).substr(1) + "  ";
+        ASSERT_EQ(expected.substr(0, 8), records[n].name) << n;
+        ASSERT_EQ(static_cast<std::uint32_t>(n), records[n].categories) << n;
+    }
+}
+
+// Each stored voice reaches the disk before the call returns; a batch may
+// flush once at its end instead.
+TEST_F(VoiceLibraryTest, WritesAreFlushedToTheDisk)
+{
+    const std::string path = write("SOUNDS.SYL", library(2));
+    const std::string canonical = fs::canonical(path).string();
+    VoiceLibrary lib(path);
+    VoiceParameters voice = namedVoice("FLUSHED ");
+    VoiceData data(voice);
+    const auto syncs = [&] {
+        const std::vector<std::string> synced = syncedPaths();
+        return std::count(synced.begin(), synced.end(), canonical);
+    };
+
+    clearSyncLog();
+    ASSERT_TRUE(lib.appendRecord(1, data));
+    EXPECT_EQ(1, syncs()) << "append";
+    ASSERT_TRUE(lib.overwriteRecord(0, 1, data));
+    EXPECT_EQ(2, syncs()) << "overwrite";
+    ASSERT_TRUE(lib.openLibrary());
+    ASSERT_TRUE(lib.seekRecord(1));
+    ASSERT_TRUE(lib.writeRecord(1, data));
+    lib.closeLibrary();
+    EXPECT_EQ(3, syncs()) << "write on the open span";
+
+    clearSyncLog();
+    lib.setFlushEachWrite(false);
+    for (int i = 0; i < 3; ++i)
+        ASSERT_TRUE(lib.appendRecord(1, data));
+    EXPECT_EQ(0, syncs());
+    ASSERT_TRUE(lib.flushToDisk());
+    EXPECT_EQ(1, syncs());
+    EXPECT_EQ(6, lib.recordCount());
 }

@@ -30,6 +30,7 @@ protected:
         backend = owned.get();
         port = std::make_unique<MidiPort>(std::move(owned), [this](const std::string& text) { reports.push_back(text); });
         port->setReplyWait(300ms);
+        port->setLateReplyGrace(0ms);
     }
 
     // The dump an instrument holding `v` would send, channel 0.
@@ -170,7 +171,7 @@ TEST_F(MidiPortTest, RequestNamesTheModelsLayoutAndTheChannel)
     };
     for (const Case& c : cases) {
         port->setReplyWait(1ms);
-        EXPECT_FALSE(port->requestVoice(c.model, c.channel, voiceData));
+        EXPECT_EQ(VoiceRequest::Outcome::NoReply, port->requestVoice(c.model, c.channel, voiceData).outcome);
         const Bytes request = backend->sent().back();
         ASSERT_EQ(request.size(), kRequestSize);
         EXPECT_EQ(request[0], 0xF0);
@@ -231,7 +232,7 @@ TEST_F(MidiPortTest, OtherMessagesNeitherEndTheWaitNorChangeTheVoice)
             if (answered)
                 backend->deliver(reply);
         });
-        EXPECT_EQ(port->requestVoice(0, 0, voiceData), answered);
+        EXPECT_EQ(static_cast<bool>(port->requestVoice(0, 0, voiceData)), answered);
         EXPECT_EQ(current(), answered ? reply : before);
     }
 }
@@ -260,6 +261,49 @@ TEST_F(MidiPortTest, ALateReplyChangesNothingNowOrAtTheNextRequest)
     EXPECT_EQ(current(), before);
 }
 
+// A reply that comes after its wait is dropped, even when it lands in the
+// next request's wait, as long as it is late by less than the grace.
+TEST_F(MidiPortTest, AReplyLateByLessThanTheGraceCannotAnswerTheNextRequest)
+{
+    port->open(0, 0);
+    port->setLateReplyGrace(600ms);
+    const Bytes stale = dumpOf(other);
+    const Bytes fresh = dumpOf(test::RandomVoice(8).make());
+    std::future<void> late;
+    backend->setOnSend([&](const Bytes&) {
+        late = std::async(std::launch::async, [&] {
+            std::this_thread::sleep_for(400ms);   // 100 ms after the wait
+            backend->deliver(stale);
+        });
+    });
+    EXPECT_EQ(VoiceRequest::Outcome::NoReply, port->requestVoice(0, 0, voiceData).outcome);
+
+    port->setReplyWait(2s);
+    std::future<void> answer;
+    backend->setOnSend([&](const Bytes&) {
+        answer = std::async(std::launch::async, [&] {
+            std::this_thread::sleep_for(200ms);
+            backend->deliver(fresh);
+        });
+    });
+    EXPECT_TRUE(port->requestVoice(0, 0, voiceData));
+    late.get();
+    answer.get();
+    EXPECT_EQ(current(), fresh);
+}
+
+// A request that cannot be sent is reported at once with the reason; the
+// voice is untouched and nothing is awaited.
+TEST_F(MidiPortTest, ARequestThatCannotBeSentIsReportedWithoutWaiting)
+{
+    port->setReplyWait(std::chrono::hours(1));
+    const Bytes before = current();
+    const VoiceRequest request = port->requestVoice(0, 0, voiceData);
+    EXPECT_EQ(VoiceRequest::Outcome::NotSent, request.outcome);
+    EXPECT_EQ("No MIDI output is open.", request.error);
+    EXPECT_EQ(current(), before);
+}
+
 TEST_F(MidiPortTest, NoDeviceAtAllIsNoData)
 {
     auto owned = std::make_unique<InProcessMidiBackend>(std::vector<std::string>{}, std::vector<std::string>{});
@@ -271,7 +315,7 @@ TEST_F(MidiPortTest, NoDeviceAtAllIsNoData)
     empty.open(0, 0);
     EXPECT_EQ(noDeviceReports.size(), 2u);
     EXPECT_FALSE(empty.sendVoice(voiceData, 0));
-    EXPECT_FALSE(empty.requestVoice(0, 0, voiceData));
+    EXPECT_EQ(VoiceRequest::Outcome::NotSent, empty.requestVoice(0, 0, voiceData).outcome);
 }
 
 } // namespace

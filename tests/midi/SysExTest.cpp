@@ -97,7 +97,8 @@ TEST_F(VoiceDumpLayout, AcceptsOnlyACompleteVoiceDump)
     const Case cases[] = {
         {"SY dump", sy, DumpLayout::Sy},
         {"TG-33 dump", tg, DumpLayout::Tg33},
-        {"any device byte", changed(sy, kDeviceByte, 0x7F), DumpLayout::Sy},
+        {"any channel in the device byte", changed(sy, kDeviceByte, 0x0F), DumpLayout::Sy},
+        {"a device byte of another kind", changed(sy, kDeviceByte, 0x20), std::nullopt},
         {"another maker", changed(sy, 1, 0x41), std::nullopt},
         {"another format", changed(sy, 3, 0x7D), std::nullopt},
         {"another identifier", changed(sy, 8, 'X'), std::nullopt},

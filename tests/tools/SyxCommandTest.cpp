@@ -99,6 +99,10 @@ TEST_F(SyxCommand, ShowsAWrongChecksumAndAForeignByteCount)
 TEST_F(SyxCommand, BadInputGetsOneLineAndWritesNothing)
 {
     const std::string out = (dir / "out.syx").string();
+    fs::create_directories(dir / "folder.syx");
+    const std::string foreign = file("other-maker.syx", "\xF0\x41" + std::string(598, '\x10') + "\xF7");
+    const std::string readOnly = file("read-only.syx", "keep");
+    fs::permissions(readOnly, fs::perms::owner_read);
     struct Case {
         std::string arguments;
         const char* message;
@@ -107,10 +111,14 @@ TEST_F(SyxCommand, BadInputGetsOneLineAndWritesNothing)
         {"json " + (dir / "missing.syx").string(), "cannot open"},
         {"json " + file("nof0.syx", "hello"), "no System Exclusive"},
         {"show " + file("short.syx", std::string("\xF0\x43\x00\x7E\xF7", 5)), "too short"},
+        {"show " + (dir / "folder.syx").string(), "not a regular file"},
+        {"json /dev/zero", "not a regular file"},
+        {"show " + foreign, "not a voice dump"},
         {"build " + (dir / "missing.json").string() + " " + out, "cannot open"},
         {"build " + file("bad.json", "{\"common\": ") + " " + out, "not valid JSON"},
         {"build " + file("range.json", R"({"common": {"bendRange": 99}})") + " " + out, "outside 0..12"},
         {"build " + file("ok.json", "{}") + " " + (dir / "no-folder" / "x.syx").string(), "cannot write"},
+        {"build " + file("ok.json", "{}") + " " + readOnly, "cannot write"},
     };
     for (const Case& c : cases) {
         const ToolRun r = run(c.arguments);
@@ -119,6 +127,7 @@ TEST_F(SyxCommand, BadInputGetsOneLineAndWritesNothing)
         EXPECT_EQ(1, std::count(r.err.begin(), r.err.end(), '\n')) << r.err;
         EXPECT_FALSE(fs::exists(out)) << c.arguments;
     }
+    EXPECT_EQ("keep", slurp(readOnly));
     EXPECT_EQ(2, run("").status);
     EXPECT_EQ(2, run("json").status);
 }

@@ -73,6 +73,8 @@ TEST(VoiceJson, BadInputIsRefusedAndChangesNothing)
         {R"({"common": {"envDelay": "7"}})", "whole number"},
         {R"({"levelVector": {"cdPosition": [1, 2]}})", "array of 50"},
         {R"({"levelVectorSpeed": 17})", "levelVectorSpeed = 17"},
+        {R"({"levelVectorSpeed": 1e300})", "levelVectorSpeed = 1e+300 is outside"},
+        {R"({"common": {"attack": -1e19}})", "common.attack = -1e+19 is outside"},
         {R"({"elementC": 4})", "must be an object"},
     };
     for (const Case& c : cases) {

@@ -274,16 +274,7 @@ TEST(VoiceData, EncodedMessageIsValidSysExWhateverTheRecordHolds)
     EXPECT_EQ(0u, checksummedSum({m, m + kSyDumpSize}) % 128);
 }
 
-TEST(VoiceData, UnknownIdentifierIsReadAsSyLayout)
-{
-    VoiceParameters voice = test::RandomVoice(3).make();
-    std::vector<std::uint8_t> m = encode(voice);
-    std::memcpy(&m[6], "XY  9999ZZ", 10);
-    EXPECT_EQ(DumpLayout::Sy, dumpLayout(m.data(), m.size()));
-    expectSameVoice(afterRoundTrip(voice), decode(m));
-}
-
-// A TG-33 message of the same voice as an SY one.
+// A TG-33 message laid out as the decoder reads it, from an SY one.
 std::vector<std::uint8_t> tg33From(const std::vector<std::uint8_t>& sy)
 {
     const Tg33Dump tg = tg33DumpFromSy(sy.data(), 0);
@@ -307,11 +298,18 @@ TEST(VoiceData, Tg33MessageDecodesAndLeavesAsSyLayout)
     EXPECT_EQ(0xF7, sy[591]);
 }
 
-TEST(VoiceData, MessagesTooShortForTheirLayoutAreRefused)
+TEST(VoiceData, WhatIsNotAVoiceDumpIsRefused)
 {
     VoiceParameters voice = test::RandomVoice(5).make();
     const std::vector<std::uint8_t> sy = encode(voice);
     const std::vector<std::uint8_t> tg = tg33From(sy);
+    std::vector<std::uint8_t> overlong = sy, unknownId = sy, otherMaker = sy, requestDevice = sy, statusInside = sy;
+    overlong.insert(overlong.end() - 1, 0x00);
+    std::memcpy(&unknownId[6], "XY  9999ZZ", 10);
+    EXPECT_EQ(DumpLayout::Sy, dumpLayout(unknownId.data(), unknownId.size()));
+    otherMaker[1] = 0x41;
+    requestDevice[2] = 0x20;
+    statusInside[100] = 0x90;
     struct Case {
         const char* what;
         std::vector<std::uint8_t> message;
@@ -323,6 +321,11 @@ TEST(VoiceData, MessagesTooShortForTheirLayoutAreRefused)
         {"header only", {sy.begin(), sy.begin() + 16}},
         {"a lone F0 F7", {0xF0, 0xF7}},
         {"empty", {}},
+        {"SY, one byte too many", overlong},
+        {"an unknown identifier", unknownId},
+        {"another maker", otherMaker},
+        {"a request's device byte", requestDevice},
+        {"a status byte inside", statusInside},
     };
     for (const Case& c : cases) {
         VoiceParameters target = test::RandomVoice(9).make();

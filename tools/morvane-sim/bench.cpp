@@ -78,7 +78,7 @@ int main(int argc, char** argv)
         int failures = 0;
         for (int i = 0; i < rounds; ++i) {
             const auto start = Clock::now();
-            const bool ok = port.requestVoice(model, 0, voiceData);
+            const bool ok = static_cast<bool>(port.requestVoice(model, 0, voiceData));
             times.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
             failures += ok ? 0 : 1;
         }
@@ -95,7 +95,7 @@ int main(int argc, char** argv)
     const double threadBefore = cpuMs(RUSAGE_THREAD);
     const double processBefore = cpuMs(RUSAGE_SELF);
     const auto start = Clock::now();
-    const bool answered = port.requestVoice(0, 0, voiceData);
+    const bool answered = static_cast<bool>(port.requestVoice(0, 0, voiceData));
     const double wall = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
     std::printf("wait with no answer: %.0f ms wall, %.2f ms processor time in the waiting thread, "
                 "%.2f ms in the whole process (MIDI threads included)%s\n",

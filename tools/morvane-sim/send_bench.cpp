@@ -186,7 +186,7 @@ Result drag(MorvaneApplication& app, const Sim& sim, int wireRate, int changes, 
     context.midiPort->setReplyWait(60s);
     VoiceParameters held{};
     VoiceData heldData(held);
-    const bool answered = context.midiPort->requestVoice(0, 0, heldData);
+    const bool answered = static_cast<bool>(context.midiPort->requestVoice(0, 0, heldData));
     result.same = answered && encodeDump(held) == final;
     result.sent = counter->dumps;
     result.refused = counter->refused;

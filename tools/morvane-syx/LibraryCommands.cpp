@@ -308,6 +308,8 @@ int Command::add()
         return fail(kFailed, "nothing was added to " + path);
 
     VoiceLibrary library(path);
+    // One flush to the disk for the whole batch, not one per record.
+    library.setFlushEachWrite(false);
     VoiceParameters current;
     VoiceData data(current);
     const int first = library.recordCount();
@@ -315,10 +317,14 @@ int Command::add()
         current = voices[i];
         if (const LibraryResult added = library.appendRecord(*mask, data); !added) {
             fail(kFailed, added.error());
+            if (const LibraryResult flushed = library.flushToDisk(); !flushed && i > 0)
+                fail(kFailed, flushed.error());
             return fail(kFailed, files[i] + " and the files after it were not added (" + std::to_string(i) + " of "
                                      + std::to_string(files.size()) + " added)");
         }
     }
+    if (const LibraryResult flushed = library.flushToDisk(); !flushed)
+        return fail(kFailed, flushed.error());
     const int last = library.recordCount() - 1;
     out << "Added " << files.size() << (files.size() == 1 ? " voice" : " voices") << " to " << path << " as record"
         << (first == last ? " " + std::to_string(last) : "s " + std::to_string(first) + " to " + std::to_string(last))

@@ -7,6 +7,7 @@
 #include <QJsonObject>
 #include <QSet>
 
+#include <cmath>
 #include <cstdio>
 #include <stdexcept>
 #include <vector>
@@ -170,8 +171,9 @@ private:
     static int integer(const QJsonValue& value, const std::string& where, int min, int max)
     {
         const double number = value.toDouble();
-        if (!value.isDouble() || number != static_cast<double>(static_cast<long long>(number)))
+        if (!value.isDouble() || number != std::trunc(number))
             throw JsonError(where + " must be a whole number");
+        // Compared as a double first: converting one outside int's range is undefined.
         if (number < min || number > max)
             throw JsonError(where + " = " + QString::number(number).toStdString() + " is outside "
                             + std::to_string(min) + ".." + std::to_string(max));

@@ -39,31 +39,15 @@ int fail(const std::string& what)
 }
 
 // The voice message of a file, by the same rule the program loads files with.
-bool readMessage(const std::string& path, std::vector<std::uint8_t>& message, std::string& error)
-{
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        error = path + ": cannot open the file";
-        return false;
-    }
-    message = collectVoiceMessage(in);
-    if (message.empty() || message.back() != kSysExEnd) {
-        error = path + ": " + describe(VoiceFileResult::NoMessage);
-        return false;
-    }
-    if (message.size() < dumpSize(dumpLayout(message.data(), message.size()))) {
-        error = path + ": " + describe(VoiceFileResult::TooShort);
-        return false;
-    }
-    return true;
-}
-
 bool readVoice(const std::string& path, VoiceParameters& voice, std::vector<std::uint8_t>& message, std::string& error)
 {
-    if (!readMessage(path, message, error))
-        return false;
+    VoiceFileResult result = readVoiceMessage(path, message);
     VoiceData data(voice);
-    return data.decodeDump(message.data(), message.size());
+    if (result == VoiceFileResult::Loaded && !data.decodeDump(message.data(), message.size()))
+        result = VoiceFileResult::NotAVoice;
+    if (result != VoiceFileResult::Loaded)
+        error = path + ": " + describe(result);
+    return result == VoiceFileResult::Loaded;
 }
 
 int jsonCommand(const std::string& path)
