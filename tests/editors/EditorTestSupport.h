@@ -8,7 +8,9 @@
 #include <QAbstractSlider>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QToolButton>
 #include <QtTest>
 
@@ -75,6 +77,40 @@ inline VoiceParameters sentVoice(const FakeEditorHost& host)
     if (host.sent.empty() || !data.decodeDump(host.sent.back().data(), host.sent.back().size()))
         qFatal("no voice was sent");
     return voice;
+}
+
+// The buttons every editor window has: "Send voice" sends whatever the
+// auto-send switch says, "Help" asks for the window's page, "Get voice" asks
+// the instrument, "Close" hides the window.
+inline void pressTheButtons(QWidget& window, FakeEditorHost& host, int helpContext)
+{
+    const std::size_t sent = host.sent.size();
+    QTest::mouseClick(child<QPushButton>(window, "bSendVoice"), Qt::LeftButton);
+    QCOMPARE(host.sent.size(), sent + 1);
+    QTest::mouseClick(child<QPushButton>(window, "HelpButton"), Qt::LeftButton);
+    QCOMPARE(host.helpContexts, std::vector<int>{helpContext});
+    QTest::mouseClick(child<QPushButton>(window, "bGetVoice"), Qt::LeftButton);
+    QCOMPARE(host.getVoiceCalls, 1);
+    QTest::mouseClick(child<QPushButton>(window, "bClose"), Qt::LeftButton);
+    QVERIFY(window.isHidden());
+}
+
+// Every control named is in the window.
+inline void expectControls(QWidget& window, std::initializer_list<const char*> names)
+{
+    for (const char* name : names)
+        QVERIFY2(window.findChild<QWidget*>(QString::fromLatin1(name)) != nullptr, name);
+}
+
+// Every visible control lies inside the window, which is then grabbed into
+// the test's working folder to be looked at.
+inline void expectInsideAndGrab(QWidget& window, const char* file)
+{
+    for (QWidget* w : window.findChildren<QWidget*>())
+        if (w->isVisible())
+            QVERIFY2(window.rect().contains(QRect(w->mapTo(&window, QPoint(0, 0)), w->size())),
+                     qPrintable(w->objectName() + " " + w->metaObject()->className()));
+    window.grab().save(QDir::current().filePath(QString::fromLatin1(file)));
 }
 
 // An element editor's partner, recording what it is told.
