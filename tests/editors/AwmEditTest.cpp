@@ -10,19 +10,11 @@
 using namespace morvane;
 using namespace morvane::test;
 
-class AwmEditTest : public QObject {
+class AwmEditTest : public QObject, private ElementEditorUnderTest<TAWMEdit> {
     Q_OBJECT
 
 private:
-    std::unique_ptr<FakeEditorHost> host;
-    std::unique_ptr<TAWMEdit> window;
-    RecordingPartner partner;
-
-    template <typename T>
-    T* get(const char* name) { return child<T>(*window, name); }
     AwmElementParams& a() { return host->voiceParams.elementA; }
-    QString text(const char* box) { return get<QLineEdit>(box)->text(); }
-    int position(const char* upDown) { return get<UpDown>(upDown)->position(); }
 
 private slots:
     void init()
@@ -32,10 +24,7 @@ private slots:
         window = std::make_unique<TAWMEdit>(*host);
         partner = {};
         window->setPartner(&partner);
-        window->updateDisplay();
-        window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-        host->sent.clear();
+        openWindow(*window, *host);
     }
 
     // A typed entry: what is stored, what the box and its up-down show, and

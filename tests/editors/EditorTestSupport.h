@@ -2,6 +2,7 @@
 // typing into boxes, stepping up-downs, choosing list items, moving bars.
 #pragma once
 
+#include "EditorWindow.h"
 #include "FakeEditorHost.h"
 #include "UpDown.h"
 
@@ -15,6 +16,7 @@
 #include <QtTest>
 
 #include <cstring>
+#include <memory>
 
 namespace morvane::test {
 
@@ -79,6 +81,16 @@ inline VoiceParameters sentVoice(const FakeEditorHost& host)
     return voice;
 }
 
+// Refreshes a new window from the host's voice and shows it, as the program
+// does; the sends counted start from here.
+inline void openWindow(EditorWindow& window, FakeEditorHost& host)
+{
+    window.updateDisplay();
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    host.sent.clear();
+}
+
 // The buttons every editor window has: "Send voice" sends whatever the
 // auto-send switch says, "Help" asks for the window's page, "Get voice" asks
 // the instrument, "Close" hides the window.
@@ -120,6 +132,20 @@ public:
     void envDelayChanged() override { ++delayChanges; }
     int redraws = 0;
     int delayChanges = 0;
+};
+
+// What an element editor's test holds: the host, the window and its
+// partner, and reading the window's controls by name.
+template <typename Window>
+struct ElementEditorUnderTest {
+    std::unique_ptr<FakeEditorHost> host;
+    std::unique_ptr<Window> window;
+    RecordingPartner partner;
+
+    template <typename T>
+    T* get(const char* name) { return child<T>(*window, name); }
+    QString text(const char* box) { return get<QLineEdit>(box)->text(); }
+    int position(const char* upDown) { return get<UpDown>(upDown)->position(); }
 };
 
 } // namespace morvane::test

@@ -11,19 +11,11 @@
 using namespace morvane;
 using namespace morvane::test;
 
-class FmEditTest : public QObject {
+class FmEditTest : public QObject, private ElementEditorUnderTest<TFMEdit> {
     Q_OBJECT
 
 private:
-    std::unique_ptr<FakeEditorHost> host;
-    std::unique_ptr<TFMEdit> window;
-    RecordingPartner partner;
-
-    template <typename T>
-    T* get(const char* name) { return child<T>(*window, name); }
     FmElementParams& b() { return host->voiceParams.elementB; }
-    QString text(const char* box) { return get<QLineEdit>(box)->text(); }
-    int position(const char* upDown) { return get<UpDown>(upDown)->position(); }
     QString typeShown() { return get<QComboBox>("cbEnvType")->currentText(); }
     void click(const char* checkBox) { get<QCheckBox>(checkBox)->click(); }
     static std::vector<int> levels(const EnvelopeParams& e)
@@ -47,10 +39,7 @@ private slots:
         window = std::make_unique<TFMEdit>(*host);
         partner = {};
         window->setPartner(&partner);
-        window->updateDisplay();
-        window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-        host->sent.clear();
+        openWindow(*window, *host);
     }
 
     // A typed entry with the carrier shown: what is stored, what the box and
