@@ -14,6 +14,7 @@ class Settings;
 class TMainForm;
 class TSelectVoiceType;
 class TAWMEdit;
+class TFMEdit;
 class TSetDevices;
 class TVoiceCommonEdit;
 class TVectorEdit;
@@ -44,7 +45,7 @@ struct AppContext {
     TMainForm* MainForm = nullptr;
     TSetDevices* SetDevices = nullptr;
     TAWMEdit* AWMEdit = nullptr;
-    EditorWindow* FMEdit = nullptr;
+    TFMEdit* FMEdit = nullptr;
     TVoiceCommonEdit* VoiceCommonEdit = nullptr;
     TVectorEdit* VectorEdit = nullptr;
     TAboutMorvane* AboutMorvane = nullptr;

@@ -13,6 +13,7 @@
 #include "TSelectVoiceType.h"
 #include "TSetDevices.h"
 #include "TAWMEdit.h"
+#include "TFMEdit.h"
 #include "TVectorEdit.h"
 #include "TVoiceCommonEdit.h"
 #include "VoiceData.h"
@@ -127,10 +128,18 @@ void AppShell::createWindows()
     context_.AWMEdit = awmEdit_.get();
     services_->addEditor(*awmEdit_, "ElementA1");
     step(QStringLiteral("TAWMEdit"));
+    fmEdit_ = std::make_unique<TFMEdit>(*services_);
+    context_.FMEdit = fmEdit_.get();
+    services_->addEditor(*fmEdit_, "ElementB1");
+    // The two element editors show the one envelope delay time: each tells
+    // the other when it changes.
+    awmEdit_->setPartner(fmEdit_.get());
+    fmEdit_->setPartner(awmEdit_.get());
+    step(QStringLiteral("TFMEdit"));
     voiceCommonEdit_ = std::make_unique<TVoiceCommonEdit>(*services_);
     context_.VoiceCommonEdit = voiceCommonEdit_.get();
     services_->addEditor(*voiceCommonEdit_, "Voicecommon1");
-    voiceCommonEdit_->setEnvelopeDrawers(nullptr, awmEdit_.get());
+    voiceCommonEdit_->setEnvelopeDrawers(fmEdit_.get(), awmEdit_.get());
     step(QStringLiteral("TVoiceCommonEdit"));
     vectorEdit_ = std::make_unique<TVectorEdit>(*services_);
     context_.VectorEdit = vectorEdit_.get();

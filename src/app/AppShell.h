@@ -87,6 +87,7 @@ private:
     std::unique_ptr<TSetDevices> setDevices_;
     // The AWM element, FM element and vector editors join here.
     std::unique_ptr<TAWMEdit> awmEdit_;
+    std::unique_ptr<TFMEdit> fmEdit_;
     std::unique_ptr<TVoiceCommonEdit> voiceCommonEdit_;
     std::unique_ptr<TVectorEdit> vectorEdit_;
     std::unique_ptr<TAboutMorvane> aboutMorvane_;

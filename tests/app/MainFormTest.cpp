@@ -11,6 +11,7 @@
 #include "ModalHost.h"
 #include "MorvaneApplication.h"
 #include "Settings.h"
+#include "TFMEdit.h"
 #include "TMainForm.h"
 #include "TSetDevices.h"
 #include "TVectorEdit.h"
@@ -327,6 +328,8 @@ private slots:
         QVERIFY(context().VoiceCommonEdit->isVisible());
         QTest::keyClick(&form(), Qt::Key_V, Qt::ControlModifier);
         QVERIFY(context().VectorEdit->isVisible());
+        QTest::keyClick(&form(), Qt::Key_B, Qt::ControlModifier);
+        QVERIFY(context().FMEdit->isVisible());
         triggerMenu("About2");
         triggerMenu("SelectMIDIdevices1");
         QCOMPARE(shown, (QStringList{"About Morvane", "Select MIDI Devices"}));

@@ -27,8 +27,8 @@ namespace {
 
 const QStringList kMadeInOrder{
     "Settings", "TMIDIOpenError", "MidiPort", "VoiceData", "VoiceLibrary", "application title", "TMainForm",
-    "TSetDevices", "TAWMEdit", "TVoiceCommonEdit", "TVectorEdit", "TAboutMorvane", "TInvFile", "TSaveErrDlg", "TOverwriteDlg",
-    "TnoMIDIData", "TDataReceivedForm", "TSelectVoiceType", "TSetDevices.populate",
+    "TSetDevices", "TAWMEdit", "TFMEdit", "TVoiceCommonEdit", "TVectorEdit", "TAboutMorvane", "TInvFile", "TSaveErrDlg",
+    "TOverwriteDlg", "TnoMIDIData", "TDataReceivedForm", "TSelectVoiceType", "TSetDevices.populate",
 };
 
 // Ends the event loop as soon as it runs.

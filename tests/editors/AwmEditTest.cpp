@@ -10,19 +10,11 @@
 using namespace morvane;
 using namespace morvane::test;
 
-class AwmEditTest : public QObject {
+class AwmEditTest : public QObject, private ElementEditorUnderTest<TAWMEdit> {
     Q_OBJECT
 
 private:
-    std::unique_ptr<FakeEditorHost> host;
-    std::unique_ptr<TAWMEdit> window;
-    RecordingPartner partner;
-
-    template <typename T>
-    T* get(const char* name) { return child<T>(*window, name); }
     AwmElementParams& a() { return host->voiceParams.elementA; }
-    QString text(const char* box) { return get<QLineEdit>(box)->text(); }
-    int position(const char* upDown) { return get<UpDown>(upDown)->position(); }
 
 private slots:
     void init()
@@ -32,10 +24,7 @@ private slots:
         window = std::make_unique<TAWMEdit>(*host);
         partner = {};
         window->setPartner(&partner);
-        window->updateDisplay();
-        window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-        host->sent.clear();
+        openWindow(*window, *host);
     }
 
     // A typed entry: what is stored, what the box and its up-down show, and
@@ -362,28 +351,22 @@ private slots:
         choose(*window, "cbWaveform", 3);
         QTest::mouseClick(get<QCheckBox>("cbEnvelopeDelay"), Qt::LeftButton, {}, QPoint(5, 5));
         QVERIFY(host->sent.empty());
-        QTest::mouseClick(get<QPushButton>("bSendVoice"), Qt::LeftButton);
-        QCOMPARE(host->sent.size(), std::size_t{1});
-        QTest::mouseClick(get<QPushButton>("HelpButton"), Qt::LeftButton);
-        QCOMPARE(host->helpContexts, std::vector<int>{1});
-        QTest::mouseClick(get<QPushButton>("bGetVoice"), Qt::LeftButton);
-        QCOMPARE(host->getVoiceCalls, 1);
-        QTest::mouseClick(get<QPushButton>("bClose"), Qt::LeftButton);
-        QVERIFY(window->isHidden());
+        pressTheButtons(*window, *host, 1);
     }
 
     void everyControlHasItsName()
     {
         QCOMPARE(window->objectName(), QStringLiteral("AWMEdit"));
-        for (const char* name :
-             {"cbWaveform", "tfTemperament", "udTemperament", "tfDetune", "udDetune", "tfPitch", "udPitch", "tbVelResp",
-              "tbATResp", "tbLevelScaling", "tbRateScaling", "cbEnvType", "cbEnvelopeDelay", "tfEnvelopeDelay",
-              "udEnvelopeDelay", "tfLevelInitial", "udLevelInitial", "tfLevelAttack", "tfLevelDecay1", "tfLevelDecay2",
-              "tfRateAttack", "tfRateDecay1", "tfRateDecay2", "tfRateRelease", "udRateRelease", "envWindow",
-              "tfLFOSpeed", "tfLFODelay", "tfLFORate", "tfLFOAMDepth", "tfLFOPMDepth", "udLFOPMDepth",
-              "tbLFOWaveform", "sbLevel", "sbPan", "cbElement", "cbModel", "bGetVoice", "bSendVoice", "HelpButton",
-              "bClose"})
-            QVERIFY2(window->findChild<QWidget*>(QString::fromLatin1(name)) != nullptr, name);
+        expectControls(*window,
+                       {"cbWaveform",     "tfTemperament",  "udTemperament",   "tfDetune",        "udDetune",
+                        "tfPitch",        "udPitch",        "tbVelResp",       "tbATResp",        "tbLevelScaling",
+                        "tbRateScaling",  "cbEnvType",      "cbEnvelopeDelay", "tfEnvelopeDelay", "udEnvelopeDelay",
+                        "tfLevelInitial", "udLevelInitial", "tfLevelAttack",   "tfLevelDecay1",   "tfLevelDecay2",
+                        "tfRateAttack",   "tfRateDecay1",   "tfRateDecay2",    "tfRateRelease",   "udRateRelease",
+                        "envWindow",      "tfLFOSpeed",     "tfLFODelay",      "tfLFORate",       "tfLFOAMDepth",
+                        "tfLFOPMDepth",   "udLFOPMDepth",   "tbLFOWaveform",   "sbLevel",         "sbPan",
+                        "cbElement",      "cbModel",        "bGetVoice",       "bSendVoice",      "HelpButton",
+                        "bClose"});
     }
 
     void looksRight()
@@ -392,12 +375,7 @@ private slots:
         QCOMPARE(window->size(), QSize(688, 432));
         QCOMPARE(window->envelopePicture().size(), QSize(295, 139));
         choose(*window, "cbEnvType", 2);
-        // Every control lies inside the window.
-        for (QWidget* w : window->findChildren<QWidget*>())
-            if (w->isVisible())
-                QVERIFY2(window->rect().contains(QRect(w->mapTo(window.get(), QPoint(0, 0)), w->size())),
-                         qPrintable(w->objectName() + " " + w->metaObject()->className()));
-        window->grab().save(QDir::current().filePath("awm-edit.png"));
+        expectInsideAndGrab(*window, "awm-edit.png");
     }
 };
 

@@ -2,17 +2,21 @@
 // typing into boxes, stepping up-downs, choosing list items, moving bars.
 #pragma once
 
+#include "EditorWindow.h"
 #include "FakeEditorHost.h"
 #include "UpDown.h"
 
 #include <QAbstractSlider>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QToolButton>
 #include <QtTest>
 
 #include <cstring>
+#include <memory>
 
 namespace morvane::test {
 
@@ -77,6 +81,50 @@ inline VoiceParameters sentVoice(const FakeEditorHost& host)
     return voice;
 }
 
+// Refreshes a new window from the host's voice and shows it, as the program
+// does; the sends counted start from here.
+inline void openWindow(EditorWindow& window, FakeEditorHost& host)
+{
+    window.updateDisplay();
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    host.sent.clear();
+}
+
+// The buttons every editor window has: "Send voice" sends whatever the
+// auto-send switch says, "Help" asks for the window's page, "Get voice" asks
+// the instrument, "Close" hides the window.
+inline void pressTheButtons(QWidget& window, FakeEditorHost& host, int helpContext)
+{
+    const std::size_t sent = host.sent.size();
+    QTest::mouseClick(child<QPushButton>(window, "bSendVoice"), Qt::LeftButton);
+    QCOMPARE(host.sent.size(), sent + 1);
+    QTest::mouseClick(child<QPushButton>(window, "HelpButton"), Qt::LeftButton);
+    QCOMPARE(host.helpContexts, std::vector<int>{helpContext});
+    QTest::mouseClick(child<QPushButton>(window, "bGetVoice"), Qt::LeftButton);
+    QCOMPARE(host.getVoiceCalls, 1);
+    QTest::mouseClick(child<QPushButton>(window, "bClose"), Qt::LeftButton);
+    QVERIFY(window.isHidden());
+}
+
+// Every control named is in the window.
+inline void expectControls(QWidget& window, std::initializer_list<const char*> names)
+{
+    for (const char* name : names)
+        QVERIFY2(window.findChild<QWidget*>(QString::fromLatin1(name)) != nullptr, name);
+}
+
+// Every visible control lies inside the window, which is then grabbed into
+// the test's working folder to be looked at.
+inline void expectInsideAndGrab(QWidget& window, const char* file)
+{
+    for (QWidget* w : window.findChildren<QWidget*>())
+        if (w->isVisible())
+            QVERIFY2(window.rect().contains(QRect(w->mapTo(&window, QPoint(0, 0)), w->size())),
+                     qPrintable(w->objectName() + " " + w->metaObject()->className()));
+    window.grab().save(QDir::current().filePath(QString::fromLatin1(file)));
+}
+
 // An element editor's partner, recording what it is told.
 class RecordingPartner : public EnvelopeDrawer {
 public:
@@ -84,6 +132,20 @@ public:
     void envDelayChanged() override { ++delayChanges; }
     int redraws = 0;
     int delayChanges = 0;
+};
+
+// What an element editor's test holds: the host, the window and its
+// partner, and reading the window's controls by name.
+template <typename Window>
+struct ElementEditorUnderTest {
+    std::unique_ptr<FakeEditorHost> host;
+    std::unique_ptr<Window> window;
+    RecordingPartner partner;
+
+    template <typename T>
+    T* get(const char* name) { return child<T>(*window, name); }
+    QString text(const char* box) { return get<QLineEdit>(box)->text(); }
+    int position(const char* upDown) { return get<UpDown>(upDown)->position(); }
 };
 
 } // namespace morvane::test

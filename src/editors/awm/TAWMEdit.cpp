@@ -20,31 +20,15 @@ TAWMEdit::TAWMEdit(EditorHost& host, QWidget* parent)
     : ElementEditor(host, QStringLiteral("AWMEdit"), QStringLiteral("Morvane . . . AWM Edit"), kHelpContext, parent)
 {
     // Tone.
-    cbWaveform = plainList("cbWaveform", itemsOf(kAwmWaveNames));
-    cbWaveform->setFixedWidth(86);
+    cbWaveform = waveList(itemsOf(kAwmWaveNames));
     connect(cbWaveform, &QComboBox::activated, this, &TAWMEdit::changeWaveform);
     NumberField& temperament = number("tfTemperament", "udTemperament",
                                       field([this]() -> auto& { return awm().temperament; }), kAsStored, ShownRange{0, 3},
                                       "Sets the element's keyboard pitch scaling (0 to 3)");
     NumberField& detune = number("tfDetune", "udDetune", field([this]() -> auto& { return awm().detune; }), kAsStored,
                                  std::nullopt, "Detunes the element (0 to 15)");
-    NumberField& pitch = number("tfPitch", "udPitch", field([this]() -> auto& { return awm().pitch; }), kAsStored,
-                                std::nullopt, "Shifts the pitch of the element in semi-tones (-12 to + 12)");
-    auto* toneGrid = new QGridLayout;
-    toneGrid->setHorizontalSpacing(2);
-    toneGrid->setVerticalSpacing(3);
-    toneGrid->addWidget(label("Waveform: "), 0, 0, Qt::AlignRight);
-    toneGrid->addWidget(cbWaveform, 0, 1);
-    toneGrid->addWidget(label("Pitch: "), 0, 2, Qt::AlignRight);
-    toneGrid->addLayout(row({&pitch.box(), pitch.upDown()}), 0, 3);
-    toneGrid->addWidget(label("Temperament: "), 1, 0, Qt::AlignRight);
-    toneGrid->addLayout(row({&temperament.box(), temperament.upDown()}), 1, 1);
-    toneGrid->addWidget(label("Detune: "), 1, 2, Qt::AlignRight);
-    toneGrid->addLayout(row({&detune.box(), detune.upDown()}), 1, 3);
-    auto* tone = new QHBoxLayout;
-    tone->setSpacing(10);
-    tone->addLayout(toneGrid);
-    tone->addWidget(responseBars());
+    QGroupBox* tone = toneGroup(cbWaveform, {{label("Temperament: "), boxAndUpDown(temperament)},
+                                             {label("Detune: "), boxAndUpDown(detune)}});
 
     // Envelope, LFO, level and pan.
     QGroupBox* envelopeBox = envelopeGroup(QSize(295, 139), 6);
@@ -62,34 +46,8 @@ TAWMEdit::TAWMEdit(EditorHost& host, QWidget* parent)
     cbModel = optionList("cbModel", {QStringLiteral("SY-22"), QStringLiteral("SY-35"), QStringLiteral("TG-33")},
                          "Select synth model (SY-22 or SY-35)");
     connect(cbModel, &QComboBox::activated, this, &TAWMEdit::changeModel);
-    auto* optionsLayout = new QVBoxLayout;
-    optionsLayout->setSpacing(1);
-    optionsLayout->addWidget(label("Select element"));
-    optionsLayout->addWidget(cbElement);
-    optionsLayout->addWidget(label("Select model"));
-    optionsLayout->addWidget(cbModel);
-
-    auto* left = new QVBoxLayout;
-    left->setSpacing(2);
-    left->addWidget(group(" Tone ", tone, this));
-    left->addWidget(envelopeBox);
-    left->addStretch();
-    auto* middle = new QHBoxLayout;
-    middle->setSpacing(6);
-    middle->addWidget(levelPan);
-    middle->addLayout(makeButtonColumn());
-    auto* right = new QVBoxLayout;
-    right->setSpacing(2);
-    right->addWidget(lfo);
-    right->addLayout(middle);
-    right->addWidget(group(" Options ", optionsLayout, this));
-    right->addStretch();
-    auto* layout = new QHBoxLayout(this);
-    layout->setContentsMargins(4, 0, 4, 4);
-    layout->setSpacing(6);
-    layout->addLayout(left);
-    layout->addLayout(right);
-    setFixedSize(688, 432);
+    arrange({tone, envelopeBox}, lfo, levelPan,
+            optionsGroup({{"Select element", cbElement}, {"Select model", cbModel}}), QSize(688, 432));
 }
 
 void TAWMEdit::refreshControls()

@@ -16,20 +16,57 @@
 
 namespace morvane {
 
-namespace {
-
-// An edit box and its up-down side by side.
-QHBoxLayout* pair(NumberField& field)
-{
-    return row({&field.box(), field.upDown()}, false);
-}
-
-} // namespace
-
 ElementEditor::ElementEditor(EditorHost& host, const QString& objectName, const QString& caption, int helpContext,
                              QWidget* parent)
     : EditorWindow(host, objectName, caption, helpContext, parent)
 {
+}
+
+QGridLayout* ElementEditor::captionGrid(const Cells& cells, int columns)
+{
+    auto* grid = new QGridLayout;
+    grid->setHorizontalSpacing(2);
+    grid->setVerticalSpacing(1);
+    int index = 0;
+    for (const auto& [caption, content] : cells) {
+        const int r = index / columns;
+        const int c = 2 * (index % columns);
+        if (caption != nullptr) {
+            grid->addWidget(caption, r, c, Qt::AlignRight);
+            grid->addLayout(content, r, c + 1);
+        } else {
+            grid->addLayout(content, r, c, 1, 2, Qt::AlignRight);
+        }
+        ++index;
+    }
+    return grid;
+}
+
+QHBoxLayout* ElementEditor::boxAndUpDown(NumberField& field)
+{
+    return row({&field.box(), field.upDown()}, false);
+}
+
+QComboBox* ElementEditor::waveList(const QStringList& names)
+{
+    QComboBox* list = plainList("cbWaveform", names);
+    list->setFixedWidth(86);
+    return list;
+}
+
+QGroupBox* ElementEditor::toneGroup(QComboBox* waves, const Cells& fields)
+{
+    NumberField& pitch = number("tfPitch", "udPitch", field([this]() -> auto& { return element().pitch; }), kAsStored,
+                                std::nullopt, "Shifts the pitch of the element in semi-tones (-12 to + 12)");
+    Cells cells{{label("Waveform: "), row({waves}, false)}, {label("Pitch: "), boxAndUpDown(pitch)}};
+    cells.insert(cells.end(), fields.begin(), fields.end());
+    QGridLayout* grid = captionGrid(cells, 2);
+    grid->setVerticalSpacing(3);
+    auto* tone = new QHBoxLayout;
+    tone->setSpacing(10);
+    tone->addLayout(grid);
+    tone->addWidget(responseBars());
+    return group(" Tone ", tone, this);
 }
 
 QWidget* ElementEditor::responseBars()
@@ -83,24 +120,22 @@ QGroupBox* ElementEditor::lfoGroup(const std::array<Pictogram, 5>& waves, int de
                                  kAsStored, std::nullopt, "Selects the LFO waveform");
     wave.slider().setFixedHeight(5 * kPictogramHeight);
 
+    QGridLayout* fields = captionGrid({{label("Speed: "), boxAndUpDown(speed)},
+                                       {label("Delay: "), boxAndUpDown(delay)},
+                                       {label("Rate: "), boxAndUpDown(rate)},
+                                       {label("AM depth: "), boxAndUpDown(am)},
+                                       {label("PM depth: "), boxAndUpDown(pm)}},
+                                      1);
+    // The window's own rows go under the fields and the waveform bar, the
+    // whole width of the group.
     rows = new QGridLayout;
-    rows->setHorizontalSpacing(2);
+    rows->setHorizontalSpacing(4);
     rows->setVerticalSpacing(1);
-    const std::pair<const char*, NumberField*> fields[] = {
-        {"Speed: ", &speed}, {"Delay: ", &delay}, {"Rate: ", &rate}, {"AM depth: ", &am}, {"PM depth: ", &pm}};
-    int r = 0;
-    for (const auto& [caption, f] : fields) {
-        rows->addWidget(label(caption), r, 0, Qt::AlignRight);
-        rows->addLayout(pair(*f), r, 1);
-        ++r;
-    }
-    auto* layout = new QHBoxLayout;
-    layout->setSpacing(4);
-    layout->addLayout(rows);
-    layout->addStretch();
-    layout->addWidget(wave.widget());
-    layout->addWidget(pictogramStrip(waves, Qt::Vertical, this), 0, Qt::AlignTop);
-    return group(" Low Frequency Oscillator ", layout, this);
+    rows->addLayout(fields, 0, 0);
+    rows->setColumnStretch(1, 1);
+    rows->addWidget(wave.widget(), 0, 2);
+    rows->addWidget(pictogramStrip(waves, Qt::Vertical, this), 0, 3, Qt::AlignTop);
+    return group(" Low Frequency Oscillator ", rows, this);
 }
 
 QGroupBox* ElementEditor::envelopeGroup(QSize pictureSize, int levelTop)
@@ -205,7 +240,7 @@ QGroupBox* ElementEditor::envelopeGroup(QSize pictureSize, int levelTop)
         });
         QGridLayout* grid = e.level ? levels : rates;
         grid->addWidget(label(e.caption), index % 4, 0, Qt::AlignRight);
-        grid->addLayout(pair(f), index % 4, 1);
+        grid->addLayout(boxAndUpDown(f), index % 4, 1);
         ++index;
     }
 
@@ -250,6 +285,43 @@ QGroupBox* ElementEditor::levelPanGroup(FieldRef level, const char* levelTip, Bo
     layout->addWidget(levelBar->widget(), 0, Qt::AlignHCenter);
     layout->addWidget(pan.widget(), 0, Qt::AlignHCenter);
     return group(" Level && Pan ", layout, this);
+}
+
+QGroupBox* ElementEditor::optionsGroup(std::initializer_list<std::pair<const char*, QComboBox*>> lists)
+{
+    auto* layout = new QVBoxLayout;
+    layout->setSpacing(1);
+    for (const auto& [caption, list] : lists) {
+        layout->addWidget(label(caption));
+        layout->addWidget(list);
+    }
+    return group(" Options ", layout, this);
+}
+
+void ElementEditor::arrange(std::initializer_list<QWidget*> left, QGroupBox* lfo, QGroupBox* levelPan,
+                            QGroupBox* options, QSize size)
+{
+    auto* leftColumn = new QVBoxLayout;
+    leftColumn->setSpacing(2);
+    for (QWidget* widget : left)
+        leftColumn->addWidget(widget);
+    leftColumn->addStretch();
+    auto* middle = new QHBoxLayout;
+    middle->setSpacing(6);
+    middle->addWidget(levelPan);
+    middle->addLayout(makeButtonColumn());
+    auto* rightColumn = new QVBoxLayout;
+    rightColumn->setSpacing(2);
+    rightColumn->addWidget(lfo);
+    rightColumn->addLayout(middle);
+    rightColumn->addWidget(options);
+    rightColumn->addStretch();
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(4, 0, 4, 4);
+    layout->setSpacing(6);
+    layout->addLayout(leftColumn);
+    layout->addLayout(rightColumn);
+    setFixedSize(size);
 }
 
 void ElementEditor::refreshControls()

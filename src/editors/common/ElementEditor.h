@@ -14,11 +14,17 @@
 #include "Pictograms.h"
 
 #include <array>
+#include <initializer_list>
+#include <utility>
+#include <vector>
 #include <cstdint>
 
 class QComboBox;
 class QGridLayout;
 class QGroupBox;
+class QHBoxLayout;
+class QLabel;
+class QLayout;
 
 namespace morvane {
 
@@ -56,10 +62,23 @@ protected:
     virtual void applyTemplate(const ShownEnvelope& shown) = 0;
 
     // Builders, for the derived constructor.
+    // Captions with their fields, `columns` pairs to a row, each caption
+    // right-aligned before its field; a cell without a caption (a check box
+    // with its own text) takes both places.
+    using Cells = std::vector<std::pair<QLabel*, QLayout*>>;
+    static QGridLayout* captionGrid(const Cells& cells, int columns);
+    // An edit box and its up-down side by side.
+    static QHBoxLayout* boxAndUpDown(NumberField& field);
+    // The wave list; the window fills it and handles the user's choice.
+    QComboBox* waveList(const QStringList& names);
+    // " Tone ": "Waveform: " with the wave list, "Pitch: " and the window's
+    // own fields, two to a row, and the response bars beside them.
+    QGroupBox* toneGroup(QComboBox* waves, const Cells& fields);
     QWidget* responseBars();
     // Speed, Delay (typed up to `delayTypedMax`, stepped up to 127), Rate,
     // AM and PM depth, and the LFO waveform bar with its pictograms; a
-    // window adds its own rows below `rows`.
+    // window adds its own rows at the bottom of `rows`, whose four columns
+    // span the group.
     QGroupBox* lfoGroup(const std::array<Pictogram, 5>& waves, int delayTypedMax, const char* delayTip,
                         QGridLayout*& rows);
     // The envelope group with a picture of the given size whose levels sit
@@ -67,6 +86,13 @@ protected:
     QGroupBox* envelopeGroup(QSize pictureSize, int levelTop);
     // sbLevel bound to `level` and sbPan.
     QGroupBox* levelPanGroup(FieldRef level, const char* levelTip, BoundSlider*& levelBar);
+    // " Options ": each list under its caption.
+    QGroupBox* optionsGroup(std::initializer_list<std::pair<const char*, QComboBox*>> lists);
+    // Lays the window out at its fixed size: the `left` groups top to
+    // bottom; on the right the LFO group, the level and pan bars beside the
+    // buttons, and the options.
+    void arrange(std::initializer_list<QWidget*> left, QGroupBox* lfo, QGroupBox* levelPan, QGroupBox* options,
+                 QSize size);
 
     // Shows every bound control, the envelope type, the delay switch's
     // boxes and the picture. A derived refresh does its own part first.
