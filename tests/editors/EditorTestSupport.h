@@ -115,14 +115,15 @@ inline void expectControls(QWidget& window, std::initializer_list<const char*> n
 }
 
 // Every visible control lies inside the window, which is then grabbed into
-// the test's working folder to be looked at.
+// the tests' folder of pictures to be looked at.
 inline void expectInsideAndGrab(QWidget& window, const char* file)
 {
     for (QWidget* w : window.findChildren<QWidget*>())
         if (w->isVisible())
             QVERIFY2(window.rect().contains(QRect(w->mapTo(&window, QPoint(0, 0)), w->size())),
                      qPrintable(w->objectName() + " " + w->metaObject()->className()));
-    window.grab().save(QDir::current().filePath(QString::fromLatin1(file)));
+    QDir().mkpath(MORVANE_GRAB_DIR);
+    QVERIFY(window.grab().save(QDir(MORVANE_GRAB_DIR).filePath(QString::fromLatin1(file))));
 }
 
 // An element editor's partner, recording what it is told.
