@@ -110,6 +110,25 @@ private slots:
         QCOMPARE(text("tfLFOSpeed"), QStringLiteral("2"));
     }
 
+    // Tab goes group by group, each group row by row, left to right.
+    void tabFollowsTheReadingOrder()
+    {
+        std::vector<QString> order;
+        QWidget* w = get<QWidget>("cbWaveform");
+        for (int i = 0; i < 2000 && (order.empty() || w != get<QWidget>("cbWaveform")); ++i, w = w->nextInFocusChain())
+            if ((w->focusPolicy() & Qt::TabFocus) && !w->objectName().isEmpty() && w->isEnabled())
+                order.push_back(w->objectName());
+        const auto at = [&](const char* name) {
+            return std::find(order.begin(), order.end(), QString::fromLatin1(name)) - order.begin();
+        };
+        const std::vector<const char*> expected{"cbWaveform",   "tfPitch",        "tbVelResp",     "tbATResp",
+                                                "tfTemperament", "tfDetune",      "tfLFOSpeed",    "tfLFODelay",
+                                                "tbLevelScaling", "cbEnvType",    "tfLevelInitial", "tfLevelAttack",
+                                                "tfRateAttack", "sbLevel",        "cbElement",     "cbModel"};
+        for (std::size_t i = 1; i < expected.size(); ++i)
+            QVERIFY2(at(expected[i - 1]) < at(expected[i]), expected[i]);
+    }
+
     void templatesAndPresets()
     {
         choose(*window, "cbEnvType", 2);  // Piano

@@ -176,7 +176,9 @@ BoundSlider& EditorWindow::trackBar(const char* name, Qt::Orientation orientatio
 BoundSlider& EditorWindow::scrollBar(const char* name, Qt::Orientation orientation, FieldRef field, ShownForm form,
                                      std::optional<ShownRange> range, const char* toolTip)
 {
-    return slider(new QScrollBar(orientation, this), name, std::move(field), form, range, toolTip);
+    auto* bar = new QScrollBar(orientation, this);
+    bar->setFocusPolicy(Qt::StrongFocus);  // reachable by Tab and stepped by the arrow keys, as a track bar
+    return slider(bar, name, std::move(field), form, range, toolTip);
 }
 
 QLabel* EditorWindow::label(const char* text, const char* toolTip)
