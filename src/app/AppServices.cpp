@@ -43,9 +43,13 @@ void AppServices::setModel(int model)
 
 void AppServices::sendVoice()
 {
-    // A port that failed to open was reported when it was opened; a failed
-    // send has nothing new to tell the user.
+    // A failure shows at the foot of the main window until a send succeeds,
+    // never as a dialog per edit. The voice goes out on the sending thread:
+    // what is shown here is the latest known outcome, and the port watch
+    // brings the display up to date.
     context_.midiPort->sendVoice(*context_.voiceData, context_.settings->midiChannel);
+    if (context_.MainForm != nullptr)
+        context_.MainForm->showSendResult(context_.midiPort->sendError());
 }
 
 void AppServices::setWireRate(int baud)

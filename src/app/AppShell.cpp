@@ -8,6 +8,7 @@
 #include "AppServices.h"
 #include "EventLoopWaiter.h"
 #include "MidiPort.h"
+#include "PortChoices.h"
 #include "RtMidiBackend.h"
 #include "TMainForm.h"
 #include "TSelectVoiceType.h"
@@ -21,6 +22,7 @@
 #include "VoiceParameters.h"
 
 #include <QMessageBox>
+#include <QTimer>
 
 #include <exception>
 
@@ -93,7 +95,7 @@ void AppShell::createObjects()
     context_.midiPort = midiPort_.get();
     step(QStringLiteral("MidiPort"));
     midiPort_->setWireRate(settings_->wireRate);
-    midiPort_->open(settings_->inDevice, settings_->outDevice);
+    openChosenPorts(*settings_, *midiPort_);
 
     voice_ = std::make_unique<VoiceParameters>();
     voiceData_ = std::make_unique<VoiceData>(*voice_);  // resets the voice
@@ -118,6 +120,7 @@ void AppShell::createWindows()
     // first voice while being made.
     mainForm_ = std::make_unique<TMainForm>(context_, *services_);
     context_.MainForm = mainForm_.get();
+    midiPort_->setLinkListener([this] { mainForm_->showLinkState(); });
     step(QStringLiteral("TMainForm"));
     setDevices_ = std::make_unique<TSetDevices>(*settings_, *midiPort_);
     context_.SetDevices = setDevices_.get();
@@ -187,6 +190,22 @@ void AppShell::refreshEditors()
 {
     services_->refreshEditors();
     step(QStringLiteral("refreshEditors"));
+    watchPorts();
+}
+
+void AppShell::watchPorts()
+{
+    // Listing the ports is cheap; twice a second notices an instrument that
+    // went or came back soon enough, without keeping the processor busy.
+    portWatch_ = std::make_unique<QTimer>();
+    portWatch_->setInterval(kPortWatchMs);
+    // The voice is sent on the port's own thread, so the outcome of the last
+    // send is shown from here too.
+    QObject::connect(portWatch_.get(), &QTimer::timeout, [this] {
+        midiPort_->watchDevices();
+        mainForm_->showSendResult(midiPort_->sendError());
+    });
+    portWatch_->start();
 }
 
 void AppShell::runEventLoop()
@@ -208,9 +227,11 @@ void AppShell::reportException(const QString& message)
 
 void AppShell::shutDown()
 {
+    portWatch_.reset();
     if (midiPort_) {
         // Sends a voice that still waits for the cable before the ports go.
         midiPort_->close();
+        midiPort_->setLinkListener(nullptr);
         step(QStringLiteral("MidiPort.close"));
     }
     if (settings_) {

@@ -10,6 +10,7 @@
 #include <QSettings>
 #include <QString>
 #include <QStringList>
+#include <QTimer>
 
 #include <functional>
 #include <memory>
@@ -57,11 +58,15 @@ public:
 
     const AppContext& context() const { return context_; }
 
+    // How often the chosen ports are looked for while the program runs.
+    static constexpr int kPortWatchMs = 500;
+
 private:
     void createObjects();
     void createWindows();
     void applyFirstRunRule();
     void refreshEditors();
+    void watchPorts();
     void runEventLoop();
     void reportException(const QString& message);
     void step(const QString& entry);
@@ -97,6 +102,7 @@ private:
     std::unique_ptr<TnoMIDIData> noMIDIData_;
     std::unique_ptr<TDataReceivedForm> dataReceivedForm_;
     std::unique_ptr<TSelectVoiceType> selectVoiceType_;
+    std::unique_ptr<QTimer> portWatch_;
     bool started_ = false;
 };
 

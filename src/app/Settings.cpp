@@ -20,10 +20,14 @@ constexpr const char* kWireRateName = "Wire rate";
 constexpr int kMaxRateLength = 8;
 constexpr int kLowestRate = 300;
 constexpr int kHighestRate = 10'000'000;
+constexpr const char* kInDeviceNameName = "In device name";
+constexpr const char* kOutDeviceNameName = "Out device name";
 
-// Stored values are at most two characters; a longer one is treated as
-// unreadable and the field keeps its default.
+// Stored numbers are at most two characters; a longer one is treated as
+// unreadable and the field keeps its default. Device names are longer, but
+// not without bound.
 constexpr int kMaxValueLength = 2;
+constexpr int kMaxNameLength = 1024;
 
 // The stored text of a value whose name matches without regard to case, as
 // the Windows registry matches names.
@@ -92,6 +96,11 @@ Settings::Settings(std::unique_ptr<QSettings> store)
     model = readNumber(*store_, kModelName, 0, 0, 2);
     inDevice = readNumber(*store_, kInDeviceName, 0, 0, 99);
     outDevice = readNumber(*store_, kOutDeviceName, 0, 0, 99);
+    QString nameText;
+    if (readValue(*store_, kInDeviceNameName, nameText) && nameText.size() <= kMaxNameLength)
+        inDeviceName = nameText;
+    if (readValue(*store_, kOutDeviceNameName, nameText) && nameText.size() <= kMaxNameLength)
+        outDeviceName = nameText;
     QString autoText;
     if (readValue(*store_, kAutoSendName, autoText) && autoText.size() <= kMaxValueLength)
         autoSend = !autoText.startsWith(QLatin1Char('0'));
@@ -103,8 +112,8 @@ Settings::~Settings() = default;
 bool Settings::saveSettings()
 {
     // Drop every spelling of our names first, so each is stored once.
-    const QStringList names{kChannelReadName, kModelName, kInDeviceName, kOutDeviceName, kAutoSendName,
-                            kWireRateName};
+    const QStringList names{kChannelReadName, kModelName,        kInDeviceName,      kOutDeviceName,
+                            kAutoSendName,    kWireRateName,     kInDeviceNameName,  kOutDeviceNameName};
     for (const QString& key : store_->allKeys()) {
         for (const QString& name : names) {
             if (key.compare(name, Qt::CaseInsensitive) == 0)
@@ -117,6 +126,11 @@ bool Settings::saveSettings()
     store_->setValue(kOutDeviceName, QString::number(outDevice));
     store_->setValue(kAutoSendName, QString::number(autoSend ? 1 : 0));
     store_->setValue(kWireRateName, QString::number(wireRate));
+    // Only a device known by name is stored by name.
+    if (!inDeviceName.isEmpty())
+        store_->setValue(kInDeviceNameName, inDeviceName);
+    if (!outDeviceName.isEmpty())
+        store_->setValue(kOutDeviceNameName, outDeviceName);
     store_->sync();
     return store_->status() == QSettings::NoError;
 }

@@ -23,6 +23,10 @@ public:
     int midiChannel = 0;   // 0-15; channel 1 is 0
     int inDevice = 0;      // index into the machine's MIDI inputs
     int outDevice = 0;     // index into the machine's MIDI outputs
+    // The chosen devices by the MIDI system's names; empty until a device is
+    // known by name (older settings stores hold the places only).
+    QString inDeviceName;
+    QString outDeviceName;
     int model = 0;         // 0 SY-22, 1 SY-35, 2 TG-33
     bool autoSend = true;
     // The pace of voice sends: the MIDI cable's bits per second, or

@@ -5,6 +5,7 @@
 #include "AppServices.h"
 #include "Artwork.h"
 #include "LibraryBrowser.h"
+#include "MidiPort.h"
 #include "ModalHost.h"
 #include "Settings.h"
 #include "TSetDevices.h"
@@ -25,6 +26,26 @@ namespace morvane {
 namespace {
 
 constexpr QSize kClientSize{317, 409};
+// The link state and the last send's failure, below the rest.
+constexpr int kFootHeight = 16;
+
+// One line of the link state's tool tip.
+QString linkLine(const char* direction, MidiPort::Link link, const std::string& name)
+{
+    if (name.empty())
+        return QStringLiteral("MIDI %1: none chosen").arg(QLatin1String(direction));
+    const char* state = link == MidiPort::Link::Open      ? "connected"
+                        : link == MidiPort::Link::Missing ? "not found, waiting for it"
+                                                          : "not open";
+    return QStringLiteral("MIDI %1: %2 (%3)")
+        .arg(QLatin1String(direction), QString::fromStdString(name), QLatin1String(state));
+}
+
+QString lamp(const char* label, bool on)
+{
+    return QStringLiteral("%1 <span style=\"color:%2\">&#9679;</span>")
+        .arg(QLatin1String(label), QLatin1String(on ? "#00ff00" : "#ff3030"));
+}
 
 // Voice files carry the extension in either case on disks that tell them apart.
 constexpr const char* kOpenFilter = "System Exclusive files (*.SYX *.syx)";
@@ -45,6 +66,8 @@ TMainForm::TMainForm(AppContext& context, AppServices& services, QWidget* parent
     setStyleSheet(QStringLiteral(
         "QWidget#MainForm, QWidget#client { background-color: black; }"
         "QLabel#Label1 { color: yellow; font-size: 10px; }"
+        "QLabel#LinkState { color: #c0c0c0; font-size: 10px; }"
+        "QLabel#SendState { color: #ff6060; font-size: 10px; }"
         "QFrame#Panel1 { background-color: #4a4a4a; border: 1px solid #808080; }"
         "QGroupBox#GroupBox1 { background-color: #4a4a4a; color: lime; font-weight: bold;"
         "  border: 1px solid #9a9a9a; margin-top: 6px; }"
@@ -59,7 +82,7 @@ TMainForm::TMainForm(AppContext& context, AppServices& services, QWidget* parent
 
     auto* client = new QWidget(this);
     client->setObjectName(QStringLiteral("client"));
-    client->setFixedSize(kClientSize);
+    client->setFixedSize(kClientSize.width(), kClientSize.height() + kFootHeight);
 
     Image1 = new QLabel(client);
     Image1->setObjectName(QStringLiteral("Image1"));
@@ -100,6 +123,14 @@ TMainForm::TMainForm(AppContext& context, AppServices& services, QWidget* parent
     connect(bAutoSend, &QToolButton::clicked, this, &TMainForm::bAutoSendClick);
     connect(bNoAutoSend, &QToolButton::clicked, this, &TMainForm::bNoAutoSendClick);
 
+    LinkState = new QLabel(client);
+    LinkState->setObjectName(QStringLiteral("LinkState"));
+    LinkState->setGeometry(4, kClientSize.height(), artwork::kStripWidth - 4, kFootHeight);
+    LinkState->setTextFormat(Qt::RichText);
+    SendState = new QLabel(client);
+    SendState->setObjectName(QStringLiteral("SendState"));
+    SendState->setGeometry(96, kClientSize.height(), kClientSize.width() - 100, kFootHeight);
+
     MainMenu1 = new QMenuBar(this);
     MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
     MainMenu1->setNativeMenuBar(false);  // the fixed size counts it
@@ -111,9 +142,29 @@ TMainForm::TMainForm(AppContext& context, AppServices& services, QWidget* parent
     layout->setSpacing(0);
     layout->setMenuBar(MainMenu1);
     layout->addWidget(client);
-    setFixedSize(kClientSize.width(), kClientSize.height() + MainMenu1->sizeHint().height());
+    setFixedSize(kClientSize.width(), kClientSize.height() + kFootHeight + MainMenu1->sizeHint().height());
 
+    showLinkState();
     browser_->setUp();
+    // The first voice went out while the window was being made.
+    showSendResult(context.midiPort->sendError());
+}
+
+void TMainForm::showLinkState()
+{
+    const MidiPort& port = *context_.midiPort;
+    LinkState->setText(lamp("In", port.inputIsOpen()) + QStringLiteral("&nbsp;") + lamp("Out", port.outputIsOpen()));
+    LinkState->setToolTip(linkLine("input", port.inputLink(), port.chosenInput()) + QLatin1Char('\n')
+                          + linkLine("output", port.outputLink(), port.chosenOutput()));
+}
+
+void TMainForm::showSendResult(const std::string& error)
+{
+    if (SendState->toolTip().isEmpty() && error.empty())
+        return;
+    const QString text = error.empty() ? QString() : QStringLiteral("Voice not sent: ") + QString::fromStdString(error);
+    SendState->setToolTip(text);
+    SendState->setText(SendState->fontMetrics().elidedText(text, Qt::ElideRight, SendState->width()));
 }
 
 void TMainForm::buildMenus()

@@ -5,6 +5,8 @@
 
 #include <QWidget>
 
+#include <string>
+
 class QAction;
 class QLabel;
 class QMenuBar;
@@ -28,6 +30,14 @@ public:
     // The editor windows are made after this window; their menu items are
     // enabled once they exist.
     void editorsCreated();
+
+    // The foot of the window: whether the instrument's input and output are
+    // connected (the port names in the tool tip), and why the last voice
+    // send failed, until one succeeds again.
+    void showLinkState();
+    void showSendResult(const std::string& error);
+    QLabel* LinkState;
+    QLabel* SendState;
 
     // The menu handlers, by the names the rest of the program uses.
     void Open1Click();

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <condition_variable>
+#include <string_view>
 
 namespace morvane {
 
@@ -42,10 +43,59 @@ private:
     bool wake_ = false;
 };
 
+// The name without the " 130:0" the ALSA sequencer puts after every port's
+// name; other names are returned whole.
+std::string_view withoutAddress(std::string_view name)
+{
+    const std::size_t space = name.rfind(' ');
+    if (space == std::string_view::npos)
+        return name;
+    const std::string_view address = name.substr(space + 1);
+    const std::size_t colon = address.find(':');
+    const auto digits = [](std::string_view text) {
+        return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+    };
+    if (colon == std::string_view::npos || !digits(address.substr(0, colon)) || !digits(address.substr(colon + 1)))
+        return name;
+    return name.substr(0, space);
+}
+
+std::string notFoundText(const std::vector<std::string>& missing)
+{
+    std::string text;
+    for (std::size_t i = 0; i < missing.size(); ++i)
+        text += (i == 0 ? "The " : " and the ") + missing[i];
+    text += missing.size() == 1 ? " was not found. It is opened as soon as it appears."
+                                : " were not found. They are opened as soon as they appear.";
+    return text;
+}
+
 } // namespace
+
+int findDevice(const std::vector<std::string>& names, const PortChoice& choice)
+{
+    const int count = static_cast<int>(names.size());
+    if (choice.name.empty())
+        return choice.place >= 0 && choice.place < count ? choice.place : -1;
+    for (int i = 0; i < count; ++i)
+        if (names[static_cast<std::size_t>(i)] == choice.name)
+            return i;
+    const std::string_view wanted = withoutAddress(choice.name);
+    int found = -1;
+    for (int i = 0; i < count; ++i) {
+        if (withoutAddress(names[static_cast<std::size_t>(i)]) == wanted && (found < 0 || i == choice.place))
+            found = i;
+    }
+    return found;
+}
 
 MidiPort::MidiPort(std::unique_ptr<MidiBackend> backend, ErrorReporter reporter)
     : backend_(std::move(backend)), reporter_(std::move(reporter)), waiter_(std::make_unique<BlockingWaiter>())
+{
+    refreshDevices();
+}
+
+void MidiPort::refreshDevices()
 {
     inputs_ = backend_->inputNames();
     outputs_ = backend_->outputNames();
@@ -54,7 +104,9 @@ MidiPort::MidiPort(std::unique_ptr<MidiBackend> backend, ErrorReporter reporter)
 
 MidiPort::~MidiPort()
 {
-    // The backend must not call onSysEx once this object starts to go away.
+    // The backend must not call onSysEx once this object starts to go away;
+    // whoever listened may be gone already.
+    linkListener_ = nullptr;
     close();
     {
         std::lock_guard lock(sendMutex_);
@@ -71,14 +123,16 @@ void MidiPort::sendLoop()
         if (std::optional<SendPacer::Bytes> message = pacer_.takeDue()) {
             inFlight_ = true;
             lock.unlock();
+            MidiError error;
             {
-                // A failed send has nothing new to tell: a port that failed
-                // to open was reported when it was opened.
+                // The output may have gone since the message was queued.
                 std::lock_guard output(outputMutex_);
-                if (outputOpen_)
-                    backend_->send(message->data(), message->size());
+                error = output_.link == Link::Open ? backend_->send(message->data(), message->size())
+                                                   : MidiError("The MIDI output is not connected.");
             }
             lock.lock();
+            // Kept for the caller to show, never reported from this thread.
+            sendError_ = error.value_or(std::string{});
             inFlight_ = false;
             if (!pacer_.waiting())
                 handedOver_.notify_all();
@@ -131,41 +185,157 @@ std::string MidiPort::outputDeviceName(int index) const
     return index >= 0 && index < outputCount() ? outputs_[static_cast<std::size_t>(index)] : std::string{};
 }
 
+MidiError MidiPort::openInputAt(int index)
+{
+    MidiError error = backend_->openInput(
+        index, [this](const std::uint8_t* data, std::size_t size) { onSysEx(data, size); });
+    input_.link = error ? Link::Closed : Link::Open;
+    return error;
+}
+
+MidiError MidiPort::openOutputAt(int index)
+{
+    std::lock_guard output(outputMutex_);
+    MidiError error = backend_->openOutput(index);
+    output_.link = error ? Link::Closed : Link::Open;
+    return error;
+}
+
+void MidiPort::closeInput()
+{
+    backend_->closeInput();
+    input_.link = Link::Closed;
+}
+
+void MidiPort::closeOutput()
+{
+    std::lock_guard output(outputMutex_);
+    backend_->closeOutput();
+    output_.link = Link::Closed;
+}
+
+std::string MidiPort::sendError() const
+{
+    std::lock_guard lock(sendMutex_);
+    return sendError_;
+}
+
+void MidiPort::linkChanged()
+{
+    if (linkListener_)
+        linkListener_();
+}
+
 void MidiPort::open(int inDevice, int outDevice)
 {
-    MidiError inError = backend_->openInput(
-        inDevice, [this](const std::uint8_t* data, std::size_t size) { onSysEx(data, size); });
-    inputOpen_ = !inError;
+    input_.chosen = inputDeviceName(inDevice);
+    output_.chosen = outputDeviceName(outDevice);
     // Reported before the output is tried, so the user sees the failures in
     // the order the ports are opened.
-    if (inError && reporter_)
-        reporter_(*inError);
+    if (MidiError error = openInputAt(inDevice); error && reporter_)
+        reporter_(*error);
+    if (MidiError error = openOutputAt(outDevice); error && reporter_)
+        reporter_(*error);
+    linkChanged();
+}
 
-    MidiError outError;
-    {
-        std::lock_guard output(outputMutex_);
-        outError = backend_->openOutput(outDevice);
-        outputOpen_ = !outError;
+void MidiPort::open(PortChoice& in, PortChoice& out)
+{
+    refreshDevices();
+    std::vector<std::string> missing;
+    // Returns false when the device is Missing and must not be opened.
+    const auto resolve = [&missing](PortChoice& choice, const std::vector<std::string>& names, Direction& direction,
+                                    const char* what) {
+        const int found = findDevice(names, choice);
+        if (found >= 0) {
+            choice.name = names[static_cast<std::size_t>(found)];
+            choice.place = found;
+        } else if (!choice.name.empty()) {
+            missing.push_back(std::string("MIDI ") + what + " device \"" + choice.name + "\"");
+            direction.chosen = choice.name;
+            return false;
+        }
+        // Without a name the place is tried, so that a place outside the
+        // list is reported in the MIDI system's words.
+        direction.chosen = found >= 0 ? choice.name : std::string{};
+        return true;
+    };
+    const bool openIn = resolve(in, inputs_, input_, "input");
+    const bool openOut = resolve(out, outputs_, output_, "output");
+    if (!openIn) {
+        closeInput();
+        input_.link = Link::Missing;
+    } else if (MidiError error = openInputAt(in.place); error && reporter_) {
+        reporter_(*error);
     }
-    if (outError && reporter_)
-        reporter_(*outError);
+    if (!openOut) {
+        closeOutput();
+        output_.link = Link::Missing;
+    } else if (MidiError error = openOutputAt(out.place); error && reporter_) {
+        reporter_(*error);
+    }
+    if (!missing.empty() && reporter_)
+        reporter_(notFoundText(missing));
+    linkChanged();
 }
 
 void MidiPort::close()
 {
     // The last state of the voice reaches the instrument before the ports go.
     finishSending();
-    backend_->closeInput();
-    std::lock_guard output(outputMutex_);
-    backend_->closeOutput();
-    inputOpen_ = false;
-    outputOpen_ = false;
+    closeInput();
+    closeOutput();
+    input_.chosen.clear();
+    output_.chosen.clear();
+    linkChanged();
+}
+
+bool MidiPort::watchDevices()
+{
+    {
+        // A port reopened now could swallow the reply being waited for.
+        std::lock_guard lock(mutex_);
+        if (waiting_)
+            return false;
+    }
+    refreshDevices();
+    bool changed = false;
+    const auto watch = [&changed](Direction& direction, const std::vector<std::string>& names, auto close,
+                                  auto open) {
+        if (direction.chosen.empty())
+            return;
+        const int found = findDevice(names, PortChoice{direction.chosen, -1});
+        if (found < 0) {
+            if (direction.link == Link::Missing)
+                return;
+            if (direction.link == Link::Open)
+                close();
+            direction.link = Link::Missing;
+            changed = true;
+        } else if (direction.link == Link::Missing) {
+            // A device that is back but cannot be opened stays closed until
+            // it goes and comes back again, or the user picks it again.
+            if (!open(found))
+                direction.chosen = names[static_cast<std::size_t>(found)];
+            changed = true;
+        }
+    };
+    watch(input_, inputs_, [this] { closeInput(); }, [this](int index) { return openInputAt(index); });
+    watch(output_, outputs_, [this] { closeOutput(); }, [this](int index) { return openOutputAt(index); });
+    if (changed)
+        linkChanged();
+    return changed;
 }
 
 bool MidiPort::sendVoice(const VoiceData& voiceData, int midiChannel)
 {
-    if (!outputOpen_)
+    if (output_.link != Link::Open) {
+        std::lock_guard lock(sendMutex_);
+        sendError_ = output_.link == Link::Missing
+                         ? "The MIDI output device \"" + output_.chosen + "\" is not connected."
+                         : std::string("No MIDI output is open.");
         return false;
+    }
     const VoiceDump dump = voiceData.encodeDump();
     SendPacer::Bytes message(dump.begin(), dump.end());
     message[kDeviceByte] = static_cast<std::uint8_t>(message[kDeviceByte] | (midiChannel & 0x0F));

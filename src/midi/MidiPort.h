@@ -51,6 +51,19 @@ struct VoiceRequest {
     explicit operator bool() const { return outcome == Outcome::Received; }
 };
 
+// A device the user chose: the MIDI system's full name for it and its place
+// in the list when it was chosen.
+struct PortChoice {
+    std::string name;   // empty in settings kept before names were
+    int place = -1;
+};
+
+// Where `choice` is in `names`: at its name; else at a name that differs only
+// in the client and port numbers the ALSA sequencer appends ("130:0"), which
+// change whenever the other program restarts (the stored place wins a tie);
+// by its place only when it has no name. -1 when it is not there.
+int findDevice(const std::vector<std::string>& names, const PortChoice& choice);
+
 class MidiPort {
 public:
     // Shows an open failure to the user; called on the caller's thread, once
@@ -64,13 +77,22 @@ public:
     // is still kept from answering the next request.
     static constexpr std::chrono::milliseconds kLateReplyGrace{1000};
 
-    // Lists the devices once; the lists keep their order for the whole run.
+    // The state of one direction. Missing: a device was chosen by name and is
+    // not there now; watchDevices opens it when it appears.
+    enum class Link { Closed, Open, Missing };
+
+    // Lists the devices; refreshDevices lists them again.
     MidiPort(std::unique_ptr<MidiBackend> backend, ErrorReporter reporter);
     ~MidiPort();
 
     MidiPort(const MidiPort&) = delete;
     MidiPort& operator=(const MidiPort&) = delete;
 
+    // Reads the device lists afresh. Indices refer to the latest lists.
+    void refreshDevices();
+
+    const std::vector<std::string>& inputDevices() const { return inputs_; }
+    const std::vector<std::string>& outputDevices() const { return outputs_; }
     int inputCount() const { return static_cast<int>(inputs_.size()); }
     int outputCount() const { return static_cast<int>(outputs_.size()); }
     // Empty for an index outside the list.
@@ -78,18 +100,45 @@ public:
     std::string outputDeviceName(int index) const;
 
     // Opens and starts the input, then opens the output. Each direction is
-    // attempted whatever became of the other; each failure is reported.
+    // attempted whatever became of the other; each failure is reported. The
+    // devices at those places become the chosen ones.
     void open(int inDevice, int outDevice);
-    // Sends what waits (finishSending), then closes both directions.
+    // The same for devices chosen by name (see findDevice), on fresh lists.
+    // A named device that is not listed is not opened, nor is any other in
+    // its place: one report names every such device, and the direction is
+    // Missing. Each choice found gets the full name and place it has now.
+    void open(PortChoice& in, PortChoice& out);
+    // Sends what waits (finishSending), then closes both directions and
+    // forgets the chosen devices.
     void close();
-    bool inputIsOpen() const { return inputOpen_; }
-    bool outputIsOpen() const { return outputOpen_; }
+    bool inputIsOpen() const { return input_.link == Link::Open; }
+    bool outputIsOpen() const { return output_.link == Link::Open; }
+    Link inputLink() const { return input_.link; }
+    Link outputLink() const { return output_.link; }
+    // The chosen devices' names; empty when none is chosen.
+    const std::string& chosenInput() const { return input_.chosen; }
+    const std::string& chosenOutput() const { return output_.chosen; }
+
+    // One look at the device lists, for a caller that polls: a chosen device
+    // that has gone is closed (Missing), a Missing one that is back is
+    // opened; nothing is reported. Does nothing while requestVoice waits.
+    // True when a direction's state changed.
+    bool watchDevices();
+
+    // Called on the caller's thread whenever a direction's state may have
+    // changed (open, close, watchDevices).
+    void setLinkListener(std::function<void()> listener) { linkListener_ = std::move(listener); }
 
     // Encodes the voice on the calling thread as one bulk dump with the
     // channel (0-15) in its device byte and queues it to be sent at the
     // cable's pace, replacing a dump that still waits. Returns at once: false
-    // when no output is open (nothing is reported), true when queued.
+    // when no output is open (nothing is reported; sendError tells why),
+    // true when queued.
     bool sendVoice(const VoiceData& voiceData, int midiChannel);
+    // Why the last send failed, in the MIDI system's words: the last message
+    // handed over, or a voice that could not be queued. Empty after one that
+    // succeeded.
+    std::string sendError() const;
 
     // The pace of sending: the cable's bits per second (31,250 for MIDI), or
     // SendPacer::kAtOnce for an interface that paces itself or a fast link.
@@ -125,17 +174,30 @@ public:
     void setLateReplyGrace(std::chrono::milliseconds grace) { lateReplyGrace_ = grace; }
 
 private:
+    struct Direction {
+        Link link = Link::Closed;
+        std::string chosen;
+    };
+
     void onSysEx(const std::uint8_t* data, std::size_t size);
     void sendLoop();
     // Waits until the queue is empty and no message is being handed over.
     void waitUntilHandedOver(std::unique_lock<std::mutex>& lock);
+    MidiError openInputAt(int index);
+    MidiError openOutputAt(int index);
+    void closeInput();
+    void closeOutput();
+    void linkChanged();
 
     std::unique_ptr<MidiBackend> backend_;
     ErrorReporter reporter_;
+    std::function<void()> linkListener_;
     std::vector<std::string> inputs_;
     std::vector<std::string> outputs_;
-    bool inputOpen_ = false;
-    bool outputOpen_ = false;
+    Direction input_;
+    // The caller's thread changes it under outputMutex_; the sending thread
+    // reads it under outputMutex_.
+    Direction output_;
     std::chrono::milliseconds replyWait_ = kReplyWait;
     std::chrono::milliseconds lateReplyGrace_ = kLateReplyGrace;
     // Until when a late reply to the last unanswered request may still come.
@@ -156,6 +218,7 @@ private:
     SendPacer pacer_;
     bool inFlight_ = false;
     bool stopSending_ = false;
+    std::string sendError_;
     // The sending thread and the caller's thread both use the backend's output.
     std::mutex outputMutex_;
     std::thread sender_;   // last: it starts once everything above exists

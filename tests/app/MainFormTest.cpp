@@ -23,6 +23,7 @@
 #include <QCheckBox>
 #include <QMessageBox>
 #include <QFileDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -408,8 +409,38 @@ private slots:
         context().settings->midiChannel = 9;
         shell->shutDown();
         const QSettings stored(storePath(), QSettings::IniFormat);
-        QCOMPARE(stored.allKeys().size(), 6);
+        QCOMPARE(stored.allKeys().size(), 8);  // the six settings and the devices' names
         QCOMPARE(stored.value("MIDI Channel").toString(), QStringLiteral("9"));
+    }
+
+    void theLinkStateFollowsTheInstrumentsPorts()
+    {
+        QLabel* link = form().LinkState;
+        QCOMPARE(link->toolTip(), QStringLiteral("MIDI input: Synth out (connected)\nMIDI output: Synth in (connected)"));
+        // The instrument is switched off, then on again.
+        midi->setDevices({}, {});
+        QTRY_VERIFY(link->toolTip().contains("MIDI output: Synth in (not found"));
+        QVERIFY(link->toolTip().contains("MIDI input: Synth out (not found"));
+        midi->setDevices({"Other out", "Synth out"}, {"Synth in"});
+        QTRY_COMPARE(link->toolTip(), QStringLiteral("MIDI input: Synth out (connected)\nMIDI output: Synth in (connected)"));
+        QCOMPARE(midi->openInputIndex(), 1);
+        QVERIFY(shown.isEmpty());  // no dialog for any of it
+    }
+
+    void aFailedSendShowsInTheWindowUntilASendSucceeds()
+    {
+        midi->failSends("The MIDI system is gone");
+        for (int edit = 0; edit < 3; ++edit)
+            context().services->sendVoice();  // as auto-send does for each edit
+        // The voice goes out on the port's thread; the window shows the outcome
+        // once it is known.
+        QTRY_COMPARE(form().SendState->toolTip(), QStringLiteral("Voice not sent: The MIDI system is gone"));
+        QVERIFY(form().SendState->text().startsWith("Voice not sent"));
+        QVERIFY(shown.isEmpty());
+        midi->failSends(std::nullopt);
+        context().services->sendVoice();
+        QTRY_COMPARE(form().SendState->text(), QString());
+        QCOMPARE(form().SendState->toolTip(), QString());
     }
 
     void looksRight()

@@ -170,6 +170,23 @@ TEST_F(SettingsStoreTest, SavingLeavesEachValueOnceAsBareDecimalText)
     }
 }
 
+TEST_F(SettingsStoreTest, DeviceNamesAreStoredBesideThePlaces)
+{
+    // An older store has places only: no names, and none are written.
+    Settings older(store({{"MIDI Channel", "0"}, {"In device", "2"}, {"Out device", "1"}}));
+    EXPECT_TRUE(older.inDeviceName.isEmpty());
+    EXPECT_TRUE(older.outDeviceName.isEmpty());
+
+    older.inDeviceName = QStringLiteral("morvane-sim-out:out 130:0");
+    older.outDeviceName = QStringLiteral("USB MIDI, Port 1 = \"A\"");
+    older.saveSettings();
+    const Settings next(std::make_unique<QSettings>(path(), QSettings::IniFormat));
+    EXPECT_EQ(next.inDevice, 2);
+    EXPECT_EQ(next.outDevice, 1);
+    EXPECT_EQ(next.inDeviceName, older.inDeviceName);
+    EXPECT_EQ(next.outDeviceName, older.outDeviceName);
+}
+
 #ifndef Q_OS_WIN
 TEST(SettingsUserStore, LivesUnderTheOrganisationAndApplicationNames)
 {

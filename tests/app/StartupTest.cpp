@@ -31,6 +31,10 @@ const QStringList kMadeInOrder{
     "TOverwriteDlg", "TnoMIDIData", "TDataReceivedForm", "TSelectVoiceType", "TSetDevices.populate",
 };
 
+// The values the program stores: the six settings and the two devices'
+// names, which the start-up takes from the places the devices were found at.
+constexpr int kStoredValues = 8;
+
 // Ends the event loop as soon as it runs.
 void quitWhenRunning(const QString& step)
 {
@@ -57,6 +61,18 @@ ModalHost::Answerer okayReport(QStringList& reports)
         QVERIFY(box);
         reports << box->text();
         QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
+    };
+}
+
+// Answers every "MIDI Open Error" with its "Nuts!", noting the text; any
+// other dialog fails the test.
+ModalHost::Answerer noteOpenErrors(QStringList& errors)
+{
+    return [&errors](QDialog& shown) {
+        auto* error = qobject_cast<TMIDIOpenError*>(&shown);
+        QVERIFY(error);
+        errors << error->tfError->text();
+        QTest::mouseClick(error->BitBtn1, Qt::LeftButton);
     };
 }
 
@@ -90,12 +106,14 @@ private slots:
         QCOMPARE(QByteArray(shell.context().voice->common.name, 8), QByteArray("12345678"));
 
         const QSettings stored(storePath(), QSettings::IniFormat);
-        QCOMPARE(stored.allKeys().size(), 6);
+        QCOMPARE(stored.allKeys().size(), kStoredValues);
         QCOMPARE(stored.value("MIDI Channel").toString(), QStringLiteral("0"));
         QCOMPARE(stored.value("Model").toString(), QStringLiteral("0"));
         QCOMPARE(stored.value("In device").toString(), QStringLiteral("0"));
         QCOMPARE(stored.value("Out device").toString(), QStringLiteral("0"));
         QCOMPARE(stored.value("Auto send").toString(), QStringLiteral("1"));
+        QCOMPARE(stored.value("In device name").toString(), QStringLiteral("Synth out"));
+        QCOMPARE(stored.value("Out device name").toString(), QStringLiteral("Synth in"));
     }
 
     void storedSettingsSkipTheFirstRunAndChangesAreStored()
@@ -128,7 +146,7 @@ private slots:
         QCOMPARE(shell.trace().mid(0, kMadeInOrder.size()), kMadeInOrder);
         QVERIFY(mainWindowShown);
         const QSettings stored(storePath(), QSettings::IniFormat);
-        QCOMPARE(stored.allKeys().size(), 6);
+        QCOMPARE(stored.allKeys().size(), kStoredValues);
         QCOMPARE(stored.value("MIDI Channel").toString(), QStringLiteral("15"));
         QCOMPARE(stored.value("Auto send").toString(), QStringLiteral("0"));
     }
@@ -149,7 +167,7 @@ private slots:
         QCOMPARE(reports, QStringList{"The voice went up in smoke"});
         QCOMPARE(shell.trace().mid(shell.trace().size() - 4),
                  (QStringList{"event loop", "exception: The voice went up in smoke", "MidiPort.close", "saveSettings"}));
-        QCOMPARE(QSettings(storePath(), QSettings::IniFormat).allKeys().size(), 6);
+        QCOMPARE(QSettings(storePath(), QSettings::IniFormat).allKeys().size(), kStoredValues);
     }
 
     void exceptionInsideAModalDialogEndsEveryLoop()
@@ -171,7 +189,7 @@ private slots:
 
         QCOMPARE(reports, QStringList{"Lost in a dialog"});
         QCOMPARE(shell.trace().back(), QStringLiteral("saveSettings"));
-        QCOMPARE(QSettings(storePath(), QSettings::IniFormat).allKeys().size(), 6);
+        QCOMPARE(QSettings(storePath(), QSettings::IniFormat).allKeys().size(), kStoredValues);
     }
 
     void exceptionWhileMakingTheWindowsSkipsTheEventLoop()
@@ -195,7 +213,7 @@ private slots:
         QVERIFY(!trace.contains("event loop"));
         QCOMPARE(trace.mid(trace.size() - 3),
                  (QStringList{"exception: Out of windows", "MidiPort.close", "saveSettings"}));
-        QCOMPARE(QSettings(storePath(), QSettings::IniFormat).allKeys().size(), 6);
+        QCOMPARE(QSettings(storePath(), QSettings::IniFormat).allKeys().size(), kStoredValues);
     }
 
     void firstRunSendsTheFirstLibraryVoiceAgainAfterTheDeviceDialog()
@@ -232,12 +250,7 @@ private slots:
         }
         ModalHost modal;
         QStringList errors;
-        modal.setAnswerer([&](QDialog& shown) {
-            auto* error = qobject_cast<TMIDIOpenError*>(&shown);
-            QVERIFY(error);
-            errors << error->tfError->text();
-            QTest::mouseClick(error->BitBtn1, Qt::LeftButton);
-        });
+        modal.setAnswerer(noteOpenErrors(errors));
         AppShell shell(*app(), modal, store());
         useTestMachine(shell);
         midiSetUp = [](InProcessMidiBackend& backend) { backend.failOutput(0, "The port is busy"); };
@@ -269,6 +282,68 @@ private slots:
         QCOMPARE(shell.trace().mid(shell.trace().size() - 2), (QStringList{"saveSettings", "settings not stored"}));
         QCOMPARE(reports.size(), 1);
         QVERIFY2(reports.front().contains(unwritable), qPrintable(reports.front()));
+    }
+
+    // A store from before names were kept opens the devices at its places
+    // and learns their names; one with names finds them wherever they are
+    // now, or says which is missing and opens nothing in its place.
+    void storedDevicesAreOpenedByNameElseByPlace_data()
+    {
+        QTest::addColumn<QStringList>("stored");   // name, value, ...
+        QTest::addColumn<int>("inOpen");
+        QTest::addColumn<int>("outOpen");
+        QTest::addColumn<QStringList>("messages");
+        QTest::addColumn<QString>("inNameStored");
+        QTest::newRow("places only") << QStringList{"In device", "1", "Out device", "0"} << 1 << 0 << QStringList{}
+                                     << "Synth out";
+        QTest::newRow("names moved") << QStringList{"In device", "0", "In device name", "Synth out",
+                                                    "Out device name", "Synth in"}
+                                     << 1 << 0 << QStringList{} << "Synth out";
+        QTest::newRow("input missing")
+            << QStringList{"In device", "1", "In device name", "Old synth out", "Out device name", "Synth in"} << -1
+            << 0 << QStringList{"The MIDI input device \"Old synth out\" was not found. It is opened as soon as it "
+                                "appears."}
+            << "Old synth out";
+    }
+
+    void storedDevicesAreOpenedByNameElseByPlace()
+    {
+        QFETCH(QStringList, stored);
+        QFETCH(int, inOpen);
+        QFETCH(int, outOpen);
+        QFETCH(QStringList, messages);
+        QFETCH(QString, inNameStored);
+        {
+            QSettings earlier(storePath(), QSettings::IniFormat);
+            earlier.setValue("MIDI Channel", "0");
+            for (int i = 0; i + 1 < stored.size(); i += 2)
+                earlier.setValue(stored[i], stored[i + 1]);
+        }
+        ModalHost modal;
+        QStringList shown;
+        modal.setAnswerer(noteOpenErrors(shown));
+        AppShell shell(*app(), modal, store());
+        useTestMachine(shell);
+        midiSetUp = [](InProcessMidiBackend& backend) { backend.setDevices({"Other out", "Synth out"}, {"Synth in"}); };
+        int openedIn = -2;
+        int openedOut = -2;
+        shell.setStepObserver([&](const QString& step) {
+            if (step == QLatin1String("event loop")) {
+                openedIn = midi->openInputIndex();
+                openedOut = midi->openOutputIndex();
+            }
+            quitWhenRunning(step);
+        });
+        shell.run();
+
+        QCOMPARE(shown, messages);
+        QCOMPARE(openedIn, inOpen);
+        QCOMPARE(openedOut, outOpen);
+        const QSettings after(storePath(), QSettings::IniFormat);
+        QCOMPARE(after.value("In device name").toString(), inNameStored);
+        QCOMPARE(after.value("Out device name").toString(), QStringLiteral("Synth in"));
+        if (inOpen >= 0)
+            QCOMPARE(after.value("In device").toString(), QString::number(inOpen));
     }
 
 private:

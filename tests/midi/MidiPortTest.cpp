@@ -320,3 +320,116 @@ TEST_F(MidiPortTest, NoDeviceAtAllIsNoData)
 
 } // namespace
 } // namespace morvane
+
+namespace morvane {
+namespace {
+
+TEST(FindDevice, ByNameThenByNameWithoutTheAlsaAddressThenByPlaceWhenUnnamed)
+{
+    const std::vector<std::string> names{"Midi Through:Midi Through Port-0 14:0", "sim:in 130:0", "USB MIDI:Port 1",
+                                         "sim:in 131:0"};
+    struct Case {
+        const char* name;
+        int place;
+        int found;
+    };
+    const Case cases[] = {
+        {"USB MIDI:Port 1", 0, 2},           // the name wins over the place
+        {"sim:in 131:0", 1, 3},              // an exact name beats one without its address
+        {"sim:in 128:0", 3, 3},              // the program restarted with new numbers; the place breaks the tie
+        {"sim:in 128:0", 0, 1},              // ... or the first one does
+        {"USB MIDI:Port 2", 2, -1},          // a missing name never falls back to the place
+        {"USB MIDI", 2, -1},                 // nor to a longer name
+        {"", 2, 2},                          // no name: the place
+        {"", 4, -1},
+        {"", -1, -1},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(findDevice(names, PortChoice{c.name, c.place}), c.found) << c.name << " @" << c.place;
+}
+
+TEST_F(MidiPortTest, MissingNamedDevicesGetOneReportAndNothingIsOpenedInTheirPlace)
+{
+    backend->clearCalls();
+    PortChoice in{"Gone in", 0};
+    PortChoice out{"Gone out", 1};
+    port->open(in, out);
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_EQ(reports[0], "The MIDI input device \"Gone in\" and the MIDI output device \"Gone out\" were not "
+                          "found. They are opened as soon as they appear.");
+    EXPECT_EQ(port->inputLink(), MidiPort::Link::Missing);
+    EXPECT_EQ(port->outputLink(), MidiPort::Link::Missing);
+    for (const auto& call : backend->calls())
+        EXPECT_TRUE(call.action != InProcessMidiBackend::Action::OpenInput
+                    && call.action != InProcessMidiBackend::Action::OpenOutput);
+
+    // One found and one missing: the found one opens at its place now, and
+    // the choice learns that place.
+    reports.clear();
+    in = {"In B", 0};
+    port->open(in, out);
+    EXPECT_EQ(in.place, 1);
+    EXPECT_EQ(backend->openInputIndex(), 1);
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_NE(reports[0].find("\"Gone out\" was not found"), std::string::npos) << reports[0];
+
+    // A send to the missing output says so.
+    EXPECT_FALSE(port->sendVoice(voiceData, 0));
+    EXPECT_EQ(port->sendError(), "The MIDI output device \"Gone out\" is not connected.");
+}
+
+TEST_F(MidiPortTest, AChosenDeviceThatGoesAndComesBackIsReopenedByName)
+{
+    int notices = 0;
+    port->setLinkListener([&] { ++notices; });
+    PortChoice in{"In B", -1};
+    PortChoice out{"Out C", -1};
+    port->open(in, out);
+    ASSERT_TRUE(port->inputIsOpen() && port->outputIsOpen());
+    EXPECT_FALSE(port->watchDevices());  // nothing changed
+
+    backend->setDevices({"In A"}, {"Out A", "Out B"});
+    notices = 0;
+    EXPECT_TRUE(port->watchDevices());
+    EXPECT_EQ(notices, 1);
+    EXPECT_EQ(port->inputLink(), MidiPort::Link::Missing);
+    EXPECT_EQ(port->outputLink(), MidiPort::Link::Missing);
+    EXPECT_EQ(backend->openInputIndex(), -1);
+    EXPECT_EQ(backend->openOutputIndex(), -1);
+    EXPECT_FALSE(port->watchDevices());
+
+    // Back in other places; a device that cannot be opened now waits until
+    // it comes back again.
+    backend->setDevices({"In B", "In A"}, {"Out C", "Out A"});
+    backend->failOutput(0, "busy");
+    EXPECT_TRUE(port->watchDevices());
+    EXPECT_EQ(backend->openInputIndex(), 0);
+    EXPECT_TRUE(port->inputIsOpen());
+    EXPECT_EQ(port->outputLink(), MidiPort::Link::Closed);
+    EXPECT_TRUE(reports.empty());  // watching reports nothing
+    EXPECT_FALSE(port->watchDevices());
+
+    // After close nothing is watched for any more.
+    port->close();
+    backend->setDevices({}, {});
+    EXPECT_FALSE(port->watchDevices());
+    backend->setDevices({"In B"}, {"Out C"});
+    EXPECT_FALSE(port->watchDevices());
+    EXPECT_FALSE(port->inputIsOpen());
+}
+
+TEST_F(MidiPortTest, ASendFailureIsKeptUntilASendSucceeds)
+{
+    port->open(0, 0);
+    backend->failSends("The JACK server is gone");
+    EXPECT_TRUE(port->sendVoice(voiceData, 0));   // queued; the failure comes on the way out
+    port->finishSending();
+    EXPECT_EQ(port->sendError(), "The JACK server is gone");
+    backend->failSends(std::nullopt);
+    EXPECT_TRUE(port->sendVoice(voiceData, 0));
+    port->finishSending();
+    EXPECT_EQ(port->sendError(), "");
+}
+
+} // namespace
+} // namespace morvane

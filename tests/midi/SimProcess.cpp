@@ -21,8 +21,8 @@ std::string uniqueClientName(const std::string& stem)
     return stem + "-" + std::to_string(getpid()) + "-" + std::to_string(++counter);
 }
 
-SimProcess::SimProcess(std::vector<std::string> options)
-    : name_(uniqueClientName("sim")), logPath_("/tmp/morvane-" + name_ + ".log")
+SimProcess::SimProcess(std::vector<std::string> options, std::string name)
+    : name_(name.empty() ? uniqueClientName("sim") : std::move(name)), logPath_("/tmp/morvane-" + name_ + ".log")
 {
     std::vector<std::string> args{MORVANE_SIM, "--name", name_, "--log"};
     args.insert(args.end(), options.begin(), options.end());

@@ -11,9 +11,9 @@ namespace morvane::test {
 
 class SimProcess {
 public:
-    // Starts the simulator under a name no other test uses and waits until
-    // its ports are up; started() tells whether they came up.
-    explicit SimProcess(std::vector<std::string> options = {});
+    // Starts the simulator under `name`, by default one no other test uses,
+    // and waits until its ports are up; started() tells whether they came up.
+    explicit SimProcess(std::vector<std::string> options = {}, std::string name = {});
     ~SimProcess();
 
     SimProcess(const SimProcess&) = delete;

@@ -7,6 +7,19 @@ InProcessMidiBackend::InProcessMidiBackend(std::vector<std::string> inputs, std:
 {
 }
 
+void InProcessMidiBackend::setDevices(std::vector<std::string> inputs, std::vector<std::string> outputs)
+{
+    std::lock_guard lock(mutex_);
+    inputs_ = std::move(inputs);
+    outputs_ = std::move(outputs);
+}
+
+void InProcessMidiBackend::failSends(std::optional<std::string> text)
+{
+    std::lock_guard lock(mutex_);
+    sendFailure_ = std::move(text);
+}
+
 void InProcessMidiBackend::failInput(int index, std::string text)
 {
     inputFailures_[index] = std::move(text);
@@ -61,11 +74,13 @@ int InProcessMidiBackend::openOutputIndex() const
 
 std::vector<std::string> InProcessMidiBackend::inputNames()
 {
+    std::lock_guard lock(mutex_);
     return inputs_;
 }
 
 std::vector<std::string> InProcessMidiBackend::outputNames()
 {
+    std::lock_guard lock(mutex_);
     return outputs_;
 }
 
@@ -117,6 +132,8 @@ MidiError InProcessMidiBackend::send(const std::uint8_t* data, std::size_t size)
         std::lock_guard lock(mutex_);
         if (outputIndex_ < 0)
             return "No MIDI output is open.";
+        if (sendFailure_)
+            return sendFailure_;
         sent_.push_back(message);
     }
     if (onSend_)

@@ -8,6 +8,7 @@
 #include <functional>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,13 @@ public:
     };
 
     InProcessMidiBackend(std::vector<std::string> inputs, std::vector<std::string> outputs);
+
+    // The machine's devices change, as when an instrument is plugged in or
+    // a program starts; an open port stays open.
+    void setDevices(std::vector<std::string> inputs, std::vector<std::string> outputs);
+
+    // Every send fails with `text` from now on; none clears it.
+    void failSends(std::optional<std::string> text);
 
     // Opening that device fails with `text`. Indices outside the lists fail
     // anyway.
@@ -57,6 +65,7 @@ private:
     std::map<int, std::string> inputFailures_;
     std::map<int, std::string> outputFailures_;
     std::function<void(const std::vector<std::uint8_t>&)> onSend_;
+    std::optional<std::string> sendFailure_;
 
     mutable std::mutex mutex_;           // the records
     std::mutex deliverMutex_;          // the handler against deliveries from other threads

@@ -149,6 +149,47 @@ private slots:
         QCOMPARE(rig.settings.midiChannel, 15);
     }
 
+    void aPickStoresTheDeviceByNameBesideItsPlace()
+    {
+        Rig rig(0, 0, 0);
+        clickLine(rig.dialog->lbInputs, 2);
+        QCOMPARE(rig.settings.inDeviceName, QString("In C"));
+        QCOMPARE(rig.settings.inDevice, 2);
+        // The other direction is learnt by name as it is reopened.
+        QCOMPARE(rig.settings.outDeviceName, QString("Out A"));
+    }
+
+    void theListsAreReadAfreshOnEveryShowingAndOnRefresh()
+    {
+        Rig rig(0, 0, 0);
+        rig.settings.inDeviceName = "In B";
+        rig.settings.inDevice = 1;
+        rig.dialog->hide();
+        // A device started meanwhile, ahead of the chosen one.
+        rig.backend->setDevices({"In A", "New in", "In B"}, {"Out A"});
+        rig.dialog->show();
+        QCOMPARE(rig.dialog->lbInputs->count(), 3);
+        QCOMPARE(rig.dialog->lbInputs->currentRow(), 2);  // found by its name
+        QCOMPARE(rig.dialog->lbOutputs->count(), 1);
+
+        rig.backend->setDevices({"In B"}, {"Out A", "Out Z"});
+        QTest::mouseClick(rig.dialog->bRefresh, Qt::LeftButton);
+        QCOMPARE(rig.dialog->lbInputs->count(), 1);
+        QCOMPARE(rig.dialog->lbInputs->currentRow(), 0);
+        QCOMPARE(rig.dialog->lbOutputs->item(1)->text(), QString("Out Z"));
+        QVERIFY(rig.backend->calls().empty());  // looking opens nothing
+    }
+
+    void theOpenWindowShowsDevicesAsTheyAppear()
+    {
+        Rig rig(0, 0, 0);
+        rig.backend->setDevices({"In A", "In B", "In C", "Instrument out"}, {"Out A", "Out B", "Instrument in"});
+        QTRY_COMPARE_WITH_TIMEOUT(rig.dialog->lbInputs->count(), 4, 3 * morvane::TSetDevices::kListWatchMs);
+        QCOMPARE(rig.dialog->lbOutputs->item(2)->text(), QString("Instrument in"));
+        clickLine(rig.dialog->lbOutputs, 2);
+        QCOMPARE(rig.backend->openOutputIndex(), 2);
+    }
+
     void okayClosesWithResultOne()
     {
         Rig rig(0, 0, 0);

@@ -2,6 +2,7 @@
 
 #include "Artwork.h"
 #include "MidiPort.h"
+#include "PortChoices.h"
 #include "Settings.h"
 
 #include <QComboBox>
@@ -13,6 +14,7 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QStyle>
+#include <QTimer>
 #include <QVBoxLayout>
 
 
@@ -71,6 +73,14 @@ void addDevice(QListWidget* list, const std::string& name)
     item->setToolTip(item->text());
 }
 
+std::vector<std::string> listed(const QListWidget* list)
+{
+    std::vector<std::string> names;
+    for (int row = 0; row < list->count(); ++row)
+        names.push_back(list->item(row)->text().toStdString());
+    return names;
+}
+
 QGroupBox* groupBox(const char* title, QWidget* content, QWidget* parent)
 {
     auto* box = new QGroupBox(QString::fromLatin1(title), parent);
@@ -121,6 +131,15 @@ TSetDevices::TSetDevices(Settings& settings, MidiPort& midiPort, QWidget* parent
 
     BitBtn1 = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), QStringLiteral("&Okay"), this);
     BitBtn1->setGeometry(kClientWidth - 8 - 90, 367, 90, 27);
+    bRefresh = new QPushButton(style()->standardIcon(QStyle::SP_BrowserReload), QStringLiteral("&Refresh"), this);
+    bRefresh->setObjectName(QStringLiteral("bRefresh"));
+    bRefresh->setGeometry(kPictureWidth + 8, 367, 90, 27);
+    bRefresh->setAutoDefault(false);
+
+    listWatch_ = new QTimer(this);
+    listWatch_->setInterval(kListWatchMs);
+    connect(listWatch_, &QTimer::timeout, this, &TSetDevices::refreshIfChanged);
+    connect(bRefresh, &QPushButton::clicked, this, &TSetDevices::populate);
 
     connect(inputs, &DeviceList::picked, this, &TSetDevices::selectInputDevice);
     connect(outputs, &DeviceList::picked, this, &TSetDevices::selectOutputDevice);
@@ -131,14 +150,37 @@ TSetDevices::TSetDevices(Settings& settings, MidiPort& midiPort, QWidget* parent
 
 void TSetDevices::populate()
 {
-    for (int i = 0; i < midiPort_.inputCount(); ++i)
-        addDevice(lbInputs, midiPort_.inputDeviceName(i));
-    // A stored device that no longer exists shows no selection.
-    lbInputs->setCurrentRow(settings_.inDevice >= 0 && settings_.inDevice < lbInputs->count() ? settings_.inDevice : -1);
-    for (int i = 0; i < midiPort_.outputCount(); ++i)
-        addDevice(lbOutputs, midiPort_.outputDeviceName(i));
-    lbOutputs->setCurrentRow(settings_.outDevice >= 0 && settings_.outDevice < lbOutputs->count() ? settings_.outDevice : -1);
+    midiPort_.refreshDevices();
+    const auto fill = [](QListWidget* list, const std::vector<std::string>& names, const QString& name, int place) {
+        list->clear();
+        for (const std::string& device : names)
+            addDevice(list, device);
+        // A stored device that is not there now shows no selection.
+        list->setCurrentRow(findDevice(names, PortChoice{name.toStdString(), place}));
+    };
+    fill(lbInputs, midiPort_.inputDevices(), settings_.inDeviceName, settings_.inDevice);
+    fill(lbOutputs, midiPort_.outputDevices(), settings_.outDeviceName, settings_.outDevice);
     cbMIDIChannel->setCurrentIndex(settings_.midiChannel);
+}
+
+void TSetDevices::refreshIfChanged()
+{
+    midiPort_.refreshDevices();
+    if (midiPort_.inputDevices() != listed(lbInputs) || midiPort_.outputDevices() != listed(lbOutputs))
+        populate();
+}
+
+void TSetDevices::showEvent(QShowEvent* event)
+{
+    populate();
+    listWatch_->start();
+    QDialog::showEvent(event);
+}
+
+void TSetDevices::hideEvent(QHideEvent* event)
+{
+    listWatch_->stop();
+    QDialog::hideEvent(event);
 }
 
 void TSetDevices::selectInputDevice()
@@ -146,6 +188,7 @@ void TSetDevices::selectInputDevice()
     if (lbInputs->currentRow() < 0)
         return;
     settings_.inDevice = lbInputs->currentRow();
+    settings_.inDeviceName = lbInputs->currentItem()->text();
     reopenPorts();
 }
 
@@ -154,6 +197,7 @@ void TSetDevices::selectOutputDevice()
     if (lbOutputs->currentRow() < 0)
         return;
     settings_.outDevice = lbOutputs->currentRow();
+    settings_.outDeviceName = lbOutputs->currentItem()->text();
     reopenPorts();
 }
 
@@ -163,11 +207,10 @@ void TSetDevices::setMIDIChannel()
         settings_.midiChannel = cbMIDIChannel->currentIndex();
 }
 
-// Both directions, whichever list was used.
+// Both directions, whichever list was used, by name.
 void TSetDevices::reopenPorts()
 {
-    midiPort_.close();
-    midiPort_.open(settings_.inDevice, settings_.outDevice);
+    openChosenPorts(settings_, midiPort_);
 }
 
 } // namespace morvane

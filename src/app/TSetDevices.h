@@ -1,5 +1,7 @@
 // "Select MIDI Devices": the MIDI input, output and channel. Every pick takes
-// effect at once, so the window has no Cancel.
+// effect at once, so the window has no Cancel. The device lists are read
+// afresh whenever the window opens, on "Refresh", and while it is open as
+// devices come and go.
 #pragma once
 
 #include <QDialog>
@@ -9,6 +11,7 @@ class QGroupBox;
 class QLabel;
 class QListWidget;
 class QPushButton;
+class QTimer;
 
 namespace morvane {
 
@@ -21,9 +24,12 @@ class TSetDevices : public QDialog {
 public:
     TSetDevices(Settings& settings, MidiPort& midiPort, QWidget* parent = nullptr);
 
-    // Fills both lists once (a line number is the device's index for the
-    // whole run) and shows the stored choices.
+    // Fills both lists from the machine's devices now (a line number is the
+    // device's index in the latest list) and shows the stored choices.
     void populate();
+
+    // How often the open window looks for devices that came or went.
+    static constexpr int kListWatchMs = 1000;
 
     // The user picked a line or a channel.
     void selectInputDevice();
@@ -38,9 +44,16 @@ public:
     QGroupBox* GroupBox3;
     QComboBox* cbMIDIChannel;
     QPushButton* BitBtn1;
+    QPushButton* bRefresh;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     void reopenPorts();
+    void refreshIfChanged();
+    QTimer* listWatch_;
 
     Settings& settings_;
     MidiPort& midiPort_;
