@@ -10,6 +10,8 @@ packages=(
   libgtest-dev                 # engine tests
   jackd2                       # a MIDI server for the end-to-end tests
   clang libclang-rt-14-dev     # the fuzz targets: clang and its libFuzzer
+  desktop-file-utils           # desktop-file-validate, for the installed menu entry
+  shared-mime-info             # update-mime-database, for the .syx file type
 )
 
 missing=()

@@ -1,6 +1,8 @@
 #include "AppShell.h"
 
 #include "AboutMorvane.h"
+#include "Artwork.h"
+#include "ExitSignals.h"
 #include "MessageDialogs.h"
 #include "ModalHost.h"
 #include "MorvaneApplication.h"
@@ -42,7 +44,10 @@ AppShell::AppShell(MorvaneApplication& app, ModalHost& modal, std::unique_ptr<QS
     context_.modal = &modal_;
 }
 
-AppShell::~AppShell() = default;
+AppShell::~AppShell()
+{
+    QObject::disconnect(sessionEnd_);
+}
 
 void AppShell::step(const QString& entry)
 {
@@ -70,12 +75,15 @@ int AppShell::run()
 
 void AppShell::startUp()
 {
+    exitSignals_ = exitsignals::watch([this] { endOnRequest(); });
+    sessionEnd_ = QObject::connect(&app_, &QGuiApplication::commitDataRequest, [this] { endOnRequest(); });
     settings_ = std::make_unique<Settings>(std::move(store_));
     context_.settings = settings_.get();
     step(QStringLiteral("Settings"));
     createObjects();
     createWindows();
     applyFirstRunRule();
+    loadStartFile();
     refreshEditors();
 }
 
@@ -103,7 +111,9 @@ void AppShell::createObjects()
     context_.voiceData = voiceData_.get();
     step(QStringLiteral("VoiceData"));
 
-    library_ = libraryPath_.empty() ? std::make_unique<VoiceLibrary>() : std::make_unique<VoiceLibrary>(libraryPath_);
+    const std::string libraryPath =
+        !libraryPath_.empty() ? libraryPath_ : settings_->libraryPath.toStdString();
+    library_ = libraryPath.empty() ? std::make_unique<VoiceLibrary>() : std::make_unique<VoiceLibrary>(libraryPath);
     context_.library = library_.get();
     step(QStringLiteral("VoiceLibrary"));
 
@@ -114,6 +124,12 @@ void AppShell::createObjects()
 void AppShell::createWindows()
 {
     QCoreApplication::setApplicationName(QString::fromLatin1(kApplicationTitle));
+    // The installed menu entry and icon are found by this name.
+    QGuiApplication::setDesktopFileName(QStringLiteral("morvane"));
+    QIcon icon;
+    for (const int size : artwork::kIconSizes)
+        icon.addPixmap(QPixmap::fromImage(artwork::programIcon(size)));
+    QApplication::setWindowIcon(icon);
     step(QStringLiteral("application title"));
 
     // The main window first: it reads the library and loads and sends its
@@ -186,6 +202,14 @@ void AppShell::applyFirstRunRule()
     mainForm_->browser().loadFirstVoice();
 }
 
+void AppShell::loadStartFile()
+{
+    if (startFile_.isEmpty())
+        return;
+    services_->loadVoiceFile(startFile_);
+    step(QStringLiteral("load ") + startFile_);
+}
+
 void AppShell::refreshEditors()
 {
     services_->refreshEditors();
@@ -210,12 +234,28 @@ void AppShell::watchPorts()
 
 void AppShell::runEventLoop()
 {
-    // An exception may have escaped a dialog shown during start-up.
-    if (app_.hasEscapedError())
+    // An exception may have escaped a dialog shown during start-up, or the
+    // program may have been told to end.
+    if (app_.hasEscapedError() || exitRequested_)
         return;
     mainForm_->show();
     step(QStringLiteral("event loop"));
     app_.exec();
+}
+
+void AppShell::endOnRequest()
+{
+    if (exitRequested_)
+        return;
+    exitRequested_ = true;
+    step(QStringLiteral("end requested"));
+    modal_.closeAll();
+    // As "Exit": the editors hidden and every event loop ended; the orderly
+    // shutdown follows the loop.
+    if (mainForm_ && mainForm_->isVisible())
+        mainForm_->close();
+    else
+        app_.exit(0);
 }
 
 void AppShell::reportException(const QString& message)
@@ -228,6 +268,8 @@ void AppShell::reportException(const QString& message)
 void AppShell::shutDown()
 {
     portWatch_.reset();
+    exitSignals_.reset();
+    QObject::disconnect(sessionEnd_);
     if (midiPort_) {
         // Sends a voice that still waits for the cable before the ports go.
         midiPort_->close();

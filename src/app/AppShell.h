@@ -35,10 +35,15 @@ public:
     // The MIDI system to use: by default the machine's own (JACK or ALSA);
     // a test gives an in-process one.
     void setMidiBackendFactory(MidiBackendFactory factory) { midiBackendFactory_ = std::move(factory); }
-    // The library file: by default "SOUNDS.SYL" in the working folder.
+    // The library file: by default the one the settings name, else
+    // "SOUNDS.SYL" in the working folder.
     void setLibraryPath(std::string path) { libraryPath_ = std::move(path); }
+    // A voice file loaded, as "Load voice" does, once the program is up.
+    void setStartFile(QString path) { startFile_ = std::move(path); }
 
     // Start-up, event loop, shutdown. Returns the process's exit code, 0.
+    // SIGTERM, SIGINT, SIGHUP (once main installed their handler) and the
+    // end of the desktop session end it as "Exit" does, at any point.
     int run();
 
     // The two halves around the event loop, for tests that drive the
@@ -65,9 +70,11 @@ private:
     void createObjects();
     void createWindows();
     void applyFirstRunRule();
+    void loadStartFile();
     void refreshEditors();
     void watchPorts();
     void runEventLoop();
+    void endOnRequest();
     void reportException(const QString& message);
     void step(const QString& entry);
 
@@ -79,6 +86,7 @@ private:
     std::function<void(const QString&)> observer_;
     MidiBackendFactory midiBackendFactory_;
     std::string libraryPath_;
+    QString startFile_;
 
     // Owned here for the whole run, in creation order; none is re-created.
     std::unique_ptr<Settings> settings_;
@@ -103,6 +111,9 @@ private:
     std::unique_ptr<TDataReceivedForm> dataReceivedForm_;
     std::unique_ptr<TSelectVoiceType> selectVoiceType_;
     std::unique_ptr<QTimer> portWatch_;
+    std::unique_ptr<QObject> exitSignals_;
+    QMetaObject::Connection sessionEnd_;
+    bool exitRequested_ = false;
     bool started_ = false;
 };
 

@@ -185,6 +185,37 @@ void drawKeys(QPainter& p, QRectF area)
 
 } // namespace
 
+QImage programIcon(int size)
+{
+    QImage icon(size, size, QImage::Format_ARGB32_Premultiplied);
+    icon.fill(Qt::transparent);
+    QPainter p(&icon);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.scale(size / 64.0, size / 64.0);
+    QLinearGradient tile(0, 0, 0, 64);
+    tile.setColorAt(0, QColor(30, 30, 60));
+    tile.setColorAt(1, Qt::black);
+    p.setPen(QPen(QColor(90, 110, 160), 2));
+    p.setBrush(tile);
+    p.drawRoundedRect(QRectF(2, 2, 60, 60), 10, 10);
+
+    const QPointF centre(32, 32);
+    const qreal radius = 24;
+    p.setPen(QPen(QColor(90, 130, 210), 2.5));
+    p.setBrush(QColor(20, 40, 90));
+    p.drawPolygon(QPolygonF{centre + QPointF(0, -radius), centre + QPointF(radius, 0), centre + QPointF(0, radius),
+                            centre + QPointF(-radius, 0)});
+    QPainterPath path(centre + QPointF(-14, 4));
+    path.cubicTo(centre + QPointF(-8, -20), centre + QPointF(6, 20), centre + QPointF(13, -5));
+    p.setBrush(Qt::NoBrush);
+    p.setPen(QPen(Qt::yellow, 4, Qt::SolidLine, Qt::RoundCap));
+    p.drawPath(path);
+    p.setPen(Qt::NoPen);
+    p.setBrush(Qt::red);
+    p.drawEllipse(path.pointAtPercent(1.0), 5, 5);
+    return icon;
+}
+
 QPixmap stripPicture()
 {
     QPixmap picture = blankPicture(QColor(16, 24, 56), Qt::black);

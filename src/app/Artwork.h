@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QIcon>
+#include <QImage>
 #include <QPixmap>
 #include <QSize>
 
@@ -31,6 +32,12 @@ QIcon buttonIcon(Glyph glyph);
 // The pictures of the two auto-send buttons: a dump leaving for the
 // instrument, and the same held back.
 QPixmap autoSendPicture(bool on);
+
+// The program's icon, square, `size` pixels wide: the vector square with a
+// level-vector path on a dark tile. No text, so it needs no fonts and reads
+// at 16 pixels as well as at 256.
+QImage programIcon(int size);
+inline constexpr int kIconSizes[] = {16, 22, 24, 32, 48, 64, 128, 256};
 
 // "Version 2.2" in teal bold, centred, for the foot of a picture strip.
 QLabel* makeVersionLabel(QWidget* parent);

@@ -8,6 +8,8 @@ namespace morvane {
 
 int ModalHost::showModal(QDialog& dialog)
 {
+    if (closing_)
+        return QDialog::Rejected;
     ++shown_;
     if (answerer_) {
         // The answer runs from the dialog's own modal loop, once it is shown;

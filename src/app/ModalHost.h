@@ -26,12 +26,18 @@ public:
     // Installs (or, with an empty function, removes) the answerer.
     void setAnswerer(Answerer answerer);
 
+    // The program is ending: no dialog is shown any more (showModal gives
+    // Rejected at once). Those on screen are ended by the end of every event
+    // loop.
+    void closeAll() { closing_ = true; }
+
     // How many dialogs have been shown so far.
     int shownCount() const { return shown_; }
 
 private:
     Answerer answerer_;
     int shown_ = 0;
+    bool closing_ = false;
 };
 
 } // namespace morvane

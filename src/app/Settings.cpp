@@ -22,6 +22,7 @@ constexpr int kLowestRate = 300;
 constexpr int kHighestRate = 10'000'000;
 constexpr const char* kInDeviceNameName = "In device name";
 constexpr const char* kOutDeviceNameName = "Out device name";
+constexpr const char* kLibraryName = "Library";
 
 // Stored numbers are at most two characters; a longer one is treated as
 // unreadable and the field keeps its default. Device names are longer, but
@@ -101,6 +102,8 @@ Settings::Settings(std::unique_ptr<QSettings> store)
         inDeviceName = nameText;
     if (readValue(*store_, kOutDeviceNameName, nameText) && nameText.size() <= kMaxNameLength)
         outDeviceName = nameText;
+    if (readValue(*store_, kLibraryName, nameText) && nameText.size() <= kMaxNameLength)
+        libraryPath = nameText;
     QString autoText;
     if (readValue(*store_, kAutoSendName, autoText) && autoText.size() <= kMaxValueLength)
         autoSend = !autoText.startsWith(QLatin1Char('0'));
@@ -112,8 +115,8 @@ Settings::~Settings() = default;
 bool Settings::saveSettings()
 {
     // Drop every spelling of our names first, so each is stored once.
-    const QStringList names{kChannelReadName, kModelName,        kInDeviceName,      kOutDeviceName,
-                            kAutoSendName,    kWireRateName,     kInDeviceNameName,  kOutDeviceNameName};
+    const QStringList names{kChannelReadName, kModelName, kInDeviceName, kOutDeviceName, kAutoSendName,
+                            kWireRateName, kInDeviceNameName, kOutDeviceNameName, kLibraryName};
     for (const QString& key : store_->allKeys()) {
         for (const QString& name : names) {
             if (key.compare(name, Qt::CaseInsensitive) == 0)
@@ -131,6 +134,8 @@ bool Settings::saveSettings()
         store_->setValue(kInDeviceNameName, inDeviceName);
     if (!outDeviceName.isEmpty())
         store_->setValue(kOutDeviceNameName, outDeviceName);
+    if (!libraryPath.isEmpty())
+        store_->setValue(kLibraryName, libraryPath);
     store_->sync();
     return store_->status() == QSettings::NoError;
 }

@@ -27,6 +27,9 @@ public:
     // known by name (older settings stores hold the places only).
     QString inDeviceName;
     QString outDeviceName;
+    // The voice library file; empty: SOUNDS.SYL in the folder the program
+    // is started from. Set by hand in the store; --library overrides it.
+    QString libraryPath;
     int model = 0;         // 0 SY-22, 1 SY-35, 2 TG-33
     bool autoSend = true;
     // The pace of voice sends: the MIDI cable's bits per second, or

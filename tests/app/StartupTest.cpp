@@ -2,6 +2,7 @@
 // dialogs answered by the test.
 #include "AboutMorvane.h"
 #include "AppShell.h"
+#include "EncodedVoice.h"
 #include "InProcessMidiBackend.h"
 #include "MessageDialogs.h"
 #include "ModalHost.h"
@@ -241,6 +242,84 @@ private slots:
         QCOMPARE(QByteArray(reinterpret_cast<const char*>(&midi->sent()[1][19]), 8), QByteArray("Library1"));
     }
 
+    // A file named on the command line is loaded and sent after the
+    // library's first voice, as "Load voice" does; a bad one gets the same
+    // message and changes nothing.
+    void aStartFileIsLoadedAndSent()
+    {
+        storeChannel();
+        QFile file(dir.filePath("start.syx"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        VoiceParameters voice{};
+        std::memcpy(voice.common.name, "FromFile", 8);
+        const std::vector<std::uint8_t> dump = test::encodedVoice(voice);
+        file.write(reinterpret_cast<const char*>(dump.data()), qint64(dump.size()));
+        file.close();
+        ModalHost modal;
+        AppShell shell(*app(), modal, store());
+        useTestMachine(shell);
+        shell.setStartFile(file.fileName());
+        shell.setStepObserver(quitWhenRunning);
+        shell.run();
+        QCOMPARE(modal.shownCount(), 0);
+        QCOMPARE(QByteArray(shell.context().voice->common.name, 8), QByteArray("FromFile"));
+        QCOMPARE(QByteArray(reinterpret_cast<const char*>(&midi->sent().back()[19]), 8), QByteArray("FromFile"));
+    }
+
+    void aBadStartFileGetsTheInvalidFileMessage()
+    {
+        storeChannel();
+        QFile file(dir.filePath("bad.syx"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("not a voice");
+        file.close();
+        ModalHost modal;
+        QStringList titles;
+        modal.setAnswerer([&](QDialog& shown) {
+            titles << shown.windowTitle();
+            shown.accept();
+        });
+        AppShell shell(*app(), modal, store());
+        useTestMachine(shell);
+        shell.setStartFile(file.fileName());
+        shell.setStepObserver(quitWhenRunning);
+        shell.run();
+        QCOMPARE(titles, QStringList{"Invalid file"});
+        QVERIFY(midi->sent().empty());
+        QCOMPARE(QByteArray(shell.context().voice->common.name, 8), QByteArray("12345678"));
+    }
+
+    // The settings can name the library (a program started from a desktop
+    // menu runs in the home folder); setLibraryPath, which --library sets,
+    // wins over them.
+    void theLibraryIsTheOneTheSettingsOrTheCommandLineName()
+    {
+        const QString named = dir.filePath("mine.syl");
+        {
+            VoiceParameters voice;
+            VoiceData data(voice);
+            std::memcpy(voice.common.name, "MyLibrar", 8);
+            QVERIFY(VoiceLibrary(named.toStdString()).appendRecord(0x0001, data).ok());
+        }
+        for (const bool commandLine : {false, true}) {
+            {
+                QSettings earlier(storePath(), QSettings::IniFormat);
+                earlier.setValue("MIDI Channel", "0");
+                earlier.setValue("Library", commandLine ? dir.filePath("elsewhere.syl") : named);
+            }
+            ModalHost modal;
+            AppShell shell(*app(), modal, store());
+            useTestMachine(shell);
+            shell.setLibraryPath(commandLine ? named.toStdString() : std::string{});
+            shell.setStepObserver(quitWhenRunning);
+            shell.run();
+            QCOMPARE(QByteArray(shell.context().voice->common.name, 8), QByteArray("MyLibrar"));
+            QVERIFY(!QFile::exists(dir.filePath("SOUNDS.SYL")));
+        }
+        // The value stays for the next run.
+        QVERIFY(QSettings(storePath(), QSettings::IniFormat).value("Library").toString().endsWith("elsewhere.syl"));
+    }
+
     void portsThatFailToOpenAreReportedAndStartUpGoesOn()
     {
         {
@@ -347,6 +426,13 @@ private slots:
     }
 
 private:
+    // Stored settings, so that the first-run dialog stays away.
+    void storeChannel()
+    {
+        QSettings earlier(storePath(), QSettings::IniFormat);
+        earlier.setValue("MIDI Channel", "0");
+    }
+
     // An in-process MIDI system with one port each way, and a library in the
     // test's folder.
     void useTestMachine(AppShell& shell)
