@@ -1,6 +1,7 @@
 // The program's command line: what it asks for, and the program run as a
 // user runs it from a shell.
 #include "CommandLine.h"
+#include "ShellRun.h"
 
 #include <gtest/gtest.h>
 
@@ -65,30 +66,14 @@ TEST(ParseCommandLine, FilesOptionsAndQtsOwnOptions)
     EXPECT_TRUE(parseCommandLine({"--bogus"}).refusal.contains("\"--bogus\""));
 }
 
-struct ProgramRun {
-    int status;
-    std::string out;
-    std::string err;
-};
+using ProgramRun = test::ShellRun;
 
 // The program with a display it cannot have: it dies at once if it ever
 // makes its application object, before any window or MIDI port.
 ProgramRun runWithoutWindows(const std::string& arguments)
 {
-    const std::string errPath = "/tmp/morvane-cli-" + std::to_string(::getpid()) + ".err";
-    const std::string command =
-        "QT_QPA_PLATFORM=no-such-platform " + std::string(MORVANE_BIN) + " " + arguments + " 2>" + errPath;
-    ProgramRun result{};
-    FILE* pipe = ::popen(command.c_str(), "r");
-    char buffer[4096];
-    std::size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        result.out.append(buffer, n);
-    result.status = WEXITSTATUS(::pclose(pipe));
-    std::ifstream err(errPath);
-    result.err.assign(std::istreambuf_iterator<char>(err), {});
-    std::remove(errPath.c_str());
-    return result;
+    return test::runInShell("QT_QPA_PLATFORM=no-such-platform " + std::string(MORVANE_BIN) + " " + arguments,
+                            "/tmp/morvane-cli-" + std::to_string(::getpid()) + ".err");
 }
 
 TEST(MorvaneCommand, HelpAndVersionPrintAndEndWithoutAWindow)

@@ -1,4 +1,6 @@
 // The voice tool as a user runs it: exit codes, output, files written or not.
+#include "ShellRun.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -12,11 +14,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct ToolRun {
-    int status;
-    std::string out;
-    std::string err;
-};
+using ToolRun = morvane::test::ShellRun;
 
 class SyxCommand : public ::testing::Test {
 protected:
@@ -29,17 +27,7 @@ protected:
 
     ToolRun run(const std::string& arguments)
     {
-        const fs::path err = dir / "stderr.txt";
-        const std::string command = std::string(MORVANE_SYX) + " " + arguments + " 2>" + err.string();
-        ToolRun result{};
-        FILE* pipe = ::popen(command.c_str(), "r");
-        char buffer[4096];
-        std::size_t n;
-        while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-            result.out.append(buffer, n);
-        result.status = WEXITSTATUS(::pclose(pipe));
-        result.err = slurp(err);
-        return result;
+        return morvane::test::runInShell(std::string(MORVANE_SYX) + " " + arguments, (dir / "stderr.txt").string());
     }
     std::string slurp(const fs::path& path)
     {
