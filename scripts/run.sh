@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # Sets everything up on Debian 12 (as root), builds Morvane and runs it.
+# Without a MIDI system on the machine it brings its own: a private JACK
+# server with the dummy driver and the simulated instrument, morvane-sim.
 set -euo pipefail
-cd "$(dirname "$0")/.."
+clone=$(cd "$(dirname "$0")/.." && pwd)
+cd "$clone"
 bash scripts/setup.sh
 
 build=build
@@ -12,4 +15,23 @@ if [[ -z "${DISPLAY:-}" && -z "${WAYLAND_DISPLAY:-}" ]]; then
   echo "run this from a desktop session (or with DISPLAY set)." >&2
   exit 1
 fi
-exec "$build/src/app/morvane"
+
+# The voice library (SOUNDS.SYL, in the folder Morvane starts in) lives
+# with the user's data, not in the clone.
+data="${XDG_DATA_HOME:-$HOME/.local/share}/morvane"
+mkdir -p "$data"
+if [[ -f "$clone/SOUNDS.SYL" && ! -e "$data/SOUNDS.SYL" ]]; then
+  mv "$clone/SOUNDS.SYL" "$data/SOUNDS.SYL"
+  echo "Moved the voice library from the clone to $data/SOUNDS.SYL"
+fi
+
+source scripts/private-midi.sh
+if ! midi_system_reachable; then
+  echo "No MIDI system here (no JACK server, no ALSA sequencer): starting a private JACK server"
+  echo "and the simulated instrument morvane-sim. Pick morvane-sim-out:out as the input and"
+  echo "morvane-sim-in:in as the output. Its log: $data/morvane-sim.log"
+  trap stop_private_midi EXIT
+  start_private_midi "$clone/$build/tools/morvane-sim/morvane-sim" "$data"
+fi
+cd "$data"
+"$clone/$build/src/app/morvane" "$@"
