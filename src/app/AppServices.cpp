@@ -140,17 +140,22 @@ void AppServices::showHistory()
         context_.MainForm->showHistory(undoName, redoName);
 }
 
-void AppServices::loadVoiceFile(const QString& path)
+bool AppServices::loadVoiceFile(const QString& path)
 {
-    if (readVoiceFile(path.toStdString(), *context_.voiceData) == VoiceFileResult::Loaded)
-        sendVoice();
-    else
+    if (readVoiceFile(path.toStdString(), *context_.voiceData) != VoiceFileResult::Loaded) {
         showModal(*context_.InvFile);
+        return false;
+    }
+    context_.settings->rememberFile(path);
+    sendVoice();
+    return true;
 }
 
 void AppServices::saveVoiceFile(const QString& path)
 {
-    if (!writeVoiceFile(path.toStdString(), *context_.voiceData))
+    if (writeVoiceFile(path.toStdString(), *context_.voiceData))
+        context_.settings->rememberFile(path);
+    else
         showModal(*context_.SaveErrDlg);
 }
 

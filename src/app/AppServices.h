@@ -68,8 +68,10 @@ public:
 
     // Reads a voice file into the current voice and sends it whatever the
     // auto-send switch says; "Invalid file" when it holds no usable voice.
-    void loadVoiceFile(const QString& path);
+    // A file loaded joins the recent files. True when it was loaded.
+    bool loadVoiceFile(const QString& path);
     // Writes the current voice; "Save error" unless all of it was written.
+    // A file written joins the recent files.
     void saveVoiceFile(const QString& path);
 
     int showModal(QDialog& dialog) override;

@@ -24,8 +24,10 @@
 #include "VoiceParameters.h"
 
 #include <QMessageBox>
+#include <QScreen>
 #include <QTimer>
 
+#include <algorithm>
 #include <exception>
 
 namespace morvane {
@@ -82,6 +84,7 @@ void AppShell::startUp()
     step(QStringLiteral("Settings"));
     createObjects();
     createWindows();
+    restoreWindowPlaces();
     applyFirstRunRule();
     loadStartFile();
     refreshEditors();
@@ -200,6 +203,61 @@ void AppShell::applyFirstRunRule()
     modal_.showModal(*setDevices_);
     // The library's first voice goes out again, through the output chosen.
     mainForm_->browser().loadFirstVoice();
+}
+
+std::vector<QWidget*> AppShell::placedWindows() const
+{
+    std::vector<QWidget*> windows;
+    if (mainForm_)
+        windows.push_back(mainForm_.get());
+    if (services_)
+        for (const AppServices::Editor& editor : services_->editors())
+            windows.push_back(editor.window);
+    return windows;
+}
+
+namespace {
+
+// Notes where a window is whenever it is shown or moved while on screen, so
+// that its place is known after it has been closed too. A window never
+// shown has no place of the user's.
+class PlaceKeeper : public QObject {
+public:
+    explicit PlaceKeeper(Settings& settings) : settings_(settings) {}
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Move || event->type() == QEvent::Show) {
+            auto* window = static_cast<QWidget*>(watched);
+            if (window->isVisible())
+                settings_.windowPlaces.insert(window->objectName(), window->pos());
+        }
+        return false;
+    }
+
+private:
+    Settings& settings_;
+};
+
+} // namespace
+
+void AppShell::restoreWindowPlaces()
+{
+    placeKeeper_ = std::make_unique<PlaceKeeper>(*settings_);
+    for (QWidget* window : placedWindows()) {
+        const auto place = settings_->windowPlaces.constFind(window->objectName());
+        if (place == settings_->windowPlaces.cend())
+            continue;
+        // Only where the top of the window, with its title bar, is on a
+        // screen now; otherwise the system chooses, as without a place.
+        const QRect top(*place, QSize(window->width(), 24));
+        const QList<QScreen*> screens = QGuiApplication::screens();
+        if (std::any_of(screens.begin(), screens.end(),
+                        [&top](const QScreen* screen) { return screen->availableGeometry().intersects(top); }))
+            window->move(*place);
+    }
+    for (QWidget* window : placedWindows())
+        window->installEventFilter(placeKeeper_.get());
 }
 
 void AppShell::loadStartFile()

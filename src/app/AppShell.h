@@ -15,6 +15,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace morvane {
 
@@ -71,6 +72,11 @@ private:
     void createWindows();
     void applyFirstRunRule();
     void loadStartFile();
+    // The main window and the editors, whose places are kept.
+    std::vector<QWidget*> placedWindows() const;
+    // Moves the windows to their stored places and keeps the places up to
+    // date from then on.
+    void restoreWindowPlaces();
     void refreshEditors();
     void watchPorts();
     void runEventLoop();
@@ -112,6 +118,7 @@ private:
     std::unique_ptr<TSelectVoiceType> selectVoiceType_;
     std::unique_ptr<QTimer> portWatch_;
     std::unique_ptr<QObject> exitSignals_;
+    std::unique_ptr<QObject> placeKeeper_;
     QMetaObject::Connection sessionEnd_;
     bool exitRequested_ = false;
     bool started_ = false;

@@ -1,5 +1,6 @@
 #include "Settings.h"
 
+#include <QFileInfo>
 #include <QSettings>
 #include <QString>
 #include <QStringList>
@@ -23,6 +24,10 @@ constexpr int kHighestRate = 10'000'000;
 constexpr const char* kInDeviceNameName = "In device name";
 constexpr const char* kOutDeviceNameName = "Out device name";
 constexpr const char* kLibraryName = "Library";
+constexpr const char* kLastFolderName = "Last folder";
+constexpr const char* kRecentFilesName = "Recent files";
+// One value per window, "Windows/<objectName>" = "x,y".
+constexpr const char* kWindowsGroup = "Windows/";
 
 // Stored numbers are at most two characters; a longer one is treated as
 // unreadable and the field keeps its default. Device names are longer, but
@@ -104,6 +109,21 @@ Settings::Settings(std::unique_ptr<QSettings> store)
         outDeviceName = nameText;
     if (readValue(*store_, kLibraryName, nameText) && nameText.size() <= kMaxNameLength)
         libraryPath = nameText;
+    if (readValue(*store_, kLastFolderName, nameText) && nameText.size() <= kMaxNameLength)
+        lastFolder = nameText;
+    for (const QString& key : store_->allKeys()) {
+        if (key.compare(QLatin1String(kRecentFilesName), Qt::CaseInsensitive) == 0) {
+            recentFiles = store_->value(key).toStringList().mid(0, kMaxRecentFiles);
+        } else if (key.startsWith(QLatin1String(kWindowsGroup), Qt::CaseInsensitive)) {
+            const QStringList xy = store_->value(key).toString().split(QLatin1Char(','));
+            bool xOk = false;
+            bool yOk = false;
+            const int x = xy.value(0).toInt(&xOk);
+            const int y = xy.value(1).toInt(&yOk);
+            if (xy.size() == 2 && xOk && yOk)
+                windowPlaces.insert(key.mid(int(qstrlen(kWindowsGroup))), QPoint(x, y));
+        }
+    }
     QString autoText;
     if (readValue(*store_, kAutoSendName, autoText) && autoText.size() <= kMaxValueLength)
         autoSend = !autoText.startsWith(QLatin1Char('0'));
@@ -112,11 +132,22 @@ Settings::Settings(std::unique_ptr<QSettings> store)
 
 Settings::~Settings() = default;
 
+void Settings::rememberFile(const QString& path)
+{
+    const QFileInfo file(path);
+    const QString full = file.absoluteFilePath();
+    recentFiles.removeAll(full);
+    recentFiles.prepend(full);
+    while (recentFiles.size() > kMaxRecentFiles)
+        recentFiles.removeLast();
+    lastFolder = file.absolutePath();
+}
+
 bool Settings::saveSettings()
 {
     // Drop every spelling of our names first, so each is stored once.
     const QStringList names{kChannelReadName, kModelName, kInDeviceName, kOutDeviceName, kAutoSendName,
-                            kWireRateName, kInDeviceNameName, kOutDeviceNameName, kLibraryName};
+                            kWireRateName, kInDeviceNameName, kOutDeviceNameName, kLibraryName, kLastFolderName, kRecentFilesName};
     for (const QString& key : store_->allKeys()) {
         for (const QString& name : names) {
             if (key.compare(name, Qt::CaseInsensitive) == 0)
@@ -136,6 +167,13 @@ bool Settings::saveSettings()
         store_->setValue(kOutDeviceNameName, outDeviceName);
     if (!libraryPath.isEmpty())
         store_->setValue(kLibraryName, libraryPath);
+    if (!lastFolder.isEmpty())
+        store_->setValue(kLastFolderName, lastFolder);
+    if (!recentFiles.isEmpty())
+        store_->setValue(kRecentFilesName, recentFiles);
+    for (auto place = windowPlaces.cbegin(); place != windowPlaces.cend(); ++place)
+        store_->setValue(QLatin1String(kWindowsGroup) + place.key(),
+                         QStringLiteral("%1,%2").arg(place.value().x()).arg(place.value().y()));
     store_->sync();
     return store_->status() == QSettings::NoError;
 }

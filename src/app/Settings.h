@@ -4,7 +4,10 @@
 
 #include <memory>
 
+#include <QMap>
+#include <QPoint>
 #include <QSettings>
+#include <QStringList>
 
 namespace morvane {
 
@@ -30,6 +33,18 @@ public:
     // The voice library file; empty: SOUNDS.SYL in the folder the program
     // is started from. Set by hand in the store; --library overrides it.
     QString libraryPath;
+    // The folder the voice file dialogs open in, and the voice files last
+    // loaded or saved, newest first.
+    QString lastFolder;
+    QStringList recentFiles;
+    static constexpr int kMaxRecentFiles = 8;
+    // A file loaded or saved: first among the recent files, its folder the
+    // last one.
+    void rememberFile(const QString& path);
+
+    // Where each window was, by its objectName.
+    QMap<QString, QPoint> windowPlaces;
+
     int model = 0;         // 0 SY-22, 1 SY-35, 2 TG-33
     bool autoSend = true;
     // The pace of voice sends: the MIDI cable's bits per second, or

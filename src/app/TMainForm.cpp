@@ -14,10 +14,17 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFrame>
 #include <QLabel>
+#include <QMenu>
 #include <QMenuBar>
+#include <QShortcut>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -144,6 +151,7 @@ TMainForm::TMainForm(AppContext& context, AppServices& services, QWidget* parent
     layout->addWidget(client);
     setFixedSize(kClientSize.width(), kClientSize.height() + kFootHeight + MainMenu1->sizeHint().height());
 
+    setAcceptDrops(true);
     showLinkState();
     browser_->setUp();
     // The first voice went out while the window was being made.
@@ -178,6 +186,7 @@ void TMainForm::buildMenus()
     };
     const Item items[] = {
         {"&File", "&Load voice", "Open1", QKeySequence(Qt::CTRL | Qt::Key_O), &TMainForm::Open1Click},
+        {nullptr, "Open &recent", "OpenRecent", {}, nullptr},
         {nullptr, "&Save voice", "Save1", QKeySequence(Qt::CTRL | Qt::Key_S), &TMainForm::Save1Click},
         {nullptr, nullptr, nullptr, {}, nullptr},
         {nullptr, "&Modify voice in database", "ModifyVoice", QKeySequence(Qt::CTRL | Qt::Key_M), nullptr},
@@ -215,6 +224,10 @@ void TMainForm::buildMenus()
     Pacesends1 = findChild<QAction*>(QStringLiteral("Pacesends1"));
     Pacesends1->setCheckable(true);
     Pacesends1->setChecked(context_.settings->wireRate != Settings::kSendAtOnce);
+    auto* recent = new QMenu(this);
+    recent->setObjectName(QStringLiteral("OpenRecentMenu"));
+    findChild<QAction*>(QStringLiteral("OpenRecent"))->setMenu(recent);
+    connect(recent, &QMenu::aboutToShow, this, &TMainForm::listRecentFiles);
     ModifyVoice = findChild<QAction*>(QStringLiteral("ModifyVoice"));
     findChild<QAction*>(QStringLiteral("Redo1"))
         ->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
@@ -233,6 +246,15 @@ void TMainForm::editorsCreated()
     for (const char* name : {"ElementA1", "ElementB1", "Voicecommon1", "Vector1"})
         findChild<QAction*>(QString::fromLatin1(name))->setEnabled(false);
     for (const AppServices::Editor& editor : services_.editors()) {
+        // Loading and saving work from every editor window too.
+        if (editor.window->findChild<QShortcut*>(QStringLiteral("OpenShortcut")) == nullptr) {
+            auto* open = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_O), editor.window);
+            open->setObjectName(QStringLiteral("OpenShortcut"));
+            connect(open, &QShortcut::activated, this, &TMainForm::Open1Click);
+            auto* save = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_S), editor.window);
+            save->setObjectName(QStringLiteral("SaveShortcut"));
+            connect(save, &QShortcut::activated, this, &TMainForm::Save1Click);
+        }
         auto* action = findChild<QAction*>(QString::fromLatin1(editor.menuItem));
         action->setEnabled(true);
         QWidget* window = editor.window;
@@ -241,21 +263,49 @@ void TMainForm::editorsCreated()
     }
 }
 
+void TMainForm::listRecentFiles()
+{
+    auto* menu = findChild<QMenu*>(QStringLiteral("OpenRecentMenu"));
+    menu->clear();
+    const QStringList& files = context_.settings->recentFiles;
+    for (int i = 0; i < files.size(); ++i) {
+        const QString path = files[i];
+        QAction* action = menu->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(QFileInfo(path).fileName()));
+        action->setToolTip(path);
+        action->setStatusTip(path);
+        connect(action, &QAction::triggered, this, [this, path] { openFile(path); });
+    }
+    if (files.isEmpty())
+        menu->addAction(QStringLiteral("(none yet)"))->setEnabled(false);
+}
+
+void TMainForm::openFile(const QString& path)
+{
+    services_.loadVoiceFile(path);
+    services_.refreshEditors();
+}
+
+QString TMainForm::startFolder() const
+{
+    const QString& folder = context_.settings->lastFolder;
+    return !folder.isEmpty() && QFileInfo(folder).isDir() ? folder : QString();
+}
+
 void TMainForm::Open1Click()
 {
-    QFileDialog dialog(this, QStringLiteral("Open sound file"), QString(), QString::fromLatin1(kOpenFilter));
+    QFileDialog dialog(this, QStringLiteral("Open sound file"), startFolder(), QString::fromLatin1(kOpenFilter));
     dialog.setOptions(QFileDialog::ReadOnly | QFileDialog::DontUseNativeDialog);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     if (services_.showModal(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return;
-    services_.loadVoiceFile(dialog.selectedFiles().first());
-    services_.refreshEditors();
+    context_.settings->lastFolder = dialog.directory().absolutePath();
+    openFile(dialog.selectedFiles().first());
 }
 
 void TMainForm::Save1Click()
 {
-    QFileDialog dialog(this, QStringLiteral("Save voice"), QString(), QString::fromLatin1(kSaveFilter));
+    QFileDialog dialog(this, QStringLiteral("Save voice"), startFolder(), QString::fromLatin1(kSaveFilter));
     dialog.setOptions(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
@@ -302,6 +352,35 @@ void TMainForm::showHistory(const QString& undoName, const QString& redoName)
     auto* redo = findChild<QAction*>(QStringLiteral("Redo1"));
     redo->setEnabled(!redoName.isEmpty());
     redo->setText(redoName.isEmpty() ? QStringLiteral("&Redo") : QStringLiteral("&Redo ") + redoName);
+}
+
+namespace {
+
+// The one local file a drag carries; empty for anything else.
+QString droppedFile(const QMimeData* mime)
+{
+    if (mime == nullptr || mime->urls().size() != 1 || !mime->urls().front().isLocalFile())
+        return {};
+    return mime->urls().front().toLocalFile();
+}
+
+} // namespace
+
+void TMainForm::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!droppedFile(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void TMainForm::dropEvent(QDropEvent* event)
+{
+    const QString path = droppedFile(event->mimeData());
+    if (path.isEmpty())
+        return;
+    event->acceptProposedAction();
+    // After the drop has ended, so that the program the file came from is
+    // not kept waiting by a message.
+    QTimer::singleShot(0, this, [this, path] { openFile(path); });
 }
 
 void TMainForm::Exit1Click()

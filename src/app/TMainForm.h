@@ -40,6 +40,9 @@ public:
     QLabel* SendState;
 
     // The menu handlers, by the names the rest of the program uses.
+    // Loads a voice file as "Load voice" does, from "Open recent", a drop
+    // or the command line.
+    void openFile(const QString& path);
     void Open1Click();
     void Save1Click();
     void ImportVoicesClick();
@@ -58,9 +61,14 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // One voice file dropped on the window is loaded as "Load voice" does.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void buildMenus();
+    void listRecentFiles();
+    QString startFolder() const;
     void hideEditors();
     static void showEditor(QWidget* editor);
 

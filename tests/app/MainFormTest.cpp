@@ -24,6 +24,8 @@
 #include <QMessageBox>
 #include <QFileDialog>
 #include <QLabel>
+#include <QMimeData>
+#include <QUrl>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -409,7 +411,9 @@ private slots:
         context().settings->midiChannel = 9;
         shell->shutDown();
         const QSettings stored(storePath(), QSettings::IniFormat);
-        QCOMPARE(stored.allKeys().size(), 8);  // the six settings and the devices' names
+        // The six settings, the devices' names, the main window's place ...
+        // ... and the voice common editor's, which was shown.
+        QCOMPARE(stored.allKeys().size(), 10);
         QCOMPARE(stored.value("MIDI Channel").toString(), QStringLiteral("9"));
     }
 
@@ -441,6 +445,84 @@ private slots:
         context().services->sendVoice();
         QTRY_COMPARE(form().SendState->text(), QString());
         QCOMPARE(form().SendState->toolTip(), QString());
+    }
+
+    void theLastFolderAndTheRecentFilesAreRemembered()
+    {
+        QVERIFY(QDir(dir.path()).mkpath("voices"));
+        const QString path = dir.filePath("voices/recent.syx");
+        writeFile(path, validFile());
+        answerFileDialog(path);
+        triggerMenu("Open1");
+        QCOMPARE(context().settings->lastFolder, dir.filePath("voices"));
+        QCOMPARE(context().settings->recentFiles, QStringList{path});
+
+        // The next dialog opens there, for saving too.
+        for (const char* item : {"Open1", "Save1"}) {
+            QString folder;
+            answer = [&folder](QDialog& dialog) {
+                folder = qobject_cast<QFileDialog*>(&dialog)->directory().absolutePath();
+                dialog.reject();
+            };
+            triggerMenu(item);
+            QCOMPARE(folder, dir.filePath("voices"));
+        }
+
+        // "Open recent" loads it again, as "Load voice" does.
+        resetVoice();
+        auto* recent = form().findChild<QMenu*>("OpenRecentMenu");
+        emit recent->aboutToShow();
+        QCOMPARE(recent->actions().size(), 1);
+        QCOMPARE(recent->actions().front()->text(), QStringLiteral("&1 recent.syx"));
+        const std::size_t sent = midi->sent().size();
+        recent->actions().front()->trigger();
+        QCOMPARE(QByteArray(context().voice->common.name, 8), QByteArray("FileVox "));
+        QCOMPARE(midi->sent().size(), sent + 1);
+    }
+
+    void aFileDroppedOnTheWindowIsLoadedAndSent()
+    {
+        const QString good = dir.filePath("dropped.syx");
+        const QString bad = dir.filePath("dropped-bad.syx");
+        writeFile(good, validFile());
+        writeFile(bad, QByteArray("\xF0\x43\xF7"));
+        for (const QString& file : {bad, good}) {
+            resetVoice();
+            shown.clear();
+            const std::size_t sent = midi->sent().size();
+            QMimeData mime;
+            mime.setUrls({QUrl::fromLocalFile(file)});
+            const QPoint at(form().width() / 2, 40);   // on the menu bar's side, off the library list
+            QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(&form(), &enter);
+            QVERIFY(enter.isAccepted());
+            QDropEvent drop(QPointF(at), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(&form(), &drop);
+            QTRY_VERIFY(!shown.isEmpty() || midi->sent().size() > sent);
+            if (file == bad) {
+                QCOMPARE(shown, QStringList{"Invalid file"});
+                QCOMPARE(midi->sent().size(), sent);
+            } else {
+                QVERIFY(shown.isEmpty());
+                QCOMPARE(QByteArray(context().voice->common.name, 8), QByteArray("FileVox "));
+                QCOMPARE(midi->sent().size(), sent + 1);
+            }
+        }
+    }
+
+    void loadAndSaveWorkFromTheEditorWindows()
+    {
+        QWidget* editor = context().services->editors().front().window;
+        editor->show();
+        QVERIFY(QTest::qWaitForWindowExposed(editor));
+        for (const auto& [key, title] : {std::pair{Qt::Key_O, "Open sound file"}, std::pair{Qt::Key_S, "Save voice"}}) {
+            editor->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(editor));
+            shown.clear();
+            answer = [](QDialog& dialog) { dialog.reject(); };
+            QTest::keyClick(editor, key, Qt::ControlModifier);
+            QCOMPARE(shown, QStringList{title});
+        }
     }
 
     void looksRight()
@@ -496,6 +578,12 @@ private:
     {
         const VoiceDump bytes = context().voiceData->encodeDump();
         return QByteArray(reinterpret_cast<const char*>(bytes.data()), int(bytes.size()));
+    }
+    static void writeFile(const QString& path, const QByteArray& bytes)
+    {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
     }
     static QByteArray validFile()
     {

@@ -187,6 +187,24 @@ TEST_F(SettingsStoreTest, DeviceNamesAreStoredBesideThePlaces)
     EXPECT_EQ(next.outDeviceName, older.outDeviceName);
 }
 
+TEST_F(SettingsStoreTest, RecentFilesLastFolderAndWindowPlacesComeBack)
+{
+    Settings settings(store({{"MIDI Channel", "0"}}));
+    for (int i = 0; i < Settings::kMaxRecentFiles + 2; ++i)
+        settings.rememberFile(dir.filePath(QStringLiteral("v%1.syx").arg(i)));
+    settings.rememberFile(dir.filePath("v3.syx"));   // again: moves to the front, once
+    settings.windowPlaces.insert("VoiceCommonEdit", QPoint(-20, 300));
+    settings.saveSettings();
+
+    const Settings next(std::make_unique<QSettings>(path(), QSettings::IniFormat));
+    ASSERT_EQ(next.recentFiles.size(), Settings::kMaxRecentFiles);
+    EXPECT_EQ(next.recentFiles.front(), dir.filePath("v3.syx"));
+    EXPECT_EQ(next.recentFiles.count(dir.filePath("v3.syx")), 1);
+    EXPECT_EQ(next.recentFiles[1], dir.filePath("v9.syx"));
+    EXPECT_EQ(next.lastFolder, dir.path());
+    EXPECT_EQ(next.windowPlaces.value("VoiceCommonEdit"), QPoint(-20, 300));
+}
+
 #ifndef Q_OS_WIN
 TEST(SettingsUserStore, LivesUnderTheOrganisationAndApplicationNames)
 {

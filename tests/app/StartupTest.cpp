@@ -1,7 +1,10 @@
 // The start-up sequence run whole, with a settings store of its own and the
 // dialogs answered by the test.
 #include "AboutMorvane.h"
+#include "AppServices.h"
 #include "AppShell.h"
+#include "EditorWindow.h"
+#include "TMainForm.h"
 #include "EncodedVoice.h"
 #include "InProcessMidiBackend.h"
 #include "MessageDialogs.h"
@@ -32,9 +35,10 @@ const QStringList kMadeInOrder{
     "TOverwriteDlg", "TnoMIDIData", "TDataReceivedForm", "TSelectVoiceType", "TSetDevices.populate",
 };
 
-// The values the program stores: the six settings and the two devices'
-// names, which the start-up takes from the places the devices were found at.
-constexpr int kStoredValues = 8;
+// The values the program stores: the six settings, the two devices' names,
+// which the start-up takes from the places the devices were found at, and
+// the main window's place.
+constexpr int kStoredValues = 9;
 
 // Ends the event loop as soon as it runs.
 void quitWhenRunning(const QString& step)
@@ -214,7 +218,8 @@ private slots:
         QVERIFY(!trace.contains("event loop"));
         QCOMPARE(trace.mid(trace.size() - 3),
                  (QStringList{"exception: Out of windows", "MidiPort.close", "saveSettings"}));
-        QCOMPARE(QSettings(storePath(), QSettings::IniFormat).allKeys().size(), kStoredValues);
+        // The main window was never shown, so it has no place to keep.
+        QCOMPARE(QSettings(storePath(), QSettings::IniFormat).allKeys().size(), kStoredValues - 1);
     }
 
     void firstRunSendsTheFirstLibraryVoiceAgainAfterTheDeviceDialog()
@@ -318,6 +323,40 @@ private slots:
         }
         // The value stays for the next run.
         QVERIFY(QSettings(storePath(), QSettings::IniFormat).value("Library").toString().endsWith("elsewhere.syl"));
+    }
+
+    // The windows the user moved come back there; a place on no screen now
+    // (a monitor unplugged) is left to the system.
+    void windowPlacesAreStoredAndRestored()
+    {
+        storeChannel();
+        const QPoint kept(140, 90);
+        {
+            ModalHost modal;
+            AppShell shell(*app(), modal, store());
+            useTestMachine(shell);
+            shell.startUp();
+            QWidget* editor = shell.context().services->editors().front().window;
+            editor->show();
+            editor->move(kept);
+            shell.context().MainForm->show();
+            shell.context().MainForm->move(5000, 4000);
+            shell.shutDown();
+        }
+        ModalHost modal;
+        AppShell shell(*app(), modal, store());
+        useTestMachine(shell);
+        shell.startUp();
+        QWidget* editor = shell.context().services->editors().front().window;
+        QCOMPARE(editor->pos(), kept);
+        QVERIFY(shell.context().MainForm->pos() != QPoint(5000, 4000));
+        // The editors never shown keep no place.
+        const QSettings stored(storePath(), QSettings::IniFormat);
+        QCOMPARE(stored.value("Windows/" + editor->objectName()).toString(), QStringLiteral("140,90"));
+        for (const AppServices::Editor& other : shell.context().services->editors())
+            if (other.window != editor)
+                QVERIFY(!stored.contains("Windows/" + other.window->objectName()));
+        shell.shutDown();
     }
 
     void portsThatFailToOpenAreReportedAndStartUpGoesOn()

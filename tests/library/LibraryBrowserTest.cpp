@@ -1,6 +1,7 @@
 #include "LibraryBrowser.h"
 #include "TSelectVoiceType.h"
 #include "VoiceData.h"
+#include "VoiceFile.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -10,6 +11,8 @@
 #include <QMessageBox>
 #include <QLabel>
 #include <QListView>
+#include <QMimeData>
+#include <QUrl>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -143,6 +146,33 @@ private:
         auto* found = list()->findChild<QAction*>(action);
         QVERIFY2(found, action);
         found->trigger();
+    // A voice file of that name, written in the test's folder.
+    QString voiceFile(const char* file, const char* name)
+    {
+        VoiceParameters other{};
+        VoiceData otherData(other);
+        std::memcpy(other.common.name, name, 8);
+        const QString filePath = QDir(dir.path()).filePath(file);
+        writeVoiceFile(filePath.toStdString(), otherData);
+        return filePath;
+    }
+    // Drags the files over the list and drops them, as a file manager does.
+    void dropOnList(const QStringList& files)
+    {
+        QMimeData mime;
+        QList<QUrl> urls;
+        for (const QString& file : files)
+            urls << QUrl::fromLocalFile(file);
+        mime.setUrls(urls);
+        QWidget* target = list()->viewport();
+        const QPoint at = target->rect().center();
+        QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(target, &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(QPointF(at), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(target, &drop);
+        QVERIFY(drop.isAccepted());
+        QCoreApplication::processEvents();
     }
     void openBrowser()
     {
@@ -160,6 +190,41 @@ private slots:
         data = std::make_unique<VoiceData>(voice);
         library = std::make_unique<VoiceLibrary>(path);
         host = std::make_unique<BrowserHost>();
+    }
+
+    // Files dropped on the list go through "Import voices": the categories
+    // are asked once for the whole drop, and one file that is no voice
+    // keeps every file out and is named.
+    void droppedFilesAreImportedWithTheCategoriesAskedForOnce()
+    {
+        store("Old one ", 0x0001);
+        openBrowser();
+        answerAll(true, {"cbPad", "cbBass"});
+        dropOnList({voiceFile("one.syx", "Dropped1"), voiceFile("two.SYX", "Dropped2")});
+        QCOMPARE(titles.count(host->voiceType.windowTitle()), 1);
+        QCOMPARE(listed(), (QStringList{"Old one", "Dropped1", "Dropped2"}));
+        QCOMPARE(library->recordCategories(1), 0x0120u);
+        QCOMPARE(library->recordCategories(2), 0x0120u);
+        QVERIFY(host->errors.isEmpty());
+    }
+
+    void aDropWithOneFileThatIsNoVoiceAddsNothingAndNamesIt()
+    {
+        store("Old one ", 0x0001);
+        openBrowser();
+        const QByteArray before = fileBytes(path);
+        const QString bad = QDir(dir.path()).filePath("notes.syx");
+        {
+            QFile file(bad);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("\xF0 not a voice \xF7");
+        }
+        answerAll(true, {"cbPad"});
+        dropOnList({voiceFile("good.syx", "GoodOne "), bad});
+        QCOMPARE(host->errors.size(), 1);
+        QVERIFY(host->errors[0].contains("notes.syx"));
+        QCOMPARE(fileBytes(path), before);
+        QCOMPARE(listed(), QStringList{"Old one"});
     }
 
     void emptyLibrary()

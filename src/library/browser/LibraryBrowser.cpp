@@ -15,7 +15,10 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QRegularExpressionValidator>
+#include <QTimer>
+#include <QUrl>
 
 #include <algorithm>
 #include <filesystem>
@@ -125,6 +128,9 @@ LibraryBrowser::LibraryBrowser(VoiceLibrary& library, VoiceData& voiceData, Libr
         connect(action, &QAction::triggered, this, command.handler);
         dbListBox->addAction(action);
     }
+    // Voice files dropped on the list are added to the library.
+    dbListBox->viewport()->setAcceptDrops(true);
+    dbListBox->viewport()->installEventFilter(this);
 }
 
 void LibraryBrowser::setUp()
@@ -258,8 +264,45 @@ void LibraryBrowser::extravtVoiceKP()
     host_.refreshEditors();
 }
 
+namespace {
+
+// The local files a drag carries; empty when it carries anything else.
+QStringList droppedFiles(const QMimeData* mime)
+{
+    QStringList paths;
+    if (mime == nullptr || !mime->hasUrls())
+        return paths;
+    for (const QUrl& url : mime->urls()) {
+        if (!url.isLocalFile())
+            return {};
+        paths << url.toLocalFile();
+    }
+    return paths;
+}
+
+} // namespace
+
 bool LibraryBrowser::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == dbListBox->viewport()) {
+        if (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove) {
+            auto* drag = static_cast<QDragMoveEvent*>(event);
+            if (!droppedFiles(drag->mimeData()).isEmpty())
+                drag->acceptProposedAction();
+            return true;
+        }
+        if (event->type() == QEvent::Drop) {
+            auto* drop = static_cast<QDropEvent*>(event);
+            const QStringList paths = droppedFiles(drop->mimeData());
+            if (paths.isEmpty())
+                return true;
+            drop->acceptProposedAction();
+            // After the drop has ended: the program the files came from is
+            // not kept waiting by the voice-type dialog.
+            QTimer::singleShot(0, this, [this, paths] { importFiles(paths); });
+            return true;
+        }
+    }
     if (watched == dbListBox && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {

@@ -76,7 +76,8 @@ public:
     void Addvoicetodatabase1Click();
     void ModifyVoiceClick();
 
-    // Imports voice files and bank backups: asks the categories once, then
+    // Imports voice files and bank backups (also those dropped on the list):
+    // asks the categories once, then
     // adds all of them or none; a damaged bank's whole voices are kept only
     // when the user says so. Says what was added and skipped.
     void importFiles(const QStringList& paths);
