@@ -317,7 +317,7 @@ void TMainForm::Save1Click()
 
 void TMainForm::ImportVoicesClick()
 {
-    QFileDialog dialog(this, QStringLiteral("Import voice files and banks"), QString(),
+    QFileDialog dialog(this, QStringLiteral("Import voice files and banks"), startFolder(),
                        QString::fromLatin1(kOpenFilter));
     dialog.setObjectName(QStringLiteral("ImportFiles"));
     dialog.setOptions(QFileDialog::ReadOnly | QFileDialog::DontUseNativeDialog);

@@ -146,6 +146,7 @@ private:
         auto* found = list()->findChild<QAction*>(action);
         QVERIFY2(found, action);
         found->trigger();
+    }
     // A voice file of that name, written in the test's folder.
     QString voiceFile(const char* file, const char* name)
     {
