@@ -93,13 +93,13 @@ MidiPort::MidiPort(std::unique_ptr<MidiBackend> backend, ErrorReporter reporter)
     : backend_(std::move(backend)), reporter_(std::move(reporter)), waiter_(std::make_unique<BlockingWaiter>())
 {
     refreshDevices();
+    sender_ = std::thread([this] { sendLoop(); });
 }
 
 void MidiPort::refreshDevices()
 {
     inputs_ = backend_->inputNames();
     outputs_ = backend_->outputNames();
-    sender_ = std::thread([this] { sendLoop(); });
 }
 
 MidiPort::~MidiPort()
