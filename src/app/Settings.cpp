@@ -146,8 +146,9 @@ void Settings::rememberFile(const QString& path)
 bool Settings::saveSettings()
 {
     // Drop every spelling of our names first, so each is stored once.
-    const QStringList names{kChannelReadName, kModelName, kInDeviceName, kOutDeviceName, kAutoSendName,
-                            kWireRateName, kInDeviceNameName, kOutDeviceNameName, kLibraryName, kLastFolderName, kRecentFilesName};
+    const QStringList names{kChannelReadName,  kModelName,         kInDeviceName,   kOutDeviceName,
+                            kAutoSendName,     kWireRateName,      kInDeviceNameName, kOutDeviceNameName,
+                            kLibraryName,      kLastFolderName,    kRecentFilesName};
     for (const QString& key : store_->allKeys()) {
         for (const QString& name : names) {
             if (key.compare(name, Qt::CaseInsensitive) == 0)
