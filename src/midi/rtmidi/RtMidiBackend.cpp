@@ -21,6 +21,10 @@ void toStderr(const char* text) { std::fprintf(stderr, "JACK: %s\n", text); }
 // JACK delivers queued output once per processing period; closing the port
 // sooner would drop the last message.
 constexpr auto kOutputDrainTime = std::chrono::milliseconds(100);
+// JACK makes a new connection part of its graph a few process cycles after
+// the port is connected; a message sent before then is dropped. The first
+// message after opening an output waits this long from the opening.
+constexpr auto kJackConnectTime = std::chrono::milliseconds(150);
 
 } // namespace
 
@@ -50,6 +54,7 @@ struct RtMidiBackend::Impl {
     bool inputOpen = false;
     bool outputOpen = false;
     std::chrono::steady_clock::time_point lastSend{};
+    std::chrono::steady_clock::time_point outputReady{};
 
     // RtMidi reports errors through a callback, on whichever thread met them.
     std::mutex errorMutex;
@@ -238,6 +243,8 @@ MidiError RtMidiBackend::openOutput(int index)
         return error;
     }
     impl_->outputOpen = true;
+    impl_->outputReady = std::chrono::steady_clock::now()
+                         + (impl_->systemName == "JACK" ? kJackConnectTime : std::chrono::milliseconds(0));
     return std::nullopt;
 }
 
@@ -289,6 +296,8 @@ MidiError RtMidiBackend::send(const std::uint8_t* data, std::size_t size)
 {
     if (!impl_->outputOpen)
         return "No MIDI output is open.";
+    if (std::chrono::steady_clock::now() < impl_->outputReady)
+        std::this_thread::sleep_until(impl_->outputReady);
     impl_->clearError();
     impl_->out->sendMessage(data, size);
     impl_->lastSend = std::chrono::steady_clock::now();
