@@ -1,0 +1,204 @@
+#include "VoiceTransforms.h"
+
+#include "VoiceFields.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <random>
+#include <string>
+
+namespace morvane {
+
+namespace {
+
+constexpr std::array<std::string_view, 7> kListChoices = {
+    "waveform", "opWaveform", "lfoWaveform", "envType", "effectType", "voiceConfig", "temperament",
+};
+
+constexpr int kLongestStep = kStepRepeat - 1;
+
+bool isStepMarker(int value)
+{
+    return value == kStepRepeat || value == kStepEnd;
+}
+
+// The six envelopes of a voice, for working out their peak stage again.
+std::array<EnvelopeParams*, 6> envelopes(VoiceParameters& v)
+{
+    return {&v.elementA.envelope,           &v.elementB.modulator.envelope, &v.elementB.carrier.envelope,
+            &v.elementC.envelope,           &v.elementD.modulator.envelope, &v.elementD.carrier.envelope};
+}
+
+bool sameLevels(const EnvelopeParams& x, const EnvelopeParams& y)
+{
+    return x.initialLevel == y.initialLevel && x.attackLevel == y.attackLevel && x.decay1Level == y.decay1Level
+           && x.decay2Level == y.decay2Level;
+}
+
+// An envelope whose levels differ from those of the voice it came from gets
+// its peak stage worked out again; one that kept them keeps its own.
+void updatePeakStages(VoiceParameters& voice, const VoiceParameters& source)
+{
+    VoiceParameters copy = source;
+    const auto changed = envelopes(voice);
+    const auto original = envelopes(copy);
+    for (std::size_t i = 0; i < changed.size(); ++i)
+        if (!sameLevels(*changed[i], *original[i]))
+            updatePeakStage(*changed[i]);
+}
+
+// The walk over one voice keeps the path of groups it is in, so a field is
+// known by where it lives: "level" is an element's output level in an AWM
+// element or an FM carrier, but a modulation depth in an FM modulator.
+struct PathWalk {
+    std::vector<std::string_view> groups;
+
+    void group(const char* name, auto body)
+    {
+        groups.emplace_back(name);
+        body();
+        groups.pop_back();
+    }
+    bool inGroup(std::string_view name) const { return std::find(groups.begin(), groups.end(), name) != groups.end(); }
+
+    unsigned part() const
+    {
+        const std::string_view top = groups.empty() ? std::string_view{} : groups.front();
+        if (top == "common")
+            return kPartCommon;
+        if (top == "elementA")
+            return kPartElementA;
+        if (top == "elementB")
+            return kPartElementB;
+        if (top == "elementC")
+            return kPartElementC;
+        if (top == "elementD")
+            return kPartElementD;
+        return kPartVectors;  // the two vectors and, outside any group, their speeds
+    }
+
+    // A level that randomise keeps audible.
+    bool keptAudible(std::string_view name) const
+    {
+        return name == "attackLevel" || (name == "level" && !inGroup("modulator"));
+    }
+};
+
+// Rounds numerator / 100 to the nearest whole number, halves away from zero.
+int roundHundredths(long long numerator)
+{
+    return static_cast<int>(numerator >= 0 ? (numerator + 50) / 100 : -((-numerator + 50) / 100));
+}
+
+struct Randomiser : PathWalk {
+    int amount;
+    unsigned parts;
+    std::mt19937 rng;
+
+    // Up to amount % of `range` either way. The draw uses the generator's raw
+    // output only, which the standard fixes, so a seed gives the same voice
+    // with every compiler.
+    int offset(int range)
+    {
+        const long long reach = static_cast<long long>(amount) * range;  // in hundredths
+        const long long draw = static_cast<long long>(rng() % static_cast<unsigned long long>(2 * reach + 1)) - reach;
+        return roundHundredths(draw);
+    }
+
+    template <typename T>
+    void field(std::string_view name, T& value, int min, int max)
+    {
+        if ((parts & part()) == 0 || fieldKind(name, min, max) == FieldKind::Derived)
+            return;
+        int high = max;
+        if (keptAudible(name))
+            high = std::max<int>(value, std::min(max, kQuietestRandomLevel));
+        value = static_cast<T>(std::clamp(value + offset(max - min), min, high));
+    }
+    void text(const char*, char*, std::size_t) {}
+    template <typename T>
+    void steps(std::string_view name, T* values, int count, int min, int max)
+    {
+        for (int i = 0; i < count; ++i) {
+            if (name != "stepTime")
+                field(name, values[i], min, max);
+            else if (!isStepMarker(values[i]))
+                field(name, values[i], min, kLongestStep);
+        }
+    }
+};
+
+// Walks the result voice, which starts as a copy of the heavier voice, and
+// reads the same field of `a` and `b` at the same place in their records.
+struct Blender : PathWalk {
+    VoiceParameters& out;
+    const VoiceParameters& a;
+    const VoiceParameters& b;
+    int mix;
+
+    template <typename T>
+    const T& same(const VoiceParameters& other, const T& value) const
+    {
+        const std::size_t at = static_cast<std::size_t>(reinterpret_cast<const unsigned char*>(&value)
+                                                        - reinterpret_cast<const unsigned char*>(&out));
+        return *reinterpret_cast<const T*>(reinterpret_cast<const unsigned char*>(&other) + at);
+    }
+    template <typename T>
+    void weigh(T& value, int min, int max)
+    {
+        const long long x = same(a, value);
+        const long long y = same(b, value);
+        value = static_cast<T>(std::clamp(roundHundredths(x * (100 - mix) + y * mix), min, max));
+    }
+
+    template <typename T>
+    void field(std::string_view name, T& value, int min, int max)
+    {
+        if (fieldKind(name, min, max) == FieldKind::Number)
+            weigh(value, min, max);
+    }
+    void text(const char*, char*, std::size_t) {}
+    template <typename T>
+    void steps(std::string_view name, T* values, int count, int min, int max)
+    {
+        for (int i = 0; i < count; ++i) {
+            if (name != "stepTime")
+                weigh(values[i], min, max);
+            else if (!isStepMarker(same(a, values[i])) && !isStepMarker(same(b, values[i])))
+                weigh(values[i], min, kLongestStep);
+        }
+    }
+};
+
+} // namespace
+
+FieldKind fieldKind(std::string_view name, int min, int max)
+{
+    if (name == "peakStage")
+        return FieldKind::Derived;
+    if (max - min == 1 || std::find(kListChoices.begin(), kListChoices.end(), name) != kListChoices.end())
+        return FieldKind::Choice;
+    return FieldKind::Number;
+}
+
+void randomiseVoice(VoiceParameters& voice, int amount, unsigned parts, std::uint32_t seed)
+{
+    const VoiceParameters before = voice;
+    Randomiser randomiser{{}, std::clamp(amount, 0, 100), parts, std::mt19937(seed)};
+    visitVoice(voice, randomiser);
+    updatePeakStages(voice, before);
+}
+
+VoiceParameters blendVoices(const VoiceParameters& a, const VoiceParameters& b, int mix)
+{
+    mix = std::clamp(mix, 0, 100);
+    const VoiceParameters& heavier = mix > 50 ? b : a;
+    VoiceParameters out = heavier;
+    Blender blender{{}, out, a, b, mix};
+    visitVoice(out, blender);
+    updatePeakStages(out, heavier);
+    return out;
+}
+
+} // namespace morvane
