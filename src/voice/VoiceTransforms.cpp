@@ -193,6 +193,11 @@ void randomiseVoice(VoiceParameters& voice, int amount, unsigned parts, std::uin
 VoiceParameters blendVoices(const VoiceParameters& a, const VoiceParameters& b, int mix)
 {
     mix = std::clamp(mix, 0, 100);
+    // The ends are the voices themselves, also where a field lies outside
+    // its range (the reset voice's vector speeds are 0), which a weighed
+    // value is brought back into.
+    if (mix == 0 || mix == 100)
+        return mix == 0 ? a : b;
     const VoiceParameters& heavier = mix > 50 ? b : a;
     VoiceParameters out = heavier;
     Blender blender{{}, out, a, b, mix};

@@ -153,3 +153,57 @@ TEST_F(SyxCommand, TheRealSy22DumpShowsBothChecksumsAndRebuildsByteForByte)
     const ToolRun other = run("show " + file("zeroed.syx", zeroed));
     EXPECT_NE(std::string::npos, other.out.find("Inner checksum: absent (zero)")) << other.out;
 }
+
+TEST_F(SyxCommand, RandomiseIsRepeatableWithASeedAndBlendReachesBothVoices)
+{
+    const fs::path steel = fs::path(MORVANE_FIXTURES) / "sy22-steel-voice.syx";
+    ASSERT_TRUE(fs::exists(steel)) << "missing test data: " << steel;
+    const std::string other = (dir / "other.syx").string();
+    ASSERT_EQ(0, run("build " + file("o.json", R"({"common": {"name": "Other", "bendRange": 12}})") + " " + other).status);
+
+    const std::string first = (dir / "r1.syx").string(), second = (dir / "r2.syx").string();
+    const ToolRun r1 = run("randomise " + steel.string() + " " + first + " --amount 40 --seed 7");
+    ASSERT_EQ(0, r1.status) << r1.err;
+    ASSERT_EQ(0, run("randomise " + steel.string() + " " + second + " --seed 7 --amount 40").status);
+    EXPECT_EQ(slurp(first), slurp(second));
+    EXPECT_NE(slurp(first), slurp(steel));
+    // Randomise never touches the name.
+    const auto name = [&](const std::string& path) {
+        const std::string json = run("json " + path).out;
+        const std::size_t at = json.find("\"name\"");
+        return at == std::string::npos ? std::string() : json.substr(at, 20);
+    };
+    EXPECT_FALSE(name(steel.string()).empty());
+    EXPECT_EQ(name(steel.string()), name(first));
+
+    // The ends of a blend are the two voices.
+    const std::string blended = (dir / "b.syx").string();
+    ASSERT_EQ(0, run("blend " + steel.string() + " " + other + " " + blended + " --mix 0").status);
+    EXPECT_EQ(slurp(steel), slurp(blended));
+    ASSERT_EQ(0, run("blend " + steel.string() + " " + other + " " + blended + " --mix 100").status);
+    EXPECT_EQ(run("json " + other).out, run("json " + blended).out);
+
+    const std::string out = (dir / "out.syx").string();
+    struct Case {
+        std::string arguments;
+        int status;
+        const char* message;
+    } cases[] = {
+        {"randomise " + steel.string() + " " + out + " --amount 0", 1, "from 1 to 100"},
+        {"randomise " + steel.string() + " " + out + " --amount 101", 1, "from 1 to 100"},
+        {"randomise " + steel.string() + " " + out + " --amount x", 1, "from 1 to 100"},
+        {"randomise " + steel.string() + " " + out, 1, "from 1 to 100"},
+        {"randomise " + steel.string() + " " + out + " --amount 5 --seed -1", 1, "--seed"},
+        {"randomise " + (dir / "missing.syx").string() + " " + out + " --amount 5", 1, "cannot open"},
+        {"blend " + steel.string() + " " + other + " " + out + " --mix 101", 1, "from 0 to 100"},
+        {"blend " + steel.string() + " " + (dir / "missing.syx").string() + " " + out + " --mix 5", 1, "cannot open"},
+        {"randomise " + steel.string() + " --amount 5", 2, "usage"},
+        {"blend " + steel.string() + " " + out + " --mix 5 --amount 3", 2, "usage"},
+    };
+    for (const Case& c : cases) {
+        const ToolRun r = run(c.arguments);
+        EXPECT_EQ(c.status, r.status) << c.arguments;
+        EXPECT_NE(std::string::npos, r.err.find(c.message)) << c.arguments << ": " << r.err;
+        EXPECT_FALSE(fs::exists(out)) << c.arguments;
+    }
+}

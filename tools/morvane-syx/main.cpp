@@ -4,11 +4,15 @@
 #include "LibraryCommands.h"
 #include "VoiceFile.h"
 #include "VoiceJson.h"
+#include "VoiceTransforms.h"
 
+#include <charconv>
 #include <cstdio>
 #include <fstream>
 #include <iostream>
 #include <numeric>
+#include <optional>
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -24,6 +28,9 @@ const char* const kUsage =
     "usage: morvane-syx json FILE             print the voice in FILE as JSON\n"
     "       morvane-syx build JSON OUT        write the voice described by JSON as a .SYX file\n"
     "       morvane-syx show FILE             print a short summary of the voice in FILE\n"
+    "       morvane-syx randomise IN OUT --amount N [--seed S]\n"
+    "                                         move every field but the name by up to N % (1-100)\n"
+    "       morvane-syx blend A B OUT --mix N the voice N % (0-100) of the way from A to B\n"
     "       morvane-syx lib list [LIBRARY] [--categories A,B] [--name TEXT]\n"
     "       morvane-syx lib add LIBRARY FILE... --categories A,B\n"
     "       morvane-syx lib import LIBRARY FILE... --categories A,B [--keep-whole]\n"
@@ -76,6 +83,91 @@ int buildCommand(const std::string& jsonPath, const std::string& outPath)
     if (!writeVoiceFile(outPath, data))
         return fail(outPath + ": cannot write the file");
     return 0;
+}
+
+// A whole number from min to max, or nothing.
+std::optional<long long> number(const std::string& text, long long min, long long max)
+{
+    long long n = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), n);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() || n < min || n > max)
+        return std::nullopt;
+    return n;
+}
+
+// The words of a command: its files, then options that each take a value.
+struct Arguments {
+    std::vector<std::string> files;
+    std::vector<std::pair<std::string, std::string>> options;
+    bool valid = true;
+
+    Arguments(const std::vector<std::string>& args, std::initializer_list<const char*> known)
+    {
+        for (std::size_t i = 1; i < args.size(); ++i) {
+            const bool isOption = args[i].rfind("--", 0) == 0;
+            bool knownOption = false;
+            for (const char* name : known)
+                knownOption = knownOption || args[i] == name;
+            if (isOption && (!knownOption || i + 1 == args.size()))
+                valid = false;
+            else if (isOption) {
+                options.emplace_back(args[i], args[i + 1]);
+                ++i;
+            }
+            else
+                files.push_back(args[i]);
+        }
+    }
+    const std::string* option(const char* name) const
+    {
+        for (const auto& [key, value] : options)
+            if (key == name)
+                return &value;
+        return nullptr;
+    }
+};
+
+int writeTransformed(const std::string& outPath, const VoiceParameters& result)
+{
+    VoiceParameters voice;
+    VoiceData data(voice);
+    voice = result;
+    if (!writeVoiceFile(outPath, data))
+        return fail(outPath + ": cannot write the file");
+    return 0;
+}
+
+int randomiseCommand(const Arguments& args)
+{
+    const std::string* amountText = args.option("--amount");
+    const std::string* seedText = args.option("--seed");
+    const std::optional<long long> amount = amountText ? number(*amountText, 1, 100) : std::nullopt;
+    if (!amount)
+        return fail("--amount takes a whole number of percent from 1 to 100");
+    std::optional<long long> seed = seedText ? number(*seedText, 0, 0xFFFFFFFF) : std::random_device{}();
+    if (!seed)
+        return fail("--seed takes a whole number from 0 to 4294967295");
+    VoiceParameters voice;
+    std::vector<std::uint8_t> message;
+    std::string error;
+    if (!readVoice(args.files[0], voice, message, error))
+        return fail(error);
+    randomiseVoice(voice, static_cast<int>(*amount), kAllVoiceParts, static_cast<std::uint32_t>(*seed));
+    return writeTransformed(args.files[1], voice);
+}
+
+int blendCommand(const Arguments& args)
+{
+    const std::string* mixText = args.option("--mix");
+    const std::optional<long long> mix = mixText ? number(*mixText, 0, 100) : std::nullopt;
+    if (!mix)
+        return fail("--mix takes a whole number of percent from 0 to 100");
+    VoiceParameters a, b;
+    std::vector<std::uint8_t> message;
+    std::string error;
+    if (!readVoice(args.files[0], a, message, error) || !readVoice(args.files[1], b, message, error))
+        return fail(error);
+    return writeTransformed(args.files[2], blendVoices(a, b, static_cast<int>(*mix)));
 }
 
 std::string hex(unsigned value)
@@ -147,6 +239,16 @@ int main(int argc, char** argv)
         return buildCommand(args[1], args[2]);
     if (command == "show" && args.size() == 2)
         return showCommand(args[1]);
+    if (command == "randomise") {
+        const Arguments parsed(args, {"--amount", "--seed"});
+        if (parsed.valid && parsed.files.size() == 2)
+            return randomiseCommand(parsed);
+    }
+    if (command == "blend") {
+        const Arguments parsed(args, {"--mix"});
+        if (parsed.valid && parsed.files.size() == 3)
+            return blendCommand(parsed);
+    }
     if (command == "lib")
         return runLibraryCommand({args.begin() + 1, args.end()}, std::cout, std::cerr);
     if (command == "help" || command == "--help" || command == "-h") {
