@@ -11,6 +11,7 @@
 #include "EditorWindow.h"
 #include "VoiceData.h"
 #include "VoiceFile.h"
+#include "VoiceTransforms.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -106,6 +107,30 @@ void AppServices::recordStep(const std::string& name, const std::string& key)
 {
     history_->record(voice(), name, key, VoiceHistory::Clock::now());
     showHistory();
+}
+
+void AppServices::applyTransform(const VoiceParameters& result, const std::string& name)
+{
+    if (!history_)
+        history_.emplace(voice());
+    voice() = result;
+    recordStep(name, {});
+    for (const Editor& editor : editors_)
+        editor.window->updateDisplay();
+    if (autoSend())
+        sendVoice();
+}
+
+void AppServices::randomise(int amount, unsigned parts, std::uint32_t seed)
+{
+    VoiceParameters result = voice();
+    randomiseVoice(result, amount, parts, seed);
+    applyTransform(result, "Randomise");
+}
+
+void AppServices::blend(const VoiceParameters& other, int mix)
+{
+    applyTransform(blendVoices(voice(), other, mix), "Blend");
 }
 
 void AppServices::undo()

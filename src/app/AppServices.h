@@ -74,6 +74,13 @@ public:
     // A file written joins the recent files.
     void saveVoiceFile(const QString& path);
 
+    // Sound design. A transformation replaces the edited voice as one undo
+    // step of its own name, shows it and sends it when auto-send is on.
+    // Randomise moves the chosen parts by up to `amount` percent (see
+    // randomiseVoice); blend mixes the other voice in by `mix` percent.
+    void randomise(int amount, unsigned parts, std::uint32_t seed);
+    void blend(const VoiceParameters& other, int mix);
+
     int showModal(QDialog& dialog) override;
     TSelectVoiceType& selectVoiceType() override;
     QDialog& overwriteDialog() override;
@@ -89,6 +96,7 @@ private:
     std::optional<VoiceHistory> history_;
 
     void recordStep(const std::string& name, const std::string& key);
+    void applyTransform(const VoiceParameters& result, const std::string& name);
     void moveInHistory(const VoiceParameters& voice);
     void showHistory();
 };

@@ -8,6 +8,7 @@
 #include "MidiPort.h"
 #include "ModalHost.h"
 #include "Settings.h"
+#include "SoundDesignDialogs.h"
 #include "TSetDevices.h"
 #include "EditorWindow.h"
 
@@ -25,6 +26,8 @@
 #include <QMenuBar>
 #include <QShortcut>
 #include <QTimer>
+#include <QMessageBox>
+#include <random>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -196,6 +199,9 @@ void TMainForm::buildMenus()
         {nullptr, "E&xit", "Exit1", QKeySequence(Qt::CTRL | Qt::Key_X), &TMainForm::Exit1Click},
         {"&Edit", "&Undo", "Undo1", QKeySequence(Qt::CTRL | Qt::Key_Z), &TMainForm::Undo1Click},
         {nullptr, "&Redo", "Redo1", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), &TMainForm::Redo1Click},
+        {nullptr, nullptr, nullptr, {}, nullptr},
+        {nullptr, "Ra&ndomise...", "Randomise1", {}, &TMainForm::Randomise1Click},
+        {nullptr, "B&lend with voice file...", "Blend1", {}, &TMainForm::Blend1Click},
         {nullptr, nullptr, nullptr, {}, nullptr},
         {nullptr, "Elements &A && C", "ElementA1", QKeySequence(Qt::CTRL | Qt::Key_A), nullptr},
         {nullptr, "Elements &B && D", "ElementB1", QKeySequence(Qt::CTRL | Qt::Key_B), nullptr},
@@ -404,6 +410,33 @@ void TMainForm::showEditor(QWidget* editor)
     editor->activateWindow();
 }
 
+
+void TMainForm::Randomise1Click()
+{
+    if (Randomise == nullptr)
+        Randomise = new TRandomise(this);
+    if (services_.showModal(*Randomise) != QDialog::Accepted || Randomise->parts() == 0)
+        return;
+    services_.randomise(Randomise->amount(), Randomise->parts(), std::random_device{}());
+}
+
+void TMainForm::Blend1Click()
+{
+    if (Blend == nullptr)
+        Blend = new TBlend(*context_.library, this);
+    Blend->listLibrary();
+    if (services_.showModal(*Blend) != QDialog::Accepted)
+        return;
+    QString problem;
+    const std::optional<VoiceParameters> other = Blend->otherVoice(problem);
+    if (!other) {
+        QMessageBox message(QMessageBox::Warning, QStringLiteral("Blend with voice"), problem, QMessageBox::Ok, this);
+        message.setObjectName(QStringLiteral("BlendError"));
+        services_.showModal(message);
+        return;
+    }
+    services_.blend(*other, Blend->mix());
+}
 
 void TMainForm::Getsoundfromsynth1Click()
 {

@@ -17,6 +17,8 @@ namespace morvane {
 struct AppContext;
 class AppServices;
 class LibraryBrowser;
+class TBlend;
+class TRandomise;
 
 class TMainForm : public QWidget {
     Q_OBJECT
@@ -51,6 +53,8 @@ public:
     void Redo1Click();
     // What undo and redo would take back or again (empty: nothing).
     void showHistory(const QString& undoName, const QString& redoName);
+    void Randomise1Click();
+    void Blend1Click();
     void Getsoundfromsynth1Click();
     void SelectMIDIdevices1Click();
     void Pacesends1Click();
@@ -83,6 +87,8 @@ private:
     LibraryBrowser* browser_;
     QAction* ModifyVoice = nullptr;
     QAction* Pacesends1 = nullptr;   // checked: sends keep to the MIDI cable's pace
+    TRandomise* Randomise = nullptr;
+    TBlend* Blend = nullptr;
     bool exiting_ = false;
 };
 

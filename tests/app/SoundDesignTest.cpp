@@ -1,0 +1,179 @@
+// The sound-design tools with the whole program made by the start-up
+// sequence and an in-process MIDI system as the instrument: randomise, blend,
+// compare with the loaded voice and the test note.
+#include "AppServices.h"
+#include "AppShell.h"
+#include "InProcessMidiBackend.h"
+#include "MessageDialog.h"
+#include "MidiPort.h"
+#include "ModalHost.h"
+#include "MorvaneApplication.h"
+#include "Settings.h"
+#include "SoundDesignDialogs.h"
+#include "TAWMEdit.h"
+#include "TMainForm.h"
+#include "VoiceData.h"
+#include "VoiceFields.h"
+#include "VoiceFile.h"
+#include "VoiceLibrary.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cstring>
+#include <functional>
+
+namespace morvane {
+
+class SoundDesignTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        {
+            QSettings stored(dir.filePath("store.ini"), QSettings::IniFormat);  // not a first run
+            stored.setValue("MIDI Channel", "3");
+        }
+        shell = std::make_unique<AppShell>(*app(), modal, std::make_unique<QSettings>(dir.filePath("store.ini"),
+                                                                                      QSettings::IniFormat));
+        shell->setMidiBackendFactory([this] {
+            auto backend = std::make_unique<InProcessMidiBackend>(std::vector<std::string>{"Synth out"},
+                                                                  std::vector<std::string>{"Synth in"});
+            midi = backend.get();
+            return backend;
+        });
+        shell->setLibraryPath(dir.filePath("SOUNDS.SYL").toStdString());
+        shell->startUp();
+        context().settings->autoSend = true;
+        for (QWidget* w : {static_cast<QWidget*>(context().MainForm), static_cast<QWidget*>(context().AWMEdit)}) {
+            w->show();
+            QVERIFY(QTest::qWaitForWindowExposed(w));
+        }
+        start = voice();
+    }
+    void cleanup()
+    {
+        modal.setAnswerer({});
+        shell->shutDown();
+        shell.reset();
+        QFile::remove(dir.filePath("store.ini"));
+        QFile::remove(dir.filePath("SOUNDS.SYL"));
+    }
+
+    void randomiseIsOneStepSentInRangeAndKeepsTheName()
+    {
+        modal.setAnswerer([](QDialog& dialog) {
+            dialog.findChild<QSpinBox*>("seAmount")->setValue(100);
+            dialog.findChild<QCheckBox*>("cbElementB")->setChecked(false);
+            ok(dialog);
+        });
+        action("Randomise1")->trigger();
+        QVERIFY(!same(voice(), start));
+        QCOMPARE(QByteArray(voice().common.name, 8), QByteArray(start.common.name, 8));
+        QVERIFY(same(voice().elementB, start.elementB));  // a part left out
+        QCOMPARE(QString::fromStdString(findFieldOutOfRange(voice())), QString());
+        QCOMPARE(action("Undo1")->text(), QStringLiteral("&Undo Randomise"));
+        context().midiPort->finishSending();
+        QCOMPARE(lastSent().mid(4), dump().mid(4));  // after the channel byte
+        action("Undo1")->trigger();
+        QVERIFY(same(voice(), start));
+        QVERIFY(!action("Undo1")->isEnabled());
+    }
+
+    void blendTakesAFileOrALibraryVoiceAsOneStep()
+    {
+        VoiceParameters other{};
+        VoiceData otherData(other);
+        std::memcpy(other.common.name, "Other   ", 8);
+        other.elementA.level = 100;
+        other.levelVectorSpeed = other.detuneVectorSpeed = 8;
+        const QString file = dir.filePath("other.syx");
+        QVERIFY(writeVoiceFile(file.toStdString(), otherData));
+        QVERIFY(context().library->appendRecord(1, otherData).ok());
+
+        struct Case {
+            const char* source;
+            int mix;
+            int level;
+        } cases[] = {{"rbFile", 100, 100}, {"rbLibrary", 100, 100}, {"rbFile", 50, 50}};
+        for (const Case& c : cases) {
+            modal.setAnswerer([&](QDialog& dialog) {
+                dialog.findChild<QLineEdit*>("edFile")->setText(file);
+                dialog.findChild<QRadioButton*>(c.source)->setChecked(true);
+                dialog.findChild<QSpinBox*>("seMix")->setValue(c.mix);
+                ok(dialog);
+            });
+            action("Blend1")->trigger();
+            QCOMPARE(int(voice().elementA.level), c.level);
+            QCOMPARE(QByteArray(voice().common.name, 8), c.mix > 50 ? QByteArray("Other   ") : QByteArray(start.common.name, 8));
+            QCOMPARE(action("Undo1")->text(), QStringLiteral("&Undo Blend"));
+            action("Undo1")->trigger();
+            QVERIFY2(same(voice(), start), c.source);
+        }
+
+        // A file that holds no voice is said, and nothing changes.
+        QString shown;
+        modal.setAnswerer([&](QDialog& dialog) {
+            if (auto* message = qobject_cast<QMessageBox*>(&dialog)) {
+                shown = message->text();
+                message->accept();
+                return;
+            }
+            dialog.findChild<QRadioButton*>("rbFile")->setChecked(true);
+            dialog.findChild<QLineEdit*>("edFile")->setText(dir.filePath("missing.syx"));
+            ok(dialog);
+        });
+        action("Blend1")->trigger();
+        QVERIFY2(shown.contains("missing.syx"), qPrintable(shown));
+        QVERIFY(same(voice(), start));
+        QVERIFY(!action("Undo1")->isEnabled());
+    }
+
+private:
+    static MorvaneApplication* app() { return static_cast<MorvaneApplication*>(qApp); }
+    const AppContext& context() const { return shell->context(); }
+    VoiceParameters& voice() { return *context().voice; }
+    QAction* action(const char* name) { return context().MainForm->findChild<QAction*>(name); }
+    template <typename T>
+    static bool same(const T& a, const T& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+    static void ok(QDialog& dialog) { dialog.findChild<QDialogButtonBox*>("buttons")->button(QDialogButtonBox::Ok)->click(); }
+    QByteArray dump() const
+    {
+        const VoiceDump dump = context().voiceData->encodeDump();
+        return QByteArray(reinterpret_cast<const char*>(dump.data()), int(dump.size()));
+    }
+    QByteArray lastSent() const
+    {
+        const std::vector<std::vector<std::uint8_t>> sent = midi->sent();
+        if (sent.empty())
+            return {};
+        return QByteArray(reinterpret_cast<const char*>(sent.back().data()), int(sent.back().size()));
+    }
+
+    QTemporaryDir dir;
+    ModalHost modal;
+    std::unique_ptr<AppShell> shell;
+    InProcessMidiBackend* midi = nullptr;
+    VoiceParameters start{};
+};
+
+} // namespace morvane
+
+int main(int argc, char** argv)
+{
+    morvane::MorvaneApplication app(argc, argv);
+    morvane::SoundDesignTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "SoundDesignTest.moc"
