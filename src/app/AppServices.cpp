@@ -73,6 +73,7 @@ void AppServices::getVoice()
                             QMessageBox::Ok);
         showModal(message);
     } else if (request) {
+        voiceLoaded();
         refreshEditors();
         showModal(*context_.DataReceivedForm);
     } else {
@@ -85,12 +86,23 @@ void AppServices::addEditor(EditorWindow& window, const char* menuItem)
     editors_.push_back({&window, menuItem});
 }
 
+void AppServices::startHistory()
+{
+    if (history_)
+        return;
+    history_.emplace(voice());
+    // Until a voice is loaded, compare shows the one the editors began with.
+    if (!loaded_)
+        loaded_ = voice();
+}
+
 void AppServices::refreshEditors()
 {
-    // A voice that reached the records from elsewhere is a step of its own.
+    // A voice that reached the records from elsewhere is a step of its own;
+    // while comparing, the records hold the loaded voice, which is no step.
     if (!history_)
-        history_.emplace(voice());
-    else
+        startHistory();
+    else if (!comparing_)
         recordStep("Load voice", {});
     for (const Editor& editor : editors_)
         editor.window->updateDisplay();
@@ -98,9 +110,42 @@ void AppServices::refreshEditors()
 
 void AppServices::voiceEdited(const std::string& name, const std::string& key)
 {
-    if (!history_)
-        history_.emplace(voice());
+    startHistory();
     recordStep(name, key);
+}
+
+void AppServices::voiceLoaded()
+{
+    loaded_ = voice();
+    // The loaded voice replaced the one compare showed; the edited voice is
+    // the history's latest state, and the load becomes a step after it.
+    if (comparing_) {
+        comparing_ = false;
+        showComparing();
+    }
+}
+
+void AppServices::setComparing(bool on)
+{
+    if (on == comparing_)
+        return;
+    startHistory();
+    comparing_ = on;
+    // Every edit is in the history at once, so its latest state is the
+    // edited voice: nothing needs keeping aside while comparing.
+    voice() = on ? *loaded_ : history_->current();
+    showComparing();
+    for (const Editor& editor : editors_)
+        editor.window->updateDisplay();
+    sendVoice();
+}
+
+void AppServices::showComparing()
+{
+    for (const Editor& editor : editors_)
+        editor.window->showComparing(comparing_);
+    if (context_.MainForm != nullptr)
+        context_.MainForm->showComparing(comparing_);
 }
 
 void AppServices::recordStep(const std::string& name, const std::string& key)
@@ -111,8 +156,7 @@ void AppServices::recordStep(const std::string& name, const std::string& key)
 
 void AppServices::applyTransform(const VoiceParameters& result, const std::string& name)
 {
-    if (!history_)
-        history_.emplace(voice());
+    startHistory();
     voice() = result;
     recordStep(name, {});
     for (const Editor& editor : editors_)
@@ -123,6 +167,7 @@ void AppServices::applyTransform(const VoiceParameters& result, const std::strin
 
 void AppServices::randomise(int amount, unsigned parts, std::uint32_t seed)
 {
+    setComparing(false);
     VoiceParameters result = voice();
     randomiseVoice(result, amount, parts, seed);
     applyTransform(result, "Randomise");
@@ -130,17 +175,20 @@ void AppServices::randomise(int amount, unsigned parts, std::uint32_t seed)
 
 void AppServices::blend(const VoiceParameters& other, int mix)
 {
+    setComparing(false);
     applyTransform(blendVoices(voice(), other, mix), "Blend");
 }
 
 void AppServices::undo()
 {
+    setComparing(false);
     if (history_ && history_->canUndo())
         moveInHistory(history_->undo());
 }
 
 void AppServices::redo()
 {
+    setComparing(false);
     if (history_ && history_->canRedo())
         moveInHistory(history_->redo());
 }
@@ -172,6 +220,7 @@ bool AppServices::loadVoiceFile(const QString& path)
         return false;
     }
     context_.settings->rememberFile(path);
+    voiceLoaded();
     sendVoice();
     return true;
 }
@@ -204,6 +253,10 @@ void AppServices::reportLibraryError(const QString& text)
     QMessageBox message(QMessageBox::Warning, QStringLiteral("Voice library"), text, QMessageBox::Ok);
     showModal(message);
 }
+
+void AppServices::startTestNote() {}
+
+void AppServices::releaseTestNote() {}
 
 HelpWindow& AppServices::help()
 {

@@ -37,6 +37,17 @@ public:
     void voiceEdited(const std::string& name, const std::string& key) override;
     void undo() override;
     void redo() override;
+    // Compare with the voice as last loaded (EditorHost). It adds no undo
+    // step; each switch sends the voice then shown, whatever the auto-send
+    // switch says, through the paced send path. Undo, redo, a transformation
+    // or a newly loaded voice ends it first.
+    bool comparing() const override { return comparing_; }
+    void setComparing(bool on) override;
+    // A voice came in from a file, the library or the instrument: it is the
+    // voice that compare shows from now on.
+    void voiceLoaded() override;
+    void startTestNote() override;
+    void releaseTestNote() override;
     const VoiceHistory* history() const { return history_ ? &*history_ : nullptr; }
 
     // Sends the whole voice as one bulk dump on the chosen channel, through
@@ -94,11 +105,15 @@ private:
     std::unique_ptr<HelpWindow> help_;
     std::vector<Editor> editors_;
     std::optional<VoiceHistory> history_;
+    std::optional<VoiceParameters> loaded_;
+    bool comparing_ = false;
 
     void recordStep(const std::string& name, const std::string& key);
     void applyTransform(const VoiceParameters& result, const std::string& name);
     void moveInHistory(const VoiceParameters& voice);
     void showHistory();
+    void startHistory();
+    void showComparing();
 };
 
 } // namespace morvane

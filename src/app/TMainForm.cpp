@@ -200,6 +200,7 @@ void TMainForm::buildMenus()
         {"&Edit", "&Undo", "Undo1", QKeySequence(Qt::CTRL | Qt::Key_Z), &TMainForm::Undo1Click},
         {nullptr, "&Redo", "Redo1", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), &TMainForm::Redo1Click},
         {nullptr, nullptr, nullptr, {}, nullptr},
+        {nullptr, "C&ompare with loaded voice", "Compare1", QKeySequence(Qt::CTRL | Qt::Key_K), &TMainForm::Compare1Click},
         {nullptr, "Ra&ndomise...", "Randomise1", {}, &TMainForm::Randomise1Click},
         {nullptr, "B&lend with voice file...", "Blend1", {}, &TMainForm::Blend1Click},
         {nullptr, nullptr, nullptr, {}, nullptr},
@@ -235,6 +236,7 @@ void TMainForm::buildMenus()
     findChild<QAction*>(QStringLiteral("OpenRecent"))->setMenu(recent);
     connect(recent, &QMenu::aboutToShow, this, &TMainForm::listRecentFiles);
     ModifyVoice = findChild<QAction*>(QStringLiteral("ModifyVoice"));
+    findChild<QAction*>(QStringLiteral("Compare1"))->setCheckable(true);
     findChild<QAction*>(QStringLiteral("Redo1"))
         ->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
     showHistory({}, {});
@@ -410,6 +412,16 @@ void TMainForm::showEditor(QWidget* editor)
     editor->activateWindow();
 }
 
+
+void TMainForm::Compare1Click()
+{
+    services_.setComparing(findChild<QAction*>(QStringLiteral("Compare1"))->isChecked());
+}
+
+void TMainForm::showComparing(bool on)
+{
+    findChild<QAction*>(QStringLiteral("Compare1"))->setChecked(on);
+}
 
 void TMainForm::Randomise1Click()
 {

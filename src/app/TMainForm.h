@@ -53,6 +53,9 @@ public:
     void Redo1Click();
     // What undo and redo would take back or again (empty: nothing).
     void showHistory(const QString& undoName, const QString& redoName);
+    void Compare1Click();
+    // Checks or clears "Compare with loaded voice".
+    void showComparing(bool on);
     void Randomise1Click();
     void Blend1Click();
     void Getsoundfromsynth1Click();

@@ -139,7 +139,60 @@ private slots:
         QVERIFY(!action("Undo1")->isEnabled());
     }
 
+    // Compare shows and sends the loaded voice read-only, then gives the
+    // edited voice back; it adds no step, and undo ends it.
+    void compareRoundTrip()
+    {
+        VoiceParameters loaded{};
+        VoiceData loadedData(loaded);
+        std::memcpy(loaded.common.name, "Loaded  ", 8);
+        loaded.elementA.pitch = -3;
+        const QString file = dir.filePath("loaded.syx");
+        QVERIFY(writeVoiceFile(file.toStdString(), loadedData));
+        QVERIFY(readVoiceFile(file.toStdString(), loadedData) == VoiceFileResult::Loaded);  // as the program reads it
+        services().loadVoiceFile(file);
+        services().refreshEditors();
+        QWidget& awm = *context().AWMEdit;
+        auto* pitch = awm.findChild<QLineEdit*>("tfPitch");
+        QApplication::setActiveWindow(&awm);
+        pitch->setFocus();
+        pitch->selectAll();
+        QTest::keyClicks(pitch, "5");
+        QTest::keyClick(pitch, Qt::Key_Tab);
+        const VoiceParameters edited = voice();
+        QCOMPARE(int(edited.elementA.pitch), 5);
+        const std::size_t steps = services().history()->steps();
+        const QString caption = awm.windowTitle();
+
+        QTest::keySequence(&awm, QKeySequence(Qt::CTRL | Qt::Key_K));
+        QVERIFY(services().comparing());
+        QVERIFY(same(voice(), loaded));
+        QVERIFY(action("Compare1")->isChecked());
+        QVERIFY(awm.windowTitle().contains("comparing"));
+        QVERIFY(!pitch->isEnabled());
+        QCOMPARE(pitch->text(), QStringLiteral("-3"));
+        context().midiPort->finishSending();
+        QCOMPARE(lastSent().mid(4), dump().mid(4));
+
+        action("Compare1")->trigger();
+        QVERIFY(!services().comparing());
+        QVERIFY(same(voice(), edited));
+        QVERIFY(pitch->isEnabled());
+        QCOMPARE(awm.windowTitle(), caption);
+        QCOMPARE(services().history()->steps(), steps);
+        context().midiPort->finishSending();
+        QCOMPARE(lastSent().mid(4), dump().mid(4));
+
+        awm.findChild<QPushButton*>("bCompare")->click();
+        QVERIFY(services().comparing());
+        action("Undo1")->trigger();
+        QVERIFY(!services().comparing());
+        QVERIFY(same(voice(), loaded));  // the step before the edit: the loaded voice
+        QVERIFY(!awm.findChild<QAction*>("Compare")->isChecked());
+    }
+
 private:
+    AppServices& services() { return *context().services; }
     static MorvaneApplication* app() { return static_cast<MorvaneApplication*>(qApp); }
     const AppContext& context() const { return shell->context(); }
     VoiceParameters& voice() { return *context().voice; }

@@ -27,6 +27,10 @@ public:
     void voiceEdited(const std::string& name, const std::string& key) override { edits.push_back({name, key}); }
     void undo() override { ++undoCalls; }
     void redo() override { ++redoCalls; }
+    bool comparing() const override { return comparingOn; }
+    void setComparing(bool on) override { comparingOn = on; }
+    void startTestNote() override { notes.push_back("start"); }
+    void releaseTestNote() override { notes.push_back("release"); }
 
     VoiceParameters voiceParams{};
     VoiceData data;
@@ -35,6 +39,8 @@ public:
     std::vector<std::pair<std::string, std::string>> edits;  // undo steps: name, key
     int undoCalls = 0;
     int redoCalls = 0;
+    bool comparingOn = false;
+    std::vector<std::string> notes;  // "start", "release" in the order asked
     std::vector<std::vector<std::uint8_t>> sent;
     int getVoiceCalls = 0;
     std::vector<int> helpContexts;

@@ -32,6 +32,19 @@ public:
     // Take the last step back, or again; the host refreshes the editors.
     virtual void undo() = 0;
     virtual void redo() = 0;
+
+    // Compare: while on, the editors show the voice as it was last loaded,
+    // read-only, and the instrument plays it; off, the edited voice is back
+    // in both. The host tells every editor (EditorWindow::showComparing).
+    virtual bool comparing() const = 0;
+    virtual void setComparing(bool on) = 0;
+
+    // The test note on the program's channel. Starting ends a note that
+    // still sounds. A held note sounds until it is released, and at least
+    // for the note's set length; a note released at once (a click, a
+    // shortcut) sounds for that length.
+    virtual void startTestNote() = 0;
+    virtual void releaseTestNote() = 0;
 };
 
 // The element editors draw their envelopes with the voice-wide attack and

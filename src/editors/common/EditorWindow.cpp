@@ -31,6 +31,7 @@ EditorWindow::EditorWindow(EditorHost& host, const QString& objectName, const QS
 {
     setObjectName(objectName);
     setWindowTitle(caption);
+    caption_ = caption;
 
     // Undo and redo work wherever the focus is in the window, and its
     // context menu offers them with the step's name.
@@ -45,6 +46,23 @@ EditorWindow::EditorWindow(EditorHost& host, const QString& objectName, const QS
         action->setEnabled(false);
         addAction(action);
     }
+    // Compare and the test note, also wherever the focus is in the window.
+    compareAction_ = new QAction(QStringLiteral("Compare with loaded voice"), this);
+    compareAction_->setObjectName(QStringLiteral("Compare"));
+    compareAction_->setCheckable(true);
+    compareAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_K));
+    playAction_ = new QAction(QStringLiteral("Play test note"), this);
+    playAction_->setObjectName(QStringLiteral("PlayTestNote"));
+    playAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
+    for (QAction* action : {compareAction_, playAction_}) {
+        action->setShortcutContext(Qt::WindowShortcut);
+        addAction(action);
+    }
+    connect(compareAction_, &QAction::triggered, this, [this](bool on) { host_.setComparing(on); });
+    connect(playAction_, &QAction::triggered, this, [this] {
+        host_.startTestNote();
+        host_.releaseTestNote();
+    });
     connect(undoAction_, &QAction::triggered, this, [this] { host_.undo(); });
     connect(redoAction_, &QAction::triggered, this, [this] { host_.redo(); });
     setContextMenuPolicy(Qt::ActionsContextMenu);
@@ -64,6 +82,42 @@ void EditorWindow::updateDisplay()
 {
     withoutSending([this] { refreshControls(); });
     ready_ = true;
+    if (comparing_)
+        applyReadOnly();  // the window's own refresh may have enabled a control
+}
+
+void EditorWindow::showComparing(bool on)
+{
+    comparing_ = on;
+    compareAction_->setChecked(on);
+    if (auto* button = findChild<QPushButton*>(QStringLiteral("bCompare")))
+        button->setChecked(on);
+    setWindowTitle(on ? caption_ + QStringLiteral(" [comparing: loaded voice, read-only]") : caption_);
+    if (on) {
+        applyReadOnly();
+        return;
+    }
+    for (const QPointer<QWidget>& widget : madeReadOnly_)
+        if (widget)
+            widget->setEnabled(true);
+    madeReadOnly_.clear();
+}
+
+void EditorWindow::applyReadOnly()
+{
+    for (QWidget* widget : findChildren<QWidget*>()) {
+        const bool edits = widget->property(kEditsVoiceProperty).toBool()
+                           || qobject_cast<QLineEdit*>(widget) != nullptr
+                           || qobject_cast<QAbstractSlider*>(widget) != nullptr
+                           || qobject_cast<QCheckBox*>(widget) != nullptr
+                           || qobject_cast<UpDown*>(widget) != nullptr
+                           || (qobject_cast<QComboBox*>(widget) != nullptr
+                               && !widget->property(style::kOptionProperty).toBool());
+        if (!edits || !widget->isEnabled() || widget->isWindow())
+            continue;
+        widget->setEnabled(false);
+        madeReadOnly_.emplace_back(widget);
+    }
 }
 
 void EditorWindow::refreshControls()
@@ -79,7 +133,7 @@ void EditorWindow::refreshBindings()
 
 void EditorWindow::sendIfReady(const std::string& name, const std::string& key)
 {
-    if (!ready_)
+    if (!ready_ || comparing_)
         return;
     host_.voiceEdited(name, key);
     if (host_.autoSend())
@@ -201,6 +255,7 @@ QVBoxLayout* EditorWindow::makeButtonColumn()
     const Button buttons[] = {
         {"bGetVoice", "Get voice", [this] { host_.getVoice(); }},
         {"bSendVoice", "Send voice", [this] { host_.sendVoice(); }},
+        {"bCompare", "Compare", [this] { host_.setComparing(!host_.comparing()); }},
         {"HelpButton", "Help", [this] { host_.showHelp(helpContext_); }},
         {"bClose", "Close", [this] { hide(); }},
     };
@@ -211,6 +266,18 @@ QVBoxLayout* EditorWindow::makeButtonColumn()
         connect(button, &QPushButton::clicked, this, b.action);
         column->addWidget(button);
     }
+    auto* compare = findChild<QPushButton*>(QStringLiteral("bCompare"));
+    compare->setCheckable(true);
+    compare->setToolTip(QStringLiteral("Compare with the voice as last loaded (Ctrl+K)"));
+    // Play sounds the test note while it is held, and at least for the
+    // note's length.
+    auto* play = new QPushButton(QStringLiteral("Play"), this);
+    play->setObjectName(QStringLiteral("bPlay"));
+    play->setAutoDefault(false);
+    play->setToolTip(QStringLiteral("Play the test note; held, it sounds until released (Ctrl+T)"));
+    connect(play, &QPushButton::pressed, this, [this] { host_.startTestNote(); });
+    connect(play, &QPushButton::released, this, [this] { host_.releaseTestNote(); });
+    column->insertWidget(2, play);
     column->addStretch();
     return column;
 }

@@ -13,6 +13,7 @@
 #include "BoundControls.h"
 #include "EditorHost.h"
 
+#include <QPointer>
 #include <QStringList>
 #include <QWidget>
 
@@ -56,6 +57,13 @@ public:
 
     // Shows what undo and redo would do (empty: nothing to undo or redo).
     void showHistory(const QString& undoName, const QString& redoName);
+
+    // While comparing, the window shows the voice read-only: every control
+    // that edits it is disabled, changes are neither stored nor sent, and
+    // the caption says so. Lists that choose what the window shows (element,
+    // operator, vector) and the buttons stay usable.
+    void showComparing(bool on);
+    bool comparing() const { return comparing_; }
 
 protected:
     EditorWindow(EditorHost& host, const QString& objectName, const QString& caption, int helpContext,
@@ -123,10 +131,21 @@ private:
     std::vector<BoundControl*> bindings_;
     bool ready_ = false;
     bool tabOrderSet_ = false;
+    void applyReadOnly();
+
     QAction* undoAction_;
     QAction* redoAction_;
+    QAction* compareAction_;
+    QAction* playAction_;
+    QString caption_;
+    bool comparing_ = false;
+    std::vector<QPointer<QWidget>> madeReadOnly_;
     int helpContext_;
 };
+
+// A widget that edits the voice without being a standard input control
+// carries this property, so that compare makes it read-only too.
+inline constexpr const char* kEditsVoiceProperty = "editsVoice";
 
 // The name of the step a change of this field makes: "elementA.lfoSpeed"
 // gives "LFO speed", "levelVector.abPosition[6]" gives "AB position".

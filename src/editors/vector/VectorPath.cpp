@@ -1,5 +1,7 @@
 #include "VectorPath.h"
 
+#include "EditorWindow.h"
+
 #include "EditorStyle.h"
 
 #include <QMouseEvent>
@@ -124,6 +126,7 @@ VectorPathView::VectorPathView(std::function<const VectorParams&()> vector, std:
     : QWidget(parent), vector_(std::move(vector)), speed_(std::move(speed)), selectedStep_(std::move(selectedStep))
 {
     setObjectName(QStringLiteral("pbVectorPath"));
+    setProperty(kEditsVoiceProperty, true);  // dragging a step moves it
     setToolTip(QStringLiteral("The path of the vector: A to B across, C to D up; click a step to choose it, drag "
                               "it to move it"));
     setFixedSize(kWidth, kHeight);

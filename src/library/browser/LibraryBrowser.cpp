@@ -200,6 +200,7 @@ bool LibraryBrowser::loadRecord(int record)
         host_.reportLibraryError(QString::fromStdString(loaded.error()));
         return false;
     }
+    host_.voiceLoaded();
     host_.sendVoice();
     return true;
 }

@@ -34,6 +34,8 @@ public:
     virtual QDialog& overwriteDialog() = 0;  // Accepted means "&Yes"
     virtual void sendVoice() = 0;
     virtual void refreshEditors() = 0;
+    // A record was loaded into the current voice.
+    virtual void voiceLoaded() {}
     // Tells the user that the library could not be read or written.
     virtual void reportLibraryError(const QString& text) = 0;
 };
