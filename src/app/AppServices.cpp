@@ -7,6 +7,7 @@
 #include "ModalHost.h"
 #include "Settings.h"
 #include "TMainForm.h"
+#include "TestNote.h"
 #include "TSelectVoiceType.h"
 #include "EditorWindow.h"
 #include "VoiceData.h"
@@ -18,7 +19,14 @@
 
 namespace morvane {
 
-AppServices::AppServices(AppContext& context) : context_(context) {}
+AppServices::AppServices(AppContext& context)
+    : context_(context), testNote_(std::make_unique<TestNote>([this](std::vector<std::uint8_t> message) {
+          // With no output open there is nothing to tell: opening said so.
+          if (context_.midiPort != nullptr)
+              context_.midiPort->sendShort(std::move(message));
+      }))
+{
+}
 
 AppServices::~AppServices() = default;
 
@@ -254,9 +262,21 @@ void AppServices::reportLibraryError(const QString& text)
     showModal(message);
 }
 
-void AppServices::startTestNote() {}
+void AppServices::startTestNote()
+{
+    const Settings& settings = *context_.settings;
+    testNote_->start(settings.midiChannel, settings.testNoteKey, settings.testNoteVelocity, settings.testNoteLength);
+}
 
-void AppServices::releaseTestNote() {}
+void AppServices::releaseTestNote()
+{
+    testNote_->release();
+}
+
+void AppServices::stopTestNote()
+{
+    testNote_->stop();
+}
 
 HelpWindow& AppServices::help()
 {

@@ -18,6 +18,7 @@ namespace morvane {
 struct AppContext;
 class EditorWindow;
 class HelpWindow;
+class TestNote;
 
 class AppServices : public EditorHost, public LibraryBrowserHost {
 public:
@@ -46,8 +47,12 @@ public:
     // A voice came in from a file, the library or the instrument: it is the
     // voice that compare shows from now on.
     void voiceLoaded() override;
+    // The test note on the chosen channel with the key, velocity and length
+    // of the settings (EditorHost); stopTestNote ends one that sounds, as the
+    // program does before it closes the ports.
     void startTestNote() override;
     void releaseTestNote() override;
+    void stopTestNote();
     const VoiceHistory* history() const { return history_ ? &*history_ : nullptr; }
 
     // Sends the whole voice as one bulk dump on the chosen channel, through
@@ -103,6 +108,7 @@ public:
 private:
     AppContext& context_;
     std::unique_ptr<HelpWindow> help_;
+    std::unique_ptr<TestNote> testNote_;
     std::vector<Editor> editors_;
     std::optional<VoiceHistory> history_;
     std::optional<VoiceParameters> loaded_;

@@ -329,6 +329,8 @@ void AppShell::shutDown()
     exitSignals_.reset();
     QObject::disconnect(sessionEnd_);
     if (midiPort_) {
+        if (services_)
+            services_->stopTestNote();  // no note is left sounding
         // Sends a voice that still waits for the cable before the ports go.
         midiPort_->close();
         midiPort_->setLinkListener(nullptr);

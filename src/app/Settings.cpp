@@ -16,6 +16,9 @@ constexpr const char* kInDeviceName = "In device";
 constexpr const char* kOutDeviceName = "Out device";
 constexpr const char* kAutoSendName = "Auto send";
 constexpr const char* kWireRateName = "Wire rate";
+constexpr const char* kTestKeyName = "Test note key";
+constexpr const char* kTestVelocityName = "Test note velocity";
+constexpr const char* kTestLengthName = "Test note length";
 
 // A rate is stored as bare decimal digits; 0 means "at once".
 constexpr int kMaxRateLength = 8;
@@ -86,6 +89,20 @@ int readNumber(QSettings& store, const char* name, int fallback, int min, int ma
     return value < min || value > max ? fallback : value;
 }
 
+// The test note's values: bare decimal digits within the range, else the
+// default.
+int readTestNoteValue(QSettings& store, const char* name, int fallback, int min, int max)
+{
+    QString text;
+    if (!readValue(store, name, text) || text.isEmpty() || text.size() > 5)
+        return fallback;
+    for (QChar ch : text)
+        if (ch.unicode() < '0' || ch.unicode() > '9')
+            return fallback;
+    const int value = text.toInt();
+    return value < min || value > max ? fallback : value;
+}
+
 } // namespace
 
 Settings::Settings(std::unique_ptr<QSettings> store)
@@ -128,6 +145,9 @@ Settings::Settings(std::unique_ptr<QSettings> store)
     if (readValue(*store_, kAutoSendName, autoText) && autoText.size() <= kMaxValueLength)
         autoSend = !autoText.startsWith(QLatin1Char('0'));
     wireRate = readWireRate(*store_);
+    testNoteKey = readTestNoteValue(*store_, kTestKeyName, testNoteKey, 0, 127);
+    testNoteVelocity = readTestNoteValue(*store_, kTestVelocityName, testNoteVelocity, 1, 127);
+    testNoteLength = readTestNoteValue(*store_, kTestLengthName, testNoteLength, kShortestTestNote, kLongestTestNote);
 }
 
 Settings::~Settings() = default;
@@ -148,7 +168,8 @@ bool Settings::saveSettings()
     // Drop every spelling of our names first, so each is stored once.
     const QStringList names{kChannelReadName,  kModelName,         kInDeviceName,   kOutDeviceName,
                             kAutoSendName,     kWireRateName,      kInDeviceNameName, kOutDeviceNameName,
-                            kLibraryName,      kLastFolderName,    kRecentFilesName};
+                            kLibraryName,      kLastFolderName,    kRecentFilesName,
+                            kTestKeyName,      kTestVelocityName,  kTestLengthName};
     for (const QString& key : store_->allKeys()) {
         for (const QString& name : names) {
             if (key.compare(name, Qt::CaseInsensitive) == 0)
@@ -175,6 +196,9 @@ bool Settings::saveSettings()
     for (auto place = windowPlaces.cbegin(); place != windowPlaces.cend(); ++place)
         store_->setValue(QLatin1String(kWindowsGroup) + place.key(),
                          QStringLiteral("%1,%2").arg(place.value().x()).arg(place.value().y()));
+    store_->setValue(kTestKeyName, QString::number(testNoteKey));
+    store_->setValue(kTestVelocityName, QString::number(testNoteVelocity));
+    store_->setValue(kTestLengthName, QString::number(testNoteLength));
     store_->sync();
     return store_->status() == QSettings::NoError;
 }

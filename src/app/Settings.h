@@ -18,7 +18,7 @@ public:
     explicit Settings(std::unique_ptr<QSettings> store = nullptr);
     ~Settings();
 
-    // Stores the five values; false when the store could not be written.
+    // Stores the values; false when the store could not be written.
     bool saveSettings();
     // Where the store lives, for messages.
     QString storeLocation() const;
@@ -52,6 +52,12 @@ public:
     static constexpr int kCableRate = 31250;
     static constexpr int kSendAtOnce = 0;
     int wireRate = kCableRate;
+    // The test note: MIDI key (60 middle C), velocity and length.
+    static constexpr int kShortestTestNote = 50;
+    static constexpr int kLongestTestNote = 10000;
+    int testNoteKey = 60;
+    int testNoteVelocity = 100;
+    int testNoteLength = 1000;   // milliseconds
     bool settingsFound = false;
 
 private:

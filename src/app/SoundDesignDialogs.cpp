@@ -1,5 +1,7 @@
 #include "SoundDesignDialogs.h"
 
+#include "Settings.h"
+
 #include "VoiceData.h"
 #include "VoiceFile.h"
 #include "VoiceLibrary.h"
@@ -169,7 +171,7 @@ TTestNote::TTestNote(QWidget* parent) : QDialog(parent)
     seKey = spinBox(this, "seKey", 0, 127, 60, "");
     seKey->setToolTip(QStringLiteral("MIDI key number: 60 is middle C"));
     seVelocity = spinBox(this, "seVelocity", 1, 127, 100, "");
-    seLength = spinBox(this, "seLength", 50, 10000, 1000, " ms");
+    seLength = spinBox(this, "seLength", Settings::kShortestTestNote, Settings::kLongestTestNote, 1000, " ms");
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("Key:"), seKey);
     form->addRow(QStringLiteral("Velocity:"), seVelocity);

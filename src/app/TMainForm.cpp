@@ -211,6 +211,9 @@ void TMainForm::buildMenus()
         {"&MIDI", "&Select MIDI devices", "SelectMIDIdevices1", {}, &TMainForm::SelectMIDIdevices1Click},
         {nullptr, "&Get voice from synth", "Getsoundfromsynth1", {}, &TMainForm::Getsoundfromsynth1Click},
         {nullptr, "&Pace sends to the MIDI cable", "Pacesends1", {}, &TMainForm::Pacesends1Click},
+        {nullptr, nullptr, nullptr, {}, nullptr},
+        {nullptr, "Play &test note", "PlayTestNote1", QKeySequence(Qt::CTRL | Qt::Key_T), &TMainForm::PlayTestNote1Click},
+        {nullptr, "Test note &options...", "TestNoteOptions1", {}, &TMainForm::TestNoteOptions1Click},
         {"&Help", "&Contents", "Contents1", {}, &TMainForm::Contents1Click},
         {nullptr, "&About", "About2", {}, &TMainForm::About2Click},
     };
@@ -459,6 +462,25 @@ void TMainForm::Getsoundfromsynth1Click()
 void TMainForm::Pacesends1Click()
 {
     services_.setWireRate(Pacesends1->isChecked() ? Settings::kCableRate : Settings::kSendAtOnce);
+}
+
+void TMainForm::PlayTestNote1Click()
+{
+    services_.startTestNote();
+    services_.releaseTestNote();
+}
+
+void TMainForm::TestNoteOptions1Click()
+{
+    if (TestNote == nullptr)
+        TestNote = new TTestNote(this);
+    Settings& settings = *context_.settings;
+    TestNote->setValues(settings.testNoteKey, settings.testNoteVelocity, settings.testNoteLength);
+    if (services_.showModal(*TestNote) != QDialog::Accepted)
+        return;
+    settings.testNoteKey = TestNote->key();
+    settings.testNoteVelocity = TestNote->velocity();
+    settings.testNoteLength = TestNote->lengthMs();
 }
 
 void TMainForm::SelectMIDIdevices1Click()

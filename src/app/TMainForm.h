@@ -19,6 +19,7 @@ class AppServices;
 class LibraryBrowser;
 class TBlend;
 class TRandomise;
+class TTestNote;
 
 class TMainForm : public QWidget {
     Q_OBJECT
@@ -61,6 +62,8 @@ public:
     void Getsoundfromsynth1Click();
     void SelectMIDIdevices1Click();
     void Pacesends1Click();
+    void PlayTestNote1Click();
+    void TestNoteOptions1Click();
     void Contents1Click();
     void About2Click();
     void bAutoSendClick();
@@ -92,6 +95,7 @@ private:
     QAction* Pacesends1 = nullptr;   // checked: sends keep to the MIDI cable's pace
     TRandomise* Randomise = nullptr;
     TBlend* Blend = nullptr;
+    TTestNote* TestNote = nullptr;
     bool exiting_ = false;
 };
 

@@ -347,6 +347,18 @@ bool MidiPort::sendVoice(const VoiceData& voiceData, int midiChannel)
     return true;
 }
 
+bool MidiPort::sendShort(std::vector<std::uint8_t> message)
+{
+    if (!outputOpen_)
+        return false;
+    {
+        std::lock_guard lock(sendMutex_);
+        pacer_.offerShort(std::move(message));
+    }
+    sendWake_.notify_one();
+    return true;
+}
+
 void MidiPort::setWaiter(std::unique_ptr<ReplyWaiter> waiter)
 {
     std::lock_guard lock(mutex_);

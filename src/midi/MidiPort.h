@@ -140,6 +140,11 @@ public:
     // succeeded.
     std::string sendError() const;
 
+    // Queues a short channel message (a note-on or note-off) ahead of every
+    // dump that waits (SendPacer::offerShort). Returns at once: false when no
+    // output is open.
+    bool sendShort(std::vector<std::uint8_t> message);
+
     // The pace of sending: the cable's bits per second (31,250 for MIDI), or
     // SendPacer::kAtOnce for an interface that paces itself or a fast link.
     void setWireRate(int baud);

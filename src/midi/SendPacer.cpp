@@ -32,17 +32,25 @@ void SendPacer::offerMessage(Bytes message)
     queue_.push_back({std::move(message), false});
 }
 
+void SendPacer::offerShort(Bytes message)
+{
+    const auto after = std::find_if(queue_.begin(), queue_.end(), [](const Entry& e) { return !e.urgent; });
+    queue_.insert(after, {std::move(message), false, true});
+}
+
 std::optional<SendPacer::Bytes> SendPacer::takeDue()
 {
     if (queue_.empty())
         return std::nullopt;
     const Clock::time_point now = now_();
-    if (baud_ != kAtOnce && now < busyUntil_)
+    const bool urgent = queue_.front().urgent;
+    if (!urgent && baud_ != kAtOnce && now < busyUntil_)
         return std::nullopt;
     Bytes message = std::move(queue_.front().bytes);
     queue_.pop_front();
-    // The cable starts on it now: it was idle, or just became free.
-    busyUntil_ = now + wireTime(message.size());
+    // The cable starts on it now, or, for a short message handed over while
+    // it is busy, once it is free.
+    busyUntil_ = std::max(now, busyUntil_) + wireTime(message.size());
     return message;
 }
 
@@ -50,7 +58,7 @@ std::optional<SendPacer::Clock::time_point> SendPacer::nextDue() const
 {
     if (queue_.empty())
         return std::nullopt;
-    return baud_ == kAtOnce ? Clock::time_point{} : busyUntil_;
+    return baud_ == kAtOnce || queue_.front().urgent ? Clock::time_point{} : busyUntil_;
 }
 
 } // namespace morvane

@@ -51,6 +51,12 @@ public:
     // after everything that waits now.
     void offerMessage(Bytes message);
 
+    // A short channel message (a note-on or note-off of the test note): it
+    // goes ahead of everything that waits, after the short messages offered
+    // before it, and is handed over at once even while the cable carries a
+    // dump; the MIDI system sends it right after that dump's last byte.
+    void offerShort(Bytes message);
+
     // The message that may be handed over now, if any. From then on the
     // cable counts as busy with it for its wire time.
     std::optional<Bytes> takeDue();
@@ -65,6 +71,7 @@ private:
     struct Entry {
         Bytes bytes;
         bool voice;
+        bool urgent = false;
     };
 
     Now now_;

@@ -191,7 +191,55 @@ private slots:
         QVERIFY(!awm.findChild<QAction*>("Compare")->isChecked());
     }
 
+    // The test note: note-on, then note-off after its length; held, until
+    // released; a second start ends the first note. The options are kept.
+    void testNoteOnTheProgramsChannel()
+    {
+        modal.setAnswerer([](QDialog& dialog) {
+            dialog.findChild<QSpinBox*>("seKey")->setValue(64);
+            dialog.findChild<QSpinBox*>("seVelocity")->setValue(90);
+            dialog.findChild<QSpinBox*>("seLength")->setValue(100);
+            ok(dialog);
+        });
+        action("TestNoteOptions1")->trigger();
+        QCOMPARE(context().settings->testNoteKey, 64);
+        QCOMPARE(context().settings->testNoteLength, 100);
+        const std::vector<std::uint8_t> on{0x93, 64, 90}, off{0x83, 64, 64};
+
+        QWidget& awm = *context().AWMEdit;
+        QApplication::setActiveWindow(&awm);
+        QTest::keySequence(&awm, QKeySequence(Qt::CTRL | Qt::Key_T));
+        QTRY_COMPARE_WITH_TIMEOUT(notes().size(), std::size_t{1}, 1000);
+        QCOMPARE(notes()[0], on);
+        QTRY_COMPARE_WITH_TIMEOUT(notes().size(), std::size_t{2}, 2000);
+        QCOMPARE(notes()[1], off);
+
+        auto* play = awm.findChild<QPushButton*>("bPlay");
+        QTest::mousePress(play, Qt::LeftButton);
+        QTest::qWait(300);  // held past the note's length: it still sounds
+        context().midiPort->finishSending();
+        QCOMPARE(notes().size(), std::size_t{3});
+        QTest::mouseRelease(play, Qt::LeftButton);
+        QTRY_COMPARE_WITH_TIMEOUT(notes().size(), std::size_t{4}, 1000);
+        QCOMPARE(notes()[3], off);
+
+        action("PlayTestNote1")->trigger();
+        action("PlayTestNote1")->trigger();  // ends the first before it starts again
+        QTRY_COMPARE_WITH_TIMEOUT(notes().size(), std::size_t{8}, 2000);
+        QCOMPARE(notes()[5], off);
+        QCOMPARE(notes()[6], on);
+    }
+
 private:
+    // The short channel messages the instrument got, in order.
+    std::vector<std::vector<std::uint8_t>> notes() const
+    {
+        std::vector<std::vector<std::uint8_t>> found;
+        for (const std::vector<std::uint8_t>& message : midi->sent())
+            if (message.size() == 3)
+                found.push_back(message);
+        return found;
+    }
     AppServices& services() { return *context().services; }
     static MorvaneApplication* app() { return static_cast<MorvaneApplication*>(qApp); }
     const AppContext& context() const { return shell->context(); }

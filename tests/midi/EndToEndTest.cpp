@@ -157,6 +157,26 @@ TEST_F(EndToEnd, TheChannelTravelsInTheDeviceByte)
     EXPECT_EQ(encoded(voice), sent);
 }
 
+TEST_F(EndToEnd, TheTestNoteReachesTheInstrumentAfterTheDumpOnItsWay)
+{
+    auto sim = startSim({});
+    ASSERT_TRUE(sim->started());
+    connectTo(*sim);
+    voice = simVoice;
+    std::memcpy(voice.common.name, "BEFORE  ", 8);
+    ASSERT_TRUE(port->sendVoice(voiceData, 5));
+    std::this_thread::sleep_for(20ms);  // the dump is on its way, well within its 190 ms on the cable
+    ASSERT_TRUE(port->sendShort({0x95, 60, 100}));
+    ASSERT_TRUE(port->sendShort({0x85, 60, 64}));
+    EXPECT_TRUE(sim->waitFor("received note-off channel 6 key 60 velocity 64")) << sim->output();
+    const std::string log = sim->output();
+    const std::size_t dump = log.find("name \"BEFORE  \"");
+    const std::size_t on = log.find("received note-on channel 6 key 60 velocity 100");
+    ASSERT_NE(on, std::string::npos) << log;
+    EXPECT_LT(dump, on) << log;  // never inside the dump's bytes
+    EXPECT_LT(on, log.find("received note-off")) << log;
+}
+
 TEST_F(EndToEnd, NoInstrumentGivesNoDataAfterTheWaitTwiceInARow)
 {
     auto sim = startSim({"--silent"});

@@ -21,7 +21,7 @@ constexpr std::size_t kVoiceBytes = 100;
 
 struct Offer {
     int atMs;
-    char kind;   // 'v' a new state of the voice, 'r' a dump request
+    char kind;   // 'v' a new state of the voice, 'r' a dump request, 'n' a note message
 };
 
 struct Sent {
@@ -45,6 +45,7 @@ std::vector<Sent> run(int baud, const std::vector<Offer>& offers)
     std::vector<Sent> sent;
     int voices = 0;
     int requests = 0;
+    int notes = 0;
     std::size_t next = 0;
     while (next < offers.size() || pacer.waiting()) {
         Clock::time_point moment = Clock::time_point::max();
@@ -56,11 +57,13 @@ std::vector<Sent> run(int baud, const std::vector<Offer>& offers)
         for (; next < offers.size() && at(offers[next].atMs) == now; ++next) {
             if (offers[next].kind == 'v')
                 pacer.offerVoice(SendPacer::Bytes(kVoiceBytes, static_cast<std::uint8_t>(++voices)));
+            else if (offers[next].kind == 'n')
+                pacer.offerShort(SendPacer::Bytes(3, static_cast<std::uint8_t>(++notes)));
             else
                 pacer.offerMessage(SendPacer::Bytes(15, static_cast<std::uint8_t>(++requests)));
         }
         while (const auto message = pacer.takeDue()) {
-            const char kind = message->size() == kVoiceBytes ? 'v' : 'r';
+            const char kind = message->size() == kVoiceBytes ? 'v' : message->size() == 3 ? 'n' : 'r';
             sent.push_back({static_cast<int>((now - Clock::time_point{}) / 1ms),
                             kind + std::to_string(message->front())});
         }
@@ -100,6 +103,10 @@ TEST(SendPacer, SendsTheLatestStateAtTheCablesPace)
          kMsPerByteBaud, {{0, 'r'}, {1, 'r'}}, {{0, "r1"}, {15, "r2"}}},
         {"a dump after a request waits only for the request's bytes",
          kMsPerByteBaud, {{0, 'v'}, {10, 'r'}, {105, 'v'}}, {{0, "v1"}, {100, "r1"}, {115, "v2"}}},
+        {"a note goes at once while a dump crosses, ahead of the dump that waits",
+         kMsPerByteBaud, {{0, 'v'}, {10, 'v'}, {20, 'n'}, {30, 'n'}}, {{0, "v1"}, {20, "n1"}, {30, "n2"}, {106, "v2"}}},
+        {"notes keep their order ahead of a waiting request",
+         kMsPerByteBaud, {{0, 'v'}, {10, 'r'}, {20, 'n'}, {20, 'n'}}, {{0, "v1"}, {20, "n1"}, {20, "n2"}, {106, "r1"}}},
         {"at once: everything goes as it comes, nothing is merged",
          SendPacer::kAtOnce, {{0, 'v'}, {10, 'v'}, {10, 'r'}, {20, 'v'}},
          {{0, "v1"}, {10, "v2"}, {10, "r1"}, {20, "v3"}}},

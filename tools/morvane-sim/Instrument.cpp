@@ -113,6 +113,17 @@ Instrument::Response Instrument::handle(const std::uint8_t* data, std::size_t si
         return response;
     }
 
+    if (size > 0 && data[0] >= 0x80 && data[0] < 0xF0) {
+        // Channel messages are only logged: the test note's note-on and
+        // note-off, with their channel as the instrument numbers it (1-16).
+        const int status = data[0] & 0xF0;
+        const std::string kind = status == 0x90 ? "note-on" : status == 0x80 ? "note-off" : "channel message " + hexByte(data[0]);
+        response.log = "received " + kind + " channel " + std::to_string((data[0] & 0x0F) + 1);
+        if ((status == 0x80 || status == 0x90) && size >= 3)
+            response.log += " key " + std::to_string(data[1]) + " velocity " + std::to_string(data[2]);
+        return response;
+    }
+
     response.log = "received other sysex bytes " + std::to_string(size)
                    + (size > 1 ? " maker " + hexByte(data[1]) : std::string{}) + " (ignored)";
     return response;

@@ -223,6 +223,8 @@ int main(int argc, char** argv)
     int status = 0;
     {
         morvane::RtMidiBackend midi(options.name, options.system);
+        midi.setChannelHandler(
+            [&inbox](const std::uint8_t* data, std::size_t size) { inbox.push({data, data + size}); });
         const auto inError = midi.openVirtualInput(
             [&inbox](const std::uint8_t* data, std::size_t size) { inbox.push({data, data + size}); });
         const auto outError = midi.openVirtualOutput();

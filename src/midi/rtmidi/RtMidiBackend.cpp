@@ -63,6 +63,7 @@ struct RtMidiBackend::Impl {
     // Guards the handler against the MIDI thread.
     std::mutex handlerMutex;
     SysExHandler handler;
+    SysExHandler channelHandler;
     SysExAssembler assembler{[this](const std::uint8_t* data, std::size_t size) {
         if (handler)
             handler(data, size);
@@ -81,8 +82,11 @@ struct RtMidiBackend::Impl {
     {
         auto* impl = static_cast<Impl*>(self);
         std::lock_guard lock(impl->handlerMutex);
-        if (impl->handler && message != nullptr && !message->empty())
+        if (impl->handler && message != nullptr && !message->empty()) {
+            if (impl->channelHandler && (*message)[0] >= 0x80 && (*message)[0] < 0xF0)
+                impl->channelHandler(message->data(), message->size());
             impl->assembler.feed(message->data(), message->size());
+        }
     }
 
     void clearError()
@@ -302,6 +306,12 @@ MidiError RtMidiBackend::send(const std::uint8_t* data, std::size_t size)
     impl_->out->sendMessage(data, size);
     impl_->lastSend = std::chrono::steady_clock::now();
     return impl_->takeError(nullptr);
+}
+
+void RtMidiBackend::setChannelHandler(SysExHandler handler)
+{
+    std::lock_guard lock(impl_->handlerMutex);
+    impl_->channelHandler = std::move(handler);
 }
 
 void RtMidiBackend::closeInput()

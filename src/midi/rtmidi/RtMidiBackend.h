@@ -33,6 +33,9 @@ public:
     // Ports of its own that other programs connect to, for a program that
     // plays the instrument's part.
     MidiError openVirtualInput(SysExHandler handler);
+    // Also receives every channel message (status 80-EF) the input gets, one
+    // whole message a call, on the MIDI system's thread. Set before opening.
+    void setChannelHandler(SysExHandler handler);
     MidiError openVirtualOutput();
 
     // The full names the virtual ports get, as other programs list them.

@@ -1,0 +1,45 @@
+// The test note that auditions the voice: a note-on, then its note-off once
+// the note's length has passed and it is no longer held. Runs on the
+// window thread and never waits: the messages go through the port's send
+// queue, ahead of any voice dump that waits there.
+#pragma once
+
+#include <QObject>
+#include <QTimer>
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+namespace morvane {
+
+class TestNote : public QObject {
+    Q_OBJECT
+public:
+    using Send = std::function<void(std::vector<std::uint8_t>)>;
+    explicit TestNote(Send send, QObject* parent = nullptr);
+    // Ends a note that still sounds.
+    ~TestNote() override;
+
+    // Ends a note that still sounds, then starts this one, held.
+    void start(int channel, int key, int velocity, int lengthMs);
+    // No longer held: the note ends now when its length has passed, else
+    // when it passes.
+    void release();
+    // Ends the note now, if one sounds.
+    void stop();
+    bool sounding() const { return sounding_; }
+
+private:
+    void lengthPassed();
+
+    Send send_;
+    QTimer timer_;
+    bool sounding_ = false;
+    bool held_ = false;
+    bool lengthOver_ = false;
+    int channel_ = 0;
+    int key_ = 0;
+};
+
+} // namespace morvane
