@@ -349,7 +349,7 @@ bool MidiPort::sendVoice(const VoiceData& voiceData, int midiChannel)
 
 bool MidiPort::sendShort(std::vector<std::uint8_t> message)
 {
-    if (!outputOpen_)
+    if (!outputIsOpen())
         return false;
     {
         std::lock_guard lock(sendMutex_);
