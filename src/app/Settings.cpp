@@ -196,9 +196,15 @@ bool Settings::saveSettings()
     for (auto place = windowPlaces.cbegin(); place != windowPlaces.cend(); ++place)
         store_->setValue(QLatin1String(kWindowsGroup) + place.key(),
                          QStringLiteral("%1,%2").arg(place.value().x()).arg(place.value().y()));
-    store_->setValue(kTestKeyName, QString::number(testNoteKey));
-    store_->setValue(kTestVelocityName, QString::number(testNoteVelocity));
-    store_->setValue(kTestLengthName, QString::number(testNoteLength));
+    // The test note's values are stored only when they differ from the
+    // defaults, so a store without them reads as the defaults.
+    const std::pair<const char*, int> testNote[] = {{kTestKeyName, testNoteKey},
+                                                    {kTestVelocityName, testNoteVelocity},
+                                                    {kTestLengthName, testNoteLength}};
+    const int defaultValues[] = {kDefaultTestKey, kDefaultTestVelocity, kDefaultTestLength};
+    for (std::size_t i = 0; i < std::size(testNote); ++i)
+        if (testNote[i].second != defaultValues[i])
+            store_->setValue(testNote[i].first, QString::number(testNote[i].second));
     store_->sync();
     return store_->status() == QSettings::NoError;
 }

@@ -55,9 +55,12 @@ public:
     // The test note: MIDI key (60 middle C), velocity and length.
     static constexpr int kShortestTestNote = 50;
     static constexpr int kLongestTestNote = 10000;
-    int testNoteKey = 60;
-    int testNoteVelocity = 100;
-    int testNoteLength = 1000;   // milliseconds
+    static constexpr int kDefaultTestKey = 60;
+    static constexpr int kDefaultTestVelocity = 100;
+    static constexpr int kDefaultTestLength = 1000;
+    int testNoteKey = kDefaultTestKey;
+    int testNoteVelocity = kDefaultTestVelocity;
+    int testNoteLength = kDefaultTestLength;   // milliseconds
     bool settingsFound = false;
 
 private:

@@ -10,6 +10,7 @@
 #include "MidiPort.h"
 #include "ModalHost.h"
 #include "MorvaneApplication.h"
+#include "ProgramUnderTest.h"
 #include "Settings.h"
 #include "TFMEdit.h"
 #include "TMainForm.h"
@@ -63,19 +64,7 @@ class MainFormTest : public QObject {
 private slots:
     void init()
     {
-        {
-            QSettings stored(storePath(), QSettings::IniFormat);
-            stored.setValue("MIDI Channel", "5");
-        }
-        shell = std::make_unique<AppShell>(*app(), modal, std::make_unique<QSettings>(storePath(), QSettings::IniFormat));
-        shell->setMidiBackendFactory([this] {
-            auto backend = std::make_unique<InProcessMidiBackend>(std::vector<std::string>{"Synth out"},
-                                                                  std::vector<std::string>{"Synth in"});
-            midi = backend.get();
-            return backend;
-        });
-        shell->setLibraryPath(dir.filePath("SOUNDS.SYL").toStdString());
-        shell->startUp();
+        shell = test::startProgram(modal, dir, storePath(), "5", midi);
         context().midiPort->setReplyWait(std::chrono::milliseconds(50));
         shown.clear();
         modal.setAnswerer([this](QDialog& dialog) {

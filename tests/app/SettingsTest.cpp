@@ -119,6 +119,12 @@ TEST_F(SettingsStoreTest, NumbersOutsideTheirRangeGiveTheDefault)
         {"Wire rate", "-1", &Settings::wireRate, 31250},
         {"Wire rate", "12", &Settings::wireRate, 31250},
         {"Wire rate", "999999999", &Settings::wireRate, 31250},
+        {"Test note key", "127", &Settings::testNoteKey, 127},
+        {"Test note key", "128", &Settings::testNoteKey, 60},
+        {"Test note velocity", "0", &Settings::testNoteVelocity, 100},
+        {"Test note length", "250", &Settings::testNoteLength, 250},
+        {"Test note length", "20000", &Settings::testNoteLength, 1000},
+        {"Test note length", "5x", &Settings::testNoteLength, 1000},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.name) + " = " + c.text);
@@ -168,6 +174,28 @@ TEST_F(SettingsStoreTest, SavingLeavesEachValueOnceAsBareDecimalText)
         EXPECT_FALSE(next.autoSend);
         EXPECT_EQ(next.wireRate, 0);
     }
+}
+
+TEST_F(SettingsStoreTest, TheTestNoteIsStoredOnlyWhenItDiffersFromTheDefault)
+{
+    {
+        Settings settings(store({{"MIDI channel", "0"}}));
+        settings.testNoteKey = 64;
+        settings.testNoteLength = 250;
+        EXPECT_TRUE(settings.saveSettings());
+    }
+    Settings next(std::make_unique<QSettings>(path(), QSettings::IniFormat));
+    EXPECT_EQ(next.testNoteKey, 64);
+    EXPECT_EQ(next.testNoteVelocity, Settings::kDefaultTestVelocity);
+    EXPECT_EQ(next.testNoteLength, 250);
+    const QSettings written(path(), QSettings::IniFormat);
+    EXPECT_FALSE(written.contains("Test note velocity"));
+
+    next.testNoteKey = Settings::kDefaultTestKey;  // back to middle C: the value goes
+    EXPECT_TRUE(next.saveSettings());
+    const QSettings again(path(), QSettings::IniFormat);
+    EXPECT_FALSE(again.contains("Test note key"));
+    EXPECT_TRUE(again.contains("Test note length"));
 }
 
 TEST_F(SettingsStoreTest, DeviceNamesAreStoredBesideThePlaces)

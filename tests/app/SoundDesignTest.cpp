@@ -8,6 +8,7 @@
 #include "MidiPort.h"
 #include "ModalHost.h"
 #include "MorvaneApplication.h"
+#include "ProgramUnderTest.h"
 #include "Settings.h"
 #include "SoundDesignDialogs.h"
 #include "TAWMEdit.h"
@@ -40,20 +41,7 @@ class SoundDesignTest : public QObject {
 private slots:
     void init()
     {
-        {
-            QSettings stored(dir.filePath("store.ini"), QSettings::IniFormat);  // not a first run
-            stored.setValue("MIDI Channel", "3");
-        }
-        shell = std::make_unique<AppShell>(*app(), modal, std::make_unique<QSettings>(dir.filePath("store.ini"),
-                                                                                      QSettings::IniFormat));
-        shell->setMidiBackendFactory([this] {
-            auto backend = std::make_unique<InProcessMidiBackend>(std::vector<std::string>{"Synth out"},
-                                                                  std::vector<std::string>{"Synth in"});
-            midi = backend.get();
-            return backend;
-        });
-        shell->setLibraryPath(dir.filePath("SOUNDS.SYL").toStdString());
-        shell->startUp();
+        shell = test::startProgram(modal, dir, dir.filePath("store.ini"), "3", midi);
         context().settings->autoSend = true;
         for (QWidget* w : {static_cast<QWidget*>(context().MainForm), static_cast<QWidget*>(context().AWMEdit)}) {
             w->show();

@@ -7,6 +7,7 @@
 #include "MidiPort.h"
 #include "ModalHost.h"
 #include "MorvaneApplication.h"
+#include "ProgramUnderTest.h"
 #include "Settings.h"
 #include "TAWMEdit.h"
 #include "TMainForm.h"
@@ -35,20 +36,7 @@ class UndoTest : public QObject {
 private slots:
     void init()
     {
-        {
-            QSettings stored(dir.filePath("store.ini"), QSettings::IniFormat);  // not a first run
-            stored.setValue("MIDI Channel", "0");
-        }
-        shell = std::make_unique<AppShell>(*app(), modal, std::make_unique<QSettings>(dir.filePath("store.ini"),
-                                                                                      QSettings::IniFormat));
-        shell->setMidiBackendFactory([this] {
-            auto backend = std::make_unique<InProcessMidiBackend>(std::vector<std::string>{"Synth out"},
-                                                                  std::vector<std::string>{"Synth in"});
-            midi = backend.get();
-            return backend;
-        });
-        shell->setLibraryPath(dir.filePath("SOUNDS.SYL").toStdString());
-        shell->startUp();
+        shell = test::startProgram(modal, dir, dir.filePath("store.ini"), "0", midi);
         context().midiPort->setReplyWait(std::chrono::milliseconds(50));
         modal.setAnswerer([](QDialog& dialog) {
             if (auto* message = qobject_cast<MessageDialog*>(&dialog))
