@@ -14,6 +14,7 @@ QGroupBox { background-color: #4a4a4a; border: 1px solid #808080; border-radius:
             margin-top: 6px; padding-top: 1px; color: %3; font-weight: bold; }
 QGroupBox::title { subcontrol-origin: margin; left: 6px; padding: 0 2px; color: %3; }
 QLabel, QCheckBox { color: %4; font-weight: normal; }
+QCheckBox { spacing: 3px; }
 QLabel[%7="true"] { color: %3; font-weight: bold; }
 QLineEdit { background-color: white; color: black; font-weight: bold; }
 QComboBox { background-color: white; color: black; font-weight: normal; }

@@ -279,6 +279,10 @@ QVBoxLayout* EditorWindow::makeButtonColumn()
     connect(play, &QPushButton::released, this, [this] { host_.releaseTestNote(); });
     column->insertWidget(2, play);
     column->addStretch();
+    // As narrow as the longest caption allows: the windows have fixed sizes.
+    for (QPushButton* button : findChildren<QPushButton*>())
+        if (column->indexOf(button) >= 0)
+            button->setFixedWidth(72);
     return column;
 }
 
@@ -348,11 +352,11 @@ QHBoxLayout* row(std::initializer_list<QWidget*> widgets, bool stretch)
 QGroupBox* group(const char* caption, QLayout* content, QWidget* parent)
 {
     auto* box = new QGroupBox(QString::fromLatin1(caption), parent);
-    content->setContentsMargins(5, 3, 5, 3);
+    content->setContentsMargins(3, 3, 3, 3);
     box->setLayout(content);
     // The caption sets the least width: the style sheet's title does not.
     box->ensurePolished();
-    box->setMinimumWidth(box->fontMetrics().horizontalAdvance(box->title()) + 16);
+    box->setMinimumWidth(box->fontMetrics().horizontalAdvance(box->title()) + 12);
     return box;
 }
 

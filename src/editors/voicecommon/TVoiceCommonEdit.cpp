@@ -41,7 +41,7 @@ TVoiceCommonEdit::TVoiceCommonEdit(EditorHost& host, QWidget* parent)
     tfVoiceName->setMaxLength(kNameLength);
     tfVoiceName->setValidator(
         new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[\\x20-\\x7E]{0,8}")), tfVoiceName));
-    tfVoiceName->setFixedWidth(80);
+    tfVoiceName->setFixedWidth(64);
     connect(tfVoiceName, &QLineEdit::textEdited, this, &TVoiceCommonEdit::tfVoiceNameChange);
 
     QWidget* cbVoiceConfig = list("cbVoiceConfig", itemsOf(kVoiceConfigNames),
@@ -100,7 +100,10 @@ TVoiceCommonEdit::TVoiceCommonEdit(EditorHost& host, QWidget* parent)
     adjust->addLayout(pair(release), 1, 1);
 
     auto* grid = new QGridLayout;
-    grid->setSpacing(3);
+    grid->setSpacing(2);
+    // The assignments' texts need the room; the captions of the other
+    // columns set their least widths.
+    grid->setColumnStretch(1, 1);
     grid->addWidget(group(" Name ", row({tfVoiceName}), this), 0, 0);
     grid->addWidget(group(" Configuration ", row({cbVoiceConfig}), this), 1, 0);
     grid->addWidget(group(" Pitch bend ", pair(bendRange), this), 2, 0);
@@ -109,8 +112,8 @@ TVoiceCommonEdit::TVoiceCommonEdit(EditorHost& host, QWidget* parent)
     grid->addWidget(group(" Global envelope adjust ", adjust, this), 1, 2, 2, 1);
     grid->addWidget(group(" Effects ", effects, this), 3, 0, 1, 3);
     auto* layout = new QHBoxLayout(this);
-    layout->setContentsMargins(4, 0, 4, 4);
-    layout->setSpacing(4);
+    layout->setContentsMargins(3, 0, 3, 4);
+    layout->setSpacing(3);
     layout->addLayout(grid);
     auto* buttons = makeButtonColumn();
     buttons->insertSpacing(0, 8);
