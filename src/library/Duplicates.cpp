@@ -12,8 +12,8 @@ namespace {
 // The voice inside a dump: the effect byte up to the last vector step.
 constexpr std::size_t kVoiceFirst = kSyEffect;
 constexpr std::size_t kVoiceEnd = kSyMap.vectors + kVectorsSize;
-constexpr std::size_t kNameFirst = kSyMap.name;
-constexpr std::size_t kNameEnd = kSyMap.name + kNameSize;
+constexpr std::size_t kNameFirst = kSyNameAt;
+constexpr std::size_t kNameEnd = kSyNameAt + kNameSize;
 static_assert(kVoiceFirst < kNameFirst && kNameEnd <= kVoiceEnd && kVoiceEnd <= kSyDumpSize - 3);
 
 // FNV-1a over the voice, with or without its name.

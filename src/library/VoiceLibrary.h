@@ -9,6 +9,7 @@
 
 #include "Categories.h"
 #include "DumpFormat.h"
+#include "VoiceLayout.h"
 
 #include <array>
 #include <cstddef>
@@ -28,10 +29,10 @@ inline constexpr std::string_view kLibraryMagic = "SYQVD";
 inline constexpr std::size_t kLibraryHeaderSize = kLibraryMagic.size();
 inline constexpr std::size_t kRecordMaskSize = 4;
 inline constexpr std::size_t kLibraryRecordSize = kRecordMaskSize + kSyDumpSize;
-// The voice name sits at dump offsets 19-26; the library has no name field
-// of its own.
-inline constexpr std::size_t kRecordNameOffset = kRecordMaskSize + 19;
-inline constexpr std::size_t kRecordNameLength = 8;
+// The voice name sits where an SY-layout dump keeps it; the library has no
+// name field of its own.
+inline constexpr std::size_t kRecordNameOffset = kRecordMaskSize + kSyNameAt;
+inline constexpr std::size_t kRecordNameLength = kNameSize;
 
 static_assert(kLibraryHeaderSize == 5);
 static_assert(kLibraryRecordSize == 596);

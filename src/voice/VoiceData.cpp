@@ -3,169 +3,123 @@
 #include <algorithm>
 #include <cstring>
 #include <numeric>
+#include <type_traits>
 
 namespace morvane {
 
 namespace {
 
-static_assert(kVectorsSize == 2 + 2 * kVectorSteps * kStepBlockSize);
 static_assert(kSyMap.vectors + kVectorsSize + 5 == kSyDumpSize, "then 0x00, a split 0, checksum and F7");
 
-constexpr std::uint8_t bit(std::uint8_t value) { return value & 1; }
-constexpr std::uint8_t signedByte(std::int8_t value) { return static_cast<std::uint8_t>(value); }
+constexpr unsigned lowBits(int n) { return (1u << n) - 1; }
 
-void decodeEnvelope(const std::uint8_t* b, EnvelopeParams& env)
+int decodeValue(unsigned raw, const Place& p, Code code)
 {
-    env.delayOn = b[0];
-    env.attackRate = b[1];
-    env.peakStage = static_cast<std::uint8_t>(b[2] * 2 + ((b[3] >> 6) & 1));
-    env.decay1Rate = b[3] & 0x3F;
-    env.decay2Rate = b[4];
-    env.releaseRate = b[5];
-    env.initialLevel = b[6];
-    env.attackLevel = b[7];
-    env.decay1Level = b[8];
-    env.decay2Level = b[9];
-}
-
-// The level, tuning, scaling and envelope bytes that an AWM element and an FM
-// operator share (14 bytes), into either record.
-template <typename Record>
-void decodeLevelBlock(const std::uint8_t* b, Record& r)
-{
-    r.level = b[0];
-    r.temperament = b[1] >> 4;
-    r.detune = b[1] & 0x0F;
-    r.levelScaling = static_cast<std::uint8_t>(b[2] * 8 + (b[3] >> 4));
-    r.rateScaling = b[3] & 0x0F;
-    decodeEnvelope(b + 4, r.envelope);
-}
-
-void decodeOperator(const std::uint8_t* b, FmOperatorParams& op)
-{
-    op.fixedFrequency = b[0];
-    op.opWaveform = b[1] >> 4;
-    op.frequency = b[1] & 0x0F;
-    decodeLevelBlock(b + 2, op);
-}
-
-// Decodes the LFO, modulation, pan and envelope-type bytes shared by both
-// kinds of element; `b` points at the response byte.
-void decodeElementMiddle(const std::uint8_t* b, ElementParams& e)
-{
-    e.velResp = static_cast<std::int8_t>(unpackVelResp(b[0]));
-    e.atResp = static_cast<std::int8_t>(unpackAtResp(b[0]));
-    e.lfoWaveform = static_cast<std::uint8_t>(b[1] * 4 + (b[2] >> 5));
-    e.lfoSpeed = b[2] & 0x1F;
-    e.lfoDelay = joinSplit(b[3], b[4]);
-    e.lfoRate = joinSplit(b[5], b[6]);
-    e.carrierAm = b[7] >> 5;
-    e.modulatorAm = (b[7] >> 4) & 1;
-    e.lfoAmDepth = b[7] & 0x0F;
-    e.carrierPm = b[8] >> 6;
-    e.modulatorPm = (b[8] >> 5) & 1;
-    e.lfoPmDepth = b[8] & 0x1F;
-    e.envType = b[9] >> 4;
-    e.pan = b[9] & 0x0F;
-}
-
-void decodeAwmElement(const std::uint8_t* b, AwmElementParams& e)
-{
-    e.waveform = b[0];
-    e.pitch = static_cast<std::int8_t>(joinSplit(b[1], b[2]));
-    decodeElementMiddle(b + 3, e);
-    decodeLevelBlock(b + 13, e);
-}
-
-void decodeFmElement(const std::uint8_t* b, FmElementParams& e)
-{
-    e.waveform = joinSplit(b[0], b[1]);
-    e.pitch = static_cast<std::int8_t>(joinSplit(b[2], b[3]));
-    decodeElementMiddle(b + 4, e);
-    e.feedback = b[14];
-    decodeOperator(b + 15, e.modulator);
-    decodeOperator(b + 15 + kOperatorBlockSize, e.carrier);
-}
-
-void decodeSwitches(std::uint8_t byte, VoiceCommonParams& c)
-{
-    c.atAm = (byte >> 4) & 1;
-    c.atPm = (byte >> 5) & 1;
-    c.atLevel = (byte >> 6) & 1;
-    c.wheelAm = byte & 1;
-    c.wheelPm = (byte >> 1) & 1;
-}
-
-void decodeCommon(const std::uint8_t* m, DumpLayout layout, VoiceCommonParams& c)
-{
-    const MessageMap& at = messageMap(layout);
-    if (layout == DumpLayout::Tg33) {
-        c.effectType = m[kTg33EffectType] & 0x0F;
-        c.effectDepth = static_cast<std::uint8_t>((m[kTg33DepthBytes[0]] + m[kTg33DepthBytes[1]]) / kTg33DepthStep);
-    } else {
-        c.effectDepth = (m[kSyEffect] >> 4) & 7;
-        c.effectType = m[kSyEffect] & 0x0F;
+    const int v = static_cast<int>(raw);
+    switch (code) {
+    case Code::Signed: {
+        const int width = p.packing == Packing::Bits ? p.bits : 8;
+        return v >= (1 << (width - 1)) ? v - (1 << width) : v;
     }
-    c.voiceConfig = m[at.voiceConfig] & 1;
-    std::memcpy(c.name, m + at.name, sizeof c.name);
-    const std::uint8_t* k = m + at.controls;
-    c.bendRange = k[0] & 0x1F;
-    decodeSwitches(k[1], c);
-    c.atPitch = static_cast<std::int8_t>(joinSplit(k[2], k[3]));
-    c.envDelay = k[4];
-    c.attack = static_cast<std::int8_t>(joinSplit(k[5], k[6]));
-    c.release = static_cast<std::int8_t>(joinSplit(k[7], k[8]));
-}
-
-void decodeVector(const std::uint8_t* b, VectorParams& v)
-{
-    for (int step = 0; step < kVectorSteps; ++step, b += kStepBlockSize) {
-        v.stepTime[step] = joinSplit(b[0], b[1]);
-        v.cdPosition[step] = b[2];
-        v.abPosition[step] = b[3];
+    case Code::PlusEleven:
+        return v > 5 ? v - 11 : v;
+    case Code::ZeroIsSixteen:
+        return v == 0 ? 16 : v;
+    case Code::Unsigned:
+        break;
     }
-    // A vector that never moves is marked as ending at its first step.
-    bool still = true;
-    for (int step = 1; step < kVectorSteps && still; ++step)
-        still = v.cdPosition[step] == v.cdPosition[0] && v.abPosition[step] == v.abPosition[0];
-    if (still)
-        v.stepTime[0] = kStepEnd;
+    return v;
 }
 
-std::uint8_t decodeSpeed(std::uint8_t byte) { return byte == 0 ? 16 : byte; }
+unsigned encodeValue(int value, Code code)
+{
+    if (code == Code::PlusEleven && value < 0)
+        value += 11;
+    return static_cast<unsigned>(value);
+}
+
+// Reads every row, named or not, into the voice.
+struct Decoder {
+    const std::uint8_t* message;
+    DumpLayout layout;
+    VoiceParameters& voice;
+
+    void group(const char*, auto body) { body(); }
+    template <typename R, std::size_t N>
+    void rows(const std::array<Field<R>, N>& table, std::size_t base, auto get)
+    {
+        R& record = get(voice);
+        for (const Field<R>& f : table) {
+            const Place& p = f.place(layout);
+            if (p.packing == Packing::Text) {
+                std::memcpy(record.*f.member.chars, message + base + p.at, p.bits);
+                continue;
+            }
+            for (int i = 0; i < f.count; ++i) {
+                const int v = decodeValue(readPlace(message, p, base + p.at + static_cast<std::size_t>(i) * f.stride),
+                                          p, f.code);
+                withMember(record, f.member, i, [v](auto& field) { field = static_cast<std::remove_reference_t<decltype(field)>>(v); });
+            }
+        }
+    }
+};
+
+// Writes every row into a message whose field bytes are 0.
+struct Encoder {
+    std::uint8_t* message;
+    DumpLayout layout;
+    VoiceParameters& voice;
+
+    void group(const char*, auto body) { body(); }
+    template <typename R, std::size_t N>
+    void rows(const std::array<Field<R>, N>& table, std::size_t base, auto get)
+    {
+        R& record = get(voice);
+        for (const Field<R>& f : table) {
+            const Place& p = f.place(layout);
+            if (p.packing == Packing::Text) {
+                const char* chars = record.*f.member.chars;
+                for (std::size_t c = 0; c < p.bits; ++c)
+                    message[base + p.at + c] = static_cast<std::uint8_t>(chars[c]) & 0x7F;
+                continue;
+            }
+            for (int i = 0; i < f.count; ++i) {
+                int v = 0;
+                if (f.sent == Sent::Value)
+                    withMember(record, f.member, i, [&v](auto& field) { v = static_cast<int>(field); });
+                else if (f.sent == Sent::WhenSet)
+                    withMember(record, table[f.source].member, i, [&v](auto& field) { v = field != 0 ? 1 : 0; });
+                writePlace(message, p, base + p.at + static_cast<std::size_t>(i) * f.stride, encodeValue(v, f.code));
+            }
+        }
+    }
+};
 
 // The first byte of every pair that carries one 8-bit value across two
 // bytes: the split values, and the packed pairs whose first byte holds a
 // value's top bit. The inner checksum counts each pair as one value.
-constexpr std::size_t kInnerSumFirst = 16;
-constexpr std::size_t kInnerSumLast = 586;
-constexpr std::array<bool, kSyDumpSize> kPairStarts = [] {
+struct PairWalk {
     std::array<bool, kSyDumpSize> at{};
-    // 0x01/0x25, voice configuration/bend range, aftertouch pitch, attack, release.
-    for (std::size_t i : {16, 27, 30, 33, 35})
-        at[i] = true;
-    // Delay/attack rate, peak stage/decay 1 rate.
-    const auto envelope = [&at](std::size_t b) { at[b] = at[b + 2] = true; };
-    // From the response byte: LFO wave/speed, LFO delay, LFO rate.
-    const auto middle = [&at](std::size_t b) { at[b + 1] = at[b + 3] = at[b + 5] = true; };
-    for (std::size_t e : {kSyMap.elements[0], kSyMap.elements[2]}) {
-        at[e + 1] = true;    // pitch
-        middle(e + 3);
-        at[e + 15] = true;   // level scaling
-        envelope(e + 17);
+    constexpr void group(const char*, auto body) { body(); }
+    template <typename R, std::size_t N>
+    constexpr void rows(const std::array<Field<R>, N>& table, std::size_t base, auto)
+    {
+        for (const Field<R>& f : table)
+            for (int i = 0; i < f.count; ++i)
+                if (f.sy.packing == Packing::Split || f.sy.packing == Packing::TopBit || f.sy.pairsWithNext)
+                    at[base + f.sy.at + static_cast<std::size_t>(i) * f.stride] = true;
     }
-    for (std::size_t e : {kSyMap.elements[1], kSyMap.elements[3]}) {
-        at[e] = at[e + 2] = true;   // wave, pitch
-        middle(e + 4);
-        for (std::size_t op : {e + 15, e + 15 + kOperatorBlockSize}) {
-            at[op] = at[op + 4] = true;   // fixed/wave, level scaling
-            envelope(op + 6);
-        }
-    }
-    for (std::size_t v : {kSyMap.vectors + 2, kSyMap.vectors + 2 + kVectorSteps * kStepBlockSize})
-        for (std::size_t step = 0; step < kVectorSteps; ++step)
-            at[v + step * kStepBlockSize] = true;   // step time
-    return at;
+};
+
+constexpr std::size_t kInnerSumFirst = kFormatIdOffset + kSyFormatId.size();
+constexpr std::size_t kInnerSumLast = kSyMap.vectors + kVectorsSize - 1;
+constexpr std::array<bool, kSyDumpSize> kPairStarts = [] {
+    PairWalk w;
+    walkVoiceLayout(w, DumpLayout::Sy);
+    for (const FrameBytes& f : kSyFrame)
+        if (f.pairsWithNext)
+            w.at[f.at] = true;
+    return w.at;
 }();
 
 constexpr bool pairsAreApart()
@@ -176,103 +130,130 @@ constexpr bool pairsAreApart()
     return !kPairStarts[kInnerSumFirst - 1] && !kPairStarts[kInnerSumLast];
 }
 static_assert(pairsAreApart(), "two pairs overlap, or one crosses the summed range");
+static_assert(kInnerSumLast == 586 && kInnerChecksumAt == 588);
 
-struct DumpWriter {
-    VoiceDump& dump;
-    std::size_t pos = 0;
+// A vector that never moves is marked as ending at its first step.
+void settleStillVector(VectorParams& v)
+{
+    bool still = true;
+    for (int step = 1; step < kVectorSteps && still; ++step)
+        still = v.cdPosition[step] == v.cdPosition[0] && v.abPosition[step] == v.abPosition[0];
+    if (still)
+        v.stepTime[0] = kStepEnd;
+}
 
-    void byte(std::uint8_t b) { dump[pos++] = b; }
-    void split(std::uint8_t value)
-    {
-        byte(splitHigh(value));
-        byte(splitLow(value));
+// The bytes of the frame, except the checksums, which come last.
+void writeFrame(std::uint8_t* message, DumpLayout layout, std::uint8_t device)
+{
+    const MessageMap& map = messageMap(layout);
+    for (const FrameBytes& f : frameOf(layout)) {
+        switch (f.role) {
+        case FrameRole::Fixed:
+            message[f.at] = f.value;
+            break;
+        case FrameRole::Device:
+            message[f.at] = device;
+            break;
+        case FrameRole::ByteCount: {
+            const std::size_t count = map.size - kFormatIdOffset - 2;
+            message[f.at] = static_cast<std::uint8_t>((count >> 7) & 0x7F);
+            message[f.at + 1] = static_cast<std::uint8_t>(count & 0x7F);
+            break;
+        }
+        case FrameRole::FormatId:
+            std::copy(map.formatId.begin(), map.formatId.end(), message + f.at);
+            break;
+        case FrameRole::InnerChecksum:
+        case FrameRole::OuterChecksum:
+        case FrameRole::NotRead:
+            break;
+        }
     }
-};
-
-void writeEnvelope(DumpWriter& out, const EnvelopeParams& env)
-{
-    out.byte(bit(env.delayOn));
-    out.byte(env.attackRate & 0x3F);
-    out.byte((env.peakStage >> 1) & 1);
-    out.byte(static_cast<std::uint8_t>(((env.peakStage & 1) << 6) | (env.decay1Rate & 0x3F)));
-    out.byte(env.decay2Rate & 0x3F);
-    out.byte(env.releaseRate & 0x3F);
-    out.byte(env.initialLevel & 0x7F);
-    out.byte(env.attackLevel & 0x7F);
-    out.byte(env.decay1Level & 0x7F);
-    out.byte(env.decay2Level & 0x7F);
 }
 
-// The level, tuning, scaling and envelope bytes of an AWM element or an FM
-// operator.
-template <typename Record>
-void writeLevelBlock(DumpWriter& out, const Record& r)
+// The checksums, once every other byte is in place.
+void writeChecksums(std::uint8_t* message, DumpLayout layout)
 {
-    out.byte(r.level & 0x7F);
-    out.byte(static_cast<std::uint8_t>(((r.temperament & 7) << 4) | (r.detune & 0x0F)));
-    out.byte((r.levelScaling >> 3) & 1);
-    out.byte(static_cast<std::uint8_t>(((r.levelScaling & 7) << 4) | (r.rateScaling & 0x0F)));
-    writeEnvelope(out, r.envelope);
-}
-
-void writeOperator(DumpWriter& out, const FmOperatorParams& op)
-{
-    out.byte(bit(op.fixedFrequency));
-    out.byte(static_cast<std::uint8_t>(((op.opWaveform & 7) << 4) | (op.frequency & 0x0F)));
-    writeLevelBlock(out, op);
-}
-
-// From the response byte to the pan byte. An AWM element has no carrier or
-// modulator: its amplitude byte carries bit 4 exactly when the AM depth is
-// not zero, its pitch byte bit 5 exactly when the PM depth is not zero, as
-// the instrument writes them.
-void writeElementMiddle(DumpWriter& out, const ElementParams& e, bool awm)
-{
-    out.byte(packResponses(e.velResp, e.atResp));
-    out.byte((e.lfoWaveform >> 2) & 1);
-    out.byte(static_cast<std::uint8_t>(((e.lfoWaveform & 3) << 5) | (e.lfoSpeed & 0x1F)));
-    out.split(e.lfoDelay);
-    out.split(e.lfoRate);
-    const std::uint8_t amDepth = e.lfoAmDepth & 0x0F;
-    const std::uint8_t pmDepth = e.lfoPmDepth & 0x1F;
-    if (awm) {
-        out.byte(static_cast<std::uint8_t>((amDepth != 0 ? 0x10 : 0) | amDepth));
-        out.byte(static_cast<std::uint8_t>((pmDepth != 0 ? 0x20 : 0) | pmDepth));
-    } else {
-        out.byte(static_cast<std::uint8_t>((bit(e.carrierAm) << 5) | (bit(e.modulatorAm) << 4) | amDepth));
-        out.byte(static_cast<std::uint8_t>((bit(e.carrierPm) << 6) | (bit(e.modulatorPm) << 5) | pmDepth));
+    for (const FrameBytes& f : frameOf(layout)) {
+        if (f.role == FrameRole::InnerChecksum) {
+            const std::uint8_t sum = innerChecksum(message);
+            message[f.at] = splitHigh(sum);
+            message[f.at + 1] = splitLow(sum);
+        }
     }
-    out.byte(e.pan & 0x0F);  // the envelope type is never sent
-}
-
-void writeAwmElement(DumpWriter& out, const AwmElementParams& e)
-{
-    out.byte(e.waveform & 0x7F);
-    out.split(signedByte(e.pitch));
-    writeElementMiddle(out, e, true);
-    writeLevelBlock(out, e);
-}
-
-void writeFmElement(DumpWriter& out, const FmElementParams& e)
-{
-    out.split(e.waveform);
-    out.split(signedByte(e.pitch));
-    writeElementMiddle(out, e, false);
-    out.byte(e.feedback & 7);
-    writeOperator(out, e.modulator);
-    writeOperator(out, e.carrier);
-}
-
-void writeVector(DumpWriter& out, const VectorParams& v)
-{
-    for (int step = 0; step < kVectorSteps; ++step) {
-        out.split(static_cast<std::uint8_t>(v.stepTime[step] & 0xFF));
-        out.byte(v.cdPosition[step] & 0x7F);
-        out.byte(v.abPosition[step] & 0x7F);
+    for (const FrameBytes& f : frameOf(layout)) {
+        if (f.role == FrameRole::OuterChecksum) {
+            // Makes bytes 6 up to and including it a multiple of 128.
+            const unsigned sum = std::accumulate(message + kFormatIdOffset, message + f.at, 0u);
+            message[f.at] = static_cast<std::uint8_t>((128 - sum % 128) % 128);
+        }
     }
 }
 
 } // namespace
+
+// The number a place holds in a message, before its code is applied. Every
+// byte of a message that reaches this is below 0x80.
+unsigned readPlace(const std::uint8_t* message, const Place& p, std::size_t at)
+{
+    const std::uint8_t* b = message + at;
+    switch (p.packing) {
+    case Packing::Bits:
+        return (b[0] >> p.shift) & lowBits(p.read);
+    case Packing::Split:
+        return joinSplit(b[0], b[1]);
+    case Packing::TopBit:
+        return (static_cast<unsigned>(b[0]) << (p.bits - 1)) + ((b[1] >> p.shift) & lowBits(p.bits - 1));
+    case Packing::DepthSum:
+        return static_cast<unsigned>(b[0] + message[at - p.at + p.second]) / kTg33DepthStep;
+    case Packing::Text:
+        break;
+    }
+    return 0;
+}
+
+// Puts a number into its place; the bits of the place are 0 before.
+void writePlace(std::uint8_t* message, const Place& p, std::size_t at, unsigned value)
+{
+    std::uint8_t* b = message + at;
+    switch (p.packing) {
+    case Packing::Bits:
+        b[0] = static_cast<std::uint8_t>(b[0] | ((value & lowBits(p.bits)) << p.shift));
+        break;
+    case Packing::Split:
+        b[0] = splitHigh(static_cast<std::uint8_t>(value));
+        b[1] = splitLow(static_cast<std::uint8_t>(value));
+        break;
+    case Packing::TopBit:
+        b[0] = static_cast<std::uint8_t>((value >> (p.bits - 1)) & 1);
+        b[1] = static_cast<std::uint8_t>(b[1] | ((value & lowBits(p.bits - 1)) << p.shift));
+        break;
+    case Packing::DepthSum: {
+        const int depth = static_cast<int>(value & 7) * kTg33DepthStep;
+        b[0] = static_cast<std::uint8_t>(std::min(depth, 127));
+        message[at - p.at + p.second] = static_cast<std::uint8_t>(depth - b[0]);
+        break;
+    }
+    case Packing::Text:
+        break;
+    }
+}
+
+void encodeVoice(const VoiceParameters& voice, DumpLayout layout, std::uint8_t device, std::uint8_t* message)
+{
+    std::fill(message, message + dumpSize(layout), std::uint8_t{0});
+    writeFrame(message, layout, device);
+    VoiceParameters copy = voice;
+    Encoder encoder{message, layout, copy};
+    walkVoiceLayout(encoder, layout);
+    writeChecksums(message, layout);
+}
+
+void frameVoice(std::uint8_t* message, DumpLayout layout, std::uint8_t device)
+{
+    writeFrame(message, layout, device);
+    writeChecksums(message, layout);
+}
 
 DumpLayout dumpLayout(const std::uint8_t* message, std::size_t length)
 {
@@ -339,45 +320,8 @@ std::uint8_t innerChecksum(const std::uint8_t* message)
 
 VoiceDump encodeDump(const VoiceParameters& voice)
 {
-    const VoiceCommonParams& c = voice.common;
-    VoiceDump dump{};
-    DumpWriter out{dump};
-    for (std::uint8_t b : {kSysExStart, kYamahaId, std::uint8_t{0x00}, kDumpFormat, std::uint8_t{0x04},
-                           std::uint8_t{0x48}})
-        out.byte(b);
-    for (char ch : kSyFormatId)
-        out.byte(static_cast<std::uint8_t>(ch));
-    out.byte(0x01);
-    out.byte(0x25);
-
-    out.byte(static_cast<std::uint8_t>(((c.effectDepth & 7) << 4) | (c.effectType & 0x0F)));
-    for (char ch : c.name)
-        out.byte(static_cast<std::uint8_t>(ch) & 0x7F);
-    out.byte(bit(c.voiceConfig));
-    out.byte(c.bendRange & 0x1F);
-    out.byte(static_cast<std::uint8_t>((bit(c.atLevel) << 6) | (bit(c.atPm) << 5) | (bit(c.atAm) << 4)
-                                       | (bit(c.wheelPm) << 1) | bit(c.wheelAm)));
-    out.split(signedByte(c.atPitch));
-    out.byte(c.envDelay & 0x7F);
-    out.split(signedByte(c.attack));
-    out.split(signedByte(c.release));
-
-    writeAwmElement(out, voice.elementA);
-    writeFmElement(out, voice.elementB);
-    writeAwmElement(out, voice.elementC);
-    writeFmElement(out, voice.elementD);
-
-    out.byte(voice.levelVectorSpeed & 0x0F);   // 16 goes out as 0
-    out.byte(voice.detuneVectorSpeed & 0x0F);
-    writeVector(out, voice.levelVector);
-    writeVector(out, voice.detuneVector);
-
-    out.byte(0x00);
-    out.split(innerChecksum(dump.data()));
-    // The outer checksum makes bytes 6 up to and including it a multiple of 128.
-    const unsigned sum = std::accumulate(dump.begin() + kFormatIdOffset, dump.begin() + out.pos, 0u);
-    out.byte(static_cast<std::uint8_t>((128 - sum % 128) % 128));
-    out.byte(kSysExEnd);
+    VoiceDump dump;
+    encodeVoice(voice, DumpLayout::Sy, 0, dump.data());
     return dump;
 }
 
@@ -388,20 +332,11 @@ bool VoiceData::decodeDump(const std::uint8_t* message, std::size_t length)
         return false;
     const DumpLayout layout = *checked;
 
-    const MessageMap& at = messageMap(layout);
-    decodeCommon(message, layout, voice_.common);
+    Decoder decoder{message, layout, voice_};
+    walkVoiceLayout(decoder, layout);
     voice_.common.nameTerminator = 0;
-
-    decodeAwmElement(message + at.elements[0], voice_.elementA);
-    decodeFmElement(message + at.elements[1], voice_.elementB);
-    decodeAwmElement(message + at.elements[2], voice_.elementC);
-    decodeFmElement(message + at.elements[3], voice_.elementD);
-
-    const std::uint8_t* vectors = message + at.vectors;
-    voice_.levelVectorSpeed = decodeSpeed(vectors[0]);
-    voice_.detuneVectorSpeed = decodeSpeed(vectors[1]);
-    decodeVector(vectors + 2, voice_.levelVector);
-    decodeVector(vectors + 2 + kVectorSteps * kStepBlockSize, voice_.detuneVector);
+    settleStillVector(voice_.levelVector);
+    settleStillVector(voice_.detuneVector);
     return true;
 }
 

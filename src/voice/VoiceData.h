@@ -2,6 +2,7 @@
 #pragma once
 
 #include "DumpFormat.h"
+#include "VoiceLayout.h"
 #include "VoiceParameters.h"
 
 #include <array>
@@ -20,6 +21,20 @@ using VoiceDump = std::array<std::uint8_t, kSyDumpSize>;
 // sends: the inner checksum at 588-589 and, in an AWM element, the amplitude
 // and pitch assignment bits only where that depth is not zero.
 VoiceDump encodeDump(const VoiceParameters& voice);
+
+// Writes the message of a voice in either layout, dumpSize(layout) bytes,
+// with `device` as its device byte; encodeDump is the SY one with device 0.
+void encodeVoice(const VoiceParameters& voice, DumpLayout layout, std::uint8_t device, std::uint8_t* message);
+
+// The number a place of a message holds (bytes below 0x80), read at
+// message + at, before its code is applied; and the same number put into a
+// place whose bits are 0.
+unsigned readPlace(const std::uint8_t* message, const Place& place, std::size_t at);
+void writePlace(std::uint8_t* message, const Place& place, std::size_t at, unsigned value);
+
+// Writes the frame of a message whose voice bytes are in place: the fixed
+// bytes, the device byte, the byte count, the identifier and the checksums.
+void frameVoice(std::uint8_t* message, DumpLayout layout, std::uint8_t device);
 
 // The inner checksum of an SY-layout message: minus the sum, modulo 256, of
 // the voice's 8-bit values from byte 16 to byte 586, where a pair that

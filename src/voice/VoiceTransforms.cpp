@@ -12,10 +12,6 @@ namespace morvane {
 
 namespace {
 
-constexpr std::array<std::string_view, 7> kListChoices = {
-    "waveform", "opWaveform", "lfoWaveform", "envType", "effectType", "voiceConfig", "temperament",
-};
-
 constexpr int kLongestStep = kStepRepeat - 1;
 
 bool isStepMarker(int value)
@@ -175,11 +171,10 @@ struct Blender : PathWalk {
 
 FieldKind fieldKind(std::string_view name, int min, int max)
 {
-    if (name == "peakStage")
-        return FieldKind::Derived;
-    if (max - min == 1 || std::find(kListChoices.begin(), kListChoices.end(), name) != kListChoices.end())
-        return FieldKind::Choice;
-    return FieldKind::Number;
+    const detail::RowFacts facts = fieldFacts(name);
+    if (facts.found())
+        return facts.kind;
+    return max - min == 1 ? FieldKind::Choice : FieldKind::Number;
 }
 
 void randomiseVoice(VoiceParameters& voice, int amount, unsigned parts, std::uint32_t seed)

@@ -3,6 +3,7 @@
 // program and the voice tool change the same fields in the same way.
 #pragma once
 
+#include "VoiceLayout.h"
 #include "VoiceParameters.h"
 
 #include <cstdint>
@@ -22,19 +23,9 @@ enum VoicePart : unsigned {
     kAllVoiceParts = (1u << 6) - 1,
 };
 
-// How a transformation treats a field.
-//   Number  a quantity: randomise moves it, blend weighs it.
-//   Choice  a switch or a list choice: randomise moves it along the list like
-//           a number, blend takes it from the heavier voice. A field is a
-//           choice when its range is 0-1 (a switch) or when it picks one of
-//           a list whose order means nothing to the ear: waveform,
-//           opWaveform, lfoWaveform, envType, effectType, voiceConfig,
-//           temperament.
-//   Derived a field that follows from others: peakStage, the envelope's
-//           loudest stage, which is worked out again when the levels change.
-// A vector's step time is a number while it is a length (0-253); the markers
-// 254 (repeat) and 255 (end) give the vector its shape and are choices.
-enum class FieldKind { Number, Choice, Derived };
+// How a transformation treats a field (FieldKind), as the field table says
+// for the named field `name`; a name the table does not hold is a choice
+// when its range is 0-1 and a number otherwise.
 FieldKind fieldKind(std::string_view name, int min, int max);
 
 // Element levels and envelope attack levels are attenuations (0 loudest,

@@ -26,11 +26,17 @@ namespace morvane {
 class BoundControl : public QObject {
     Q_OBJECT
 public:
-    BoundControl(const FieldRef& field, QObject* parent) : QObject(parent), path_(field.path()) {}
+    BoundControl(const FieldRef& field, QObject* parent)
+        : QObject(parent), path_(field.path()), words_(field.words())
+    {
+    }
     virtual void refresh() = 0;
     virtual QWidget* widget() const = 0;
     // The bound field's place, as "elementA.envelope.attackRate".
     const std::string& path() const { return path_; }
+    // The field's name as a user reads it, the name of the undo step a
+    // change makes: "Attack rate".
+    const std::string& words() const { return words_; }
 
 signals:
     void entered();
@@ -38,6 +44,7 @@ signals:
 
 private:
     std::string path_;
+    std::string words_;
 };
 
 // A check box: checked while the field is not zero; stores 1 or 0.

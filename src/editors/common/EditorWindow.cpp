@@ -18,7 +18,6 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
-#include <cctype>
 #include <functional>
 
 namespace morvane {
@@ -153,7 +152,7 @@ Control& EditorWindow::bind(Control* control)
 {
     bindings_.push_back(control);
     connect(control, &BoundControl::changed, this,
-            [this, control] { sendIfReady(stepName(control->path()), control->path()); });
+            [this, control] { sendIfReady(control->words(), control->path()); });
     return *control;
 }
 
@@ -307,35 +306,6 @@ bool EditorWindow::eventFilter(QObject* watched, QEvent* event)
             return true;
     }
     return QWidget::eventFilter(watched, event);
-}
-
-std::string stepName(const std::string& fieldPath)
-{
-    std::string last = fieldPath.substr(fieldPath.rfind('.') == std::string::npos ? 0 : fieldPath.rfind('.') + 1);
-    last = last.substr(0, last.find('['));
-    // Split camel case into words; known short forms are written as such.
-    std::vector<std::string> words(1);
-    for (char ch : last) {
-        if ((std::isupper(static_cast<unsigned char>(ch)) || (std::isdigit(static_cast<unsigned char>(ch)) && !words.back().empty() && !std::isdigit(static_cast<unsigned char>(words.back().back()))))
-            && !words.back().empty())
-            words.emplace_back();
-        words.back() += static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
-    }
-    static const std::pair<const char*, const char*> kShortForms[] = {
-        {"lfo", "LFO"}, {"am", "AM"}, {"pm", "PM"}, {"at", "aftertouch"}, {"ab", "AB"}, {"cd", "CD"},
-        {"env", "envelope"}, {"vel", "velocity"}, {"resp", "response"}, {"op", "operator"}};
-    std::string name;
-    for (std::string word : words) {
-        for (const auto& [shortForm, longForm] : kShortForms)
-            if (word == shortForm)
-                word = longForm;
-        if (!name.empty())
-            name += ' ';
-        name += word;
-    }
-    if (!name.empty())
-        name[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(name[0])));
-    return name;
 }
 
 QHBoxLayout* row(std::initializer_list<QWidget*> widgets, bool stretch)

@@ -147,10 +147,6 @@ private:
 // carries this property, so that compare makes it read-only too.
 inline constexpr const char* kEditsVoiceProperty = "editsVoice";
 
-// The name of the step a change of this field makes: "elementA.lfoSpeed"
-// gives "LFO speed", "levelVector.abPosition[6]" gives "AB position".
-std::string stepName(const std::string& fieldPath);
-
 // Layout pieces the windows share.
 QHBoxLayout* row(std::initializer_list<QWidget*> widgets, bool stretch = true);
 QGroupBox* group(const char* caption, QLayout* content, QWidget* parent);

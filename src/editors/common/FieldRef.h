@@ -4,7 +4,8 @@
 // returns the field from the editor's current record, so switching element
 // A/C, B/D, carrier/modulator, level/detune vector or the selected step
 // re-points every control at once. Its stored range comes from the one
-// table of field ranges (VoiceFields.h), looked up once by the field's place.
+// table of fields (VoiceLayout.h), looked up once by the field's place, as is
+// the name an undo step of the field carries.
 #pragma once
 
 #include "VoiceFields.h"
@@ -16,22 +17,8 @@
 
 namespace morvane {
 
-// shown = sign × stored + offset, and back.
-struct ShownForm {
-    int sign;
-    int offset;
-    constexpr int shown(int stored) const { return sign * stored + offset; }
-    constexpr int stored(int shown) const { return sign * (shown - offset); }
-};
-
-inline constexpr ShownForm kAsStored{1, 0};
-inline constexpr ShownForm kInverted127{-1, 127};  // levels, LFO rate: attenuations
-inline constexpr ShownForm kInverted4{-1, 4};      // pan
-inline constexpr ShownForm kInverted62{-1, 62};    // vector track bars
-inline constexpr ShownForm kIndexFromOne{1, -1};    // list item = stored − 1 (vector speed)
-
-static_assert(kInverted127.stored(kInverted127.shown(5)) == 5);
-static_assert(kInverted4.shown(4) == 0 && kInverted4.shown(0) == 4);
+// ShownForm and the forms the windows use are the field table's
+// (VoiceLayout.h).
 
 class FieldRef {
 public:
@@ -47,6 +34,7 @@ public:
         if (info.path.empty())
             throw std::logic_error("an editor control is bound to a place that is not a voice field");
         path_ = info.path;
+        words_ = info.words;
         min_ = info.min;
         max_ = info.max;
     }
@@ -57,11 +45,14 @@ public:
     int storedMax() const { return max_; }
     // The field's place when the control was made, as "elementA.lfoSpeed".
     const std::string& path() const { return path_; }
+    // What a user reads for the field, as the table names it: "Attack rate".
+    const std::string& words() const { return words_; }
 
 private:
     std::function<int()> get_;
     std::function<void(int)> set_;
     std::string path_;
+    std::string words_;
     int min_ = 0;
     int max_ = 0;
 };
