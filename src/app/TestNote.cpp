@@ -1,5 +1,7 @@
 #include "TestNote.h"
 
+#include "DumpFormat.h"
+
 namespace morvane {
 
 namespace {
@@ -24,7 +26,7 @@ TestNote::~TestNote()
 void TestNote::start(int channel, int key, int velocity, int lengthMs)
 {
     stop();
-    channel_ = channel & 0x0F;
+    channel_ = MidiChannel::lowNibble(channel).index();
     key_ = key & 0x7F;
     send_({static_cast<std::uint8_t>(kNoteOn | channel_), static_cast<std::uint8_t>(key_),
            static_cast<std::uint8_t>(velocity & 0x7F)});

@@ -338,7 +338,7 @@ bool MidiPort::sendVoice(const VoiceData& voiceData, int midiChannel)
     }
     const VoiceDump dump = voiceData.encodeDump();
     SendPacer::Bytes message(dump.begin(), dump.end());
-    message[kDeviceByte] = static_cast<std::uint8_t>(message[kDeviceByte] | (midiChannel & 0x0F));
+    message[kDeviceByte] = deviceByte(DeviceKind::Dump, MidiChannel::lowNibble(midiChannel));
     {
         std::lock_guard lock(sendMutex_);
         pacer_.offerVoice(std::move(message));

@@ -26,9 +26,51 @@ inline constexpr std::size_t kFormatIdOffset = 6;
 
 enum class DumpLayout { Sy, Tg33 };
 
-inline constexpr int kModelSy22 = 0;
-inline constexpr int kModelSy35 = 1;
-inline constexpr int kModelTg33 = 2;
+// The instruments, numbered as the settings keep them.
+enum class Model { Sy22 = 0, Sy35 = 1, Tg33 = 2 };
+
+// The model a setting's number names; a number outside the list is an SY-22.
+constexpr Model modelFromNumber(int number)
+{
+    return number == 1 ? Model::Sy35 : number == 2 ? Model::Tg33 : Model::Sy22;
+}
+
+// A MIDI channel, 0-15 (shown as 1-16). It can only hold a valid channel.
+class MidiChannel {
+public:
+    constexpr MidiChannel() = default;
+    // The channel with this index, or none when it is outside 0-15.
+    static constexpr std::optional<MidiChannel> of(int index)
+    {
+        if (index < 0 || index > 15)
+            return std::nullopt;
+        return MidiChannel(index);
+    }
+    // The channel in the low four bits of `number`, as the instrument reads
+    // a channel nibble; for numbers whose range is already checked.
+    static constexpr MidiChannel lowNibble(int number) { return MidiChannel(number & 0x0F); }
+    constexpr int index() const { return index_; }
+    constexpr bool operator==(const MidiChannel&) const = default;
+
+private:
+    explicit constexpr MidiChannel(int index) : index_(index) {}
+    int index_ = 0;
+};
+
+// What a message with a device byte is: a dump (0n) or a dump request (2n).
+enum class DeviceKind : std::uint8_t { Dump = 0x00, Request = 0x20 };
+
+// The device byte of a message: its kind in the high bits, the channel in
+// the low nibble. Every message the program builds gets it from here.
+constexpr std::uint8_t deviceByte(DeviceKind kind, MidiChannel channel)
+{
+    return static_cast<std::uint8_t>(static_cast<std::uint8_t>(kind) | channel.index());
+}
+// The channel a device byte names.
+constexpr MidiChannel channelOfDeviceByte(std::uint8_t byte) { return MidiChannel::lowNibble(byte); }
+
+static_assert(deviceByte(DeviceKind::Request, *MidiChannel::of(15)) == 0x2F);
+static_assert(!MidiChannel::of(16) && !MidiChannel::of(-1));
 
 // The layout a message is read in: TG-33 when bytes 6-15 hold its identifier,
 // otherwise SY. Nothing else of the message is examined.
@@ -54,9 +96,15 @@ static_assert(kTg33VoiceStart == 16 && kTg33VoiceSize == 587);
 // files carry wrong ones.
 std::optional<DumpLayout> voiceDumpLayout(const std::uint8_t* data, std::size_t size);
 
-// The 15-byte dump request of a model (2 = TG-33, anything else SY-22/SY-35)
-// with the MIDI channel (0-15) in the low nibble of its device byte.
-std::array<std::uint8_t, kRequestSize> dumpRequest(int model, int midiChannel);
+// The 15-byte dump request of a model with the MIDI channel in its device
+// byte.
+std::array<std::uint8_t, kRequestSize> dumpRequest(Model model, MidiChannel channel);
+// The same for a model's setting number (2 = TG-33, anything else SY-22/SY-35)
+// and the low nibble of `midiChannel`.
+inline std::array<std::uint8_t, kRequestSize> dumpRequest(int model, int midiChannel)
+{
+    return dumpRequest(modelFromNumber(model), MidiChannel::lowNibble(midiChannel));
+}
 
 // Split value: an 8-bit field as two data bytes, bit 7 first, then bits 6-0.
 constexpr std::uint8_t splitHigh(std::uint8_t value) { return value >> 7; }

@@ -33,14 +33,14 @@ Tg33Dump tg33DumpFromSy(const std::uint8_t* sy, int midiChannel)
     for (int i = 0; i < 4; ++i)
         move(sy, kSyMap.elements[i], tg, kTg33Map.elements[i], blockSize[i]);
     move(sy, kSyMap.vectors, tg, kTg33Map.vectors, kVectorsSize);
-    frameVoice(tg.data(), DumpLayout::Tg33, static_cast<std::uint8_t>(midiChannel & 0x0F));
+    frameVoice(tg.data(), DumpLayout::Tg33, deviceByte(DeviceKind::Dump, MidiChannel::lowNibble(midiChannel)));
     return tg;
 }
 
 Tg33Dump encodeTg33Dump(const VoiceParameters& voice, int midiChannel)
 {
     Tg33Dump tg;
-    encodeVoice(voice, DumpLayout::Tg33, static_cast<std::uint8_t>(midiChannel & 0x0F), tg.data());
+    encodeVoice(voice, DumpLayout::Tg33, deviceByte(DeviceKind::Dump, MidiChannel::lowNibble(midiChannel)), tg.data());
     return tg;
 }
 
@@ -48,7 +48,7 @@ Tg33Dump tg33DumpOfVoice(const std::uint8_t* voice)
 {
     Tg33Dump tg{};
     std::copy(voice, voice + kTg33VoiceSize, tg.begin() + kTg33VoiceStart);
-    frameVoice(tg.data(), DumpLayout::Tg33, 0);
+    frameVoice(tg.data(), DumpLayout::Tg33, deviceByte(DeviceKind::Dump, MidiChannel()));
     return tg;
 }
 

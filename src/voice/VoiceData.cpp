@@ -280,13 +280,13 @@ std::optional<DumpLayout> voiceDumpLayout(const std::uint8_t* data, std::size_t 
     return layout;
 }
 
-std::array<std::uint8_t, kRequestSize> dumpRequest(int model, int midiChannel)
+std::array<std::uint8_t, kRequestSize> dumpRequest(Model model, MidiChannel channel)
 {
-    const std::string_view id = model == kModelTg33 ? kTg33FormatId : kSyFormatId;
+    const std::string_view id = model == Model::Tg33 ? kTg33FormatId : kSyFormatId;
     std::array<std::uint8_t, kRequestSize> request{};
     request[0] = kSysExStart;
     request[1] = kYamahaId;
-    request[2] = static_cast<std::uint8_t>(0x20 | (midiChannel & 0x0F));
+    request[kDeviceByte] = deviceByte(DeviceKind::Request, channel);
     request[3] = kDumpFormat;
     std::copy(id.begin(), id.end(), request.begin() + 4);  // no byte count in a request
     request[14] = kSysExEnd;
@@ -321,7 +321,7 @@ std::uint8_t innerChecksum(const std::uint8_t* message)
 VoiceDump encodeDump(const VoiceParameters& voice)
 {
     VoiceDump dump;
-    encodeVoice(voice, DumpLayout::Sy, 0, dump.data());
+    encodeVoice(voice, DumpLayout::Sy, deviceByte(DeviceKind::Dump, MidiChannel()), dump.data());
     return dump;
 }
 

@@ -80,7 +80,7 @@ Instrument::Response Instrument::handle(const std::uint8_t* data, std::size_t si
     Response response;
     DumpLayout requested{};
     if (isRequest(data, size, requested)) {
-        const int channel = data[kDeviceByte] & 0x0F;
+        const int channel = channelOfDeviceByte(data[kDeviceByte]).index();
         response.log = "received request " + quoted(data + 4, kSyFormatId.size()) + " device "
                        + hexByte(data[kDeviceByte]);
         if (options_.sendForeign)

@@ -1,6 +1,7 @@
 #include "TAWMEdit.h"
 
 #include "AwmWaves.h"
+#include "WavePresets.h"
 #include "EditorStyle.h"
 #include "EnvelopePanel.h"
 #include "NumberField.h"
@@ -70,17 +71,12 @@ void TAWMEdit::refreshControls()
 
 void TAWMEdit::applyPresetEnvelope()
 {
-    const int wave = awm().waveform;
-    if (wave >= static_cast<int>(kAwmPresetEnvelopes.size()))
-        return;
-    const AwmPresetEnvelope& p = kAwmPresetEnvelopes[static_cast<std::size_t>(wave)];
-    writeEnvelope(awm(), ShownEnvelope{p.initialLevel, p.attackRate, p.attackLevel, p.decay1Rate, p.decay1Level,
-                                       p.decay2Rate, p.decay2Level, p.releaseRate, 0, p.rateScaling});
+    applyAwmPresetEnvelope(awm());
 }
 
-void TAWMEdit::applyTemplate(const ShownEnvelope& shown)
+void TAWMEdit::applyTemplate(int type)
 {
-    writeEnvelope(awm(), shown);
+    applyEnvelopeTemplate(awm(), type);
 }
 
 void TAWMEdit::changeElement(int index)

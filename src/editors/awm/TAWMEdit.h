@@ -22,7 +22,7 @@ protected:
     std::uint8_t& levelScaling() override { return awm().levelScaling; }
     std::uint8_t& rateScaling() override { return awm().rateScaling; }
     void applyPresetEnvelope() override;
-    void applyTemplate(const ShownEnvelope& shown) override;
+    void applyTemplate(int type) override;
     void refreshControls() override;
 
 private:

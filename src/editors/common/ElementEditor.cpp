@@ -345,7 +345,7 @@ void ElementEditor::envTypeChosen(int type)
     if (type == kEnvTypePreset)
         applyPresetEnvelope();
     else if (type >= kFirstTemplate)
-        applyTemplate(kEnvelopeTemplates[static_cast<std::size_t>(type - kFirstTemplate)]);
+        applyTemplate(type);
     if (type != kEnvTypeUser)
         withoutSending([this] { refreshControls(); });
     sendIfReady("Envelope type");

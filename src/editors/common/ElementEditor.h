@@ -59,7 +59,7 @@ protected:
     // Writes the current wave's preset envelope, for the type "Preset".
     virtual void applyPresetEnvelope() = 0;
     // Writes a template where the envelope type acts.
-    virtual void applyTemplate(const ShownEnvelope& shown) = 0;
+    virtual void applyTemplate(int type) = 0;
 
     // Builders, for the derived constructor.
     // Captions with their fields, `columns` pairs to a row, each caption

@@ -3,6 +3,7 @@
 #include "EditorStyle.h"
 #include "EnvelopePanel.h"
 #include "FmWaves.h"
+#include "WavePresets.h"
 #include "NumberField.h"
 
 #include <QCheckBox>
@@ -13,27 +14,6 @@
 #include <QLabel>
 
 namespace morvane {
-
-namespace {
-
-// A preset envelope as the windows show it.
-ShownEnvelope shownEnvelope(const FmStoredEnvelope& e)
-{
-    const auto shown = [](std::uint8_t stored) { return static_cast<std::uint8_t>(127 - stored); };
-    return {shown(e.initialLevel), e.attackRate, shown(e.attackLevel), e.decay1Rate, shown(e.decay1Level),
-            e.decay2Rate,          shown(e.decay2Level), e.releaseRate, e.levelScaling, e.rateScaling};
-}
-
-void writeTuning(FmOperatorParams& op, const FmTuning& t)
-{
-    op.opWaveform = t.waveform;
-    op.frequency = t.frequency;
-    op.fixedFrequency = t.fixedFrequency;
-    op.detune = t.detune;
-    op.temperament = t.temperament;
-}
-
-} // namespace
 
 TFMEdit::TFMEdit(EditorHost& host, QWidget* parent)
     : ElementEditor(host, QStringLiteral("FMEdit"), QStringLiteral("Morvane . . . FM Edit"), kHelpContext, parent)
@@ -140,14 +120,14 @@ void TFMEdit::refreshControls()
 
 void TFMEdit::applyPresetEnvelope()
 {
-    writeEnvelope(fm().carrier, shownEnvelope(kFmCarrierEnvelopes[fm().waveform]));
+    applyFmCarrierPreset(fm());
 }
 
-void TFMEdit::applyTemplate(const ShownEnvelope& shown)
+void TFMEdit::applyTemplate(int type)
 {
     // The envelope type belongs to the carrier (the list is only enabled
     // while the carrier is shown).
-    writeEnvelope(fm().carrier, shown);
+    applyEnvelopeTemplate(fm().carrier, type);
 }
 
 void TFMEdit::cbElementChange(int index)
@@ -164,18 +144,9 @@ void TFMEdit::cbOperatorChange(int index)
 
 void TFMEdit::cbWaveformChange(int index)
 {
-    FmElementParams& e = fm();
-    e.waveform = static_cast<std::uint8_t>(index);
-    const FmWavePreset& p = kFmWavePresets[static_cast<std::size_t>(index)];
-    e.feedback = p.feedback;
-    writeTuning(e.carrier, p.carrier);
-    writeTuning(e.modulator, p.modulator);
-    e.modulator.level = p.modulatorLevel;
-    writeEnvelope(e.modulator, shownEnvelope(p.modulatorEnvelope));
-    // Under "Preset" the carrier takes the new wave's envelope; the type
-    // stays "Preset" (the refresh shows it and never writes it).
-    if (e.envType == kEnvTypePreset)
-        applyPresetEnvelope();
+    // Under "Preset" the carrier takes the new wave's envelope too; the
+    // type stays "Preset" (the refresh shows it and never writes it).
+    chooseFmWave(fm(), index);
     withoutSending([this] { refreshControls(); });
     // A choice in the list is always the user's, so the window is ready: the
     // voice goes out whenever auto-send is on.

@@ -28,7 +28,7 @@ protected:
     // and scaling bars set it to "User".
     bool editsSetUserType() const override { return carrier_; }
     void applyPresetEnvelope() override;
-    void applyTemplate(const ShownEnvelope& shown) override;
+    void applyTemplate(int type) override;
     void refreshControls() override;
 
 private:

@@ -2,6 +2,7 @@
 // ("Piano" ... "Organ") they write into an element's or operator's envelope.
 #pragma once
 
+#include "FactSource.h"
 #include "VoiceParameters.h"
 
 #include <array>
@@ -20,15 +21,16 @@ inline constexpr int kFirstTemplate = 2;
 struct ShownEnvelope {
     std::uint8_t initialLevel, attackRate, attackLevel, decay1Rate, decay1Level, decay2Rate, decay2Level,
         releaseRate, levelScaling, rateScaling;
+    FactSource source = kOwnChoice;
 };
 
 inline constexpr std::array<ShownEnvelope, 6> kEnvelopeTemplates{{
-    {87, 63, 127, 20, 119, 14, 0, 32, 1, 3},    // Piano
-    {0, 63, 127, 24, 117, 19, 0, 35, 1, 1},     // Guitar
-    {87, 63, 127, 32, 79, 28, 0, 32, 1, 1},     // Pluck
-    {0, 44, 127, 20, 119, 0, 119, 40, 1, 1},    // Brass
-    {87, 28, 127, 0, 127, 0, 127, 26, 1, 1},    // Strings
-    {0, 63, 127, 0, 127, 0, 127, 42, 1, 1},     // Organ
+    {87, 63, 127, 20, 119, 14, 0, 32, 1, 3, kDocumented},  // Piano
+    {0, 63, 127, 24, 117, 19, 0, 35, 1, 1, kDocumented},  // Guitar
+    {87, 63, 127, 32, 79, 28, 0, 32, 1, 1, kDocumented},  // Pluck
+    {0, 44, 127, 20, 119, 0, 119, 40, 1, 1, kDocumented},  // Brass
+    {87, 28, 127, 0, 127, 0, 127, 26, 1, 1, kDocumented},  // Strings
+    {0, 63, 127, 0, 127, 0, 127, 42, 1, 1, kDocumented},  // Organ
 }};
 static_assert(kEnvelopeTemplates.size() + kFirstTemplate == kEnvelopeTypeNames.size());
 
