@@ -43,7 +43,7 @@ void frameVoice(std::uint8_t* message, DumpLayout layout, std::uint8_t device);
 // message must hold at least 587 bytes. It travels at 588-589 as a split
 // value.
 std::uint8_t innerChecksum(const std::uint8_t* message);
-inline constexpr std::size_t kInnerChecksumAt = 588;
+inline constexpr std::size_t kInnerChecksumAt = frameAt(DumpLayout::Sy, FrameRole::InnerChecksum);
 
 class VoiceData {
 public:

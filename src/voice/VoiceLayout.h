@@ -1,7 +1,7 @@
 // The one table of the voice's fields. Each row names one field of the voice
 // record and says everything the program knows about it: where it travels in
-// each dump layout and how it is packed there, its stored range, how the
-// windows show it, how randomise and blend treat it, the words a user reads
+// each dump layout and how it is packed there, its stored range, how its
+// number is shown (a bar or a drawing may show it its own way), how randomise and blend treat it, the words a user reads
 // for it (an undo step's name) and its key in the voice tool's JSON.
 //
 // The codec (VoiceData.cpp), the walk over the named fields (VoiceFields.h),
@@ -34,7 +34,7 @@ struct ShownForm {
 inline constexpr ShownForm kAsStored{1, 0};
 inline constexpr ShownForm kInverted127{-1, 127};  // levels, LFO rate: attenuations
 inline constexpr ShownForm kInverted4{-1, 4};      // pan
-inline constexpr ShownForm kInverted62{-1, 62};    // vector positions, drawn upwards
+inline constexpr ShownForm kInverted62{-1, 62};    // vector track bars, drawn upwards
 inline constexpr ShownForm kIndexFromOne{1, -1};   // list item = stored − 1 (vector speed)
 
 static_assert(kInverted127.stored(kInverted127.shown(5)) == 5);
@@ -346,9 +346,9 @@ inline constexpr std::size_t kStepBlockSize = 4;
 inline constexpr std::array<Field<VectorParams>, 3> kVectorFields{{
     Row<VectorParams>("stepTime", "Step time", &VectorParams::stepTime, splitAt(0), 0, 255).steps(kVectorSteps, 4),
     Row<VectorParams>("cdPosition", "CD position", &VectorParams::cdPosition, byteAt(2), 0, 62)
-        .steps(kVectorSteps, 4).shownAs(kInverted62),
+        .steps(kVectorSteps, 4),
     Row<VectorParams>("abPosition", "AB position", &VectorParams::abPosition, byteAt(3), 0, 62)
-        .steps(kVectorSteps, 4).shownAs(kInverted62),
+        .steps(kVectorSteps, 4),
 }};
 
 // ---------------------------------------------------------------------------
@@ -398,10 +398,10 @@ struct FrameBytes {
 inline constexpr std::array<FrameBytes, 12> kSyFrame{{
     {0, 1, FrameRole::Fixed, kSysExStart},
     {1, 1, FrameRole::Fixed, kYamahaId},
-    {2, 1, FrameRole::Device},
+    {kDeviceByte, 1, FrameRole::Device},
     {3, 1, FrameRole::Fixed, kDumpFormat},
     {4, 2, FrameRole::ByteCount},
-    {6, 10, FrameRole::FormatId},
+    {kFormatIdOffset, kSyFormatId.size(), FrameRole::FormatId},
     {16, 1, FrameRole::Fixed, 0x01, true},
     {17, 1, FrameRole::Fixed, 0x25},
     {587, 1, FrameRole::Fixed, 0x00},
@@ -412,10 +412,10 @@ inline constexpr std::array<FrameBytes, 12> kSyFrame{{
 inline constexpr std::array<FrameBytes, 14> kTg33Frame{{
     {0, 1, FrameRole::Fixed, kSysExStart},
     {1, 1, FrameRole::Fixed, kYamahaId},
-    {2, 1, FrameRole::Device},
+    {kDeviceByte, 1, FrameRole::Device},
     {3, 1, FrameRole::Fixed, kDumpFormat},
     {4, 2, FrameRole::ByteCount},
-    {6, 10, FrameRole::FormatId},
+    {kFormatIdOffset, kTg33FormatId.size(), FrameRole::FormatId},
     {19, 3, FrameRole::NotRead},
     {23, 5, FrameRole::NotRead},
     {72, 2, FrameRole::NotRead},
@@ -429,6 +429,15 @@ inline constexpr std::array<FrameBytes, 14> kTg33Frame{{
 constexpr std::span<const FrameBytes> frameOf(DumpLayout layout)
 {
     return layout == DumpLayout::Tg33 ? std::span<const FrameBytes>(kTg33Frame) : std::span<const FrameBytes>(kSyFrame);
+}
+
+// The first byte of a frame part of a layout.
+constexpr std::size_t frameAt(DumpLayout layout, FrameRole role)
+{
+    for (const FrameBytes& f : frameOf(layout))
+        if (f.role == role)
+            return f.at;
+    throw "no such part";  // a compile-time error where it is used in a constant
 }
 
 // ---------------------------------------------------------------------------

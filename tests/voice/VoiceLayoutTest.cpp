@@ -51,7 +51,7 @@ TEST(VoiceLayout, FieldsAreFoundByTheirPlaceWithRangeWordsAndShownForm)
          "elementD.carrier.envelope.decay1Level", 0, 127, "Decay 1 level", kInverted127},
         {[](VoiceParameters& v) { return &v.elementB.modulatorPm; }, "elementB.modulatorPm", 0, 1, "Modulator PM", kAsStored},
         {[](VoiceParameters& v) { return &v.levelVector.abPosition[6]; }, "levelVector.abPosition[6]", 0, 62,
-         "AB position", kInverted62},
+         "AB position", kAsStored},
         {[](VoiceParameters& v) { return &v.detuneVectorSpeed; }, "detuneVectorSpeed", 1, 16, "Detune vector speed",
          kIndexFromOne},
         // An AWM element keeps these bytes but has no such fields.
