@@ -38,9 +38,12 @@ unsigned encodeValue(int value, Code code)
     return static_cast<unsigned>(value);
 }
 
-// Reads every row, named or not, into the voice.
-struct Decoder {
-    const std::uint8_t* message;
+// Visits every row of a layout, named or not, with the voice's record for
+// its block and the place of each entry in the message: `Codec` provides
+// text(field, record, at) and entry(table, field, record, i, at).
+template <typename Codec>
+struct CodecWalk {
+    Codec& codec;
     DumpLayout layout;
     VoiceParameters& voice;
 
@@ -51,47 +54,47 @@ struct Decoder {
         R& record = get(voice);
         for (const Field<R>& f : table) {
             const Place& p = f.place(layout);
-            if (p.packing == Packing::Text) {
-                std::memcpy(record.*f.member.chars, message + base + p.at, p.bits);
-                continue;
-            }
-            for (int i = 0; i < f.count; ++i) {
-                const int v = decodeValue(readPlace(message, p, base + p.at + static_cast<std::size_t>(i) * f.stride),
-                                          p, f.code);
-                withMember(record, f.member, i, [v](auto& field) { field = static_cast<std::remove_reference_t<decltype(field)>>(v); });
-            }
+            if (p.packing == Packing::Text)
+                codec.text(p, record.*f.member.chars, base + p.at);
+            else
+                for (int i = 0; i < f.count; ++i)
+                    codec.entry(table, f, p, record, i, base + p.at + static_cast<std::size_t>(i) * f.stride);
         }
     }
 };
 
-// Writes every row into a message whose field bytes are 0.
+// Reads the message into the voice.
+struct Decoder {
+    const std::uint8_t* message;
+
+    void text(const Place& p, char* chars, std::size_t at) { std::memcpy(chars, message + at, p.bits); }
+    template <typename R, std::size_t N>
+    void entry(const std::array<Field<R>, N>&, const Field<R>& f, const Place& p, R& record, int i, std::size_t at)
+    {
+        const int v = decodeValue(readPlace(message, p, at), p, f.code);
+        withMember(record, f.member, i, [v](auto& field) { field = static_cast<std::remove_reference_t<decltype(field)>>(v); });
+    }
+};
+
+// Writes the voice into a message whose field bytes are 0.
 struct Encoder {
     std::uint8_t* message;
-    DumpLayout layout;
-    VoiceParameters& voice;
 
-    void group(const char*, auto body) { body(); }
-    template <typename R, std::size_t N>
-    void rows(const std::array<Field<R>, N>& table, std::size_t base, auto get)
+    void text(const Place& p, const char* chars, std::size_t at)
     {
-        R& record = get(voice);
-        for (const Field<R>& f : table) {
-            const Place& p = f.place(layout);
-            if (p.packing == Packing::Text) {
-                const char* chars = record.*f.member.chars;
-                for (std::size_t c = 0; c < p.bits; ++c)
-                    message[base + p.at + c] = static_cast<std::uint8_t>(chars[c]) & 0x7F;
-                continue;
-            }
-            for (int i = 0; i < f.count; ++i) {
-                int v = 0;
-                if (f.sent == Sent::Value)
-                    withMember(record, f.member, i, [&v](auto& field) { v = static_cast<int>(field); });
-                else if (f.sent == Sent::WhenSet)
-                    withMember(record, table[f.source].member, i, [&v](auto& field) { v = field != 0 ? 1 : 0; });
-                writePlace(message, p, base + p.at + static_cast<std::size_t>(i) * f.stride, encodeValue(v, f.code));
-            }
-        }
+        for (std::size_t c = 0; c < p.bits; ++c)
+            message[at + c] = static_cast<std::uint8_t>(chars[c]) & 0x7F;
+    }
+    template <typename R, std::size_t N>
+    void entry(const std::array<Field<R>, N>& table, const Field<R>& f, const Place& p, R& record, int i,
+               std::size_t at)
+    {
+        int v = 0;
+        if (f.sent == Sent::Value)
+            withMember(record, f.member, i, [&v](auto& field) { v = static_cast<int>(field); });
+        else if (f.sent == Sent::WhenSet)
+            withMember(record, table[f.source].member, i, [&v](auto& field) { v = field != 0 ? 1 : 0; });
+        writePlace(message, p, at, encodeValue(v, f.code));
     }
 };
 
@@ -244,8 +247,9 @@ void encodeVoice(const VoiceParameters& voice, DumpLayout layout, std::uint8_t d
     std::fill(message, message + dumpSize(layout), std::uint8_t{0});
     writeFrame(message, layout, device);
     VoiceParameters copy = voice;
-    Encoder encoder{message, layout, copy};
-    walkVoiceLayout(encoder, layout);
+    Encoder encoder{message};
+    CodecWalk<Encoder> walk{encoder, layout, copy};
+    walkVoiceLayout(walk, layout);
     writeChecksums(message, layout);
 }
 
@@ -332,8 +336,9 @@ bool VoiceData::decodeDump(const std::uint8_t* message, std::size_t length)
         return false;
     const DumpLayout layout = *checked;
 
-    Decoder decoder{message, layout, voice_};
-    walkVoiceLayout(decoder, layout);
+    Decoder decoder{message};
+    CodecWalk<Decoder> walk{decoder, layout, voice_};
+    walkVoiceLayout(walk, layout);
     voice_.common.nameTerminator = 0;
     settleStillVector(voice_.levelVector);
     settleStillVector(voice_.detuneVector);
