@@ -92,8 +92,14 @@ struct Encoder {
         int v = 0;
         if (f.sent == Sent::Value)
             withMember(record, f.member, i, [&v](auto& field) { v = static_cast<int>(field); });
-        else if (f.sent == Sent::WhenSet)
-            withMember(record, table[f.source].member, i, [&v](auto& field) { v = field != 0 ? 1 : 0; });
+        else if (f.sent == Sent::WhenSet) {
+            // Set when the source field goes out as anything but 0.
+            const Field<R>& source = table[f.source];
+            withMember(record, source.member, i, [&](auto& field) {
+                const unsigned sent = encodeValue(static_cast<int>(field), source.code) & lowBits(source.sy.bits);
+                v = sent != 0 ? 1 : 0;
+            });
+        }
         writePlace(message, p, at, encodeValue(v, f.code));
     }
 };

@@ -76,7 +76,8 @@ enum class Code : std::uint8_t {
 enum class Sent : std::uint8_t {
     Value,     // the field's value
     Zero,      // nothing: the field is read but never sent
-    WhenSet,   // 1 exactly when the field in row `source` of the same block is not 0
+    WhenSet,   // 1 exactly when the field in row `source` of the same block goes out as
+               // anything but 0
 };
 
 struct Place {
@@ -194,8 +195,6 @@ struct Row : Field<R> {
     constexpr Row& coded(Code c) { this->code = c; return *this; }
     constexpr Row& inTg33(Place place) { this->tg = place; return *this; }
     constexpr Row& notSent() { this->sent = Sent::Zero; return *this; }
-    constexpr Row& setWhen(int row) { this->sent = Sent::WhenSet; this->source = static_cast<std::uint8_t>(row); return *this; }
-    constexpr Row& unnamed() { this->named = false; return *this; }
     constexpr Row& steps(int count, int stride)
     {
         this->count = static_cast<std::uint8_t>(count);

@@ -32,6 +32,26 @@ TEST(VoiceLayout, Tg33MessageFromTheTableMatchesTheSyMessageMoved)
     }
 }
 
+// An AWM element's AM and PM bytes carry their assignment bit exactly when
+// the depth that goes out is not 0, as the instrument writes them.
+TEST(VoiceLayout, AwmAssignmentBitsFollowTheDepthThatIsSent)
+{
+    struct Case {
+        int am, pm;
+        std::uint8_t amByte, pmByte;
+    } cases[] = {{0, 0, 0x00, 0x00}, {3, 1, 0x13, 0x21}, {15, 31, 0x1F, 0x3F}, {16, 32, 0x00, 0x00}};
+    const std::size_t amAt = kSyMap.elements[2] + 10;  // element C
+    for (const Case& c : cases) {
+        VoiceParameters voice{};
+        voice.elementC.lfoAmDepth = static_cast<std::uint8_t>(c.am);
+        voice.elementC.lfoPmDepth = static_cast<std::uint8_t>(c.pm);
+        voice.elementC.carrierAm = voice.elementC.carrierPm = 1;  // an AWM element sends neither
+        const VoiceDump dump = encodeDump(voice);
+        EXPECT_EQ(dump[amAt], c.amByte) << c.am;
+        EXPECT_EQ(dump[amAt + 1], c.pmByte) << c.pm;
+    }
+}
+
 TEST(VoiceLayout, FieldsAreFoundByTheirPlaceWithRangeWordsAndShownForm)
 {
     VoiceParameters voice{};
