@@ -291,8 +291,9 @@ LibraryResult VoiceLibrary::checkExpected(int n, const LibraryRecord& expected)
     LibraryRecord now;
     if (readRecord(n, now) && now == expected)
         return {};
-    return LibraryResult::failure("The voice \"" + readName(expected.data() + kRecordNameOffset, kRecordNameLength)
-                                  + "\" is no longer where it was in " + describePath()
+    std::string name = readName(expected.data() + kRecordNameOffset, kRecordNameLength);
+    name.erase(name.find_last_not_of(' ') + 1);
+    return LibraryResult::failure("The voice \"" + name + "\" is no longer where it was in " + describePath()
                                   + ": another program changed the library. Nothing was changed.");
 }
 
