@@ -195,7 +195,9 @@ std::string VoiceLibrary::targetPath() const
     std::error_code error;
     if (!fs::is_symlink(fs::symlink_status(path_, error)))
         return path_;
-    const fs::path target = fs::weakly_canonical(path_, error);
+    // A link to nothing that can be named (a dangling one, or a descriptor
+    // link under /proc) is used as it is.
+    const fs::path target = fs::canonical(path_, error);
     return error ? path_ : target.string();
 }
 
@@ -209,9 +211,13 @@ LibraryResult VoiceLibrary::acquireLock()
     const std::string lockPath = target + ".lock";
     errno = 0;
     int fd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
+    // A lock file this user may not write is still one to lock (a lock
+    // needs no writing).
+    if (fd < 0)
+        fd = ::open(lockPath.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     // A folder that takes no new file: the library itself carries the lock
     // (no rewrite can happen there anyway, only appends and overwrites).
-    if (fd < 0 && (errno == EACCES || errno == EROFS || errno == EPERM))
+    if (fd < 0)
         fd = ::open(target.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     struct stat status {};
     if (fd < 0 || ::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
