@@ -251,7 +251,12 @@ TEST_F(LibraryWritersTest, AReadOnlyLibraryIsRefusedByEveryWrite)
     const std::pair<const char*, std::function<LibraryResult()>> writes[] = {
         {"open", [&] { return lib.openLibrary(); }},
         {"append", [&] { return lib.appendRecord(1, data); }},
-        {"append many", [&] { return lib.appendRecords({makeRecord(1, data), makeRecord(2, data)}); }},
+        {"append many",
+         [&] {
+             LibraryRecord r;
+             EXPECT_TRUE(makeRecord(1, data, r));
+             return lib.appendRecords({r, r});
+         }},
         {"overwrite", [&] { return lib.overwriteRecord(0, 1, data); }},
         {"remove", [&] { return lib.removeRecords({0}); }},
         {"rename", [&] { return lib.renameRecord(0, "Other"); }},
