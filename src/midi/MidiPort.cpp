@@ -364,23 +364,22 @@ bool MidiPort::watchDevices()
 
 bool MidiPort::sendVoice(const VoiceData& voiceData, int midiChannel)
 {
-    if (output_.link != Link::Open) {
-        const std::string error = output_.link == Link::Missing
-                                      ? "The MIDI output device \"" + output_.chosen + "\" is not connected."
-                                      : std::string("No MIDI output is open.");
+    // A voice that cannot be queued is told at once, on this thread.
+    const auto refuse = [this](const std::string& error) {
         {
             std::lock_guard lock(sendMutex_);
             sendError_ = error;
         }
         tellSendOutcome(error);
         return false;
-    }
+    };
+    if (output_.link != Link::Open)
+        return refuse(output_.link == Link::Missing
+                          ? "The MIDI output device \"" + output_.chosen + "\" is not connected."
+                          : std::string("No MIDI output is open."));
     const CheckedDump checked = encodeCheckedDump(voiceData.parameters());
-    if (!checked.sound()) {
-        std::lock_guard lock(sendMutex_);
-        sendError_ = "The voice was not sent: " + checked.fault + ".";
-        return false;
-    }
+    if (!checked.sound())
+        return refuse("The voice was not sent: " + checked.fault + ".");
     SendPacer::Bytes message(checked.dump.begin(), checked.dump.end());
     message[kDeviceByte] = static_cast<std::uint8_t>(message[kDeviceByte] | (midiChannel & 0x0F));
     {
