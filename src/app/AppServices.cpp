@@ -19,12 +19,14 @@
 
 namespace morvane {
 
-AppServices::AppServices(AppContext& context)
-    : context_(context), testNote_(std::make_unique<TestNote>([this](std::vector<std::uint8_t> message) {
-          // With no output open there is nothing to tell: opening said so.
-          if (context_.midiPort != nullptr)
-              context_.midiPort->sendShort(std::move(message));
-      }))
+AppServices::AppServices(AppContext& context, Now now)
+    : context_(context), testNote_(std::make_unique<TestNote>(
+                             [this](std::vector<std::uint8_t> message) {
+                                 // With no output open there is nothing to tell: opening said so.
+                                 if (context_.midiPort != nullptr)
+                                     context_.midiPort->sendShort(std::move(message));
+                             },
+                             std::move(now)))
 {
 }
 
@@ -53,12 +55,9 @@ void AppServices::setModel(int model)
 void AppServices::sendVoice()
 {
     // A failure shows at the foot of the main window until a send succeeds,
-    // never as a dialog per edit. The voice goes out on the sending thread:
-    // what is shown here is the latest known outcome, and the port watch
-    // brings the display up to date.
+    // never as a dialog per edit. The voice goes out on the sending thread,
+    // which passes the outcome to the window once it is known (AppShell).
     context_.midiPort->sendVoice(*context_.voiceData, context_.settings->midiChannel);
-    if (context_.MainForm != nullptr)
-        context_.MainForm->showSendResult(context_.midiPort->sendError());
 }
 
 void AppServices::setWireRate(int baud)

@@ -4,6 +4,7 @@
 // through the program's context, so a window needs to know only this.
 #pragma once
 
+#include "Clock.h"
 #include "EditorHost.h"
 #include "LibraryBrowser.h"
 
@@ -22,7 +23,8 @@ class TestNote;
 
 class AppServices : public EditorHost, public LibraryBrowserHost {
 public:
-    explicit AppServices(AppContext& context);
+    // The test note's length is measured on `now`.
+    explicit AppServices(AppContext& context, Now now = SteadyClock::now);
     ~AppServices() override;
 
     // The current voice and the auto-send switch.

@@ -99,11 +99,26 @@ void AppShell::createObjects()
     step(QStringLiteral("TMIDIOpenError"));
 
     midiPort_ = std::make_unique<MidiPort>(
-        midiBackendFactory_ ? midiBackendFactory_() : makeSystemMidiBackend(), [this](const std::string& text) {
+        midiBackendFactory_ ? midiBackendFactory_() : makeSystemMidiBackend(),
+        [this](const std::string& text) {
             midiOpenError_->setError(QString::fromStdString(text));
             modal_.showModal(*midiOpenError_);
-        });
-    midiPort_->setWaiter(std::make_unique<EventLoopWaiter>());
+        },
+        now_);
+    midiPort_->setWaiter(std::make_unique<EventLoopWaiter>(now_));
+    // The outcome of a send reaches the main window on its own thread, in
+    // the order the sends were made; until the window exists there is
+    // nothing to show it in, and the window shows the latest when it is made.
+    sendOutcomes_ = std::make_unique<QObject>();
+    midiPort_->setSendListener([this](const std::string& error) {
+        QMetaObject::invokeMethod(
+            sendOutcomes_.get(),
+            [this, error] {
+                if (mainForm_)
+                    mainForm_->showSendResult(error);
+            },
+            Qt::QueuedConnection);
+    });
     context_.midiPort = midiPort_.get();
     step(QStringLiteral("MidiPort"));
     midiPort_->setWireRate(settings_->wireRate);
@@ -121,7 +136,7 @@ void AppShell::createObjects()
     context_.library = library_.get();
     step(QStringLiteral("VoiceLibrary"));
 
-    services_ = std::make_unique<AppServices>(context_);
+    services_ = std::make_unique<AppServices>(context_, now_);
     context_.services = services_.get();
 }
 
@@ -282,16 +297,14 @@ void AppShell::watchPorts()
     // went or came back soon enough, without keeping the processor busy.
     portWatch_ = std::make_unique<QTimer>();
     portWatch_->setInterval(kPortWatchMs);
-    // The voice is sent on the port's own thread, so the outcome of the last
-    // send is shown from here too.
     QObject::connect(portWatch_.get(), &QTimer::timeout, [this] {
         const bool outputWasOpen = midiPort_->outputIsOpen();
         // An output that came back gets the voice that could not be sent
-        // while it was away (edited meanwhile), through the paced path.
+        // while it was away (edited meanwhile), through the paced path; the
+        // send's outcome reaches the foot from the sending thread.
         if (midiPort_->watchDevices() && !outputWasOpen && midiPort_->outputIsOpen()
             && !midiPort_->sendError().empty())
             services_->sendVoice();
-        mainForm_->showSendResult(midiPort_->sendError());
     });
     portWatch_->start();
 }
@@ -343,6 +356,7 @@ void AppShell::shutDown()
         // Sends a voice that still waits for the cable before the ports go.
         midiPort_->close();
         midiPort_->setLinkListener(nullptr);
+        midiPort_->setSendListener(nullptr);
         step(QStringLiteral("MidiPort.close"));
     }
     if (settings_) {

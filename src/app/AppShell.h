@@ -6,6 +6,7 @@
 #pragma once
 
 #include "AppContext.h"
+#include "Clock.h"
 
 #include <QSettings>
 #include <QString>
@@ -36,6 +37,9 @@ public:
     // The MIDI system to use: by default the machine's own (JACK or ALSA);
     // a test gives an in-process one.
     void setMidiBackendFactory(MidiBackendFactory factory) { midiBackendFactory_ = std::move(factory); }
+    // The time the MIDI port and the test note read: by default the
+    // machine's steady clock; a test moves its own.
+    void setClock(Now now) { now_ = std::move(now); }
     // The library file: by default the one the settings name, else
     // "SOUNDS.SYL" in the working folder.
     void setLibraryPath(std::string path) { libraryPath_ = std::move(path); }
@@ -65,6 +69,7 @@ public:
     const AppContext& context() const { return context_; }
 
     // How often the chosen ports are looked for while the program runs.
+    // The outcome of each send comes from the sending thread as it happens.
     static constexpr int kPortWatchMs = 500;
 
 private:
@@ -91,12 +96,16 @@ private:
     QStringList trace_;
     std::function<void(const QString&)> observer_;
     MidiBackendFactory midiBackendFactory_;
+    Now now_ = SteadyClock::now;
     std::string libraryPath_;
     QString startFile_;
 
     // Owned here for the whole run, in creation order; none is re-created.
     std::unique_ptr<Settings> settings_;
     std::unique_ptr<TMIDIOpenError> midiOpenError_;
+    // The send outcomes are posted to it from the sending thread: it outlives
+    // the port, whose sending thread ends with it.
+    std::unique_ptr<QObject> sendOutcomes_;
     std::unique_ptr<MidiPort> midiPort_;
     std::unique_ptr<VoiceParameters> voice_;
     std::unique_ptr<VoiceData> voiceData_;

@@ -5,13 +5,20 @@
 
 namespace morvane {
 
-void EventLoopWaiter::waitUntil(std::chrono::steady_clock::time_point deadline, const std::function<bool()>& done)
+void EventLoopWaiter::waitUntil(SteadyClock::time_point deadline, const std::function<bool()>& done)
 {
-    if (done())
-        return;
-    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-    if (left.count() <= 0)
-        return;
+    // The time left is read from the clock again after each wait: a clock
+    // other than the machine's may have moved more or less.
+    while (!done()) {
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - now_());
+        if (left.count() <= 0)
+            return;
+        runLoop(left, done);
+    }
+}
+
+void EventLoopWaiter::runLoop(std::chrono::milliseconds left, const std::function<bool()>& done)
+{
     QEventLoop loop;
     QTimer timer;
     timer.setSingleShot(true);

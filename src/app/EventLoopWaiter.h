@@ -15,10 +15,16 @@ namespace morvane {
 
 class EventLoopWaiter : public QObject, public ReplyWaiter {
 public:
-    void waitUntil(std::chrono::steady_clock::time_point deadline, const std::function<bool()>& done) override;
+    // The deadlines are times of `now`, the port's clock.
+    explicit EventLoopWaiter(Now now = SteadyClock::now) : now_(std::move(now)) {}
+
+    void waitUntil(SteadyClock::time_point deadline, const std::function<bool()>& done) override;
     void wake() override;
 
 private:
+    void runLoop(std::chrono::milliseconds left, const std::function<bool()>& done);
+
+    Now now_;
     // Set only on the window thread, while a wait runs.
     QEventLoop* loop_ = nullptr;
     const std::function<bool()>* done_ = nullptr;

@@ -12,10 +12,10 @@ constexpr std::uint8_t kReleaseVelocity = 64;
 
 } // namespace
 
-TestNote::TestNote(Send send, QObject* parent) : QObject(parent), send_(std::move(send))
+TestNote::TestNote(Send send, Now now, QObject* parent) : QObject(parent), send_(std::move(send)), now_(std::move(now))
 {
     timer_.setSingleShot(true);
-    connect(&timer_, &QTimer::timeout, this, &TestNote::lengthPassed);
+    connect(&timer_, &QTimer::timeout, this, &TestNote::look);
 }
 
 TestNote::~TestNote()
@@ -32,21 +32,25 @@ void TestNote::start(int channel, int key, int velocity, int lengthMs)
            static_cast<std::uint8_t>(velocity & 0x7F)});
     sounding_ = true;
     held_ = true;
-    lengthOver_ = false;
-    timer_.start(lengthMs);
+    endsAt_ = now_() + std::chrono::milliseconds(lengthMs);
+    look();
 }
 
 void TestNote::release()
 {
     held_ = false;
-    if (lengthOver_)
+    if (sounding_ && lengthOver())
         stop();
 }
 
-void TestNote::lengthPassed()
+void TestNote::look()
 {
-    lengthOver_ = true;
-    if (!held_)
+    if (!sounding_)
+        return;
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(endsAt_ - now_());
+    if (left.count() > 0)
+        timer_.start(left);
+    else if (!held_)
         stop();
 }
 

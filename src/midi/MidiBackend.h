@@ -1,4 +1,16 @@
 // The few MIDI operations the program needs, whatever system provides them.
+//
+// Threads. A backend is used from up to three threads at once:
+// - the input direction (inputNames, openInput, closeInput) from one thread
+//   at a time, the program's own;
+// - the output direction (outputNames, openOutput, send, closeOutput) from
+//   one thread at a time: the caller serialises them (MidiPort opens and
+//   closes on the program's thread and sends on its sending thread, both under
+//   one lock);
+// - the SysEx handler on the MIDI system's thread.
+// The two directions may be used at the same moment from different threads,
+// so a backend keeps what each direction needs apart: an error met while
+// opening the input is never reported by a send, nor the other way round.
 #pragma once
 
 #include <cstddef>

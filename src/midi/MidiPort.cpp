@@ -15,18 +15,25 @@ namespace {
 // However much waits, close() never holds the program longer than this.
 constexpr auto kLongestFinish = std::chrono::seconds(5);
 
-// Blocks the waiting thread until woken or until the deadline.
+// Blocks the waiting thread until woken or until the clock reaches the
+// deadline.
 class BlockingWaiter : public ReplyWaiter {
 public:
-    void waitUntil(std::chrono::steady_clock::time_point deadline, const std::function<bool()>& done) override
+    explicit BlockingWaiter(Now now) : now_(std::move(now)) {}
+
+    void waitUntil(SteadyClock::time_point deadline, const std::function<bool()>& done) override
     {
         // done() takes the port's lock, which wake() is called under: it is
         // never called while this waiter's own lock is held.
         while (!done()) {
-            std::unique_lock lock(mutex_);
-            if (!woken_.wait_until(lock, deadline, [this] { return wake_; }))
+            const SteadyClock::time_point now = now_();
+            if (now >= deadline)
                 return;
-            wake_ = false;
+            std::unique_lock lock(mutex_);
+            // Whatever the clock, no longer than the time left by it; then it
+            // is read again.
+            if (woken_.wait_for(lock, deadline - now, [this] { return wake_; }))
+                wake_ = false;
         }
     }
     void wake() override
@@ -39,6 +46,7 @@ public:
     }
 
 private:
+    Now now_;
     std::mutex mutex_;
     std::condition_variable woken_;
     bool wake_ = false;
@@ -90,8 +98,12 @@ int findDevice(const std::vector<std::string>& names, const PortChoice& choice)
     return found;
 }
 
-MidiPort::MidiPort(std::unique_ptr<MidiBackend> backend, ErrorReporter reporter)
-    : backend_(std::move(backend)), reporter_(std::move(reporter)), waiter_(std::make_unique<BlockingWaiter>())
+MidiPort::MidiPort(std::unique_ptr<MidiBackend> backend, ErrorReporter reporter, Now now)
+    : backend_(std::move(backend)),
+      reporter_(std::move(reporter)),
+      now_(std::move(now)),
+      waiter_(std::make_unique<BlockingWaiter>(now_)),
+      pacer_(now_)
 {
     refreshDevices();
     sender_ = std::thread([this] { sendLoop(); });
@@ -100,6 +112,8 @@ MidiPort::MidiPort(std::unique_ptr<MidiBackend> backend, ErrorReporter reporter)
 void MidiPort::refreshDevices()
 {
     inputs_ = backend_->inputNames();
+    // The output's calls never overlap a send (MidiBackend.h).
+    std::lock_guard output(outputMutex_);
     outputs_ = backend_->outputNames();
 }
 
@@ -108,6 +122,7 @@ MidiPort::~MidiPort()
     // The backend must not call onSysEx once this object starts to go away;
     // whoever listened may be gone already.
     linkListener_ = nullptr;
+    setSendListener(nullptr);
     close();
     {
         std::lock_guard lock(sendMutex_);
@@ -131,16 +146,22 @@ void MidiPort::sendLoop()
                 error = output_.link == Link::Open ? backend_->send(message->data(), message->size())
                                                    : MidiError("The MIDI output is not connected.");
             }
+            const std::string outcome = error.value_or(std::string{});
             lock.lock();
-            // Kept for the caller to show, never reported from this thread.
-            sendError_ = error.value_or(std::string{});
+            sendError_ = outcome;
+            // Told before the message counts as handed over, so that whoever
+            // waits for that (finishSending) finds the listener told.
+            lock.unlock();
+            tellSendOutcome(outcome);
+            lock.lock();
             inFlight_ = false;
             if (!pacer_.waiting())
                 handedOver_.notify_all();
             continue;
         }
+        // The time left by the port's clock; then the pacer is asked again.
         if (const auto due = pacer_.nextDue())
-            sendWake_.wait_until(lock, *due);
+            sendWake_.wait_for(lock, *due - now_());
         else
             sendWake_.wait(lock);
     }
@@ -157,8 +178,8 @@ void MidiPort::finishSending()
     waitUntilHandedOver(lock);
     const auto carried = pacer_.cableFreeAt();
     lock.unlock();
-    if (std::chrono::steady_clock::now() < carried)
-        std::this_thread::sleep_until(carried);
+    if (const auto left = carried - now_(); left > SteadyClock::duration::zero())
+        std::this_thread::sleep_for(left);
 }
 
 void MidiPort::setWireRate(int baud)
@@ -219,6 +240,19 @@ std::string MidiPort::sendError() const
 {
     std::lock_guard lock(sendMutex_);
     return sendError_;
+}
+
+void MidiPort::setSendListener(SendListener listener)
+{
+    std::lock_guard lock(listenerMutex_);
+    sendListener_ = std::move(listener);
+}
+
+void MidiPort::tellSendOutcome(const std::string& error)
+{
+    std::lock_guard lock(listenerMutex_);
+    if (sendListener_)
+        sendListener_(error);
 }
 
 void MidiPort::linkChanged()
@@ -330,19 +364,22 @@ bool MidiPort::watchDevices()
 
 bool MidiPort::sendVoice(const VoiceData& voiceData, int midiChannel)
 {
-    if (output_.link != Link::Open) {
-        std::lock_guard lock(sendMutex_);
-        sendError_ = output_.link == Link::Missing
-                         ? "The MIDI output device \"" + output_.chosen + "\" is not connected."
-                         : std::string("No MIDI output is open.");
+    // A voice that cannot be queued is told at once, on this thread.
+    const auto refuse = [this](const std::string& error) {
+        {
+            std::lock_guard lock(sendMutex_);
+            sendError_ = error;
+        }
+        tellSendOutcome(error);
         return false;
-    }
+    };
+    if (output_.link != Link::Open)
+        return refuse(output_.link == Link::Missing
+                          ? "The MIDI output device \"" + output_.chosen + "\" is not connected."
+                          : std::string("No MIDI output is open."));
     const CheckedDump checked = encodeCheckedDump(voiceData.parameters());
-    if (!checked.sound()) {
-        std::lock_guard lock(sendMutex_);
-        sendError_ = "The voice was not sent: " + checked.fault + ".";
-        return false;
-    }
+    if (!checked.sound())
+        return refuse("The voice was not sent: " + checked.fault + ".");
     SendPacer::Bytes message(checked.dump.begin(), checked.dump.end());
     message[kDeviceByte] = deviceByte(DeviceKind::Dump, MidiChannel::lowNibble(midiChannel));
     {
@@ -368,14 +405,14 @@ bool MidiPort::sendShort(std::vector<std::uint8_t> message)
 void MidiPort::setWaiter(std::unique_ptr<ReplyWaiter> waiter)
 {
     std::lock_guard lock(mutex_);
-    waiter_ = waiter ? std::move(waiter) : std::make_unique<BlockingWaiter>();
+    waiter_ = waiter ? std::move(waiter) : std::make_unique<BlockingWaiter>(now_);
 }
 
 VoiceRequest MidiPort::requestVoice(int model, int midiChannel, VoiceData& voiceData)
 {
     // A reply to the last unanswered request may still be on its way; it is
     // dropped as it comes in, since nothing waits.
-    if (std::chrono::steady_clock::now() < graceEnds_)
+    if (now_() < graceEnds_)
         waiter_->waitUntil(graceEnds_, [] { return false; });
 
     {
@@ -402,7 +439,7 @@ VoiceRequest MidiPort::requestVoice(int model, int midiChannel, VoiceData& voice
         waiting_ = false;
         return {VoiceRequest::Outcome::NotSent, *error};
     }
-    const auto deadline = std::chrono::steady_clock::now() + replyWait_;
+    const auto deadline = now_() + replyWait_;
     waiter_->waitUntil(deadline, [this] {
         std::lock_guard lock(mutex_);
         return received_;
@@ -421,7 +458,7 @@ VoiceRequest MidiPort::requestVoice(int model, int midiChannel, VoiceData& voice
         received_ = false;
     }
     if (replySize == 0) {
-        graceEnds_ = std::chrono::steady_clock::now() + lateReplyGrace_;
+        graceEnds_ = now_() + lateReplyGrace_;
         return {VoiceRequest::Outcome::NoReply, {}};
     }
     if (!voiceData.decodeDump(reply.data(), replySize))

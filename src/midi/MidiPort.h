@@ -1,13 +1,24 @@
 // The program's one MIDI input and one MIDI output: opening them, sending
 // the voice, and asking the instrument for its edit voice.
 //
-// Everything sent goes through one paced queue (SendPacer) that a thread of
-// this object empties at the cable's pace: callers never wait for the cable.
-// While a voice dump waits, a newer voice replaces it; a dump request goes
-// out after a dump that waits; close() sends whatever waits before the ports
-// close.
+// Voice dumps and test notes go through one paced queue (SendPacer) that a
+// thread of this object, the sending thread, empties at the cable's pace:
+// callers never wait for the cable. While a voice dump waits, a newer voice
+// replaces it. A dump request is not queued: requestVoice waits until the
+// queue has run empty and the cable has carried it (finishSending), then
+// sends the request itself, so that the reply wait starts when the request
+// has gone out. close() sends whatever waits before the ports close.
+//
+// Threads: every member function is called on one thread, the caller's (the
+// program's main thread), except where it says otherwise. The sending thread
+// only hands queued messages to the backend's output and tells the send
+// listener; the MIDI system's thread only hands a voice dump over.
+//
+// Time: deadlines are read from the clock the port is given (Clock.h), the
+// same one its pacer reads.
 #pragma once
 
+#include "Clock.h"
 #include "MidiBackend.h"
 #include "SendPacer.h"
 
@@ -34,9 +45,10 @@ class VoiceData;
 class ReplyWaiter {
 public:
     virtual ~ReplyWaiter() = default;
-    // Returns once done() is true or at the deadline, whichever comes first.
-    // done() is called on the waiting thread only.
-    virtual void waitUntil(std::chrono::steady_clock::time_point deadline, const std::function<bool()>& done) = 0;
+    // Returns once done() is true or at the deadline, whichever comes first;
+    // the deadline is a time of the port's clock. done() is called on the
+    // waiting thread only.
+    virtual void waitUntil(SteadyClock::time_point deadline, const std::function<bool()>& done) = 0;
     // Called on the MIDI thread, only during a wait, when done() may have
     // become true.
     virtual void wake() = 0;
@@ -69,6 +81,10 @@ public:
     // Shows an open failure to the user; called on the caller's thread, once
     // per failing direction, with the MIDI system's own text.
     using ErrorReporter = std::function<void(const std::string& text)>;
+    // Told the outcome of a send: empty when the message was handed over,
+    // else why not, in the MIDI system's words (what sendError() returns from
+    // then on).
+    using SendListener = std::function<void(const std::string& error)>;
 
     // How long requestVoice waits when nothing comes: more than 2 and at most
     // 3 seconds.
@@ -81,8 +97,9 @@ public:
     // not there now; watchDevices opens it when it appears.
     enum class Link { Closed, Open, Missing };
 
-    // Lists the devices; refreshDevices lists them again.
-    MidiPort(std::unique_ptr<MidiBackend> backend, ErrorReporter reporter);
+    // Lists the devices; refreshDevices lists them again. Every deadline
+    // and the pace of sending are read from `now`.
+    MidiPort(std::unique_ptr<MidiBackend> backend, ErrorReporter reporter, Now now = SteadyClock::now);
     ~MidiPort();
 
     MidiPort(const MidiPort&) = delete;
@@ -140,6 +157,13 @@ public:
     // succeeded.
     std::string sendError() const;
 
+    // Called with the outcome of every message the sending thread hands over,
+    // on that thread, and of a voice that cannot be queued, on the caller's
+    // thread. It must return quickly and must not call the port; a window
+    // passes the outcome on to its own thread. Once setSendListener returns,
+    // the previous listener is no longer being called and never is again.
+    void setSendListener(SendListener listener);
+
     // Queues a short channel message (a note-on or note-off) ahead of every
     // dump that waits (SendPacer::offerShort). Returns at once: false when no
     // output is open.
@@ -171,10 +195,10 @@ public:
     VoiceRequest requestVoice(int model, int midiChannel, VoiceData& voiceData);
 
     // How requestVoice waits; by default the calling thread blocks, without
-    // using the processor.
+    // using the processor, until the port's clock reaches the deadline.
     void setWaiter(std::unique_ptr<ReplyWaiter> waiter);
 
-    // For tests that cannot afford the full wait.
+    // For tests and tools that want another wait.
     void setReplyWait(std::chrono::milliseconds wait) { replyWait_ = wait; }
     void setLateReplyGrace(std::chrono::milliseconds grace) { lateReplyGrace_ = grace; }
 
@@ -185,6 +209,7 @@ private:
     };
 
     void onSysEx(const std::uint8_t* data, std::size_t size);
+    void tellSendOutcome(const std::string& error);
     void sendLoop();
     // Waits until the queue is empty and no message is being handed over.
     void waitUntilHandedOver(std::unique_lock<std::mutex>& lock);
@@ -196,6 +221,7 @@ private:
 
     std::unique_ptr<MidiBackend> backend_;
     ErrorReporter reporter_;
+    Now now_;
     std::function<void()> linkListener_;
     std::vector<std::string> inputs_;
     std::vector<std::string> outputs_;
@@ -206,7 +232,7 @@ private:
     std::chrono::milliseconds replyWait_ = kReplyWait;
     std::chrono::milliseconds lateReplyGrace_ = kLateReplyGrace;
     // Until when a late reply to the last unanswered request may still come.
-    std::chrono::steady_clock::time_point graceEnds_{};
+    SteadyClock::time_point graceEnds_{};
     std::unique_ptr<ReplyWaiter> waiter_;
 
     // Shared with the MIDI thread, which only hands a dump over.
@@ -224,6 +250,9 @@ private:
     bool inFlight_ = false;
     bool stopSending_ = false;
     std::string sendError_;
+    // Held while the send listener is called or replaced.
+    std::mutex listenerMutex_;
+    SendListener sendListener_;
     // The sending thread and the caller's thread both use the backend's output.
     std::mutex outputMutex_;
     std::thread sender_;   // last: it starts once everything above exists

@@ -11,6 +11,8 @@
 // without waiting.
 #pragma once
 
+#include "Clock.h"
+
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
@@ -23,9 +25,9 @@ namespace morvane {
 
 class SendPacer {
 public:
-    using Clock = std::chrono::steady_clock;
+    using Clock = SteadyClock;
     using Bytes = std::vector<std::uint8_t>;
-    using Now = std::function<Clock::time_point()>;
+    using Now = morvane::Now;
 
     // The MIDI cable's rate, and the rate that means "no pacing".
     static constexpr int kCableBaud = 31250;

@@ -1,6 +1,7 @@
 // The whole program made by the start-up sequence for a window test: a
 // settings store that makes it no first run, the library in the test's
-// folder and an in-process MIDI system as the instrument.
+// folder and an in-process MIDI system as the instrument; the machine's
+// clock unless the test gives its own.
 #pragma once
 
 #include "AppShell.h"
@@ -16,7 +17,7 @@
 namespace morvane::test {
 
 inline std::unique_ptr<AppShell> startProgram(ModalHost& modal, const QTemporaryDir& dir, const QString& storePath,
-                                              const char* channel, InProcessMidiBackend*& midi)
+                                              const char* channel, InProcessMidiBackend*& midi, Now now = {})
 {
     {
         QSettings stored(storePath, QSettings::IniFormat);
@@ -30,6 +31,8 @@ inline std::unique_ptr<AppShell> startProgram(ModalHost& modal, const QTemporary
         midi = backend.get();
         return backend;
     });
+    if (now)
+        shell->setClock(std::move(now));
     shell->setLibraryPath(dir.filePath("SOUNDS.SYL").toStdString());
     shell->startUp();
     return shell;

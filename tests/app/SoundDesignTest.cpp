@@ -4,6 +4,7 @@
 #include "AppServices.h"
 #include "AppShell.h"
 #include "InProcessMidiBackend.h"
+#include "ManualClock.h"
 #include "MessageDialog.h"
 #include "MidiPort.h"
 #include "ModalHost.h"
@@ -27,6 +28,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSettings>
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
@@ -42,7 +44,13 @@ class SoundDesignTest : public QObject {
 private slots:
     void init()
     {
-        shell = test::startProgram(modal, dir, dir.filePath("store.ini"), "3", midi);
+        {
+            // The clock moves only when a test moves it: at the cable's pace
+            // every dump after the first would wait for it.
+            QSettings stored(dir.filePath("store.ini"), QSettings::IniFormat);
+            stored.setValue("Wire rate", "0");
+        }
+        shell = test::startProgram(modal, dir, dir.filePath("store.ini"), "3", midi, clock.now());
         context().settings->autoSend = true;
         for (QWidget* w : {static_cast<QWidget*>(context().MainForm), static_cast<QWidget*>(context().AWMEdit)}) {
             w->show();
@@ -211,8 +219,9 @@ private slots:
         QVERIFY(!awm.findChild<QAction*>("Compare")->isChecked());
     }
 
-    // The test note: note-on, then note-off after its length; held, until
-    // released; a second start ends the first note. The options are kept.
+    // The test note: note-on, then note-off once its length has passed by
+    // the clock; held, until released; a second start ends the first note.
+    // The options are kept.
     void testNoteOnTheProgramsChannel()
     {
         modal.setAnswerer([](QDialog& dialog) {
@@ -229,25 +238,37 @@ private slots:
         QWidget& awm = *context().AWMEdit;
         QApplication::setActiveWindow(&awm);
         QTest::keySequence(&awm, QKeySequence(Qt::CTRL | Qt::Key_T));
-        QTRY_COMPARE_WITH_TIMEOUT(notes().size(), std::size_t{1}, 1000);
+        context().midiPort->finishSending();
+        QCOMPARE(notes().size(), std::size_t{1});
         QCOMPARE(notes()[0], on);
+        clock.advance(std::chrono::milliseconds(99));
+        QTest::qWait(150);  // the note's timer looks at the clock: not yet
+        context().midiPort->finishSending();
+        QCOMPARE(notes().size(), std::size_t{1});
+        clock.advance(std::chrono::milliseconds(1));
         QTRY_COMPARE_WITH_TIMEOUT(notes().size(), std::size_t{2}, 2000);
         QCOMPARE(notes()[1], off);
 
+        // Held past its length it still sounds; released then, it ends at once.
         auto* play = awm.findChild<QPushButton*>("bPlay");
         QTest::mousePress(play, Qt::LeftButton);
-        QTest::qWait(300);  // held past the note's length: it still sounds
+        clock.advance(std::chrono::milliseconds(300));
+        QTest::qWait(150);
         context().midiPort->finishSending();
         QCOMPARE(notes().size(), std::size_t{3});
         QTest::mouseRelease(play, Qt::LeftButton);
-        QTRY_COMPARE_WITH_TIMEOUT(notes().size(), std::size_t{4}, 1000);
+        context().midiPort->finishSending();
+        QCOMPARE(notes().size(), std::size_t{4});
         QCOMPARE(notes()[3], off);
 
         action("PlayTestNote1")->trigger();
         action("PlayTestNote1")->trigger();  // ends the first before it starts again
-        QTRY_COMPARE_WITH_TIMEOUT(notes().size(), std::size_t{8}, 2000);
+        context().midiPort->finishSending();
+        QCOMPARE(notes().size(), std::size_t{7});
         QCOMPARE(notes()[5], off);
         QCOMPARE(notes()[6], on);
+        clock.advance(std::chrono::milliseconds(100));
+        QTRY_COMPARE_WITH_TIMEOUT(notes().size(), std::size_t{8}, 2000);
     }
 
 private:
@@ -282,6 +303,7 @@ private:
     }
 
     QTemporaryDir dir;
+    test::ManualClock clock;
     ModalHost modal;
     std::unique_ptr<AppShell> shell;
     InProcessMidiBackend* midi = nullptr;

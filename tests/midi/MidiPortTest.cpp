@@ -3,6 +3,7 @@
 #include "EncodedVoice.h"
 #include "InProcessMidiBackend.h"
 #include "Instrument.h"
+#include "ManualClock.h"
 #include "RandomVoice.h"
 #include "VoiceData.h"
 
@@ -10,9 +11,13 @@
 
 #include <algorithm>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <future>
+#include <mutex>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace morvane {
@@ -33,12 +38,26 @@ protected:
         port->setLateReplyGrace(0ms);
     }
 
+    // A port whose time is `clock` and whose reply waits take no time; what
+    // `meanwhile` does happens during each wait.
+    void runOnClock(std::function<void()> meanwhile = {})
+    {
+        auto owned = std::make_unique<InProcessMidiBackend>(std::vector<std::string>{"In A"},
+                                                            std::vector<std::string>{"Out A"});
+        backend = owned.get();
+        port = std::make_unique<MidiPort>(std::move(owned), nullptr, clock.now());
+        port->setWaiter(std::make_unique<test::ManualWaiter>(clock, waits, std::move(meanwhile)));
+        port->open(0, 0);
+    }
+
     // The dump an instrument holding `v` would send, channel 0.
     static Bytes dumpOf(const VoiceParameters& v) { return test::encodedVoice(v); }
 
     // Encoded form of the current voice, to compare voices field for field.
     Bytes current() { return dumpOf(voice); }
 
+    test::ManualClock clock;
+    std::vector<SteadyClock::duration> waits;   // each reply wait's length, by the clock
     InProcessMidiBackend* backend;
     std::unique_ptr<MidiPort> port;
     std::vector<std::string> reports;
@@ -200,22 +219,45 @@ TEST_F(MidiPortTest, ADumpDuringTheWaitBecomesTheVoice)
     }
 }
 
-TEST_F(MidiPortTest, AReplyFromTheMidiThreadEndsTheWaitEarly)
+// The port's own wait blocks until the MIDI thread hands the reply over; it
+// would never end otherwise.
+TEST_F(MidiPortTest, AReplyFromTheMidiThreadEndsTheWait)
 {
     port->open(0, 0);
-    port->setReplyWait(10s);
+    port->setReplyWait(std::chrono::hours(1));
     const Bytes reply = dumpOf(other);
     std::future<void> sender;
     backend->setOnSend([&](const Bytes&) {
-        sender = std::async(std::launch::async, [&] {
-            std::this_thread::sleep_for(50ms);
-            backend->deliver(reply);
-        });
+        sender = std::async(std::launch::async, [&] { backend->deliver(reply); });
     });
-    const auto start = std::chrono::steady_clock::now();
     EXPECT_TRUE(port->requestVoice(0, 0, voiceData));
-    EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
+    sender.get();
     EXPECT_EQ(current(), reply);
+}
+
+// The reply wait and the late-reply grace are times of the port's clock.
+TEST_F(MidiPortTest, TheReplyWaitAndTheGraceAreMeasuredOnThePortsClock)
+{
+    runOnClock();
+    EXPECT_EQ(VoiceRequest::Outcome::NoReply, port->requestVoice(0, 0, voiceData).outcome);
+    ASSERT_EQ(waits, std::vector<SteadyClock::duration>{MidiPort::kReplyWait});
+
+    // Part of the grace has passed: the next request waits out the rest of
+    // it before it is sent, then the whole reply wait.
+    clock.advance(MidiPort::kLateReplyGrace / 4);
+    std::vector<SteadyClock::time_point> sendTimes;
+    backend->setOnSend([&](const Bytes&) { sendTimes.push_back(clock.time()); });
+    const auto graceEnds = clock.time() + MidiPort::kLateReplyGrace * 3 / 4;
+    waits.clear();
+    EXPECT_FALSE(port->requestVoice(0, 0, voiceData));
+    EXPECT_EQ(waits, (std::vector<SteadyClock::duration>{MidiPort::kLateReplyGrace * 3 / 4, MidiPort::kReplyWait}));
+    EXPECT_EQ(sendTimes, std::vector<SteadyClock::time_point>{graceEnds});
+
+    // Once the grace is over a request goes out at once.
+    clock.advance(MidiPort::kLateReplyGrace);
+    waits.clear();
+    EXPECT_FALSE(port->requestVoice(0, 0, voiceData));
+    EXPECT_EQ(waits, std::vector<SteadyClock::duration>{MidiPort::kReplyWait});
 }
 
 TEST_F(MidiPortTest, OtherMessagesNeitherEndTheWaitNorChangeTheVoice)
@@ -262,34 +304,32 @@ TEST_F(MidiPortTest, ALateReplyChangesNothingNowOrAtTheNextRequest)
 }
 
 // A reply that comes after its wait is dropped, even when it lands in the
-// next request's wait, as long as it is late by less than the grace.
+// wait before the next request goes out, as long as it is late by less than
+// the grace; only the answer to that request becomes the voice.
 TEST_F(MidiPortTest, AReplyLateByLessThanTheGraceCannotAnswerTheNextRequest)
 {
-    port->open(0, 0);
-    port->setLateReplyGrace(600ms);
     const Bytes stale = dumpOf(other);
     const Bytes fresh = dumpOf(test::RandomVoice(8).make());
-    std::future<void> late;
-    backend->setOnSend([&](const Bytes&) {
-        late = std::async(std::launch::async, [&] {
-            std::this_thread::sleep_for(400ms);   // 100 ms after the wait
+    const Bytes before = current();
+    int wait = 0;
+    runOnClock([&] {
+        // The first request's reply comes 100 ms after its wait, while the
+        // second request waits out the grace.
+        if (++wait == 2) {
+            clock.advance(100ms);
             backend->deliver(stale);
-        });
+        }
     });
-    EXPECT_EQ(VoiceRequest::Outcome::NoReply, port->requestVoice(0, 0, voiceData).outcome);
-
-    port->setReplyWait(2s);
-    std::future<void> answer;
-    backend->setOnSend([&](const Bytes&) {
-        answer = std::async(std::launch::async, [&] {
-            std::this_thread::sleep_for(200ms);
-            backend->deliver(fresh);
+    EXPECT_FALSE(port->requestVoice(0, 0, voiceData));
+    for (bool answered : {false, true}) {
+        backend->setOnSend([&](const Bytes&) {
+            if (answered)
+                backend->deliver(fresh);
         });
-    });
-    EXPECT_TRUE(port->requestVoice(0, 0, voiceData));
-    late.get();
-    answer.get();
-    EXPECT_EQ(current(), fresh);
+        wait = 1;
+        EXPECT_EQ(static_cast<bool>(port->requestVoice(0, 0, voiceData)), answered);
+        EXPECT_EQ(current(), answered ? fresh : before);
+    }
 }
 
 // A request that cannot be sent is reported at once with the reason; the
@@ -429,6 +469,86 @@ TEST_F(MidiPortTest, ASendFailureIsKeptUntilASendSucceeds)
     EXPECT_TRUE(port->sendVoice(voiceData, 0));
     port->finishSending();
     EXPECT_EQ(port->sendError(), "");
+}
+
+// Every outcome reaches the listener as it happens: a send that fails or
+// succeeds on the sending thread, a voice that cannot be queued at once.
+TEST_F(MidiPortTest, TheSendListenerIsToldEachOutcome)
+{
+    std::mutex mutex;
+    std::vector<std::string> outcomes;
+    port->setSendListener([&](const std::string& error) {
+        std::lock_guard lock(mutex);
+        outcomes.push_back(error);
+    });
+    const auto told = [&] {
+        std::lock_guard lock(mutex);
+        return std::exchange(outcomes, {});
+    };
+    EXPECT_FALSE(port->sendVoice(voiceData, 0));
+    EXPECT_EQ(told(), std::vector<std::string>{"No MIDI output is open."});
+
+    port->open(0, 0);
+    backend->failSends("The JACK server is gone");
+    EXPECT_TRUE(port->sendVoice(voiceData, 0));
+    EXPECT_TRUE(port->sendShort({0x90, 60, 100}));
+    port->finishSending();
+    EXPECT_EQ(told(), std::vector<std::string>(2, "The JACK server is gone"));
+    backend->failSends(std::nullopt);
+    EXPECT_TRUE(port->sendVoice(voiceData, 0));
+    port->finishSending();
+    EXPECT_EQ(told(), std::vector<std::string>{""});
+
+    port->setSendListener(nullptr);
+    EXPECT_TRUE(port->sendVoice(voiceData, 0));
+    port->finishSending();
+    EXPECT_TRUE(told().empty());
+}
+
+} // namespace
+} // namespace morvane
+
+namespace morvane {
+namespace {
+
+std::string readText(const std::string& path)
+{
+    std::ifstream in(path);
+    EXPECT_TRUE(in) << path;
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// "2.5" for 2500 ms.
+std::string seconds(std::chrono::milliseconds time)
+{
+    std::string text = std::to_string(time.count() / 1000);
+    if (time.count() % 1000 != 0)
+        text += "." + std::to_string(time.count() % 1000 / 100);
+    return text;
+}
+
+// What the README and the help pages tell the user about the reply wait is
+// what the port does.
+TEST(ReplyWaitDocuments, StateTheWaitAndTheGraceThePortUses)
+{
+    const std::string wait = seconds(MidiPort::kReplyWait);
+    const std::string waitMs = std::to_string(MidiPort::kReplyWait.count());
+    const std::string bothMs = std::to_string((MidiPort::kReplyWait + MidiPort::kLateReplyGrace).count());
+    ASSERT_EQ(MidiPort::kLateReplyGrace, std::chrono::seconds(1)) << "the README speaks of \"a second\"";
+    struct Case {
+        const char* file;
+        std::string text;
+    };
+    const Case cases[] = {
+        {"README.md", "(at most " + wait + " seconds)"},
+        {"README.md", "(more than " + waitMs + " is too late for Morvane)"},
+        {"README.md", "`--reply-delay`\nabove " + bothMs + ","},
+        {"src/app/help/pages/connecting.html", "within " + wait + " seconds."},
+    };
+    for (const Case& c : cases) {
+        const std::string text = readText(std::string(MORVANE_SOURCE_DIR) + "/" + c.file);
+        EXPECT_NE(text.find(c.text), std::string::npos) << c.file << " does not say: " << c.text;
+    }
 }
 
 } // namespace

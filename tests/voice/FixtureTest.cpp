@@ -53,7 +53,10 @@ std::vector<std::vector<std::uint8_t>> voicesOfBank(const std::vector<std::uint8
 std::vector<std::uint8_t> singleVoiceDump(const std::vector<std::uint8_t>& voice)
 {
     std::vector<std::uint8_t> m{0xF0, 0x43, 0x00, 0x7E, 0x04, 0x55};
-    m.insert(m.end(), kTg33FormatId.begin(), kTg33FormatId.end());
+    // One byte at a time: g++ 12 at -O2 takes an insert of the name's
+    // characters for a write past the end (-Warray-bounds), wrongly.
+    for (const char c : kTg33FormatId)
+        m.push_back(static_cast<std::uint8_t>(c));
     m.insert(m.end(), voice.begin(), voice.end());
     const unsigned sum = std::accumulate(m.begin() + 6, m.end(), 0u);
     m.push_back(static_cast<std::uint8_t>((128 - sum % 128) % 128));

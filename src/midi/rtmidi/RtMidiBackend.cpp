@@ -43,9 +43,65 @@ bool jackServerRunning()
     return client != nullptr;
 }
 
+namespace {
+
+// Where RtMidi reports the errors of one direction. RtMidi calls an
+// object's error callback on whichever thread met the error; each direction
+// has its own RtMidi object and so its own context, and one direction is used
+// from one thread at a time (see MidiBackend.h).
+class ErrorContext {
+public:
+    static void onError(RtMidiError::Type type, const std::string& text, void* self)
+    {
+        if (type == RtMidiError::WARNING || type == RtMidiError::DEBUG_WARNING)
+            return;
+        auto* context = static_cast<ErrorContext*>(self);
+        std::lock_guard lock(context->mutex_);
+        context->last_ = text;
+    }
+
+    void clear()
+    {
+        std::lock_guard lock(mutex_);
+        last_.clear();
+    }
+
+    // The error met since clear(); else `fallback`, which may be null.
+    MidiError take(const char* fallback)
+    {
+        std::lock_guard lock(mutex_);
+        if (last_.empty())
+            return fallback ? MidiError(fallback) : std::nullopt;
+        MidiError error(std::move(last_));
+        last_.clear();
+        return error;
+    }
+
+private:
+    std::mutex mutex_;
+    std::string last_;
+};
+
+} // namespace
+
+std::string systemName(std::optional<RtMidiBackend::System> system)
+{
+    if (!system)
+        return "none";
+    switch (*system) {
+    case RtMidiBackend::System::Jack:
+        return "JACK";
+    case RtMidiBackend::System::Alsa:
+        return "ALSA";
+    case RtMidiBackend::System::Automatic:
+        break;
+    }
+    return "none";
+}
+
 struct RtMidiBackend::Impl {
     std::string clientName;
-    std::string systemName = "none";
+    std::optional<System> system;   // the system reached; none when none was
     std::string unavailable;   // why there is no MIDI system, when there is none
     std::unique_ptr<RtMidiIn> in;
     std::unique_ptr<RtMidiOut> out;
@@ -56,9 +112,8 @@ struct RtMidiBackend::Impl {
     std::chrono::steady_clock::time_point lastSend{};
     std::chrono::steady_clock::time_point outputReady{};
 
-    // RtMidi reports errors through a callback, on whichever thread met them.
-    std::mutex errorMutex;
-    std::string lastError;
+    ErrorContext inErrors;
+    ErrorContext outErrors;
 
     // Guards the handler against the MIDI thread.
     std::mutex handlerMutex;
@@ -69,15 +124,6 @@ struct RtMidiBackend::Impl {
             handler(data, size);
     }};
 
-    static void onError(RtMidiError::Type type, const std::string& text, void* self)
-    {
-        if (type == RtMidiError::WARNING || type == RtMidiError::DEBUG_WARNING)
-            return;
-        auto* impl = static_cast<Impl*>(self);
-        std::lock_guard lock(impl->errorMutex);
-        impl->lastError = text;
-    }
-
     static void onMessage(double, std::vector<unsigned char>* message, void* self)
     {
         auto* impl = static_cast<Impl*>(self);
@@ -87,22 +133,6 @@ struct RtMidiBackend::Impl {
                 impl->channelHandler(message->data(), message->size());
             impl->assembler.feed(message->data(), message->size());
         }
-    }
-
-    void clearError()
-    {
-        std::lock_guard lock(errorMutex);
-        lastError.clear();
-    }
-
-    MidiError takeError(const char* fallback)
-    {
-        std::lock_guard lock(errorMutex);
-        if (lastError.empty())
-            return fallback ? MidiError(fallback) : std::nullopt;
-        MidiError error(std::move(lastError));
-        lastError.clear();
-        return error;
     }
 
     void setHandler(SysExHandler h)
@@ -177,9 +207,9 @@ RtMidiBackend::RtMidiBackend(const std::string& clientName, System system) : imp
         impl_->unavailable = why + " (" + e.getMessage() + ").";
         return;
     }
-    impl_->systemName = api == RtMidi::UNIX_JACK ? "JACK" : "ALSA";
-    impl_->in->setErrorCallback(&Impl::onError, impl_.get());
-    impl_->out->setErrorCallback(&Impl::onError, impl_.get());
+    impl_->system = api == RtMidi::UNIX_JACK ? System::Jack : System::Alsa;
+    impl_->in->setErrorCallback(&ErrorContext::onError, &impl_->inErrors);
+    impl_->out->setErrorCallback(&ErrorContext::onError, &impl_->outErrors);
     // Only System Exclusive matters here; clock and sensing bytes stay out.
     impl_->in->ignoreTypes(false, true, true);
     impl_->in->setCallback(&Impl::onMessage, impl_.get());
@@ -191,9 +221,14 @@ RtMidiBackend::~RtMidiBackend()
     closeOutput();
 }
 
+std::optional<RtMidiBackend::System> RtMidiBackend::system() const
+{
+    return impl_->system;
+}
+
 std::string RtMidiBackend::systemName() const
 {
-    return impl_->systemName;
+    return morvane::systemName(impl_->system);
 }
 
 std::vector<std::string> RtMidiBackend::inputNames()
@@ -221,9 +256,9 @@ MidiError RtMidiBackend::openInput(int index, SysExHandler handler)
     if (MidiError error = impl_->resolve(*impl_->in, impl_->inputSnapshot, index, "input", number))
         return error;
     impl_->setHandler(std::move(handler));
-    impl_->clearError();
+    impl_->inErrors.clear();
     impl_->in->openPort(number, "in");
-    if (MidiError error = impl_->takeError(impl_->in->isPortOpen() ? nullptr : "The MIDI input could not be opened.")) {
+    if (MidiError error = impl_->inErrors.take(impl_->in->isPortOpen() ? nullptr : "The MIDI input could not be opened.")) {
         impl_->in->closePort();
         impl_->setHandler(nullptr);
         return error;
@@ -240,15 +275,15 @@ MidiError RtMidiBackend::openOutput(int index)
     unsigned number = 0;
     if (MidiError error = impl_->resolve(*impl_->out, impl_->outputSnapshot, index, "output", number))
         return error;
-    impl_->clearError();
+    impl_->outErrors.clear();
     impl_->out->openPort(number, "out");
-    if (MidiError error = impl_->takeError(impl_->out->isPortOpen() ? nullptr : "The MIDI output could not be opened.")) {
+    if (MidiError error = impl_->outErrors.take(impl_->out->isPortOpen() ? nullptr : "The MIDI output could not be opened.")) {
         impl_->out->closePort();
         return error;
     }
     impl_->outputOpen = true;
     impl_->outputReady = std::chrono::steady_clock::now()
-                         + (impl_->systemName == "JACK" ? kJackConnectTime : std::chrono::milliseconds(0));
+                         + (impl_->system == System::Jack ? kJackConnectTime : std::chrono::milliseconds(0));
     return std::nullopt;
 }
 
@@ -258,9 +293,9 @@ MidiError RtMidiBackend::openVirtualInput(SysExHandler handler)
     if (!impl_->in)
         return impl_->noSystemText("input");
     impl_->setHandler(std::move(handler));
-    impl_->clearError();
+    impl_->inErrors.clear();
     impl_->in->openVirtualPort("in");
-    if (MidiError error = impl_->takeError(nullptr)) {
+    if (MidiError error = impl_->inErrors.take(nullptr)) {
         impl_->in->closePort();
         impl_->setHandler(nullptr);
         return error;
@@ -274,9 +309,9 @@ MidiError RtMidiBackend::openVirtualOutput()
     closeOutput();
     if (!impl_->out)
         return impl_->noSystemText("output");
-    impl_->clearError();
+    impl_->outErrors.clear();
     impl_->out->openVirtualPort("out");
-    if (MidiError error = impl_->takeError(nullptr)) {
+    if (MidiError error = impl_->outErrors.take(nullptr)) {
         impl_->out->closePort();
         return error;
     }
@@ -302,10 +337,10 @@ MidiError RtMidiBackend::send(const std::uint8_t* data, std::size_t size)
         return "No MIDI output is open.";
     if (std::chrono::steady_clock::now() < impl_->outputReady)
         std::this_thread::sleep_until(impl_->outputReady);
-    impl_->clearError();
+    impl_->outErrors.clear();
     impl_->out->sendMessage(data, size);
     impl_->lastSend = std::chrono::steady_clock::now();
-    return impl_->takeError(nullptr);
+    return impl_->outErrors.take(nullptr);
 }
 
 void RtMidiBackend::setChannelHandler(SysExHandler handler)

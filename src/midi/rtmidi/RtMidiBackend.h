@@ -5,12 +5,15 @@
 #include "MidiBackend.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace morvane {
 
 class RtMidiBackend : public MidiBackend {
 public:
+    // Which MIDI system to use; Automatic: JACK when a server is running,
+    // otherwise ALSA.
     enum class System { Automatic, Jack, Alsa };
 
     // `clientName` is how the program appears to other MIDI programs; its
@@ -19,7 +22,9 @@ public:
     explicit RtMidiBackend(const std::string& clientName = "morvane", System system = System::Automatic);
     ~RtMidiBackend() override;
 
-    // "JACK", "ALSA", or "none" when no MIDI system could be reached.
+    // The MIDI system reached (Jack or Alsa); none when none could be.
+    std::optional<System> system() const;
+    // Its name for the user: "JACK", "ALSA", or "none".
     std::string systemName() const;
 
     std::vector<std::string> inputNames() override;
@@ -50,6 +55,9 @@ private:
 // Whether a JACK server can be reached (the one JACK_DEFAULT_SERVER names,
 // or the default one). Never starts a server.
 bool jackServerRunning();
+
+// "JACK", "ALSA", or "none" for no system.
+std::string systemName(std::optional<RtMidiBackend::System> system);
 
 // The backend the program uses.
 std::unique_ptr<MidiBackend> makeSystemMidiBackend();
