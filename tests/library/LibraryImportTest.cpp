@@ -3,7 +3,7 @@
 #include "Duplicates.h"
 #include "LibraryFixture.h"
 #include "LibraryImport.h"
-#include "Tg33Bank.h"
+#include "VoiceBank.h"
 
 #include <functional>
 
@@ -19,7 +19,7 @@ protected:
     static Bytes realBank()
     {
         Bytes bank = read(bankPath());
-        EXPECT_EQ(kBankSize, bank.size()) << "missing test data: " << MORVANE_FIXTURES;
+        EXPECT_EQ(bankSize(kTg33BankFormat), bank.size()) << "missing test data: " << MORVANE_FIXTURES;
         return bank;
     }
     static std::string join(const std::vector<std::string>& lines)
@@ -46,12 +46,13 @@ TEST_F(LibraryImportTest, TheRealBankImportsAs64VoicesAndASecondTimeAsNone)
     ASSERT_EQ(64, lib.recordCount());
 
     // Each record is the voice decoded on its own from the bank.
-    const BankContents contents = readTg33Bank(bank.data(), bank.size());
-    ASSERT_EQ(64u, contents.voices.size());
+    const BankRead contents = readVoiceBank(bank.data(), bank.size());
+    ASSERT_EQ(64, contents.wholeVoices());
     for (int n = 0; n < 64; ++n) {
         VoiceParameters single;
         VoiceData singleData(single);
-        ASSERT_TRUE(singleData.decodeDump(contents.voices[static_cast<std::size_t>(n)].message.data(), kTg33DumpSize));
+        const Bytes message = contents.bank.voiceDump(n, 0);
+        ASSERT_TRUE(singleData.decodeDump(message.data(), message.size()));
         VoiceParameters stored;
         VoiceData storedData(stored);
         ASSERT_TRUE(lib.loadRecord(n, storedData));
@@ -72,7 +73,7 @@ TEST_F(LibraryImportTest, TheRealBankImportsAs64VoicesAndASecondTimeAsNone)
 TEST_F(LibraryImportTest, ADamagedBankAddsNothingUnlessTheWholeVoicesAreKept)
 {
     const Bytes bank = realBank();
-    const std::size_t block3 = bankBlockStart(2);
+    const std::size_t block3 = bankBlockStart(kTg33BankFormat, 2);
     struct Case {
         const char* what;
         std::function<void(Bytes&)> damage;
