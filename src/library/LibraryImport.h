@@ -1,4 +1,4 @@
-// Voice files and TG-33 bank backups into the library in one operation:
+// Voice files and voice banks (SY and TG-33) into the library in one operation:
 // every file is read first; the voices are appended in one write, all or
 // none. Voices already in the library are skipped; voices the files hold
 // twice are added as the files have them (and counted).

@@ -151,3 +151,23 @@ TEST_F(LibraryImportTest, VoicesEqualButForTheNameAreAddedAndListedAsGroups)
     EXPECT_EQ((std::vector<std::vector<int>>{{0, 2}}), groups.exact);
     EXPECT_EQ((std::vector<std::vector<int>>{{0, 2, 3}}), groups.nameOnly);
 }
+
+TEST_F(LibraryImportTest, AnSyBankImportsItsVoicesAsTheyAreInTheBank)
+{
+    VoiceBank bank(DumpLayout::Sy);
+    RandomVoice random(42);
+    for (int slot = 0; slot < kBankVoices; ++slot)
+        bank.putVoice(slot, random.make());
+    bank.setMulti(Bytes(kSyBankFormat.multiSize, 0));
+    const std::string file = write("sy-bank.syx", bank.encode(0));
+    VoiceLibrary lib(pathOf("SOUNDS.SYL"));
+    const ImportReport report = importVoiceFiles(lib, {file}, 0x2, false);
+    ASSERT_FALSE(report.refused) << join(report.problems) << report.error;
+    EXPECT_EQ(64, report.added);
+    for (int n : {0, 63}) {
+        LibraryRecord record;
+        ASSERT_TRUE(lib.readRecord(n, record));
+        const Bytes single = bank.voiceDump(n, 0);
+        EXPECT_TRUE(std::equal(single.begin(), single.end(), record.begin() + kRecordMaskSize)) << "voice " << n + 1;
+    }
+}
