@@ -5,6 +5,7 @@
 #pragma once
 
 #include "VoiceLibrary.h"
+#include "VoiceSource.h"
 
 #include <string>
 #include <vector>
@@ -34,5 +35,9 @@ struct ImportReport {
 
 ImportReport importVoiceFiles(VoiceLibrary& library, const std::vector<std::string>& files, std::uint32_t mask,
                               bool keepWhole);
+
+// The same for voices already read (a bank window's): added in one write,
+// those already in the library skipped.
+ImportReport importVoices(VoiceLibrary& library, const std::vector<SourceVoice>& voices, std::uint32_t mask);
 
 } // namespace morvane

@@ -296,6 +296,7 @@ BankRead readVoiceBank(const std::uint8_t* bytes, std::size_t size)
     read.bank = VoiceBank(*read.layout);
     const BankFormat& f = read.bank.format();
     const std::size_t start = firstStart(bytes, size);
+    read.bank.setDevice(bytes[start + kDeviceByte]);
     // The message ends at its first status byte (F7, or whatever cut it off).
     std::size_t end = start + 1;
     while (end < size && bytes[end] < 0x80)

@@ -152,6 +152,10 @@ public:
     bool setMulti(const Bytes& data);
     bool needsMulti() const { return format().multiSize > 0; }
 
+    // The device byte's low nibble of the message the bank came in (0-15).
+    int device() const { return device_; }
+    void setDevice(int device) { device_ = device & 0x0F; }
+
     // Every voice there, and the multi data where the layout has them.
     bool complete() const;
     // What is missing for a complete bank, in words; empty when complete.
@@ -165,6 +169,7 @@ private:
     DumpLayout layout_;
     std::array<Bytes, kBankVoices> voices_;
     Bytes multi_;
+    int device_ = 0;
 };
 
 // "I" with the bank letter A-H and the number 1-8, as the instrument names
