@@ -323,6 +323,11 @@ int main(int argc, char** argv)
             bool stopped = false;
             for (std::size_t i = 0; i < blocks && !stopped; ++i) {
                 const std::vector<std::uint8_t>& block = response.bankBlocks[i];
+                // On a cable the block is whole at the far end once its bytes
+                // have crossed.
+                if (options.wireRate > 0
+                    && !inbox.sleepFor(std::chrono::duration_cast<std::chrono::milliseconds>(crossingOf(block.size()))))
+                    break;
                 if (const auto error = midi.send(block.data(), block.size())) {
                     std::cerr << "morvane-sim: " << *error << "\n";
                     break;
@@ -330,8 +335,6 @@ int main(int argc, char** argv)
                 if (options.log)
                     std::cout << "sent bank block " << i + 1 << " of " << blocks << " at "
                               << monotonicMs(Clock::now()) << " ms" << std::endl;
-                if (options.wireRate > 0)
-                    stopped = !inbox.sleepFor(std::chrono::duration_cast<std::chrono::milliseconds>(crossingOf(block.size())));
                 if (i + 1 < blocks && !stopped)
                     stopped = !inbox.sleepFor(std::chrono::milliseconds(morvane::kBankBlockPauseMs));
             }
