@@ -88,7 +88,12 @@ std::optional<SendPacer::Bytes> SendPacer::takeDue()
         bankOpen_ = !taken.closesBank;
         if (taken.bytes.size() > 1 || taken.bytes.front() != 0xF7)
             ++bankSent_;
-        holdUntil_ = (baud_ == kAtOnce ? now : busyUntil_) + taken.pauseAfter;
+        // The instrument is at the end of a MIDI cable however fast the link
+        // to the interface: its pause counts from when the cable has carried
+        // the block.
+        const auto cable = std::chrono::duration_cast<Clock::duration>(
+            std::chrono::duration<double>(static_cast<double>(taken.bytes.size()) * 10.0 * 1.01 / kCableBaud));
+        holdUntil_ = std::max(busyUntil_, now + cable) + taken.pauseAfter;
     }
     return std::move(taken.bytes);
 }

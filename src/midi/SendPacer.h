@@ -58,8 +58,9 @@ public:
     void offerShort(Bytes message);
 
     // A voice bank: one System Exclusive message in pieces, each but the
-    // last followed by `pause` (which holds whatever comes next, whatever the
-    // rate). Nothing else goes between its pieces: short messages and dumps
+    // last followed by `pause` after the time a MIDI cable takes to carry it
+    // (which holds whatever comes next, whatever the rate: the instrument
+    // needs the pause after the block's last byte has reached it). Nothing else goes between its pieces: short messages and dumps
     // offered meanwhile wait until its last piece has gone.
     void offerBank(std::vector<Bytes> pieces, Clock::duration pause);
     // Drops the pieces of a bank not yet handed over. When some of it has

@@ -53,7 +53,7 @@ private slots:
             if (auto* box = qobject_cast<QMessageBox*>(&dialog)) {
                 messages.push_back(box->objectName() + ": " + box->text());
                 if (box->objectName() == "SendBankWarning")
-                    box->button(QMessageBox::Yes)->click();
+                    box->button(sendAnswer)->click();
                 else
                     box->button(QMessageBox::Ok)->click();
                 return;
@@ -146,7 +146,6 @@ private slots:
         const Bytes real = read(fixture());
         Settings& settings = *context().settings;
         settings.model = kModelTg33;
-        context().midiPort->setWireRate(SendPacer::kAtOnce);  // the cable's pace is the benchmark's business
         midi->setOnSend([this, real](const Bytes& message) {
             if (bankRequestLayout(message.data(), message.size()))
                 midi->deliver(real);
@@ -178,8 +177,13 @@ private slots:
         sy.setMulti(Bytes(kSyBankFormat.multiSize, 1));
         write(dir.filePath("sy.syx"), sy.encode(0));
         QVERIFY(bank->openBankFile(dir.filePath("sy.syx")));
+        sendAnswer = QMessageBox::Cancel;
+        const std::size_t sentBefore = midi->sent().size();
         action("SendBank1")->trigger();
         QVERIFY(said("and all its multis"));
+        context().midiPort->finishSending();
+        QCOMPARE(midi->sent().size(), sentBefore);  // cancelled at the warning
+        sendAnswer = QMessageBox::Yes;
     }
 
 private:
@@ -242,6 +246,7 @@ private:
     std::unique_ptr<AppShell> shell;
     InProcessMidiBackend* midi = nullptr;
     QStringList messages;
+    QMessageBox::StandardButton sendAnswer = QMessageBox::Yes;
 };
 
 } // namespace morvane
