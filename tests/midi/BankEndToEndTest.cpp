@@ -125,6 +125,7 @@ TEST_F(BankEndToEnd, SendBankPutsExactlyThoseBytesIntoTheInstrumentWithAPauseAft
 
     // Its own voices in another order, and a new first voice.
     BankRead read = readVoiceBank(got.message.data(), got.message.size());
+    ASSERT_TRUE(read.faults.empty()) << read.faults.front() << "\n" << sim.output();
     VoiceBank bank = read.bank;
     bank.swap(1, 62);
     bank.putVoice(0, test::RandomVoice(5).make());
@@ -166,6 +167,7 @@ TEST_F(BankEndToEnd, ACancelledSendStopsBetweenBlocksAndClosesTheMessage)
     ASSERT_EQ(MidiPort::BankArrival::State::Complete, before.state) << sim.output();
 
     BankRead read = readVoiceBank(before.message.data(), before.message.size());
+    ASSERT_TRUE(read.faults.empty()) << read.faults.front() << "\n" << sim.output();
     read.bank.swap(0, 1);
     ASSERT_TRUE(port->sendBank(read.bank.encode(0)));
     while (port->bankSending().blocksSent < 3)
