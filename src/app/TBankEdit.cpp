@@ -2,6 +2,7 @@
 
 #include "AppContext.h"
 #include "AppServices.h"
+#include "DumpCheck.h"
 #include "LibraryBrowser.h"
 #include "LibraryImport.h"
 #include "MidiPort.h"
@@ -460,7 +461,12 @@ void TBankEdit::PutVoiceClick()
         say(QStringLiteral("Choose the slot to put the current voice in."));
         return;
     }
-    bank_.putVoice(slot, *context_.voice);
+    if (const std::string fault = bank_.putVoice(slot, *context_.voice); !fault.empty()) {
+        warn(QStringLiteral("Put current voice"),
+             QStringLiteral("The voice was not put into the bank: %1%2")
+                 .arg(QString::fromLatin1(kDumpFaultLead), QString::fromStdString(fault)));
+        return;
+    }
     showBank();
     selectSlot(slot);
     const bool otherModel = (context_.settings->model == kModelTg33) != (bank_.layout() == DumpLayout::Tg33);

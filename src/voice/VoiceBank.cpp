@@ -1,5 +1,6 @@
 #include "VoiceBank.h"
 
+#include "DumpCheck.h"
 #include "Tg33Dump.h"
 #include "VoiceData.h"
 
@@ -190,19 +191,23 @@ std::optional<bool> VoiceBank::putDump(int slot, const std::uint8_t* message, st
     VoiceParameters voice;
     VoiceData data(voice);
     data.decodeDump(message, size);
-    putVoice(slot, voice);
+    if (!putVoice(slot, voice).empty())
+        return std::nullopt;
     return true;
 }
 
-void VoiceBank::putVoice(int slot, const VoiceParameters& voice)
+std::string VoiceBank::putVoice(int slot, const VoiceParameters& voice)
 {
+    const CheckedDump checked = encodeCheckedDump(voice);
+    if (!checked.sound())
+        return checked.fault;
     if (layout_ == DumpLayout::Tg33) {
-        const Tg33Dump tg = encodeTg33Dump(voice, 0);
+        const Tg33Dump tg = tg33DumpFromSy(checked.dump.data(), 0);
         voices_.at(static_cast<std::size_t>(slot)) = voiceOfDump(format(), tg.data());
     } else {
-        const VoiceDump sy = encodeDump(voice);
-        voices_.at(static_cast<std::size_t>(slot)) = voiceOfDump(format(), sy.data());
+        voices_.at(static_cast<std::size_t>(slot)) = voiceOfDump(format(), checked.dump.data());
     }
+    return {};
 }
 
 bool VoiceBank::putRaw(int slot, const Bytes& voice)

@@ -139,8 +139,10 @@ public:
     // converted; a message that is not a voice dump leaves the slot as it was
     // and returns nothing.
     std::optional<bool> putDump(int slot, const std::uint8_t* message, std::size_t size);
-    // The voice, encoded in the bank's layout.
-    void putVoice(int slot, const VoiceParameters& voice);
+    // The voice, encoded in the bank's layout once its message has read
+    // back correctly (see checkDump); otherwise the slot is left as it was
+    // and the fault is returned. Empty when it was put.
+    std::string putVoice(int slot, const VoiceParameters& voice);
     // The voice bytes exactly as given; `voice` must have the layout's size.
     bool putRaw(int slot, const Bytes& voice);
     void clear(int slot) { voices_.at(static_cast<std::size_t>(slot)).clear(); }
