@@ -56,6 +56,15 @@ ImportReport importVoices(VoiceLibrary& library, const std::vector<SourceVoice>&
 static ImportReport addVoices(VoiceLibrary& library, const std::vector<SourceVoice>& offered, std::uint32_t mask,
                        ImportReport report)
 {
+    // Held from looking for voices already there to the append: another
+    // program's change in between would make the numbers and the skipped
+    // voices wrong.
+    const LibraryLock lock(library);
+    if (!lock) {
+        report.refused = true;
+        report.error = lock.result().error();
+        return report;
+    }
     DuplicateIndex index(library);
     if (LibraryResult built = index.build(); !built) {
         report.refused = true;
