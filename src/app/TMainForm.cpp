@@ -1,5 +1,7 @@
 #include "TMainForm.h"
 
+#include "TBankEdit.h"
+
 #include "AboutMorvane.h"
 #include "AppContext.h"
 #include "AppServices.h"
@@ -211,6 +213,11 @@ void TMainForm::buildMenus()
         {"&MIDI", "&Select MIDI devices", "SelectMIDIdevices1", {}, &TMainForm::SelectMIDIdevices1Click},
         {nullptr, "&Get voice from synth", "Getsoundfromsynth1", {}, &TMainForm::Getsoundfromsynth1Click},
         {nullptr, "&Pace sends to the MIDI cable", "Pacesends1", {}, &TMainForm::Pacesends1Click},
+        {nullptr, nullptr, nullptr, {}, nullptr},
+        {nullptr, "&Voice bank window", "BankWindow1", {}, &TMainForm::BankWindow1Click},
+        {nullptr, "Get &bank", "GetBank1", {}, &TMainForm::GetBank1Click},
+        {nullptr, "&Receive bank...", "ReceiveBank1", {}, &TMainForm::ReceiveBank1Click},
+        {nullptr, "Se&nd bank", "SendBank1", {}, &TMainForm::SendBank1Click},
         {nullptr, nullptr, nullptr, {}, nullptr},
         {nullptr, "Play &test note", "PlayTestNote1", QKeySequence(Qt::CTRL | Qt::Key_T), &TMainForm::PlayTestNote1Click},
         {nullptr, "Test note &options...", "TestNoteOptions1", {}, &TMainForm::TestNoteOptions1Click},
@@ -457,6 +464,36 @@ void TMainForm::Getsoundfromsynth1Click()
 {
     services_.getVoice();
     services_.refreshEditors();
+}
+
+TBankEdit& TMainForm::bankEdit()
+{
+    if (BankEdit == nullptr) {
+        BankEdit = new TBankEdit(context_, services_, this);
+        BankEdit->setLibraryChanged([this] { browser_->fillList(); });
+    }
+    showEditor(BankEdit);
+    return *BankEdit;
+}
+
+void TMainForm::BankWindow1Click()
+{
+    bankEdit();
+}
+
+void TMainForm::GetBank1Click()
+{
+    bankEdit().GetBankClick();
+}
+
+void TMainForm::ReceiveBank1Click()
+{
+    bankEdit().ReceiveBankClick();
+}
+
+void TMainForm::SendBank1Click()
+{
+    bankEdit().SendBankClick();
 }
 
 void TMainForm::Pacesends1Click()

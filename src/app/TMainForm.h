@@ -17,6 +17,7 @@ namespace morvane {
 struct AppContext;
 class AppServices;
 class LibraryBrowser;
+class TBankEdit;
 class TBlend;
 class TRandomise;
 class TTestNote;
@@ -60,6 +61,12 @@ public:
     void Randomise1Click();
     void Blend1Click();
     void Getsoundfromsynth1Click();
+    // The bank window, made on first use, and its transfers from the MIDI menu.
+    TBankEdit& bankEdit();
+    void BankWindow1Click();
+    void GetBank1Click();
+    void ReceiveBank1Click();
+    void SendBank1Click();
     void SelectMIDIdevices1Click();
     void Pacesends1Click();
     void PlayTestNote1Click();
@@ -96,6 +103,7 @@ private:
     TRandomise* Randomise = nullptr;
     TBlend* Blend = nullptr;
     TTestNote* TestNote = nullptr;
+    TBankEdit* BankEdit = nullptr;
     bool exiting_ = false;
 };
 

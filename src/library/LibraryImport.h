@@ -1,10 +1,11 @@
-// Voice files and TG-33 bank backups into the library in one operation:
+// Voice files and voice banks (SY and TG-33) into the library in one operation:
 // every file is read first; the voices are appended in one write, all or
 // none. Voices already in the library are skipped; voices the files hold
 // twice are added as the files have them (and counted).
 #pragma once
 
 #include "VoiceLibrary.h"
+#include "VoiceSource.h"
 
 #include <string>
 #include <vector>
@@ -34,5 +35,9 @@ struct ImportReport {
 
 ImportReport importVoiceFiles(VoiceLibrary& library, const std::vector<std::string>& files, std::uint32_t mask,
                               bool keepWhole);
+
+// The same for voices already read (a bank window's): added in one write,
+// those already in the library skipped.
+ImportReport importVoices(VoiceLibrary& library, const std::vector<SourceVoice>& voices, std::uint32_t mask);
 
 } // namespace morvane

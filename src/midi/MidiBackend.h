@@ -48,6 +48,12 @@ public:
     // bytes, so the caller may reuse its buffer at once.
     virtual MidiError send(const std::uint8_t* data, std::size_t size) = 0;
 
+    // Also receives, on the MIDI system's own thread, the part of a System
+    // Exclusive message that has come so far whenever more of it comes
+    // without its end, for a caller that shows a long message arriving. A
+    // MIDI system that hands over only whole messages never calls it.
+    virtual void setProgressHandler(SysExHandler handler) { (void)handler; }
+
     // After closeInput returns the handler is never called again.
     virtual void closeInput() = 0;
     virtual void closeOutput() = 0;

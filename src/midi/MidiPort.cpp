@@ -106,6 +106,7 @@ MidiPort::MidiPort(std::unique_ptr<MidiBackend> backend, ErrorReporter reporter,
       pacer_(now_)
 {
     refreshDevices();
+    backend_->setProgressHandler([this](const std::uint8_t* data, std::size_t size) { onBank(data, size, false); });
     sender_ = std::thread([this] { sendLoop(); });
 }
 
@@ -468,6 +469,8 @@ VoiceRequest MidiPort::requestVoice(int model, int midiChannel, VoiceData& voice
 
 void MidiPort::onSysEx(const std::uint8_t* data, std::size_t size)
 {
+    if (onBank(data, size, true))
+        return;
     if (!voiceDumpLayout(data, size))
         return;
     {

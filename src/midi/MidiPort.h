@@ -29,6 +29,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -194,6 +195,56 @@ public:
     // the answer to the next request.
     VoiceRequest requestVoice(int model, int midiChannel, VoiceData& voiceData);
 
+    // --- Voice banks ---------------------------------------------------
+    // Taking a bank is polled by the caller, who keeps its windows going
+    // meanwhile: start it, look at bankArrival() as often as it likes, stop
+    // it when done.
+
+    // How long a bank that has begun to arrive may go without a new block
+    // before it counts as stopped; the instrument pauses about 100 ms.
+    static constexpr std::chrono::milliseconds kBankBlockWait{2500};
+    // The MIDI systems hand a System Exclusive message over only once its F7
+    // has come, so a bank is mostly seen only whole: Get bank waits the reply
+    // wait, then the longest bank's time on a MIDI cable (38,306 bytes at
+    // 31,250 baud and 16 pauses, 14 s), and half as long again.
+    static constexpr std::chrono::milliseconds kBankReplyWait{2500 + 21000};
+    // The time a bank of that layout takes on a MIDI cable, pauses included.
+    static std::chrono::milliseconds bankCableTime(DumpLayout layout);
+
+    struct BankArrival {
+        enum class State { Waiting, Arriving, Complete, NoReply, Stopped };
+        State state = State::Waiting;
+        int blocks = 0;      // blocks that have come whole
+        int of = 0;          // blocks in all, once the layout is known
+        std::chrono::milliseconds waited{};  // since the request went out (or listening began)
+        std::vector<std::uint8_t> message;   // Complete: the bank as it came (whole or damaged)
+    };
+
+    // From now on the first bank message that comes is kept (any earlier
+    // one is forgotten). With a layout, its bank request goes out first on
+    // the channel (after whatever waits to be sent) and the bank must begin
+    // within the reply wait; without one, it waits until stopped, for a bank
+    // sent from the instrument's panel. The error of a request that could
+    // not be sent; nothing is kept then.
+    MidiError startBankReceive(std::optional<DumpLayout> request, int midiChannel);
+    BankArrival bankArrival();
+    void stopBankReceive();
+
+    // Queues the bank message to be sent in its blocks, with the
+    // instrument's pause after each, through the paced queue; anything sent
+    // meanwhile waits until the bank has gone. False when no output is open
+    // or `message` is not a whole bank.
+    bool sendBank(const std::vector<std::uint8_t>& message);
+    // Stops a bank being sent between two blocks: the blocks not sent are
+    // dropped and, when some had gone, the message is closed with F7.
+    void cancelBank();
+    struct BankSending {
+        int blocksSent = 0;
+        int blocks = 0;
+        bool done = true;     // nothing of it waits any more
+    };
+    BankSending bankSending() const;
+
     // How requestVoice waits; by default the calling thread blocks, without
     // using the processor, until the port's clock reaches the deadline.
     void setWaiter(std::unique_ptr<ReplyWaiter> waiter);
@@ -201,6 +252,7 @@ public:
     // For tests and tools that want another wait.
     void setReplyWait(std::chrono::milliseconds wait) { replyWait_ = wait; }
     void setLateReplyGrace(std::chrono::milliseconds grace) { lateReplyGrace_ = grace; }
+    void setBankReplyWait(std::chrono::milliseconds wait) { bankReplyWait_ = wait; }
 
 private:
     struct Direction {
@@ -210,6 +262,8 @@ private:
 
     void onSysEx(const std::uint8_t* data, std::size_t size);
     void tellSendOutcome(const std::string& error);
+    // A bank message, whole or the part so far; true when it was one.
+    bool onBank(const std::uint8_t* data, std::size_t size, bool whole);
     void sendLoop();
     // Waits until the queue is empty and no message is being handed over.
     void waitUntilHandedOver(std::unique_lock<std::mutex>& lock);
@@ -241,6 +295,16 @@ private:
     bool received_ = false;
     std::array<std::uint8_t, kTg33DumpSize> reply_{};
     std::size_t replySize_ = 0;
+    // Taking a bank, under mutex_.
+    bool bankListening_ = false;
+    bool bankRequested_ = false;
+    std::optional<DumpLayout> bankExpected_;
+    std::vector<std::uint8_t> bankMessage_;
+    int bankBlocks_ = 0;
+    int bankBlocksOf_ = 0;
+    std::chrono::steady_clock::time_point bankActivity_{};
+    std::chrono::steady_clock::time_point bankStart_{};
+    std::chrono::milliseconds bankReplyWait_ = kBankReplyWait;
 
     // The send queue, shared with the sending thread.
     mutable std::mutex sendMutex_;

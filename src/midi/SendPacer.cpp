@@ -38,27 +38,76 @@ void SendPacer::offerShort(Bytes message)
     queue_.insert(after, {std::move(message), false, true});
 }
 
+void SendPacer::offerBank(std::vector<Bytes> pieces, Clock::duration pause)
+{
+    bankTotal_ = static_cast<int>(pieces.size());
+    bankSent_ = 0;
+    for (std::size_t i = 0; i < pieces.size(); ++i) {
+        const bool last = i + 1 == pieces.size();
+        queue_.push_back({std::move(pieces[i]), false, false, true, last, last ? Clock::duration{} : pause});
+    }
+}
+
+int SendPacer::dropBank()
+{
+    const auto before = queue_.size();
+    queue_.erase(std::remove_if(queue_.begin(), queue_.end(), [](const Entry& e) { return e.bank; }), queue_.end());
+    const int dropped = static_cast<int>(before - queue_.size());
+    if (dropped > 0 && bankOpen_)
+        queue_.push_front({Bytes{0xF7}, false, false, true, true, {}});
+    return dropped;
+}
+
+bool SendPacer::bankPending() const
+{
+    return bankOpen_ || std::any_of(queue_.begin(), queue_.end(), [](const Entry& e) { return e.bank; });
+}
+
+std::deque<SendPacer::Entry>::iterator SendPacer::next()
+{
+    if (!bankOpen_)
+        return queue_.begin();
+    return std::find_if(queue_.begin(), queue_.end(), [](const Entry& e) { return e.bank; });
+}
+
 std::optional<SendPacer::Bytes> SendPacer::takeDue()
 {
-    if (queue_.empty())
+    const auto entry = next();
+    if (entry == queue_.end())
         return std::nullopt;
     const Clock::time_point now = now_();
-    const bool urgent = queue_.front().urgent;
-    if (!urgent && baud_ != kAtOnce && now < busyUntil_)
+    const bool urgent = entry->urgent;
+    if (!urgent && ((baud_ != kAtOnce && now < busyUntil_) || now < holdUntil_))
         return std::nullopt;
-    Bytes message = std::move(queue_.front().bytes);
-    queue_.pop_front();
+    Entry taken = std::move(*entry);
+    queue_.erase(entry);
     // The cable starts on it now, or, for a short message handed over while
     // it is busy, once it is free.
-    busyUntil_ = std::max(now, busyUntil_) + wireTime(message.size());
-    return message;
+    busyUntil_ = std::max(now, busyUntil_) + wireTime(taken.bytes.size());
+    if (taken.bank) {
+        bankOpen_ = !taken.closesBank;
+        if (taken.bytes.size() > 1 || taken.bytes.front() != 0xF7)
+            ++bankSent_;
+        // The instrument is at the end of a MIDI cable however fast the link
+        // to the interface: its pause counts from when the cable has carried
+        // the block.
+        const auto cable = std::chrono::duration_cast<Clock::duration>(
+            std::chrono::duration<double>(static_cast<double>(taken.bytes.size()) * 10.0 * 1.01 / kCableBaud));
+        holdUntil_ = std::max(busyUntil_, now + cable) + taken.pauseAfter;
+    }
+    return std::move(taken.bytes);
 }
 
 std::optional<SendPacer::Clock::time_point> SendPacer::nextDue() const
 {
-    if (queue_.empty())
+    auto entry = queue_.begin();
+    if (bankOpen_)
+        entry = std::find_if(queue_.begin(), queue_.end(), [](const Entry& e) { return e.bank; });
+    if (entry == queue_.end())
         return std::nullopt;
-    return baud_ == kAtOnce || queue_.front().urgent ? Clock::time_point{} : busyUntil_;
+    if (entry->urgent)
+        return Clock::time_point{};
+    return std::max(baud_ == kAtOnce ? Clock::time_point{} : busyUntil_, holdUntil_);
 }
 
 } // namespace morvane

@@ -59,6 +59,27 @@ public:
     // dump; the MIDI system sends it right after that dump's last byte.
     void offerShort(Bytes message);
 
+    // A voice bank: one System Exclusive message in pieces, each but the
+    // last followed by `pause` after the time a MIDI cable takes to carry it
+    // (which holds whatever comes next, whatever the rate: the instrument
+    // needs the pause after the block's last byte has reached it). Nothing else goes between its pieces: short messages and dumps
+    // offered meanwhile wait until its last piece has gone.
+    void offerBank(std::vector<Bytes> pieces, Clock::duration pause);
+    // Drops the pieces of a bank not yet handed over. When some of it has
+    // gone, a lone F7 takes their place, so the instrument's input is not
+    // left inside an unfinished message. Returns the pieces dropped.
+    int dropBank();
+    // Pieces of the last bank offered that have been handed over, and its
+    // pieces in all (0 before any bank).
+    int bankPiecesSent() const { return bankSent_; }
+    int bankPieces() const { return bankTotal_; }
+    // True from the first piece handed over until the last (or the F7 that
+    // closes a dropped bank).
+    bool bankOpen() const { return bankOpen_; }
+    // True while a piece of a bank (or the F7 that closes one) waits or a
+    // bank is open.
+    bool bankPending() const;
+
     // The message that may be handed over now, if any. From then on the
     // cable counts as busy with it for its wire time.
     std::optional<Bytes> takeDue();
@@ -74,12 +95,23 @@ private:
         Bytes bytes;
         bool voice;
         bool urgent = false;
+        bool bank = false;                  // a piece of a bank
+        bool closesBank = false;            // its last piece, or the F7 after a dropped one
+        Clock::duration pauseAfter{};
     };
+
+    // Where the next message to hand over waits.
+    std::deque<Entry>::iterator next();
 
     Now now_;
     int baud_;
     std::deque<Entry> queue_;
     Clock::time_point busyUntil_{};
+    // Nothing but a short message outside a bank goes before this.
+    Clock::time_point holdUntil_{};
+    bool bankOpen_ = false;
+    int bankSent_ = 0;
+    int bankTotal_ = 0;
 };
 
 } // namespace morvane

@@ -42,6 +42,8 @@ void SysExAssembler::feed(const std::uint8_t* data, std::size_t size)
             reset();
         }
     }
+    if (inMessage_ && !overflowed_ && progress_)
+        progress_(message_.data(), message_.size());
 }
 
 } // namespace morvane

@@ -23,11 +23,16 @@ public:
 
     explicit SysExAssembler(Sink sink);
 
+    // Called after each piece fed that leaves a message unfinished, with
+    // the part of it that has come so far (a bank's blocks, as they arrive).
+    void setProgress(Sink progress) { progress_ = std::move(progress); }
+
     void feed(const std::uint8_t* data, std::size_t size);
     void reset();
 
 private:
     Sink sink_;
+    Sink progress_;
     std::vector<std::uint8_t> message_;
     bool inMessage_ = false;
     bool overflowed_ = false;

@@ -1,6 +1,6 @@
 #include "VoiceSource.h"
 
-#include "Tg33Bank.h"
+#include "VoiceBank.h"
 #include "VoiceData.h"
 #include "VoiceFile.h"
 
@@ -23,15 +23,14 @@ VoiceSource readVoiceSource(const std::string& path)
         return source;
     }
 
-    if (isTg33Bank(bytes.data(), bytes.size())) {
+    if (bankLayout(bytes.data(), bytes.size())) {
         source.bank = true;
-        BankContents bank = readTg33Bank(bytes.data(), bytes.size());
-        source.faults = std::move(bank.faults);
-        for (const BankVoice& whole : bank.voices) {
-            SourceVoice voice{whole.number, {}};
-            VoiceData data(voice.voice);
-            data.decodeDump(whole.message.data(), whole.message.size());  // always the full 605 bytes
-            source.voices.push_back(voice);
+        BankRead read = readVoiceBank(bytes.data(), bytes.size());
+        source.faults = std::move(read.faults);
+        for (int slot = 0; slot < kBankVoices; ++slot) {
+            SourceVoice voice{slot + 1, {}};
+            if (read.bank.decode(slot, voice.voice))
+                source.voices.push_back(voice);
         }
         return source;
     }

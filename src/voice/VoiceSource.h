@@ -1,5 +1,5 @@
 // A file offered to the library: a single-voice file (SY or TG-33 layout) or
-// a TG-33 bank backup, told apart by the identifier after the first F0.
+// a voice bank (SY or TG-33), told apart by the header of its first message.
 #pragma once
 
 #include "VoiceParameters.h"

@@ -3,7 +3,7 @@
 #include "Duplicates.h"
 #include "LibraryFixture.h"
 #include "LibraryImport.h"
-#include "Tg33Bank.h"
+#include "VoiceBank.h"
 
 #include <functional>
 
@@ -21,7 +21,7 @@ protected:
     static Bytes realBank()
     {
         Bytes bank = read(bankPath());
-        EXPECT_EQ(kBankSize, bank.size()) << "missing test data: " << MORVANE_FIXTURES;
+        EXPECT_EQ(bankSize(kTg33BankFormat), bank.size()) << "missing test data: " << MORVANE_FIXTURES;
         return bank;
     }
     static std::string join(const std::vector<std::string>& lines)
@@ -48,12 +48,13 @@ TEST_F(LibraryImportTest, TheRealBankImportsAs64VoicesAndASecondTimeAsNone)
     ASSERT_EQ(64, lib.recordCount());
 
     // Each record is the voice decoded on its own from the bank.
-    const BankContents contents = readTg33Bank(bank.data(), bank.size());
-    ASSERT_EQ(64u, contents.voices.size());
+    const BankRead contents = readVoiceBank(bank.data(), bank.size());
+    ASSERT_EQ(64, contents.wholeVoices());
     for (int n = 0; n < 64; ++n) {
         VoiceParameters single;
         VoiceData singleData(single);
-        ASSERT_TRUE(singleData.decodeDump(contents.voices[static_cast<std::size_t>(n)].message.data(), kTg33DumpSize));
+        const Bytes message = contents.bank.voiceDump(n, 0);
+        ASSERT_TRUE(singleData.decodeDump(message.data(), message.size()));
         VoiceParameters stored;
         VoiceData storedData(stored);
         ASSERT_TRUE(lib.loadRecord(n, storedData));
@@ -74,7 +75,7 @@ TEST_F(LibraryImportTest, TheRealBankImportsAs64VoicesAndASecondTimeAsNone)
 TEST_F(LibraryImportTest, ADamagedBankAddsNothingUnlessTheWholeVoicesAreKept)
 {
     const Bytes bank = realBank();
-    const std::size_t block3 = bankBlockStart(2);
+    const std::size_t block3 = bankBlockStart(kTg33BankFormat, 2);
     struct Case {
         const char* what;
         std::function<void(Bytes&)> damage;
@@ -151,6 +152,26 @@ TEST_F(LibraryImportTest, VoicesEqualButForTheNameAreAddedAndListedAsGroups)
     ASSERT_TRUE(index.groups(groups));
     EXPECT_EQ((std::vector<std::vector<int>>{{0, 2}}), groups.exact);
     EXPECT_EQ((std::vector<std::vector<int>>{{0, 2, 3}}), groups.nameOnly);
+}
+
+TEST_F(LibraryImportTest, AnSyBankImportsItsVoicesAsTheyAreInTheBank)
+{
+    VoiceBank bank(DumpLayout::Sy);
+    RandomVoice random(42);
+    for (int slot = 0; slot < kBankVoices; ++slot)
+        bank.putVoice(slot, random.make());
+    bank.setMulti(Bytes(kSyBankFormat.multiSize, 0));
+    const std::string file = write("sy-bank.syx", bank.encode(0));
+    VoiceLibrary lib(pathOf("SOUNDS.SYL"));
+    const ImportReport report = importVoiceFiles(lib, {file}, 0x2, false);
+    ASSERT_FALSE(report.refused) << join(report.problems) << report.error;
+    EXPECT_EQ(64, report.added);
+    for (int n : {0, 63}) {
+        LibraryRecord record;
+        ASSERT_TRUE(lib.readRecord(n, record));
+        const Bytes single = bank.voiceDump(n, 0);
+        EXPECT_TRUE(std::equal(single.begin(), single.end(), record.begin() + kRecordMaskSize)) << "voice " << n + 1;
+    }
 }
 
 // Only regular files are read, and a pipe is not waited on; a bank must

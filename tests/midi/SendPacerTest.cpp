@@ -18,10 +18,12 @@ using namespace std::chrono_literals;
 // 100-byte "voice dump" takes 100 ms and a 15-byte request 15 ms.
 constexpr int kMsPerByteBaud = 10100;
 constexpr std::size_t kVoiceBytes = 100;
+constexpr std::size_t kBankPieceBytes = 50;
 
 struct Offer {
     int atMs;
-    char kind;   // 'v' a new state of the voice, 'r' a dump request, 'n' a note message
+    char kind;   // 'v' a new state of the voice, 'r' a dump request, 'n' a note message,
+                 // 'b' a bank of three pieces, 'x' the bank cancelled
 };
 
 struct Sent {
@@ -59,11 +61,21 @@ std::vector<Sent> run(int baud, const std::vector<Offer>& offers)
                 pacer.offerVoice(SendPacer::Bytes(kVoiceBytes, static_cast<std::uint8_t>(++voices)));
             else if (offers[next].kind == 'n')
                 pacer.offerShort(SendPacer::Bytes(3, static_cast<std::uint8_t>(++notes)));
+            else if (offers[next].kind == 'b')
+                pacer.offerBank({SendPacer::Bytes(kBankPieceBytes, 1), SendPacer::Bytes(kBankPieceBytes, 2),
+                                 SendPacer::Bytes(kBankPieceBytes, 3)},
+                                100ms);
+            else if (offers[next].kind == 'x')
+                pacer.dropBank();
             else
                 pacer.offerMessage(SendPacer::Bytes(15, static_cast<std::uint8_t>(++requests)));
         }
         while (const auto message = pacer.takeDue()) {
-            const char kind = message->size() == kVoiceBytes ? 'v' : message->size() == 3 ? 'n' : 'r';
+            const char kind = message->size() == kVoiceBytes     ? 'v'
+                              : message->size() == 3             ? 'n'
+                              : message->size() == kBankPieceBytes ? 'b'
+                              : message->size() == 1             ? 'f'
+                                                                 : 'r';
             sent.push_back({static_cast<int>((now - Clock::time_point{}) / 1ms),
                             kind + std::to_string(message->front())});
         }
@@ -107,6 +119,16 @@ TEST(SendPacer, SendsTheLatestStateAtTheCablesPace)
          kMsPerByteBaud, {{0, 'v'}, {10, 'v'}, {20, 'n'}, {30, 'n'}}, {{0, "v1"}, {20, "n1"}, {30, "n2"}, {106, "v2"}}},
         {"notes keep their order ahead of a waiting request",
          kMsPerByteBaud, {{0, 'v'}, {10, 'r'}, {20, 'n'}, {20, 'n'}}, {{0, "v1"}, {20, "n1"}, {20, "n2"}, {106, "r1"}}},
+        {"a bank: a pause after each piece but the last",
+         kMsPerByteBaud, {{0, 'b'}}, {{0, "b1"}, {150, "b2"}, {300, "b3"}}},
+        {"at once, the pause still follows the piece's time on a MIDI cable (16.2 ms)",
+         SendPacer::kAtOnce, {{0, 'b'}}, {{0, "b1"}, {116, "b2"}, {232, "b3"}}},
+        {"nothing goes between a bank's pieces: a note waits for its end, a dump for its cable time",
+         kMsPerByteBaud, {{0, 'b'}, {10, 'n'}, {20, 'v'}}, {{0, "b1"}, {150, "b2"}, {300, "b3"}, {300, "n1"}, {353, "v1"}}},
+        {"a bank cancelled after a piece is closed with F7",
+         kMsPerByteBaud, {{0, 'b'}, {60, 'x'}, {70, 'v'}}, {{0, "b1"}, {150, "f247"}, {151, "v1"}}},
+        {"a bank cancelled before any piece went is dropped whole",
+         kMsPerByteBaud, {{0, 'v'}, {10, 'b'}, {20, 'x'}}, {{0, "v1"}}},
         {"at once: everything goes as it comes, nothing is merged",
          SendPacer::kAtOnce, {{0, 'v'}, {10, 'v'}, {10, 'r'}, {20, 'v'}},
          {{0, "v1"}, {10, "v2"}, {10, "r1"}, {20, "v3"}}},

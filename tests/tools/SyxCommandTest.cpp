@@ -1,5 +1,7 @@
 // The voice tool as a user runs it: exit codes, output, files written or not.
+#include "RandomVoice.h"
 #include "ShellRun.h"
+#include "VoiceBank.h"
 
 #include <gtest/gtest.h>
 
@@ -224,4 +226,76 @@ TEST_F(SyxCommand, RandomiseIsRepeatableWithASeedAndBlendReachesBothVoices)
         EXPECT_NE(std::string::npos, r.err.find(c.message)) << c.arguments << ": " << r.err;
         EXPECT_FALSE(fs::exists(out)) << c.arguments;
     }
+}
+
+TEST_F(SyxCommand, TheRealTg33BankIsShownExtractedAndBuiltAgainByteForByte)
+{
+    const fs::path fixture = fs::path(MORVANE_FIXTURES) / "tg33-bank-backup.syx";
+    const std::string bank = slurp(fixture);
+    ASSERT_EQ(37631u, bank.size()) << "missing test data: " << MORVANE_FIXTURES;
+
+    const ToolRun show = run("bank show " + fixture.string());
+    ASSERT_EQ(0, show.status) << show.err;
+    for (const char* line : {"TG-33 bank \"LM  0012VC\", 37631 bytes, 16 blocks", "Block 16 (byte 35279): correct",
+                             "IA1   1  \"WispaRev\"", "IH8  64  \""})
+        EXPECT_NE(std::string::npos, show.out.find(line)) << line << "\n" << show.out;
+
+    const ToolRun extract = run("bank extract " + fixture.string() + " " + (dir / "voices").string());
+    ASSERT_EQ(0, extract.status) << extract.err;
+    EXPECT_EQ(605u, fs::file_size(dir / "voices" / "IA1-WispaRev.syx"));
+    EXPECT_EQ(0, run("show " + (dir / "voices" / "IA1-WispaRev.syx").string()).status);
+
+    const ToolRun build = run("bank build " + (dir / "again.syx").string() + " " + (dir / "voices").string() + "/*.syx");
+    ASSERT_EQ(0, build.status) << build.err;
+    EXPECT_EQ(bank, slurp(dir / "again.syx"));
+}
+
+TEST_F(SyxCommand, AnSyBankNeedsTheMultisOfARealBank)
+{
+    morvane::VoiceBank made(morvane::DumpLayout::Sy);
+    morvane::test::RandomVoice random(11);
+    for (int slot = 0; slot < morvane::kBankVoices; ++slot)
+        made.putVoice(slot, random.make());
+    made.setMulti(std::vector<std::uint8_t>(morvane::kSyBankFormat.multiSize, 0x15));
+    const std::vector<std::uint8_t> message = made.encode(0);
+    const std::string sy = file("sy.syx", std::string(message.begin(), message.end()));
+
+    ASSERT_EQ(0, run("bank extract " + sy + " " + (dir / "sy").string()).status);
+    const std::string voices = (dir / "sy").string() + "/*.syx";
+    const ToolRun again = run("bank build " + (dir / "again.syx").string() + " " + voices + " --multi-from " + sy);
+    ASSERT_EQ(0, again.status) << again.err;
+    EXPECT_EQ(std::string(message.begin(), message.end()), slurp(dir / "again.syx"));
+
+    // Without the multis it becomes a TG-33 bank, and says so.
+    const ToolRun tg = run("bank build " + (dir / "tg.syx").string() + " " + voices);
+    ASSERT_EQ(0, tg.status) << tg.err;
+    EXPECT_NE(std::string::npos, tg.out.find("TG-33 bank")) << tg.out;
+    EXPECT_NE(std::string::npos, tg.out.find("64 voices were converted")) << tg.out;
+    EXPECT_EQ(37631u, fs::file_size(dir / "tg.syx"));
+
+    // Multis only from an SY bank whose multi block is whole; exactly 64 voices.
+    std::string damaged = slurp(sy);
+    damaged[damaged.size() - 10] ^= 0x01;
+    const std::string broken = file("broken.syx", damaged);
+    struct Case {
+        std::string arguments;
+        const char* said;
+    };
+    const Case refused[] = {
+        {voices + " --multi-from " + (dir / "tg.syx").string(), "no multi data"},
+        {voices + " --multi-from " + broken, "multi block is not whole"},
+        {(dir / "sy").string() + "/IA*.syx", "give 8 voices"},
+        {voices + " " + (dir / "sy").string() + "/IA1*.syx", "give 65 voices"},
+    };
+    for (const Case& c : refused) {
+        const ToolRun r = run("bank build " + (dir / "refused.syx").string() + " " + c.arguments);
+        EXPECT_EQ(1, r.status) << c.arguments;
+        EXPECT_NE(std::string::npos, r.err.find(c.said)) << r.err;
+        EXPECT_FALSE(fs::exists(dir / "refused.syx"));
+    }
+
+    const ToolRun show = run("bank show " + broken);
+    EXPECT_EQ(1, show.status);
+    EXPECT_NE(std::string::npos, show.out.find("Block 17")) << show.out;
+    EXPECT_NE(std::string::npos, show.err.find("the multi data")) << show.err;
 }

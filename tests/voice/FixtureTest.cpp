@@ -1,5 +1,5 @@
 // Voices written by real instruments and other programs.
-#include "Tg33Bank.h"
+#include "VoiceBank.h"
 #include "VoiceFields.h"
 #include "VoiceFile.h"
 #include "VoiceSource.h"
@@ -140,17 +140,21 @@ TEST(Fixtures, ASingleTg33VoiceFromAnotherEditorLoads)
 TEST(Fixtures, TheBankReaderFindsTheSameVoicesAsTheCountsSay)
 {
     const std::vector<std::uint8_t> bank = readFixture("tg33-bank-backup.syx");
-    ASSERT_EQ(kBankSize, bank.size()) << "missing test data: " << MORVANE_FIXTURES;
-    ASSERT_TRUE(isTg33Bank(bank.data(), bank.size()));
-    const BankContents read = readTg33Bank(bank.data(), bank.size());
+    ASSERT_EQ(bankSize(kTg33BankFormat), bank.size()) << "missing test data: " << MORVANE_FIXTURES;
+    ASSERT_EQ(DumpLayout::Tg33, bankLayout(bank.data(), bank.size()));
+    const BankRead read = readVoiceBank(bank.data(), bank.size());
     EXPECT_TRUE(read.faults.empty()) << read.faults.front();
+    ASSERT_EQ(16u, read.blocks.size());
     const auto expected = voicesOfBank(bank);
-    ASSERT_EQ(expected.size(), read.voices.size());
+    ASSERT_EQ(expected.size(), static_cast<std::size_t>(read.wholeVoices()));
     for (std::size_t i = 0; i < expected.size(); ++i) {
-        EXPECT_EQ(static_cast<int>(i) + 1, read.voices[i].number);
+        const int slot = static_cast<int>(i);
         const std::vector<std::uint8_t> single = singleVoiceDump(expected[i]);
-        EXPECT_TRUE(std::equal(single.begin(), single.end(), read.voices[i].message.begin())) << "voice " << i + 1;
+        EXPECT_EQ(single, read.bank.voiceDump(slot, 0)) << "voice " << i + 1;
     }
+    EXPECT_EQ("WispaRev", read.bank.name(0));
+    // Written again, every byte is as the instrument sent it.
+    EXPECT_EQ(bank, read.bank.encode(0));
 
     const VoiceSource source = readVoiceSource((std::filesystem::path(MORVANE_FIXTURES) / "tg33-bank-backup.syx").string());
     EXPECT_TRUE(source.bank);
@@ -163,9 +167,9 @@ TEST(Fixtures, TheBankReaderFindsTheSameVoicesAsTheCountsSay)
 TEST(Fixtures, ADamagedBankSaysWhatIsWrongAndWhere)
 {
     const std::vector<std::uint8_t> bank = readFixture("tg33-bank-backup.syx");
-    ASSERT_EQ(kBankSize, bank.size()) << "missing test data: " << MORVANE_FIXTURES;
-    const std::size_t block4 = bankBlockStart(3);
-    const std::size_t block6 = bankBlockStart(5);
+    ASSERT_EQ(bankSize(kTg33BankFormat), bank.size()) << "missing test data: " << MORVANE_FIXTURES;
+    const std::size_t block4 = bankBlockStart(kTg33BankFormat, 3);
+    const std::size_t block6 = bankBlockStart(kTg33BankFormat, 5);
     struct Case {
         const char* what;
         std::function<void(std::vector<std::uint8_t>&)> damage;
@@ -181,26 +185,25 @@ TEST(Fixtures, ADamagedBankSaysWhatIsWrongAndWhere)
          {"block 4", "voices 13-16", "count"}, 60, 13},
         {"a changed data byte in block 6", [&](auto& b) { b[block6 + 100] ^= 0x01; },
          {"block 6", "checksum"}, 60, 21},
-        {"12 blocks, then F7", [&](auto& b) { b.resize(bankBlockStart(12)); b.push_back(0xF7); },
+        {"12 blocks, then F7", [&](auto& b) { b.resize(bankBlockStart(kTg33BankFormat, 12)); b.push_back(0xF7); },
          {"after 12 of its 16 blocks", "voices 49-64"}, 48, 49},
         {"no F7 at the end", [&](auto& b) { b.pop_back(); },
-         {"does not end with F7", std::to_string(kBankSize - 1)}, 64, 0},
+         {"does not end with F7", std::to_string(bankSize(kTg33BankFormat) - 1)}, 64, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         std::vector<std::uint8_t> damaged = bank;
         c.damage(damaged);
-        const BankContents read = readTg33Bank(damaged.data(), damaged.size());
+        const BankRead read = readVoiceBank(damaged.data(), damaged.size());
         ASSERT_FALSE(read.faults.empty());
         std::string said;
         for (const std::string& fault : read.faults)
             said += fault + "\n";
         for (const std::string& part : c.faultParts)
             EXPECT_NE(std::string::npos, said.find(part)) << said;
-        EXPECT_EQ(c.wholeVoices, read.voices.size());
+        EXPECT_EQ(c.wholeVoices, static_cast<std::size_t>(read.wholeVoices()));
         if (c.firstMissing > 0) {
-            EXPECT_TRUE(std::none_of(read.voices.begin(), read.voices.end(),
-                                     [&](const BankVoice& v) { return v.number == c.firstMissing; }));
+            EXPECT_FALSE(read.bank.holds(c.firstMissing - 1));
         }
     }
 }

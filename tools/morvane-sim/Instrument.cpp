@@ -48,7 +48,54 @@ bool isRequest(const std::uint8_t* data, std::size_t size, DumpLayout& layout)
 
 } // namespace
 
-Instrument::Instrument(Options options) : options_(options) {}
+Instrument::Instrument(Options options) : options_(options)
+{
+    VoiceParameters voice;
+    VoiceData data(voice);
+    for (int slot = 0; slot < kBankVoices; ++slot) {
+        data.resetParameters();
+        char name[9];
+        std::snprintf(name, sizeof name, "SIM %02d", slot + 1);
+        setVoiceName(voice.common, name);
+        voice.common.effectType = static_cast<std::uint8_t>(slot % 16);
+        voice.elementA.waveform = static_cast<std::uint8_t>(slot);
+        syBank_.putVoice(slot, voice);
+        tgBank_.putVoice(slot, voice);
+    }
+    std::vector<std::uint8_t> multi(kSyBankFormat.multiSize);
+    for (std::size_t i = 0; i < multi.size(); ++i)
+        multi[i] = static_cast<std::uint8_t>((i * 5 + 3) & 0x7F);
+    syBank_.setMulti(multi);
+}
+
+std::string Instrument::loadBankFile(const std::string& path)
+{
+    BankRead read = readVoiceBankFile(path);
+    if (!read.faults.empty())
+        return read.faults.front();
+    (*read.layout == DumpLayout::Tg33 ? tgBank_ : syBank_) = read.bank;
+    return {};
+}
+
+std::vector<std::string> Instrument::progress(const std::uint8_t* data, std::size_t size)
+{
+    std::vector<std::string> lines;
+    const std::optional<DumpLayout> layout = bankLayout(data, size);
+    if (!layout) {
+        blocksSeen_ = 0;
+        return lines;
+    }
+    const BankFormat& f = bankFormat(*layout);
+    const int blocks = bankBlocks(f);
+    if (size < seenSize_)
+        blocksSeen_ = 0;   // another bank began
+    seenSize_ = size;
+    while (blocksSeen_ < blocks && bankBlockStart(f, blocksSeen_ + 1) <= size) {
+        ++blocksSeen_;
+        lines.push_back("received bank block " + std::to_string(blocksSeen_) + " of " + std::to_string(blocks));
+    }
+    return lines;
+}
 
 VoiceFileResult Instrument::loadVoiceFile(const std::string& path)
 {
@@ -79,6 +126,38 @@ std::vector<std::vector<std::uint8_t>> Instrument::foreignMessages()
 Instrument::Response Instrument::handle(const std::uint8_t* data, std::size_t size)
 {
     Response response;
+    if (const auto layout = bankRequestLayout(data, size)) {
+        const int channel = data[kDeviceByte] & 0x0F;
+        response.log = "received bank request " + quoted(data + 4, kSyFormatId.size()) + " device "
+                       + hexByte(data[kDeviceByte]);
+        if (options_.silent) {
+            response.log += " (not answered)";
+            return response;
+        }
+        const std::vector<std::uint8_t> message = bank(*layout).encode(channel);
+        response.bankBlocks = bankPieces(message);
+        response.replyLog = "sent bank " + quoted(message.data() + kFormatIdOffset, kSyFormatId.size()) + " device "
+                            + hexByte(message[kDeviceByte]) + " bytes " + std::to_string(message.size());
+        return response;
+    }
+    if (const auto layout = bankLayout(data, size)) {
+        // The blocks that progress() has not told of yet.
+        response.blockLog = progress(data, size);
+        blocksSeen_ = 0;
+        seenSize_ = 0;
+        BankRead read = readVoiceBank(data, size);
+        std::string log = "received bank " + quoted(data + kFormatIdOffset, kSyFormatId.size()) + " device "
+               + hexByte(data[kDeviceByte]) + " bytes " + std::to_string(size);
+        if (read.faults.empty() && read.bank.complete()) {
+            (*layout == DumpLayout::Tg33 ? tgBank_ : syBank_) = read.bank;
+            log += " stored, first voice " + quoted(reinterpret_cast<const std::uint8_t*>(read.bank.name(0).c_str()),
+                                                    kNameSize);
+        } else {
+            log += " not stored: " + (read.faults.empty() ? read.bank.missing() : read.faults.front());
+        }
+        response.log = log;
+        return response;
+    }
     DumpLayout requested{};
     if (isRequest(data, size, requested)) {
         const int channel = channelOfDeviceByte(data[kDeviceByte]).index();

@@ -3,7 +3,8 @@
 # request in both layouts, and the processor time of a wait that nobody
 # answers; then a one-second drag of an editor control through the program's
 # send path against a simulator behind a modelled 31,250-baud cable, with
-# pacing on and off. Uses the running JACK server, or starts one with its
+# pacing on and off; then Get bank and Send bank in both layouts against a
+# simulator behind such a cable. Uses the running JACK server, or starts one with its
 # dummy driver.
 #
 #   tools/morvane-sim/benchmark.sh [BUILD_DIR] [ROUNDS]
@@ -15,7 +16,7 @@ build=${1:-build-bench}
 rounds=${2:-50}
 
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DMORVANE_SANITIZE=OFF -DMORVANE_TESTS=OFF >/dev/null
-cmake --build "$build" -j2 --target morvane-sim morvane-midi-bench morvane-send-bench >/dev/null
+cmake --build "$build" -j2 --target morvane-sim morvane-midi-bench morvane-send-bench morvane-bank-bench >/dev/null
 
 pids=()
 logs=$(mktemp -d)
@@ -57,3 +58,6 @@ start_sim "bench-silent-$$" --silent
 
 start_sim "bench-cable-$$" --wire-rate 31250 --log
 QT_QPA_PLATFORM=offscreen "$build/tools/morvane-sim/morvane-send-bench" "bench-cable-$$" "$logs/bench-cable-$$.log"
+
+start_sim "bench-bank-$$" --wire-rate 31250 --log
+"$build/tools/morvane-sim/morvane-bank-bench" "bench-bank-$$" "$logs/bench-bank-$$.log"

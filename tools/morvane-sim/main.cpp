@@ -1,6 +1,7 @@
 // morvane-sim: a simulated SY-22/SY-35/TG-33 on this machine's MIDI system,
 // for trying the program, and for its tests, without an instrument.
 #include "Instrument.h"
+#include "JackInput.h"
 #include "RtMidiBackend.h"
 #include "VoiceFile.h"
 
@@ -14,6 +15,7 @@
 #include <cstdlib>
 #include <deque>
 #include <iostream>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -30,14 +32,20 @@ sequencer) and holds one edit voice: the reset voice, or the voice of the
 .SYX file given. It answers the SY-22/SY-35 dump request with a voice dump in
 the SY layout and the TG-33 request with one in the TG-33 layout, on the
 channel the request names, and takes every voice dump it receives as its new
-edit voice. It runs until interrupted (Ctrl+C).
+edit voice. It holds 64 internal voices and the multi data of its own (or
+those of the banks given with --bank), answers the SY-22/SY-35 and TG-33 bank
+requests with a bank of that layout in its blocks, pausing 100 ms after each
+as the instrument does, and takes every whole bank it receives into that
+memory. It runs until interrupted (Ctrl+C).
 
 Options:
   --name NAME         MIDI client name (default morvane-sim); the ports are
                       NAME-in:in (connect Morvane's output here) and
                       NAME-out:out (connect it to Morvane's input)
   --system jack|alsa  use this MIDI system instead of choosing one
-  --log               print a line for every message received and sent
+  --log               print a line for every message received and sent, and
+                      one for every block of a bank as it arrives or leaves,
+                      with the time on the machine's monotonic clock
   --silent            never answer a dump request
   --reply-delay MS    answer a dump request MS milliseconds late
   --send-foreign      before answering a request, send three System Exclusive
@@ -48,6 +56,8 @@ Options:
                       (10 bits each) have crossed it, behind the ones before
                       it; with --log, each dump's line ends with its arrival
                       time on the machine's monotonic clock
+  --bank FILE         start with the voices (and, for an SY bank, the multi
+                      data) of the bank file FILE; once for each layout
   --help              show this text
 )";
 
@@ -59,6 +69,7 @@ struct Options {
     int replyDelayMs = 0;
     int wireRate = 0;   // none: messages take effect as they come
     std::string voiceFile;
+    std::vector<std::string> bankFiles;
 };
 
 using Clock = std::chrono::steady_clock;
@@ -66,6 +77,7 @@ using Clock = std::chrono::steady_clock;
 struct Received {
     std::vector<std::uint8_t> bytes;
     Clock::time_point at;
+    bool partial = false;   // the part of a message that has come so far
 };
 
 // Milliseconds on the machine's monotonic clock, which other programs on the
@@ -80,11 +92,11 @@ std::string monotonicMs(Clock::time_point t)
 // Messages from the MIDI thread to the main thread.
 class Inbox {
 public:
-    void push(std::vector<std::uint8_t> message)
+    void push(std::vector<std::uint8_t> message, bool partial = false)
     {
         {
             std::lock_guard lock(mutex_);
-            messages_.push_back({std::move(message), Clock::now()});
+            messages_.push_back({std::move(message), Clock::now(), partial});
         }
         changed_.notify_one();
     }
@@ -163,6 +175,11 @@ bool parseArguments(int argc, char** argv, Options& options)
                 options.system = morvane::RtMidiBackend::System::Alsa;
             else
                 return false;
+        } else if (arg == "--bank") {
+            auto v = value();
+            if (!v || v->empty())
+                return false;
+            options.bankFiles.push_back(*v);
         } else if (arg == "--log") {
             options.log = true;
         } else if (arg == "--silent") {
@@ -205,6 +222,14 @@ int main(int argc, char** argv)
         }
     }
 
+    for (const std::string& file : options.bankFiles) {
+        const std::string problem = instrument.loadBankFile(file);
+        if (!problem.empty()) {
+            std::cerr << "morvane-sim: " << file << ": " << problem << "\n";
+            return 1;
+        }
+    }
+
     // Every thread, the MIDI system's included, inherits this mask, so only
     // the waiting thread below ever sees these signals.
     sigset_t signals;
@@ -222,11 +247,27 @@ int main(int argc, char** argv)
 
     int status = 0;
     {
+        const auto whole = [&inbox](const std::uint8_t* data, std::size_t size) { inbox.push({data, data + size}); };
+        const auto part = [&inbox](const std::uint8_t* data, std::size_t size) {
+            inbox.push({data, data + size}, true);
+        };
+        // On JACK the input is read event by event, so that a bank's blocks
+        // are seen as they arrive; its client takes the input's name first.
+        std::unique_ptr<morvane::JackInput> jackInput;
+        const bool onJack = options.system == morvane::RtMidiBackend::System::Jack
+                            || (options.system == morvane::RtMidiBackend::System::Automatic
+                                && morvane::jackServerRunning());
+        morvane::MidiError inError;
+        if (onJack) {
+            jackInput = std::make_unique<morvane::JackInput>(options.name + "-in");
+            inError = jackInput->open(whole, part, whole);
+        }
         morvane::RtMidiBackend midi(options.name, options.system);
-        midi.setChannelHandler(
-            [&inbox](const std::uint8_t* data, std::size_t size) { inbox.push({data, data + size}); });
-        const auto inError = midi.openVirtualInput(
-            [&inbox](const std::uint8_t* data, std::size_t size) { inbox.push({data, data + size}); });
+        if (!jackInput) {
+            midi.setChannelHandler(whole);
+            midi.setProgressHandler(part);
+            inError = midi.openVirtualInput(whole);
+        }
         const auto outError = midi.openVirtualOutput();
         if (inError || outError) {
             std::cerr << "morvane-sim: " << (inError ? *inError : *outError) << "\n";
@@ -236,31 +277,71 @@ int main(int argc, char** argv)
                       << "\", output \"" << midi.virtualOutputName() << "\"" << std::endl;
         }
 
+        const auto crossingOf = [&](std::size_t bytes) {
+            return std::chrono::duration_cast<Clock::duration>(
+                std::chrono::duration<double>(bytes * 10.0 / options.wireRate));
+        };
         // When the cable modelled is free again.
         Clock::time_point cableFree{};
+        // The bytes of the message arriving now that have been seen in part.
+        std::size_t seen = 0;
         while (status == 0) {
             auto received = inbox.pop();
             if (!received)
                 break;
             const std::vector<std::uint8_t>& message = received->bytes;
+            const std::size_t fresh = message.size() > seen ? message.size() - seen : message.size();
+            seen = received->partial ? message.size() : 0;
             if (options.wireRate > 0) {
                 // The last byte arrives after all of them have crossed, behind
                 // whatever was still crossing when the first one started.
-                const auto crossing = std::chrono::duration_cast<Clock::duration>(
-                    std::chrono::duration<double>(message.size() * 10.0 / options.wireRate));
-                cableFree = std::max(cableFree, received->at) + crossing;
+                cableFree = std::max(cableFree, received->at) + crossingOf(fresh);
                 if (!inbox.sleepUntil(cableFree))
                     break;
             }
+            if (received->partial) {
+                for (const std::string& line : instrument.progress(message.data(), message.size()))
+                    if (options.log)
+                        std::cout << line << " at " << monotonicMs(Clock::now()) << " ms" << std::endl;
+                continue;
+            }
             const auto response = instrument.handle(message.data(), message.size());
-            if (options.log)
+            if (options.log) {
+                for (const std::string& line : response.blockLog)
+                    std::cout << line << " at " << monotonicMs(Clock::now()) << " ms" << std::endl;
                 std::cout << response.log << (response.tookVoice ? " at " + monotonicMs(Clock::now()) + " ms" : "")
                           << std::endl;
+            }
             for (const auto& foreign : response.foreign) {
                 midi.send(foreign.data(), foreign.size());
                 if (options.log)
                     std::cout << "sent other sysex bytes " << foreign.size() << std::endl;
             }
+            // A bank goes out block by block, with the instrument's pause after
+            // each; at the wire rate each block first takes its time to cross.
+            const std::size_t blocks = response.bankBlocks.size();
+            bool stopped = false;
+            for (std::size_t i = 0; i < blocks && !stopped; ++i) {
+                const std::vector<std::uint8_t>& block = response.bankBlocks[i];
+                // On a cable the block is whole at the far end once its bytes
+                // have crossed.
+                if (options.wireRate > 0
+                    && !inbox.sleepFor(std::chrono::duration_cast<std::chrono::milliseconds>(crossingOf(block.size()))))
+                    break;
+                if (const auto error = midi.send(block.data(), block.size())) {
+                    std::cerr << "morvane-sim: " << *error << "\n";
+                    break;
+                }
+                if (options.log)
+                    std::cout << "sent bank block " << i + 1 << " of " << blocks << " at "
+                              << monotonicMs(Clock::now()) << " ms" << std::endl;
+                if (i + 1 < blocks && !stopped)
+                    stopped = !inbox.sleepFor(std::chrono::milliseconds(morvane::kBankBlockPauseMs));
+            }
+            if (stopped)
+                break;
+            if (blocks > 0 && options.log)
+                std::cout << response.replyLog << std::endl;
             if (response.reply.empty())
                 continue;
             if (options.replyDelayMs > 0 && !inbox.sleepFor(std::chrono::milliseconds(options.replyDelayMs)))

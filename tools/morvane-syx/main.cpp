@@ -1,5 +1,6 @@
 // morvane-syx: inspect, compare, script and convert voice files without the
 // windows.
+#include "BankCommands.h"
 #include "EffectNames.h"
 #include "LibraryCommands.h"
 #include "VoiceFile.h"
@@ -37,7 +38,12 @@ const char* const kUsage =
     "       morvane-syx lib dups LIBRARY\n"
     "       morvane-syx lib extract LIBRARY N OUT\n"
     "       morvane-syx lib rm LIBRARY N...\n"
-    "       morvane-syx lib rename LIBRARY N NAME\n";
+    "       morvane-syx lib rename LIBRARY N NAME\n"
+    "       morvane-syx bank show FILE         the layout, every block's check and the 64 names of a bank\n"
+    "       morvane-syx bank extract FILE DIR  each voice of a bank as a voice file (device 1)\n"
+    "       morvane-syx bank build OUT FILE... [--multi-from BANK]\n"
+    "                                         a bank of 64 voices from voice files, banks and libraries,\n"
+    "                                         in order; an SY-22/SY-35 bank takes the multis of BANK\n";
 
 int fail(const std::string& what)
 {
@@ -249,6 +255,8 @@ int main(int argc, char** argv)
         if (parsed.valid && parsed.files.size() == 3)
             return blendCommand(parsed);
     }
+    if (command == "bank")
+        return runBankCommand({args.begin() + 1, args.end()}, std::cout, std::cerr);
     if (command == "lib")
         return runLibraryCommand({args.begin() + 1, args.end()}, std::cout, std::cerr);
     if (command == "help" || command == "--help" || command == "-h") {

@@ -58,6 +58,28 @@ int LibraryListModel::rowCount(const QModelIndex& parent) const
     return parent.isValid() ? 0 : static_cast<int>(rowRecords_.size());
 }
 
+Qt::ItemFlags LibraryListModel::flags(const QModelIndex& index) const
+{
+    return QAbstractListModel::flags(index) | (index.isValid() ? Qt::ItemIsDragEnabled : Qt::NoItemFlags);
+}
+
+QStringList LibraryListModel::mimeTypes() const
+{
+    return {QString::fromLatin1(kLibraryRecordsMime)};
+}
+
+QMimeData* LibraryListModel::mimeData(const QModelIndexList& indexes) const
+{
+    QModelIndexList rows = indexes;
+    std::sort(rows.begin(), rows.end(), [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
+    QStringList records;
+    for (const QModelIndex& index : rows)
+        records.push_back(QString::number(recordOfRow(index.row())));
+    auto* mime = new QMimeData;
+    mime->setData(QString::fromLatin1(kLibraryRecordsMime), records.join(QLatin1Char(',')).toLatin1());
+    return mime;
+}
+
 QVariant LibraryListModel::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid() || index.row() >= rowCount())
@@ -98,6 +120,7 @@ LibraryBrowser::LibraryBrowser(VoiceLibrary& library, VoiceData& voiceData, Libr
     dbListBox->setModel(model_);
     dbListBox->setSelectionMode(QAbstractItemView::ExtendedSelection);
     dbListBox->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    dbListBox->setDragEnabled(true);   // voices into a bank window
     dbListBox->setUniformItemSizes(true);  // keeps a list of 100,000 names quick
     dbListBox->setToolTip(QStringLiteral("Double click a voice name to load it"));
     dbListBox->setGeometry(90, 40, 111, 305);

@@ -40,6 +40,10 @@ public:
     virtual void reportLibraryError(const QString& text) = 0;
 };
 
+// What a drag of library rows carries: the record numbers, comma-separated,
+// in list order.
+inline constexpr const char* kLibraryRecordsMime = "application/x-morvane-records";
+
 // The listed rows: names of the records that pass the filter, in file order.
 class LibraryListModel : public QAbstractListModel {
     Q_OBJECT
@@ -54,6 +58,10 @@ public:
 
     int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
+    // Rows are dragged out (to a bank window) as their record numbers.
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    QStringList mimeTypes() const override;
+    QMimeData* mimeData(const QModelIndexList& indexes) const override;
 
 private:
     std::vector<RecordSummary> records_;

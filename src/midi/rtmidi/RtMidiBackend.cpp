@@ -119,6 +119,7 @@ struct RtMidiBackend::Impl {
     std::mutex handlerMutex;
     SysExHandler handler;
     SysExHandler channelHandler;
+    SysExHandler progressHandler;
     SysExAssembler assembler{[this](const std::uint8_t* data, std::size_t size) {
         if (handler)
             handler(data, size);
@@ -341,6 +342,19 @@ MidiError RtMidiBackend::send(const std::uint8_t* data, std::size_t size)
     impl_->out->sendMessage(data, size);
     impl_->lastSend = std::chrono::steady_clock::now();
     return impl_->outErrors.take(nullptr);
+}
+
+void RtMidiBackend::setProgressHandler(SysExHandler handler)
+{
+    std::lock_guard lock(impl_->handlerMutex);
+    impl_->progressHandler = std::move(handler);
+    if (impl_->progressHandler)
+        impl_->assembler.setProgress([impl = impl_.get()](const std::uint8_t* data, std::size_t size) {
+            if (impl->progressHandler)
+                impl->progressHandler(data, size);
+        });
+    else
+        impl_->assembler.setProgress(nullptr);
 }
 
 void RtMidiBackend::setChannelHandler(SysExHandler handler)

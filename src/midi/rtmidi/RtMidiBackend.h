@@ -32,6 +32,7 @@ public:
     MidiError openInput(int index, SysExHandler handler) override;
     MidiError openOutput(int index) override;
     MidiError send(const std::uint8_t* data, std::size_t size) override;
+    void setProgressHandler(SysExHandler handler) override;
     void closeInput() override;
     void closeOutput() override;
 
