@@ -6,6 +6,7 @@
 
 #include "EditorHost.h"
 #include "LibraryBrowser.h"
+#include "MidiPort.h"
 
 #include "VoiceHistory.h"
 
@@ -65,6 +66,9 @@ public:
     // refreshes the editors and says so, else
     // says that nothing came. The voice is untouched then.
     void getVoice() override;
+    // The same exchange without a dialog (start-up): on arrival the voice is
+    // loaded and the editors refreshed; otherwise nothing changes.
+    VoiceRequest fetchVoice();
     void showHelp(int context) override;
     void showContents();
 
@@ -112,6 +116,9 @@ private:
     std::vector<Editor> editors_;
     std::optional<VoiceHistory> history_;
     std::optional<VoiceParameters> loaded_;
+    // The voice as last loaded or saved: the title marks it edited when the
+    // voice differs from it.
+    std::optional<VoiceParameters> clean_;
     bool comparing_ = false;
 
     void recordStep(const std::string& name, const std::string& key);
@@ -120,6 +127,10 @@ private:
     void showHistory();
     void startHistory();
     void showComparing();
+    void showVoiceState();
+    // The library list highlights the loaded voice when the library holds
+    // it, and nothing otherwise.
+    void followLoadedVoice();
 };
 
 } // namespace morvane

@@ -19,6 +19,8 @@ constexpr const char* kWireRateName = "Wire rate";
 constexpr const char* kTestKeyName = "Test note key";
 constexpr const char* kTestVelocityName = "Test note velocity";
 constexpr const char* kTestLengthName = "Test note length";
+constexpr const char* kStartActionName = "At start-up";
+constexpr const char* kFilterAnyName = "Filter any category";
 
 // A rate is stored as bare decimal digits; 0 means "at once".
 constexpr int kMaxRateLength = 8;
@@ -148,6 +150,8 @@ Settings::Settings(std::unique_ptr<QSettings> store)
     testNoteKey = readTestNoteValue(*store_, kTestKeyName, testNoteKey, 0, 127);
     testNoteVelocity = readTestNoteValue(*store_, kTestVelocityName, testNoteVelocity, 1, 127);
     testNoteLength = readTestNoteValue(*store_, kTestLengthName, testNoteLength, kShortestTestNote, kLongestTestNote);
+    startAction = static_cast<StartAction>(readNumber(*store_, kStartActionName, 0, 0, 2));
+    filterAny = readNumber(*store_, kFilterAnyName, 0, 0, 1) == 1;
 }
 
 Settings::~Settings() = default;
@@ -169,7 +173,8 @@ bool Settings::saveSettings()
     const QStringList names{kChannelReadName,  kModelName,         kInDeviceName,   kOutDeviceName,
                             kAutoSendName,     kWireRateName,      kInDeviceNameName, kOutDeviceNameName,
                             kLibraryName,      kLastFolderName,    kRecentFilesName,
-                            kTestKeyName,      kTestVelocityName,  kTestLengthName};
+                            kTestKeyName,      kTestVelocityName,  kTestLengthName,
+                            kStartActionName,  kFilterAnyName};
     for (const QString& key : store_->allKeys()) {
         for (const QString& name : names) {
             if (key.compare(name, Qt::CaseInsensitive) == 0)
@@ -205,6 +210,11 @@ bool Settings::saveSettings()
     for (std::size_t i = 0; i < std::size(testNote); ++i)
         if (testNote[i].second != defaultValues[i])
             store_->setValue(testNote[i].first, QString::number(testNote[i].second));
+    // So are the start-up action and the category filter's way of matching.
+    if (startAction != StartAction::FetchVoice)
+        store_->setValue(kStartActionName, QString::number(static_cast<int>(startAction)));
+    if (filterAny)
+        store_->setValue(kFilterAnyName, QStringLiteral("1"));
     store_->sync();
     return store_->status() == QSettings::NoError;
 }

@@ -25,7 +25,7 @@ class TMainForm : public QWidget {
     Q_OBJECT
 public:
     // Lists the library and, when it holds a voice, makes its first voice
-    // current and sends it.
+    // current without sending it.
     TMainForm(AppContext& context, AppServices& services, QWidget* parent = nullptr);
 
     LibraryBrowser& browser() { return *browser_; }
@@ -39,8 +39,15 @@ public:
     // send failed, until one succeeds again.
     void showLinkState();
     void showSendResult(const std::string& error);
+    // A line of news below them (what start-up did, which library is used);
+    // an empty text clears them all.
+    void addNotice(const QString& text);
     QLabel* LinkState;
     QLabel* SendState;
+    QLabel* Notice;
+    // The title names the voice in the editors and marks it when it was
+    // edited since it was loaded or saved.
+    void showVoiceState(bool edited);
 
     // The menu handlers, by the names the rest of the program uses.
     // Loads a voice file as "Load voice" does, from "Open recent", a drop
@@ -77,6 +84,7 @@ protected:
 
 private:
     void buildMenus();
+    void buildStartActionMenu();
     void listRecentFiles();
     QString startFolder() const;
     void hideEditors();

@@ -252,6 +252,36 @@ TEST(SettingsUserStore, LivesUnderTheOrganisationAndApplicationNames)
 }
 #endif
 
+// The start-up action and the category filter's way of matching are kept
+// only when they differ from the defaults; an unknown stored value reads as
+// the default.
+TEST_F(SettingsStoreTest, TheStartActionAndTheFilterMatchAreKeptWhenNotTheDefault)
+{
+    {
+        Settings settings(store({{"MIDI channel", "0"}}));
+        EXPECT_EQ(settings.startAction, Settings::StartAction::FetchVoice);
+        EXPECT_FALSE(settings.filterAny);
+        EXPECT_TRUE(settings.saveSettings());
+    }
+    const QSettings defaults(path(), QSettings::IniFormat);
+    EXPECT_FALSE(defaults.contains("At start-up"));
+    EXPECT_FALSE(defaults.contains("Filter any category"));
+    {
+        Settings settings(std::make_unique<QSettings>(path(), QSettings::IniFormat));
+        settings.startAction = Settings::StartAction::Nothing;
+        settings.filterAny = true;
+        EXPECT_TRUE(settings.saveSettings());
+    }
+    const Settings next(std::make_unique<QSettings>(path(), QSettings::IniFormat));
+    EXPECT_EQ(next.startAction, Settings::StartAction::Nothing);
+    EXPECT_TRUE(next.filterAny);
+    for (const char* bad : {"3", "x", "-1"}) {
+        QFile::remove(path());
+        const Settings read(store({{"MIDI channel", "0"}, {"At start-up", bad}}));
+        EXPECT_EQ(read.startAction, Settings::StartAction::FetchVoice) << bad;
+    }
+}
+
 } // namespace
 } // namespace morvane
 
@@ -271,3 +301,4 @@ TEST_F(SettingsStoreTest, AStoreThatCannotBeWrittenIsNoticed)
 
 } // namespace
 } // namespace morvane
+

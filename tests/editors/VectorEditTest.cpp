@@ -390,6 +390,33 @@ private slots:
         QCOMPARE(int(sent.levelVector.cdPosition[3]), 62);
     }
 
+    // Every move of one drag is one undo step (one key); the next drag is
+    // another.
+    void aDraggedPointIsOneUndoStep()
+    {
+        VectorPathView* view = path();
+        const QRectF plot = view->plotArea();
+        auto drag = [view](QPoint from, std::initializer_list<QPointF> moves) {
+            QTest::mousePress(view, Qt::LeftButton, {}, from);
+            for (const QPointF to : moves) {
+                QMouseEvent move(QEvent::MouseMove, to, view->mapToGlobal(to), Qt::NoButton, Qt::LeftButton,
+                                 Qt::NoModifier);
+                QApplication::sendEvent(view, &move);
+            }
+            QTest::mouseRelease(view, Qt::LeftButton, {}, (*std::prev(moves.end())).toPoint());
+        };
+        host->edits.clear();
+        drag(view->geometry().points[2].at.toPoint(), {plot.topLeft(), plot.center(), plot.bottomRight()});
+        QCOMPARE(host->edits.size(), std::size_t{3});
+        QCOMPARE(host->edits[0].first, std::string("Vector point"));
+        QVERIFY(!host->edits[0].second.empty());
+        QCOMPARE(host->edits[1].second, host->edits[0].second);
+        QCOMPARE(host->edits[2].second, host->edits[0].second);
+        drag(view->geometry().points[2].at.toPoint(), {plot.topLeft()});
+        QCOMPARE(host->edits.size(), std::size_t{4});
+        QVERIFY(host->edits[3].second != host->edits[0].second);
+    }
+
     void buttons()
     {
         QTest::mouseClick(child<QPushButton>(*window, "HelpButton"), Qt::LeftButton);

@@ -1,5 +1,6 @@
 // morvane-sim: a simulated SY-22/SY-35/TG-33 on this machine's MIDI system,
 // for trying the program, and for its tests, without an instrument.
+#include "Version.h"
 #include "Instrument.h"
 #include "RtMidiBackend.h"
 #include "VoiceFile.h"
@@ -49,6 +50,7 @@ Options:
                       it; with --log, each dump's line ends with its arrival
                       time on the machine's monotonic clock
   --help              show this text
+  --version           print the version and exit
 )";
 
 struct Options {
@@ -149,6 +151,9 @@ bool parseArguments(int argc, char** argv, Options& options)
         };
         if (arg == "--help" || arg == "-h") {
             std::cout << kUsage;
+            std::exit(0);
+        } else if (arg == "--version") {
+            std::cout << "morvane-sim " << morvane::kVersionNumber << '\n';
             std::exit(0);
         } else if (arg == "--name") {
             auto v = value();

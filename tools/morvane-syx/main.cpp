@@ -1,5 +1,6 @@
 // morvane-syx: inspect, compare, script and convert voice files without the
 // windows.
+#include "Version.h"
 #include "EffectNames.h"
 #include "LibraryCommands.h"
 #include "VoiceFile.h"
@@ -37,7 +38,8 @@ const char* const kUsage =
     "       morvane-syx lib dups LIBRARY\n"
     "       morvane-syx lib extract LIBRARY N OUT\n"
     "       morvane-syx lib rm LIBRARY N...\n"
-    "       morvane-syx lib rename LIBRARY N NAME\n";
+    "       morvane-syx lib rename LIBRARY N NAME\n"
+    "       morvane-syx --version                print the version\n";
 
 int fail(const std::string& what)
 {
@@ -251,6 +253,10 @@ int main(int argc, char** argv)
     }
     if (command == "lib")
         return runLibraryCommand({args.begin() + 1, args.end()}, std::cout, std::cerr);
+    if (command == "--version") {
+        std::cout << "morvane-syx " << morvane::kVersionNumber << '\n';
+        return 0;
+    }
     if (command == "help" || command == "--help" || command == "-h") {
         std::cout << kUsage;
         return 0;

@@ -30,5 +30,9 @@ inline constexpr const char* kHeadingProperty = "heading";
 
 // The style sheet of the editor window whose object name is given.
 QString editorStyleSheet(const QString& objectName);
+// The one style of the program's dialogs (questions, reports, file and
+// sound-design dialogs): the editors' black ground with yellow text, lime
+// group captions, white boxes with black text.
+QString dialogStyleSheet();
 
 } // namespace morvane::style
