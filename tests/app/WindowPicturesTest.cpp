@@ -19,8 +19,15 @@
 #include "VoiceLibrary.h"
 
 #include <QAbstractButton>
+#include <QCheckBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QStyle>
 #include <QAction>
 #include <QDir>
+#include <QFile>
+#include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
@@ -42,7 +49,8 @@ QString pictureFolder()
 }
 
 // The captions in `window` whose widgets are narrower or lower than their
-// text: "window/control: text".
+// text (with a check box's or a radio button's indicator; a push button's
+// text with a few pixels either side): "window/control: text".
 QStringList cutCaptions(QWidget& window)
 {
     QStringList cut;
@@ -50,27 +58,48 @@ QStringList cutCaptions(QWidget& window)
         if (!widget->isVisibleTo(&window) || widget->window() != &window)
             continue;
         QString text;
-        QSize needed;
+        int room = 0;
+        int extra = 0;
         if (auto* label = qobject_cast<QLabel*>(widget)) {
-            if (label->wordWrap() || label->text().isEmpty() || label->pixmap().isNull() == false)
+            if (label->wordWrap() || label->text().isEmpty() || !label->pixmap().isNull()
+                || label->textFormat() == Qt::RichText || Qt::mightBeRichText(label->text()))
                 continue;
             text = label->text();
-            needed = label->minimumSizeHint();
+            room = label->contentsRect().width() - 2 * label->margin() - label->indent() * (label->indent() > 0);
         } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
             if (button->text().isEmpty())
                 continue;
             text = button->text();
-            needed = button->minimumSizeHint();
+            room = button->width();
+            const bool indicator = qobject_cast<QCheckBox*>(button) != nullptr || qobject_cast<QRadioButton*>(button) != nullptr;
+            extra = indicator ? button->style()->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, button)
+                                    + button->style()->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, button)
+                              : (qobject_cast<QPushButton*>(button) != nullptr ? 6 : 0);
+        } else if (auto* group = qobject_cast<QGroupBox*>(widget)) {
+            if (group->title().isEmpty())
+                continue;
+            text = group->title();
+            room = group->width();
+            extra = 12;  // the title's place from the left edge and its padding
+            QFont bold = group->font();
+            bold.setBold(true);
+            if (QFontMetrics(bold).horizontalAdvance(text.trimmed()) + extra > room)
+                cut << QStringLiteral("%1/%2 \"%3\": %4 wide").arg(window.objectName(), group->objectName(), text).arg(room);
+            continue;
         } else {
             continue;
         }
-        if (widget->width() < needed.width() || widget->height() < needed.height())
+        QString shown = text.trimmed();
+        shown.remove(QRegularExpression(QStringLiteral("&(?!&)")));
+        const QFontMetrics metrics = widget->fontMetrics();
+        const int needed = metrics.horizontalAdvance(shown) + extra;
+        if (room < needed || widget->height() + 1 < metrics.height())
             cut << QStringLiteral("%1/%2 \"%3\": %4x%5, needs %6x%7")
                        .arg(window.objectName(), widget->objectName(), text)
-                       .arg(widget->width())
+                       .arg(room)
                        .arg(widget->height())
-                       .arg(needed.width())
-                       .arg(needed.height());
+                       .arg(needed)
+                       .arg(metrics.height());
     }
     return cut;
 }
@@ -133,7 +162,17 @@ private slots:
                              QMessageBox::Yes | QMessageBox::No, context.MainForm);
         question.setObjectName(QStringLiteral("LibraryQuestion"));
         context.services->showModal(question);
-        context.MainForm->browser().importFiles({});  // nothing to import: no dialog
+        // The import table, with a voice file's voice.
+        {
+            VoiceParameters voice{};
+            VoiceData data(voice);
+            std::memcpy(voice.common.name, "Imported", 8);
+            const VoiceDump dump = data.encodeDump();
+            QFile file(dir.filePath("import.syx"));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(reinterpret_cast<const char*>(dump.data()), qint64(dump.size()));
+        }
+        context.MainForm->browser().importFiles({dir.filePath("import.syx")});
         shell->shutDown();
 
         if (!cut.isEmpty())

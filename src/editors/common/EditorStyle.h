@@ -13,8 +13,7 @@ inline const QColor kOptionBox{128, 0, 0};        // the option lists: maroon wi
 inline const QColor kEnvelopeGround{192, 192, 192};
 inline const QColor kEnvelopePen{0, 0, 128};      // the (carrier's) envelope, 2 pixels wide
 inline const QColor kModulatorPen{255, 0, 0};     // the modulator's envelope, 1 pixel wide
-inline const QColor kPictogramGround{128, 128, 128};
-inline const QColor kPictogramFrame{48, 48, 48};
+inline const QColor kPictogramFrame{110, 110, 110};  // the base line under each pictogram
 inline const QColor kPictogramLine{255, 255, 0};
 inline const QColor kPathGround{192, 192, 192};  // the vector's path picture
 inline const QColor kPathGrid{128, 128, 128};

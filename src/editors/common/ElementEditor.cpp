@@ -280,20 +280,21 @@ QGroupBox* ElementEditor::levelPanGroup(FieldRef level, const char* levelTip, Bo
     BoundSlider& pan = scrollBar("sbPan", Qt::Horizontal, field([this]() -> auto& { return element().pan; }),
                                  kInverted4, ShownRange{0, 4}, "Sets the pan position of the element");
     levelBar->slider().setFixedHeight(90);
-    pan.slider().setFixedWidth(80);
+    pan.slider().setFixedWidth(64);
     // Each bar's value beside it, kept up to date by the bar itself (also
     // when the editors are refreshed).
-    auto valueLabel = [this](const char* name, QAbstractSlider& bar, auto text) {
+    auto valueLabel = [this](const char* name, QAbstractSlider& bar, const QString& widest, auto text) {
         QLabel* shown = label("");
         shown->setObjectName(QString::fromLatin1(name));
-        shown->setMinimumWidth(shown->fontMetrics().horizontalAdvance(QStringLiteral("127")) + 2);
+        shown->setMinimumWidth(shown->fontMetrics().horizontalAdvance(widest) + 2);
         connect(&bar, &QAbstractSlider::valueChanged, shown, [shown, text](int value) { shown->setText(text(value)); });
         shown->setText(text(bar.value()));
         return shown;
     };
-    QLabel* levelValue = valueLabel("lbLevelValue", levelBar->slider(), [](int value) { return QString::number(value); });
+    QLabel* levelValue = valueLabel("lbLevelValue", levelBar->slider(), QStringLiteral("127"),
+                                    [](int value) { return QString::number(value); });
     // The pan positions from left to right.
-    QLabel* panValue = valueLabel("lbPanValue", pan.slider(), [](int position) {
+    QLabel* panValue = valueLabel("lbPanValue", pan.slider(), QStringLiteral("R2"), [](int position) {
         static constexpr const char* kPlaces[] = {"L2", "L1", "C", "R1", "R2"};
         return QString::fromLatin1(kPlaces[std::clamp(position, 0, 4)]);
     });

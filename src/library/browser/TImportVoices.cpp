@@ -36,8 +36,9 @@ TImportVoices::TImportVoices(QWidget* parent) : QDialog(parent)
     setObjectName(QStringLiteral("ImportVoicesDialog"));
     setWindowTitle(QStringLiteral("Categories of the imported voices"));
 
-    auto* intro = new QLabel(QStringLiteral("Tick the categories of each voice. A box below ticks or clears its "
-                                            "category for every voice. Voices with no category are not added."),
+    auto* intro = new QLabel(QStringLiteral("Tick the categories of each voice in the table. A box of \"Same for all\" "
+                                            "ticks or clears its category for every voice. Voices with no "
+                                            "category are not added."),
                              this);
     intro->setWordWrap(true);
 
