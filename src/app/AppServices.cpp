@@ -242,9 +242,22 @@ void AppServices::followLoadedVoice()
 {
     if (context_.MainForm == nullptr)
         return;
-    DuplicateIndex index(*context_.library);
-    const bool read = index.build().ok();
-    context_.MainForm->browser().showLoadedRecord(read ? index.find(context_.voiceData->encodeDump()).exact : -1);
+    // Only records of the same name can hold the same voice: the names are
+    // in memory, so just those few are read and compared.
+    LibraryBrowser& browser = context_.MainForm->browser();
+    const VoiceDump loaded = context_.voiceData->encodeDump();
+    std::string name(context_.voice->common.name, sizeof context_.voice->common.name);
+    for (char& c : name)
+        c = nameCharacter(static_cast<std::uint8_t>(c));
+    for (const int record : browser.recordsNamed(name)) {
+        VoiceParameters stored;
+        VoiceData storedData(stored);
+        if (context_.library->loadRecord(record, storedData).ok() && sameVoice(storedData.encodeDump(), loaded)) {
+            browser.showLoadedRecord(record);
+            return;
+        }
+    }
+    browser.showLoadedRecord(-1);
 }
 
 void AppServices::showHistory()

@@ -308,6 +308,17 @@ void LibraryBrowser::showLoadedRecord(int record)
     dbListBox->scrollTo(model_->index(row));
 }
 
+std::vector<int> LibraryBrowser::recordsNamed(const std::string& name)
+{
+    if (stamp() != scanned_)
+        reload(currentRecord());
+    std::vector<int> records;
+    for (int n = 0; n < model_->recordCount(); ++n)
+        if (model_->record(n).name == name)
+            records.push_back(n);
+    return records;
+}
+
 void LibraryBrowser::listFiltered(int record)
 {
     model_->setFilter(filterMask_, tfSearch->text().toStdString(), filterAny_);

@@ -62,6 +62,7 @@ public:
     int recordOfRow(int row) const { return rowRecords_[static_cast<std::size_t>(row)]; }
     int rowOfRecord(int record) const;
     const RecordSummary& record(int n) const { return records_[static_cast<std::size_t>(n)]; }
+    int recordCount() const { return static_cast<int>(records_.size()); }
 
     int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
@@ -114,6 +115,9 @@ public:
     // Selects the record in the list (when the filter shows it), or nothing
     // when record is -1: the list follows the voice loaded.
     void showLoadedRecord(int record);
+    // The records with this name (8 characters), from the names kept (read
+    // again when the file changed).
+    std::vector<int> recordsNamed(const std::string& name);
     int rowCount() const { return model_->rowCount(); }
     bool canModify() const { return rowCount() > 0; }
 
