@@ -57,6 +57,7 @@ void LibraryListModel::setRecords(std::vector<RecordSummary> records)
     beginResetModel();
     records_ = std::move(records);
     rowRecords_.clear();
+    nameOrder_.clear();
     endResetModel();
 }
 
@@ -65,19 +66,29 @@ void LibraryListModel::setFilter(std::uint32_t filterMask, const std::string& na
     beginResetModel();
     rowRecords_ = filterRecords(records_, filterMask, namePart, any);
     if (byName_) {
-        auto key = [this](int n) {
-            std::string name = records_[static_cast<std::size_t>(n)].name;
-            std::transform(name.begin(), name.end(), name.begin(),
-                           [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-            return name;
-        };
-        std::vector<std::pair<std::string, int>> keyed;
-        keyed.reserve(rowRecords_.size());
+        // The order by name is worked out once per reading of the names;
+        // a filter then only walks it.
+        if (nameOrder_.size() != records_.size()) {
+            std::vector<std::pair<std::string, int>> keyed;
+            keyed.reserve(records_.size());
+            for (std::size_t n = 0; n < records_.size(); ++n) {
+                std::string name = records_[n].name;
+                std::transform(name.begin(), name.end(), name.begin(),
+                               [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+                keyed.emplace_back(std::move(name), static_cast<int>(n));
+            }
+            std::sort(keyed.begin(), keyed.end());
+            nameOrder_.clear();
+            for (const auto& entry : keyed)
+                nameOrder_.push_back(entry.second);
+        }
+        std::vector<char> listed(records_.size(), 0);
         for (const int n : rowRecords_)
-            keyed.emplace_back(key(n), n);
-        std::sort(keyed.begin(), keyed.end());
-        for (std::size_t i = 0; i < keyed.size(); ++i)
-            rowRecords_[i] = keyed[i].second;
+            listed[static_cast<std::size_t>(n)] = 1;
+        rowRecords_.clear();
+        for (const int n : nameOrder_)
+            if (listed[static_cast<std::size_t>(n)] != 0)
+                rowRecords_.push_back(n);
     }
     endResetModel();
 }
@@ -296,8 +307,8 @@ int LibraryBrowser::currentRecord() const
 
 void LibraryBrowser::showLoadedRecord(int record)
 {
-    if (record >= 0)
-        applyFilter(record);  // reads the names again when the file changed
+    if (record >= 0 && stamp() != scanned_)
+        reload(record);  // the file changed since the names were read
     const int row = record >= 0 ? model_->rowOfRecord(record) : -1;
     if (row < 0) {
         dbListBox->clearSelection();

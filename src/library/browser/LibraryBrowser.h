@@ -71,6 +71,7 @@ private:
     std::vector<RecordSummary> records_;
     std::vector<int> rowRecords_;  // row r shows record rowRecords_[r]
     bool byName_ = false;
+    std::vector<int> nameOrder_;   // every record, by name; made when first needed
 };
 
 class LibraryBrowser : public QGroupBox {
