@@ -72,7 +72,12 @@ ImportReport importVoiceFiles(VoiceLibrary& library, const std::vector<std::stri
     VoiceData data(voice);
     for (std::size_t n = 0; n < offered.size(); ++n) {
         voice = offered[n].voice;
-        const LibraryRecord record = makeRecord(offeredMasks[n], data);
+        LibraryRecord record;
+        if (LibraryResult made = makeRecord(offeredMasks[n], data, record); !made) {
+            report.refused = true;
+            report.error = made.error();
+            return report;
+        }
         VoiceDump dump;
         std::copy(record.begin() + kRecordMaskSize, record.end(), dump.begin());
         const DuplicateIndex::Match match = index.find(dump);
