@@ -150,7 +150,8 @@ private slots:
             picture(dialog, dialog.objectName().isEmpty() ? dialog.windowTitle() : dialog.objectName());
             dialog.reject();
         });
-        for (const char* action : {"SelectMIDIdevices1", "About2", "Randomise1", "Blend1", "TestNoteOptions1"})
+        for (const char* action :
+             {"SelectMIDIdevices1", "About2", "Randomise1", "Blend1", "TestNoteOptions1", "Open1", "Save1"})
             context.MainForm->findChild<QAction*>(action)->trigger();
         for (QDialog* dialog : std::initializer_list<QDialog*>{context.InvFile, context.SaveErrDlg,
                                                                 context.OverwriteDlg, context.noMIDIData,
