@@ -21,6 +21,8 @@ constexpr const char* kTestVelocityName = "Test note velocity";
 constexpr const char* kTestLengthName = "Test note length";
 constexpr const char* kStartActionName = "At start-up";
 constexpr const char* kFilterAnyName = "Filter any category";
+constexpr const char* kMainWindowSizeName = "Main window size";  // "width,height"
+constexpr int kLargestWindowSide = 20000;
 
 // A rate is stored as bare decimal digits; 0 means "at once".
 constexpr int kMaxRateLength = 8;
@@ -152,6 +154,16 @@ Settings::Settings(std::unique_ptr<QSettings> store)
     testNoteLength = readTestNoteValue(*store_, kTestLengthName, testNoteLength, kShortestTestNote, kLongestTestNote);
     startAction = static_cast<StartAction>(readNumber(*store_, kStartActionName, 0, 0, 2));
     filterAny = readNumber(*store_, kFilterAnyName, 0, 0, 1) == 1;
+    QString sizeText;
+    if (readValue(*store_, kMainWindowSizeName, sizeText) && sizeText.size() <= 16) {
+        const QStringList wh = sizeText.split(QLatin1Char(','));
+        bool wOk = false;
+        bool hOk = false;
+        const int w = wh.value(0).toInt(&wOk);
+        const int h = wh.value(1).toInt(&hOk);
+        if (wh.size() == 2 && wOk && hOk && w > 0 && h > 0 && w <= kLargestWindowSide && h <= kLargestWindowSide)
+            mainWindowSize = QSize(w, h);
+    }
 }
 
 Settings::~Settings() = default;
@@ -174,7 +186,7 @@ bool Settings::saveSettings()
                             kAutoSendName,     kWireRateName,      kInDeviceNameName, kOutDeviceNameName,
                             kLibraryName,      kLastFolderName,    kRecentFilesName,
                             kTestKeyName,      kTestVelocityName,  kTestLengthName,
-                            kStartActionName,  kFilterAnyName};
+                            kStartActionName,  kFilterAnyName,     kMainWindowSizeName};
     for (const QString& key : store_->allKeys()) {
         for (const QString& name : names) {
             if (key.compare(name, Qt::CaseInsensitive) == 0)
@@ -215,6 +227,9 @@ bool Settings::saveSettings()
         store_->setValue(kStartActionName, QString::number(static_cast<int>(startAction)));
     if (filterAny)
         store_->setValue(kFilterAnyName, QStringLiteral("1"));
+    if (mainWindowSize.isValid())
+        store_->setValue(kMainWindowSizeName,
+                         QStringLiteral("%1,%2").arg(mainWindowSize.width()).arg(mainWindowSize.height()));
     store_->sync();
     return store_->status() == QSettings::NoError;
 }

@@ -6,6 +6,7 @@
 
 #include <QMap>
 #include <QPoint>
+#include <QSize>
 #include <QSettings>
 #include <QStringList>
 
@@ -45,6 +46,8 @@ public:
 
     // Where each window was, by its objectName.
     QMap<QString, QPoint> windowPlaces;
+    // The main window's size once the user changed it; invalid until then.
+    QSize mainWindowSize;
 
     int model = 0;         // 0 SY-22, 1 SY-35, 2 TG-33
     bool autoSend = true;

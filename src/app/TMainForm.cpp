@@ -192,7 +192,10 @@ TMainForm::TMainForm(AppContext& context, AppServices& services, QWidget* parent
     layout->setSpacing(0);
     layout->setMenuBar(MainMenu1);
     layout->addWidget(client);
-    resize(kStartSize.expandedTo(minimumSizeHint()));
+    // As large as the user left it, else the start size.
+    startSize_ = kStartSize.expandedTo(minimumSizeHint());
+    resize(context.settings->mainWindowSize.isValid() ? context.settings->mainWindowSize.expandedTo(minimumSizeHint())
+                                                      : startSize_);
 
     setAcceptDrops(true);
     showLinkState();
@@ -478,6 +481,15 @@ void TMainForm::dropEvent(QDropEvent* event)
     // After the drop has ended, so that the program the file came from is
     // not kept waiting by a message.
     QTimer::singleShot(0, this, [this, path] { openFile(path); });
+}
+
+void TMainForm::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    // Kept once the user gave the window a size of their own.
+    Settings& settings = *context_.settings;
+    if (isVisible() && (size() != startSize_ || settings.mainWindowSize.isValid()))
+        settings.mainWindowSize = size();
 }
 
 void TMainForm::Exit1Click()

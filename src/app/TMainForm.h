@@ -78,6 +78,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     // One voice file dropped on the window is loaded as "Load voice" does.
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
@@ -105,6 +106,7 @@ private:
     TBlend* Blend = nullptr;
     TTestNote* TestNote = nullptr;
     bool exiting_ = false;
+    QSize startSize_;
 };
 
 } // namespace morvane

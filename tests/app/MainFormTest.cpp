@@ -389,7 +389,7 @@ private slots:
 
     // The "Any" switch lists voices with any ticked category, "All" those
     // with every one; the choice is kept in the settings. The list can be
-    // ordered by name as well as by number.
+    // ordered by name as well as by number, and grows with the window.
     void theCategoryFilterMatchesAnyOrAllAndTheListSorts()
     {
         VoiceParameters voice{};
@@ -416,6 +416,11 @@ private slots:
         QVERIFY(context().settings->filterAny);
         form().findChild<QComboBox*>("cbSort")->setCurrentIndex(1);
         QCOMPARE(names(), (QStringList{"aSynth", "mBoth", "zPad"}));
+        // The window grows, and its size is kept for the next start.
+        const QSize larger = form().size() + QSize(200, 150);
+        form().resize(larger);
+        QCOMPARE(context().settings->mainWindowSize, larger);
+        QVERIFY(form().findChild<QListView*>("dbListBox")->height() > 300);
         auto* list = form().findChild<QListView*>("dbListBox");
         QCOMPARE(list->model()->index(0, 0).data(LibraryListModel::kRecordRole).toInt(), 1);
         form().findChild<QRadioButton*>("rbAll")->click();
