@@ -181,6 +181,7 @@ TEST_F(LibraryImportTest, EachVoiceOfABankTakesItsOwnCategoriesAndOnesWithoutAre
     VoiceData thirdData(third);
     ASSERT_TRUE(thirdData.decodeDump(contents.voices[2].message.data(), kTg33DumpSize));
     EXPECT_EQ(std::string(third.common.name, 8), lib.recordName(1));
+}
 
 // Only regular files are read, and a pipe is not waited on; a bank must
 // carry the whole header of a voice dump (F0 43 0n 7E), not only the
