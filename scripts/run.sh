@@ -3,6 +3,7 @@
 # Without a MIDI system on the machine it brings its own: a private JACK
 # server with the dummy driver and the simulated instrument, morvane-sim.
 set -euo pipefail
+start=$PWD
 clone=$(cd "$(dirname "$0")/.." && pwd)
 cd "$clone"
 bash scripts/setup.sh
@@ -18,8 +19,8 @@ if [[ -z "${DISPLAY:-}" && -z "${WAYLAND_DISPLAY:-}" ]]; then
   exit 1
 fi
 
-# The voice library (SOUNDS.SYL, in the folder Morvane starts in) lives
-# with the user's data, not in the clone.
+# Morvane keeps its voice library (SOUNDS.SYL) with the user's data; one
+# left in the clone by an older version moves there.
 data="${XDG_DATA_HOME:-$HOME/.local/share}/morvane"
 mkdir -p "$data"
 if [[ -f "$clone/SOUNDS.SYL" && ! -e "$data/SOUNDS.SYL" ]]; then
@@ -35,5 +36,6 @@ if ! midi_system_reachable; then
   trap stop_private_midi EXIT
   start_private_midi "$clone/$build/tools/morvane-sim/morvane-sim" "$data"
 fi
-cd "$data"
+# From the folder this was started in, so that file names given are found.
+cd "$start"
 "$clone/$build/src/app/morvane" "$@"

@@ -38,12 +38,12 @@ constexpr const char* kHistory[] = {
     "common editors and the voice library;",
     "version 2.2 reads TG-33 dumps as well.",
     "Comments, bug reports and wishes for",
-    "the next version are always welcome:",
-    "please write to the address below.",
+    "the next version are always welcome",
+    "in the project's issue tracker.",
 };
 constexpr const char* kContact[] = {
     "The Morvane project",
-    "morvane@example.org",
+    "Sources and issues: see its README",
 };
 
 constexpr TextGroup kGroups[] = {

@@ -1,6 +1,9 @@
 #include "AppServices.h"
 
+#include "AboutMorvane.h"
 #include "AppContext.h"
+#include "EditorStyle.h"
+#include "MessageDialog.h"
 #include "HelpWindow.h"
 #include "MessageDialogs.h"
 #include "MidiPort.h"
@@ -9,13 +12,18 @@
 #include "TMainForm.h"
 #include "TestNote.h"
 #include "TSelectVoiceType.h"
+#include "Duplicates.h"
 #include "EditorWindow.h"
+#include "LibraryBrowser.h"
+#include "VoiceLibrary.h"
 #include "VoiceData.h"
 #include "VoiceFile.h"
 #include "VoiceTransforms.h"
 
 #include <QApplication>
 #include <QMessageBox>
+
+#include <cstring>
 
 namespace morvane {
 
@@ -66,13 +74,24 @@ void AppServices::setWireRate(int baud)
     context_.midiPort->setWireRate(baud);
 }
 
-void AppServices::getVoice()
+VoiceRequest AppServices::fetchVoice()
 {
     const Settings& settings = *context_.settings;
     // The windows repaint during the wait but take no input; the cursor says why.
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const VoiceRequest request = context_.midiPort->requestVoice(settings.model, settings.midiChannel, *context_.voiceData);
     QApplication::restoreOverrideCursor();
+    if (request) {
+        voiceLoaded();
+        followLoadedVoice();
+        refreshEditors();
+    }
+    return request;
+}
+
+void AppServices::getVoice()
+{
+    const VoiceRequest request = fetchVoice();
     if (request.outcome == VoiceRequest::Outcome::NotSent) {
         QMessageBox message(QMessageBox::Warning, QStringLiteral("Get voice"),
                             QStringLiteral("The request for the instrument's voice could not be sent: %1")
@@ -80,8 +99,6 @@ void AppServices::getVoice()
                             QMessageBox::Ok);
         showModal(message);
     } else if (request) {
-        voiceLoaded();
-        refreshEditors();
         showModal(*context_.DataReceivedForm);
     } else {
         showModal(*context_.noMIDIData);
@@ -101,6 +118,8 @@ void AppServices::startHistory()
     // Until a voice is loaded, compare shows the one the editors began with.
     if (!loaded_)
         loaded_ = voice();
+    if (!clean_)
+        clean_ = voice();
 }
 
 void AppServices::refreshEditors()
@@ -124,6 +143,8 @@ void AppServices::voiceEdited(const std::string& name, const std::string& key)
 void AppServices::voiceLoaded()
 {
     loaded_ = voice();
+    clean_ = voice();
+    showVoiceState();
     // The loaded voice replaced the one compare showed; the edited voice is
     // the history's latest state, and the load becomes a step after it.
     if (comparing_) {
@@ -210,8 +231,37 @@ void AppServices::moveInHistory(const VoiceParameters& state)
     showHistory();
 }
 
+void AppServices::showVoiceState()
+{
+    if (context_.MainForm != nullptr)
+        context_.MainForm->showVoiceState(clean_ && std::memcmp(&*clean_, &voice(), sizeof(VoiceParameters)) != 0);
+}
+
+void AppServices::followLoadedVoice()
+{
+    if (context_.MainForm == nullptr)
+        return;
+    // Only records of the same name can hold the same voice: the names are
+    // in memory, so just those few are read and compared.
+    LibraryBrowser& browser = context_.MainForm->browser();
+    const VoiceDump loaded = context_.voiceData->encodeDump();
+    std::string name(context_.voice->common.name, sizeof context_.voice->common.name);
+    for (char& c : name)
+        c = nameCharacter(static_cast<std::uint8_t>(c));
+    for (const int record : browser.recordsNamed(name)) {
+        VoiceParameters stored;
+        VoiceData storedData(stored);
+        if (context_.library->loadRecord(record, storedData).ok() && sameVoice(storedData.encodeDump(), loaded)) {
+            browser.showLoadedRecord(record);
+            return;
+        }
+    }
+    browser.showLoadedRecord(-1);
+}
+
 void AppServices::showHistory()
 {
+    showVoiceState();
     const QString undoName = QString::fromStdString(history_->undoName());
     const QString redoName = QString::fromStdString(history_->redoName());
     for (const Editor& editor : editors_)
@@ -228,20 +278,28 @@ bool AppServices::loadVoiceFile(const QString& path)
     }
     context_.settings->rememberFile(path);
     voiceLoaded();
+    followLoadedVoice();
     sendVoice();
     return true;
 }
 
 void AppServices::saveVoiceFile(const QString& path)
 {
-    if (writeVoiceFile(path.toStdString(), *context_.voiceData))
+    if (writeVoiceFile(path.toStdString(), *context_.voiceData)) {
         context_.settings->rememberFile(path);
-    else
+        clean_ = voice();
+        showVoiceState();
+    } else
         showModal(*context_.SaveErrDlg);
 }
 
 int AppServices::showModal(QDialog& dialog)
 {
+    // Every dialog has the program's look: those that bring none of their
+    // own take the dialogs' style (never the main window's colours).
+    if (dialog.styleSheet().isEmpty() && qobject_cast<MessageDialog*>(&dialog) == nullptr
+        && qobject_cast<TAboutMorvane*>(&dialog) == nullptr)
+        dialog.setStyleSheet(style::dialogStyleSheet());
     return context_.modal->showModal(dialog);
 }
 

@@ -7,6 +7,7 @@
 #include "Clock.h"
 #include "EditorHost.h"
 #include "LibraryBrowser.h"
+#include "MidiPort.h"
 
 #include "VoiceHistory.h"
 
@@ -67,6 +68,9 @@ public:
     // refreshes the editors and says so, else
     // says that nothing came. The voice is untouched then.
     void getVoice() override;
+    // The same exchange without a dialog (start-up): on arrival the voice is
+    // loaded and the editors refreshed; otherwise nothing changes.
+    VoiceRequest fetchVoice();
     void showHelp(int context) override;
     void showContents();
 
@@ -114,6 +118,9 @@ private:
     std::vector<Editor> editors_;
     std::optional<VoiceHistory> history_;
     std::optional<VoiceParameters> loaded_;
+    // The voice as last loaded or saved: the title marks it edited when the
+    // voice differs from it.
+    std::optional<VoiceParameters> clean_;
     bool comparing_ = false;
 
     void recordStep(const std::string& name, const std::string& key);
@@ -122,6 +129,10 @@ private:
     void showHistory();
     void startHistory();
     void showComparing();
+    void showVoiceState();
+    // The library list highlights the loaded voice when the library holds
+    // it, and nothing otherwise.
+    void followLoadedVoice();
 };
 
 } // namespace morvane

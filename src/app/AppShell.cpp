@@ -23,7 +23,11 @@
 #include "VoiceLibrary.h"
 #include "VoiceParameters.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QMessageBox>
+#include <QStandardPaths>
 #include <QScreen>
 #include <QTimer>
 
@@ -119,6 +123,8 @@ void AppShell::createObjects()
             },
             Qt::QueuedConnection);
     });
+    if (replyWait_)
+        midiPort_->setReplyWait(*replyWait_);
     context_.midiPort = midiPort_.get();
     step(QStringLiteral("MidiPort"));
     midiPort_->setWireRate(settings_->wireRate);
@@ -130,9 +136,10 @@ void AppShell::createObjects()
     context_.voiceData = voiceData_.get();
     step(QStringLiteral("VoiceData"));
 
-    const std::string libraryPath =
-        !libraryPath_.empty() ? libraryPath_ : settings_->libraryPath.toStdString();
-    library_ = libraryPath.empty() ? std::make_unique<VoiceLibrary>() : std::make_unique<VoiceLibrary>(libraryPath);
+    std::string libraryPath = !libraryPath_.empty() ? libraryPath_ : settings_->libraryPath.toStdString();
+    if (libraryPath.empty())
+        libraryPath = QFile::encodeName(defaultLibraryPath(libraryNotice_)).toStdString();
+    library_ = std::make_unique<VoiceLibrary>(libraryPath);
     context_.library = library_.get();
     step(QStringLiteral("VoiceLibrary"));
 
@@ -217,8 +224,25 @@ void AppShell::applyFirstRunRule()
         return;
     step(QStringLiteral("first-run device selection"));
     modal_.showModal(*setDevices_);
-    // The library's first voice goes out again, through the output chosen.
-    mainForm_->browser().loadFirstVoice();
+}
+
+QString AppShell::defaultLibraryPath(QString& notice)
+{
+    const QString fileName = QStringLiteral("SOUNDS.SYL");
+    const QString dataFolder =
+        QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/morvane");
+    const QFileInfo inData(dataFolder + QLatin1Char('/') + fileName);
+    const QFileInfo here(QDir::current().filePath(fileName));
+    if (here.isFile()) {
+        if (here.canonicalFilePath() != inData.canonicalFilePath())
+            notice = QStringLiteral("Using the voice library in the folder Morvane started from: %1 (not the one in %2)")
+                         .arg(here.absoluteFilePath(), dataFolder);
+        return here.absoluteFilePath();
+    }
+    // A folder that cannot be made shows as the library's own error when it
+    // is opened.
+    QDir().mkpath(dataFolder);
+    return inData.absoluteFilePath();
 }
 
 std::vector<QWidget*> AppShell::placedWindows() const
@@ -284,6 +308,42 @@ void AppShell::loadStartFile()
     step(QStringLiteral("load ") + startFile_);
 }
 
+void AppShell::applyStartAction()
+{
+    // A voice file named on the command line was loaded and sent instead.
+    if (!startFile_.isEmpty())
+        return;
+    const bool libraryVoice = library_->recordCount() > 0;
+    const QString unsent = libraryVoice ? QStringLiteral("the first library voice is shown, not sent")
+                                        : QStringLiteral("the voice shown has not been sent");
+    switch (settings_->startAction) {
+    case Settings::StartAction::SendFirstVoice:
+        step(QStringLiteral("send first voice"));
+        if (libraryVoice)
+            services_->sendVoice();
+        return;
+    case Settings::StartAction::Nothing:
+        mainForm_->addNotice(QStringLiteral("Nothing sent at start-up: ") + unsent + QLatin1Char('.'));
+        return;
+    case Settings::StartAction::FetchVoice:
+        break;
+    }
+    if (!midiPort_->inputIsOpen() || !midiPort_->outputIsOpen()) {
+        mainForm_->addNotice(QStringLiteral("No instrument connected: ") + unsent + QLatin1Char('.'));
+        return;
+    }
+    step(QStringLiteral("fetch voice"));
+    const VoiceRequest request = services_->fetchVoice();
+    if (request)
+        mainForm_->addNotice(QStringLiteral("The instrument's voice was fetched."));
+    else if (request.outcome == VoiceRequest::Outcome::NotSent)
+        mainForm_->addNotice(QStringLiteral("The instrument's voice could not be asked for (%1): ")
+                                  .arg(QString::fromStdString(request.error))
+                              + unsent + QLatin1Char('.'));
+    else
+        mainForm_->addNotice(QStringLiteral("No voice came from the instrument: ") + unsent + QLatin1Char('.'));
+}
+
 void AppShell::refreshEditors()
 {
     services_->refreshEditors();
@@ -316,6 +376,11 @@ void AppShell::runEventLoop()
     if (app_.hasEscapedError() || exitRequested_)
         return;
     mainForm_->show();
+    if (!libraryNotice_.isEmpty())
+        mainForm_->addNotice(libraryNotice_);
+    applyStartAction();
+    if (app_.hasEscapedError() || exitRequested_)
+        return;
     step(QStringLiteral("event loop"));
     // From here on an exception in a handler is reported and the program goes on.
     app_.setReporter([this](const QString& message) { reportException(message); });

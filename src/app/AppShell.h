@@ -13,7 +13,9 @@
 #include <QStringList>
 #include <QTimer>
 
+#include <chrono>
 #include <functional>
+#include <optional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -45,6 +47,15 @@ public:
     void setLibraryPath(std::string path) { libraryPath_ = std::move(path); }
     // A voice file loaded, as "Load voice" does, once the program is up.
     void setStartFile(QString path) { startFile_ = std::move(path); }
+    // How long the start-up fetch of the instrument's voice waits for the
+    // reply; by default as long as "Get voice" does.
+    void setReplyWait(std::chrono::milliseconds wait) { replyWait_ = wait; }
+
+    // The library used when neither the command line nor the settings name
+    // one: SOUNDS.SYL in the folder the program starts from when there is
+    // one (`notice` then says so), else in the user's data folder
+    // ($XDG_DATA_HOME/morvane), which is made when missing.
+    static QString defaultLibraryPath(QString& notice);
 
     // Start-up, event loop, shutdown. Returns the process's exit code, 0.
     // SIGTERM, SIGINT, SIGHUP (once main installed their handler) and the
@@ -77,6 +88,9 @@ private:
     void createWindows();
     void applyFirstRunRule();
     void loadStartFile();
+    // Once the main window shows: fetch the instrument's voice, send the
+    // first library voice or do nothing, as the settings say.
+    void applyStartAction();
     // The main window and the editors, whose places are kept.
     std::vector<QWidget*> placedWindows() const;
     // Moves the windows to their stored places and keeps the places up to
@@ -99,6 +113,8 @@ private:
     Now now_ = SteadyClock::now;
     std::string libraryPath_;
     QString startFile_;
+    std::optional<std::chrono::milliseconds> replyWait_;
+    QString libraryNotice_;
 
     // Owned here for the whole run, in creation order; none is re-created.
     std::unique_ptr<Settings> settings_;

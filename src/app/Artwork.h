@@ -2,6 +2,10 @@
 // window, the device dialog, the about box and the message dialogs.
 #pragma once
 
+#include "Version.h"
+
+#include <string_view>
+
 #include <QIcon>
 #include <QImage>
 #include <QPixmap>
@@ -17,6 +21,7 @@ inline constexpr QSize kPictureSize{89, 275};
 inline constexpr int kStripWidth = 89;
 
 inline constexpr const char* kVersionText = "Version 2.2";
+static_assert(std::string_view(kVersionText).substr(8) == std::string_view(kVersionNumber));
 
 // The picture of the main window's strip (the device dialog shows it too):
 // the vector square with a level-vector path, the name, two waveforms.

@@ -26,5 +26,7 @@ QString versionText();
 
 // The exit status for a refused command line.
 inline constexpr int kUsageExitStatus = 2;
+// The status when there is no display to open the windows on.
+inline constexpr int kNoDisplayExitStatus = 1;
 
 } // namespace morvane

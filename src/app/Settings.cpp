@@ -19,6 +19,10 @@ constexpr const char* kWireRateName = "Wire rate";
 constexpr const char* kTestKeyName = "Test note key";
 constexpr const char* kTestVelocityName = "Test note velocity";
 constexpr const char* kTestLengthName = "Test note length";
+constexpr const char* kStartActionName = "At start-up";
+constexpr const char* kFilterAnyName = "Filter any category";
+constexpr const char* kMainWindowSizeName = "Main window size";  // "width,height"
+constexpr int kLargestWindowSide = 20000;
 
 // A rate is stored as bare decimal digits; 0 means "at once".
 constexpr int kMaxRateLength = 8;
@@ -155,6 +159,18 @@ Settings::Settings(std::unique_ptr<QSettings> store)
     testNoteKey = readTestNoteValue(*store_, kTestKeyName, testNoteKey, 0, 127);
     testNoteVelocity = readTestNoteValue(*store_, kTestVelocityName, testNoteVelocity, 1, 127);
     testNoteLength = readTestNoteValue(*store_, kTestLengthName, testNoteLength, kShortestTestNote, kLongestTestNote);
+    startAction = static_cast<StartAction>(readNumber(*store_, kStartActionName, 0, 0, 2));
+    filterAny = readNumber(*store_, kFilterAnyName, 0, 0, 1) == 1;
+    QString sizeText;
+    if (readValue(*store_, kMainWindowSizeName, sizeText) && sizeText.size() <= 16) {
+        const QStringList wh = sizeText.split(QLatin1Char(','));
+        bool wOk = false;
+        bool hOk = false;
+        const int w = wh.value(0).toInt(&wOk);
+        const int h = wh.value(1).toInt(&hOk);
+        if (wh.size() == 2 && wOk && hOk && w > 0 && h > 0 && w <= kLargestWindowSide && h <= kLargestWindowSide)
+            mainWindowSize = QSize(w, h);
+    }
 }
 
 Settings::~Settings() = default;
@@ -176,7 +192,8 @@ bool Settings::saveSettings()
     const QStringList names{kChannelReadName,  kModelName,         kInDeviceName,   kOutDeviceName,
                             kAutoSendName,     kWireRateName,      kInDeviceNameName, kOutDeviceNameName,
                             kLibraryName,      kLastFolderName,    kRecentFilesName,
-                            kTestKeyName,      kTestVelocityName,  kTestLengthName};
+                            kTestKeyName,      kTestVelocityName,  kTestLengthName,
+                            kStartActionName,  kFilterAnyName,     kMainWindowSizeName};
     for (const QString& key : store_->allKeys()) {
         for (const QString& name : names) {
             if (key.compare(name, Qt::CaseInsensitive) == 0)
@@ -212,6 +229,14 @@ bool Settings::saveSettings()
     for (std::size_t i = 0; i < std::size(testNote); ++i)
         if (testNote[i].second != defaultValues[i])
             store_->setValue(testNote[i].first, QString::number(testNote[i].second));
+    // So are the start-up action and the category filter's way of matching.
+    if (startAction != StartAction::FetchVoice)
+        store_->setValue(kStartActionName, QString::number(static_cast<int>(startAction)));
+    if (filterAny)
+        store_->setValue(kFilterAnyName, QStringLiteral("1"));
+    if (mainWindowSize.isValid())
+        store_->setValue(kMainWindowSizeName,
+                         QStringLiteral("%1,%2").arg(mainWindowSize.width()).arg(mainWindowSize.height()));
     store_->sync();
     return store_->status() == QSettings::NoError;
 }

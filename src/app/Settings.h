@@ -6,6 +6,7 @@
 
 #include <QMap>
 #include <QPoint>
+#include <QSize>
 #include <QSettings>
 #include <QStringList>
 
@@ -31,7 +32,8 @@ public:
     QString inDeviceName;
     QString outDeviceName;
     // The voice library file; empty: SOUNDS.SYL in the folder the program
-    // is started from. Set by hand in the store; --library overrides it.
+    // is started from when there is one, else in the user's data folder.
+    // Set by hand in the store; --library overrides it.
     QString libraryPath;
     // The folder the voice file dialogs open in, and the voice files last
     // loaded or saved, newest first.
@@ -44,6 +46,8 @@ public:
 
     // Where each window was, by its objectName.
     QMap<QString, QPoint> windowPlaces;
+    // The main window's size once the user changed it; invalid until then.
+    QSize mainWindowSize;
 
     int model = 0;         // 0 SY-22, 1 SY-35, 2 TG-33
     bool autoSend = true;
@@ -61,6 +65,14 @@ public:
     int testNoteKey = kDefaultTestKey;
     int testNoteVelocity = kDefaultTestVelocity;
     int testNoteLength = kDefaultTestLength;   // milliseconds
+    // What the program does with the instrument once it is up: fetch the
+    // instrument's edit voice (nothing is sent), send the library's first
+    // voice, or neither.
+    enum class StartAction { FetchVoice = 0, SendFirstVoice = 1, Nothing = 2 };
+    StartAction startAction = StartAction::FetchVoice;
+    // The library filter lists voices with every ticked category (false) or
+    // with any of them (true).
+    bool filterAny = false;
     bool settingsFound = false;
 
 private:

@@ -14,6 +14,7 @@
 #include "TSetDevices.h"
 #include "EditorWindow.h"
 
+#include <QActionGroup>
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCloseEvent>
@@ -31,15 +32,15 @@
 #include <QMessageBox>
 #include <random>
 #include <QToolButton>
+#include <QHBoxLayout>
 #include <QVBoxLayout>
 
 namespace morvane {
 
 namespace {
 
-constexpr QSize kClientSize{317, 409};
-// The link state and the last send's failure, below the rest.
-constexpr int kFootHeight = 16;
+// The window as it first opens; it may be made larger.
+constexpr QSize kStartSize{420, 520};
 
 // One line of the link state's tool tip.
 QString linkLine(const char* direction, MidiPort::Link link, const std::string& name)
@@ -61,7 +62,7 @@ QString lamp(const char* label, bool on)
 
 // Voice files carry the extension in either case on disks that tell them apart.
 constexpr const char* kOpenFilter = "System Exclusive files (*.SYX *.syx)";
-constexpr const char* kSaveFilter = "Systex Exclusive files (*.SYX *.syx)";
+constexpr const char* kSaveFilter = "System Exclusive files (*.SYX *.syx)";
 // Without an extension typed, "SYX" is added, so that the file shows in the
 // open dialog's filter.
 constexpr const char* kDefaultSuffix = "SYX";
@@ -69,65 +70,63 @@ constexpr const char* kDefaultSuffix = "SYX";
 } // namespace
 
 TMainForm::TMainForm(AppContext& context, AppServices& services, QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                          | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
-      context_(context), services_(services)
+    : QWidget(parent, Qt::Window), context_(context), services_(services)
 {
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(QStringLiteral("Morvane"));
+    // Every rule names the window's own controls, so that no dialog made
+    // with this window as its parent takes on its colours.
     setStyleSheet(QStringLiteral(
         "QWidget#MainForm, QWidget#client { background-color: black; }"
-        "QLabel#Label1 { color: yellow; font-size: 10px; }"
-        "QLabel#LinkState { color: #c0c0c0; font-size: 10px; }"
-        "QLabel#SendState { color: #ff6060; font-size: 10px; }"
+        "QLabel#Label1 { color: yellow; }"
+        "QLabel#LinkState { color: #c0c0c0; }"
+        "QLabel#SendState { color: #ff6060; }"
+        "QLabel#Notice { color: #e0e0e0; }"
         "QFrame#Panel1 { background-color: #4a4a4a; border: 1px solid #808080; }"
         "QGroupBox#GroupBox1 { background-color: #4a4a4a; color: lime; font-weight: bold;"
-        "  border: 1px solid #9a9a9a; margin-top: 6px; }"
+        "  border: 1px solid #9a9a9a; margin-top: 1.2em; padding-top: 2px; }"
         "QGroupBox#GroupBox1::title { subcontrol-origin: margin; left: 6px; padding: 0 2px; }"
-        "QCheckBox { color: yellow; font-weight: normal; font-size: 10px; }"
+        "QGroupBox#GroupBox1 QCheckBox, QGroupBox#GroupBox1 QRadioButton, QGroupBox#GroupBox1 QLabel"
+        "  { color: yellow; font-weight: normal; }"
         "QListView#dbListBox { background-color: white; color: black; }"
-        "QMenuBar, QMenu { background-color: palette(window); color: palette(window-text); }"
-        "QMenu::item:selected { background-color: palette(highlight); color: palette(highlighted-text); }"
-        "QMenu::item:disabled { color: palette(mid); }"
-        "QToolButton { background-color: #c0c0c0; border: 2px outset #e0e0e0; }"
-        "QToolButton:checked { background-color: #808080; border: 2px inset #505050; }"));
+        "QMenuBar#MainMenu1 { background-color: palette(window); color: palette(window-text); }"
+        "QToolButton#bAutoSend, QToolButton#bNoAutoSend { background-color: #c0c0c0; border: 2px outset #e0e0e0; }"
+        "QToolButton#bAutoSend:checked, QToolButton#bNoAutoSend:checked"
+        "  { background-color: #808080; border: 2px inset #505050; }"));
 
     auto* client = new QWidget(this);
     client->setObjectName(QStringLiteral("client"));
-    client->setFixedSize(kClientSize.width(), kClientSize.height() + kFootHeight);
 
     Image1 = new QLabel(client);
     Image1->setObjectName(QStringLiteral("Image1"));
-    Image1->setGeometry(0, 0, artwork::kStripWidth, kClientSize.height());
-    Image1->setAlignment(Qt::AlignCenter);
+    Image1->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     Image1->setPixmap(artwork::stripPicture());
+    Image1->setFixedWidth(artwork::kStripWidth);
     Label13 = artwork::makeVersionLabel(client);
     Label13->setObjectName(QStringLiteral("Label13"));
-    Label13->setGeometry(0, 382, artwork::kStripWidth, 13);
+    Label13->setFixedWidth(artwork::kStripWidth);
 
     auto* panel = new QFrame(client);
     panel->setObjectName(QStringLiteral("Panel1"));
-    panel->setGeometry(96, 4, 217, 361);
     browser_ = new LibraryBrowser(*context.library, *context.voiceData, services, panel);
-    browser_->move(4, 4);
+    auto* panelLayout = new QVBoxLayout(panel);
+    panelLayout->setContentsMargins(4, 4, 4, 4);
+    panelLayout->addWidget(browser_);
 
     Label1 = new QLabel(QStringLiteral("Send voice on change: "), client);
     Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setGeometry(96, 382, 128, 13);
     Label1->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    auto speedButton = [client](QToolButton*& button, const char* name, bool on, int left, const char* hint) {
+    auto speedButton = [client](QToolButton*& button, const char* name, bool on, const char* hint) {
         button = new QToolButton(client);
         button->setObjectName(QString::fromLatin1(name));
         button->setCheckable(true);
         button->setIcon(artwork::autoSendPicture(on));
         button->setIconSize(QSize(28, 18));
-        button->setGeometry(left, 376, 39, 25);
-        // The hint is kept with the button but, as in the rest of the window
-        // outside the library box, not shown.
-        button->setProperty("hint", QString::fromLatin1(hint));
+        button->setFixedSize(39, 25);
+        button->setToolTip(QString::fromLatin1(hint));
     };
-    speedButton(bAutoSend, "bAutoSend", true, 227, "Automatically sends changes to synth");
-    speedButton(bNoAutoSend, "bNoAutoSend", false, 266, "Does not automatically send changes");
+    speedButton(bAutoSend, "bAutoSend", true, "Send every change in the editors to the instrument at once");
+    speedButton(bNoAutoSend, "bNoAutoSend", false, "Do not send changes; \"Send voice\" sends the voice on request");
     auto* group = new QButtonGroup(this);  // exactly one is down; pressing it again changes nothing
     group->addButton(bAutoSend);
     group->addButton(bNoAutoSend);
@@ -137,30 +136,77 @@ TMainForm::TMainForm(AppContext& context, AppServices& services, QWidget* parent
 
     LinkState = new QLabel(client);
     LinkState->setObjectName(QStringLiteral("LinkState"));
-    LinkState->setGeometry(4, kClientSize.height(), artwork::kStripWidth - 4, kFootHeight);
     LinkState->setTextFormat(Qt::RichText);
-    SendState = new QLabel(client);
-    SendState->setObjectName(QStringLiteral("SendState"));
-    SendState->setGeometry(96, kClientSize.height(), kClientSize.width() - 100, kFootHeight);
+    // The foot's texts wrap rather than being cut short.
+    auto footLabel = [client](const char* name) {
+        auto* label = new QLabel(client);
+        label->setObjectName(QString::fromLatin1(name));
+        label->setTextFormat(Qt::PlainText);
+        label->setWordWrap(true);
+        label->setMinimumWidth(1);
+        label->hide();
+        return label;
+    };
+    SendState = footLabel("SendState");
+    Notice = footLabel("Notice");
+
+    // The picture strip on the left; the library box takes the room the
+    // window is given.
+    auto* strip = new QVBoxLayout;
+    strip->setSpacing(0);
+    strip->addWidget(Image1);
+    strip->addStretch();
+    strip->addWidget(Label13);
+    auto* sendRow = new QHBoxLayout;
+    sendRow->setSpacing(0);
+    sendRow->addStretch();
+    sendRow->addWidget(Label1);
+    sendRow->addWidget(bAutoSend);
+    sendRow->addWidget(bNoAutoSend);
+    auto* right = new QVBoxLayout;
+    right->setSpacing(6);
+    right->addWidget(panel, 1);
+    right->addLayout(sendRow);
+    auto* body = new QHBoxLayout;
+    body->setSpacing(7);
+    body->addLayout(strip);
+    body->addLayout(right, 1);
+    auto* foot = new QVBoxLayout;
+    foot->setSpacing(1);
+    foot->addWidget(LinkState);
+    foot->addWidget(SendState);
+    foot->addWidget(Notice);
+    auto* clientLayout = new QVBoxLayout(client);
+    clientLayout->setContentsMargins(0, 4, 4, 2);
+    clientLayout->addLayout(body, 1);
+    clientLayout->addLayout(foot);
 
     MainMenu1 = new QMenuBar(this);
     MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
-    MainMenu1->setNativeMenuBar(false);  // the fixed size counts it
+    MainMenu1->setNativeMenuBar(false);
     buildMenus();
     connect(browser_, &LibraryBrowser::modifyEnabledChanged, ModifyVoice, &QAction::setEnabled);
+    browser_->setFilterAny(context.settings->filterAny);
+    connect(browser_, &LibraryBrowser::filterAnyChanged, this, [this](bool any) { context_.settings->filterAny = any; });
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->setMenuBar(MainMenu1);
     layout->addWidget(client);
-    setFixedSize(kClientSize.width(), kClientSize.height() + kFootHeight + MainMenu1->sizeHint().height());
+    // As large as the user left it, else the start size.
+    startSize_ = kStartSize.expandedTo(minimumSizeHint());
+    resize(context.settings->mainWindowSize.isValid() ? context.settings->mainWindowSize.expandedTo(minimumSizeHint())
+                                                      : startSize_);
 
     setAcceptDrops(true);
     showLinkState();
     browser_->setUp();
-    // The first voice went out while the window was being made.
     showSendResult(context.midiPort->sendError());
+    showVoiceState(false);
+    // The focus starts in the list, where the window's Ctrl keys are free
+    // (the search box keeps them for its text).
+    browser_->focusList();
 }
 
 void TMainForm::showLinkState()
@@ -173,11 +219,26 @@ void TMainForm::showLinkState()
 
 void TMainForm::showSendResult(const std::string& error)
 {
-    if (SendState->toolTip().isEmpty() && error.empty())
-        return;
     const QString text = error.empty() ? QString() : QStringLiteral("Voice not sent: ") + QString::fromStdString(error);
+    if (text == SendState->text())
+        return;
+    SendState->setText(text);
     SendState->setToolTip(text);
-    SendState->setText(SendState->fontMetrics().elidedText(text, Qt::ElideRight, SendState->width()));
+    SendState->setVisible(!text.isEmpty());
+}
+
+void TMainForm::addNotice(const QString& text)
+{
+    const QString now = Notice->text().isEmpty() || text.isEmpty() ? text : Notice->text() + QLatin1Char('\n') + text;
+    Notice->setText(now);
+    Notice->setVisible(!now.isEmpty());
+}
+
+void TMainForm::showVoiceState(bool edited)
+{
+    const QString name = QString::fromLatin1(context_.voice->common.name, 8).trimmed();
+    setWindowTitle(QStringLiteral("%1[*] - Morvane").arg(name.isEmpty() ? QStringLiteral("(no name)") : name));
+    setWindowModified(edited);
 }
 
 void TMainForm::buildMenus()
@@ -198,7 +259,7 @@ void TMainForm::buildMenus()
         {nullptr, "&Add voice to database", "Addvoicetodatabase1", QKeySequence(Qt::CTRL | Qt::Key_D), nullptr},
         {nullptr, "&Import voices...", "ImportVoices", QKeySequence(Qt::CTRL | Qt::Key_I), &TMainForm::ImportVoicesClick},
         {nullptr, nullptr, nullptr, {}, nullptr},
-        {nullptr, "E&xit", "Exit1", QKeySequence(Qt::CTRL | Qt::Key_X), &TMainForm::Exit1Click},
+        {nullptr, "E&xit", "Exit1", QKeySequence(Qt::CTRL | Qt::Key_Q), &TMainForm::Exit1Click},
         {"&Edit", "&Undo", "Undo1", QKeySequence(Qt::CTRL | Qt::Key_Z), &TMainForm::Undo1Click},
         {nullptr, "&Redo", "Redo1", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), &TMainForm::Redo1Click},
         {nullptr, nullptr, nullptr, {}, nullptr},
@@ -213,6 +274,7 @@ void TMainForm::buildMenus()
         {"&MIDI", "&Select MIDI devices", "SelectMIDIdevices1", {}, &TMainForm::SelectMIDIdevices1Click},
         {nullptr, "&Get voice from synth", "Getsoundfromsynth1", {}, &TMainForm::Getsoundfromsynth1Click},
         {nullptr, "&Pace sends to the MIDI cable", "Pacesends1", {}, &TMainForm::Pacesends1Click},
+        {nullptr, "At &start-up", "StartAction", {}, nullptr},
         {nullptr, nullptr, nullptr, {}, nullptr},
         {nullptr, "&Voice bank window", "BankWindow1", {}, &TMainForm::BankWindow1Click},
         {nullptr, "Get &bank", "GetBank1", {}, &TMainForm::GetBank1Click},
@@ -238,6 +300,10 @@ void TMainForm::buildMenus()
         if (item.handler != nullptr)
             connect(action, &QAction::triggered, this, item.handler);
     }
+    // Exit answers Ctrl+Q as on Linux desktops, and Ctrl+X as it always has.
+    findChild<QAction*>(QStringLiteral("Exit1"))
+        ->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Q), QKeySequence(Qt::CTRL | Qt::Key_X)});
+    buildStartActionMenu();
     Pacesends1 = findChild<QAction*>(QStringLiteral("Pacesends1"));
     Pacesends1->setCheckable(true);
     Pacesends1->setChecked(context_.settings->wireRate != Settings::kSendAtOnce);
@@ -279,6 +345,29 @@ void TMainForm::editorsCreated()
         disconnect(action, &QAction::triggered, this, nullptr);
         connect(action, &QAction::triggered, this, [window] { showEditor(window); });
     }
+}
+
+void TMainForm::buildStartActionMenu()
+{
+    auto* menu = new QMenu(this);
+    menu->setObjectName(QStringLiteral("StartActionMenu"));
+    auto* choices = new QActionGroup(menu);
+    const std::pair<const char*, Settings::StartAction> items[] = {
+        {"&Fetch the instrument's voice", Settings::StartAction::FetchVoice},
+        {"&Send the first library voice", Settings::StartAction::SendFirstVoice},
+        {"&Do nothing", Settings::StartAction::Nothing},
+    };
+    const char* names[] = {"StartFetch", "StartSend", "StartNothing"};
+    for (std::size_t i = 0; i < std::size(items); ++i) {
+        QAction* action = menu->addAction(QString::fromLatin1(items[i].first));
+        action->setObjectName(QString::fromLatin1(names[i]));
+        action->setCheckable(true);
+        action->setChecked(context_.settings->startAction == items[i].second);
+        choices->addAction(action);
+        const Settings::StartAction chosen = items[i].second;
+        connect(action, &QAction::triggered, this, [this, chosen] { context_.settings->startAction = chosen; });
+    }
+    findChild<QAction*>(QStringLiteral("StartAction"))->setMenu(menu);
 }
 
 void TMainForm::listRecentFiles()
@@ -399,6 +488,15 @@ void TMainForm::dropEvent(QDropEvent* event)
     // After the drop has ended, so that the program the file came from is
     // not kept waiting by a message.
     QTimer::singleShot(0, this, [this, path] { openFile(path); });
+}
+
+void TMainForm::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    // Kept once the user gave the window a size of their own.
+    Settings& settings = *context_.settings;
+    if (isVisible() && (size() != startSize_ || settings.mainWindowSize.isValid()))
+        settings.mainWindowSize = size();
 }
 
 void TMainForm::Exit1Click()

@@ -26,7 +26,7 @@ class TMainForm : public QWidget {
     Q_OBJECT
 public:
     // Lists the library and, when it holds a voice, makes its first voice
-    // current and sends it.
+    // current without sending it.
     TMainForm(AppContext& context, AppServices& services, QWidget* parent = nullptr);
 
     LibraryBrowser& browser() { return *browser_; }
@@ -40,8 +40,15 @@ public:
     // send failed, until one succeeds again.
     void showLinkState();
     void showSendResult(const std::string& error);
+    // A line of news below them (what start-up did, which library is used);
+    // an empty text clears them all.
+    void addNotice(const QString& text);
     QLabel* LinkState;
     QLabel* SendState;
+    QLabel* Notice;
+    // The title names the voice in the editors and marks it when it was
+    // edited since it was loaded or saved.
+    void showVoiceState(bool edited);
 
     // The menu handlers, by the names the rest of the program uses.
     // Loads a voice file as "Load voice" does, from "Open recent", a drop
@@ -78,12 +85,14 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     // One voice file dropped on the window is loaded as "Load voice" does.
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
 private:
     void buildMenus();
+    void buildStartActionMenu();
     void listRecentFiles();
     QString startFolder() const;
     void hideEditors();
@@ -105,6 +114,7 @@ private:
     TTestNote* TestNote = nullptr;
     TBankEdit* BankEdit = nullptr;
     bool exiting_ = false;
+    QSize startSize_;
 };
 
 } // namespace morvane

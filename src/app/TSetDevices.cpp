@@ -103,7 +103,7 @@ TSetDevices::TSetDevices(Settings& settings, MidiPort& midiPort, QWidget* parent
     setStyleSheet(QStringLiteral(
         "QDialog#SetDevices { background-color: black; }"
         "QGroupBox { background-color: #808080; color: #00FF00; font-weight: bold;"
-        "  border: 1px solid #C0C0C0; margin-top: 9px; padding-top: 6px; }"
+        "  border: 1px solid #C0C0C0; margin-top: 1.3em; padding-top: 2px; }"
         "QGroupBox::title { subcontrol-origin: margin; left: 8px; padding: 0 2px; color: #00FF00; }"
         "QListWidget, QComboBox { background-color: white; color: black; font-weight: bold; }"));
 

@@ -30,6 +30,16 @@ int main(int argc, char** argv)
         break;
     }
 
+    // Without a display Qt would end the process with an abort; say why
+    // instead. A platform chosen by hand (offscreen, vnc, ...) is left to Qt.
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
+        && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        std::fputs("morvane: there is no display to show the windows on (neither DISPLAY nor WAYLAND_DISPLAY is "
+                   "set); start it from a desktop session\n",
+                   stderr);
+        return morvane::kNoDisplayExitStatus;
+    }
+
     int appArgc = 1;
     char* programOnly[] = {argv[0], nullptr};
     morvane::MorvaneApplication app(appArgc, programOnly);

@@ -42,6 +42,13 @@ constexpr bool matchesFilter(std::uint32_t recordMask, std::uint32_t filterMask)
     return (filterMask & kCategoryBits & ~recordMask) == 0;
 }
 
+// True when the record carries at least one category set in the filter. An
+// empty filter lets every record through.
+constexpr bool matchesAnyCategory(std::uint32_t recordMask, std::uint32_t filterMask)
+{
+    return (filterMask & kCategoryBits) == 0 || (filterMask & kCategoryBits & recordMask) != 0;
+}
+
 namespace detail {
 constexpr bool categoriesNamedOnce()
 {
@@ -62,5 +69,7 @@ static_assert(detail::categoriesNamedOnce(), "every category named, no name twic
 static_assert(categoryIndex("Strings") == 0 && categoryIndex("Piano") == 10 && categoryIndex("Realistic") == 15);
 static_assert(matchesFilter(0x0021, 0x0021) && !matchesFilter(0x0002, 0x0042) && matchesFilter(0, 0));
 static_assert(matchesFilter(0x0001, 0x00010001), "bits 16-31 of the filter are ignored");
+static_assert(matchesAnyCategory(0x0002, 0x0042) && !matchesAnyCategory(0x0004, 0x0042) && matchesAnyCategory(0, 0)
+              && !matchesAnyCategory(0x00010000, 0x00010001));
 
 } // namespace morvane

@@ -21,9 +21,20 @@ static ImportReport addVoices(VoiceLibrary& library, const std::vector<SourceVoi
 ImportReport importVoiceFiles(VoiceLibrary& library, const std::vector<std::string>& files, std::uint32_t mask,
                               bool keepWhole)
 {
+    ImportMasks masks;
+    for (const std::string& file : files)
+        masks.emplace_back(readVoiceSource(file).voices.size(), mask);
+    return importVoiceFiles(library, files, masks, keepWhole);
+}
+
+ImportReport importVoiceFiles(VoiceLibrary& library, const std::vector<std::string>& files, const ImportMasks& masks,
+                              bool keepWhole)
+{
     ImportReport report;
     std::vector<SourceVoice> offered;
-    for (const std::string& file : files) {
+    std::vector<std::uint32_t> offeredMasks;
+    for (std::size_t f = 0; f < files.size(); ++f) {
+        const std::string& file = files[f];
         VoiceSource source = readVoiceSource(file);
         for (const std::string& fault : source.faults)
             report.problems.push_back(file + ": " + fault);
@@ -38,9 +49,17 @@ ImportReport importVoiceFiles(VoiceLibrary& library, const std::vector<std::stri
             }
             report.wholeVoicesKept = true;
         }
-        offered.insert(offered.end(), source.voices.begin(), source.voices.end());
+        for (std::size_t v = 0; v < source.voices.size(); ++v) {
+            const std::uint32_t mask = f < masks.size() && v < masks[f].size() ? masks[f][v] : 0;
+            if ((mask & kCategoryBits) == 0) {
+                ++report.leftOut;
+                continue;
+            }
+            offered.push_back(source.voices[v]);
+            offeredMasks.push_back(mask);
+        }
     }
-    report.offered = static_cast<int>(offered.size());
+    report.offered = static_cast<int>(offered.size()) + report.leftOut;
     if (report.refused)
         return report;
     return addVoices(library, offered, mask, std::move(report));
@@ -75,10 +94,10 @@ static ImportReport addVoices(VoiceLibrary& library, const std::vector<SourceVoi
     std::vector<LibraryRecord> records;
     VoiceParameters voice;
     VoiceData data(voice);
-    for (const SourceVoice& source : offered) {
-        voice = source.voice;
+    for (std::size_t n = 0; n < offered.size(); ++n) {
+        voice = offered[n].voice;
         LibraryRecord record;
-        if (LibraryResult made = makeRecord(mask, data, record); !made) {
+        if (LibraryResult made = makeRecord(offeredMasks[n], data, record); !made) {
             report.refused = true;
             report.error = made.error();
             return report;
@@ -134,6 +153,8 @@ std::string ImportReport::summary(const std::string& libraryPath) const
     if (nameOnlyDuplicates > 0)
         text += " " + voices(nameOnlyDuplicates) + " added " + (nameOnlyDuplicates == 1 ? "differs" : "differ")
                 + " only in name from another.";
+    if (leftOut > 0)
+        text += " " + voices(leftOut) + " without a category " + (leftOut == 1 ? "was" : "were") + " left out.";
     if (repeated > 0)
         text += " " + voices(repeated) + " added " + (repeated == 1 ? "is" : "are")
                 + " the same as another voice of the same import.";

@@ -7,6 +7,7 @@
 #include "VoiceLibrary.h"
 #include "VoiceSource.h"
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,7 @@ struct ImportReport {
     int exactDuplicates = 0;        // skipped: the same voice is in the library
     int nameOnlyDuplicates = 0;     // added, equal but for the name to a voice there or in the import
     int repeated = 0;               // added, the same as another voice of this import
+    int leftOut = 0;                // given no category, so not added
     std::vector<std::string> problems;  // "FILE: what is wrong", one per fault
     bool onlyBankFaults = true;     // no file but a damaged bank was refused
     int wholeVoicesInDamagedBanks = 0;
@@ -39,5 +41,12 @@ ImportReport importVoiceFiles(VoiceLibrary& library, const std::vector<std::stri
 // The same for voices already read (a bank window's): added in one write,
 // those already in the library skipped.
 ImportReport importVoices(VoiceLibrary& library, const std::vector<SourceVoice>& voices, std::uint32_t mask);
+
+// The same with each voice's own categories: masks[f][v] for the v-th whole
+// voice (in file order, as readVoiceSource gives them) of files[f]. A voice
+// with no category, or none given, is left out.
+using ImportMasks = std::vector<std::vector<std::uint32_t>>;
+ImportReport importVoiceFiles(VoiceLibrary& library, const std::vector<std::string>& files, const ImportMasks& masks,
+                              bool keepWhole);
 
 } // namespace morvane

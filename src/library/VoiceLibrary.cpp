@@ -158,12 +158,14 @@ bool nameContains(std::string_view name, std::string_view part)
 }
 
 std::vector<int> filterRecords(const std::vector<RecordSummary>& records, std::uint32_t filterMask,
-                               std::string_view namePart)
+                               std::string_view namePart, bool any)
 {
     const std::string part = lowered(namePart);
     std::vector<int> rows;
     for (std::size_t n = 0; n < records.size(); ++n)
-        if (matchesFilter(records[n].categories, filterMask) && containsLowered(records[n].name, part))
+        if ((any ? matchesAnyCategory(records[n].categories, filterMask)
+                 : matchesFilter(records[n].categories, filterMask))
+            && containsLowered(records[n].name, part))
             rows.push_back(static_cast<int>(n));
     return rows;
 }

@@ -95,10 +95,11 @@ RecordSummary summarize(const LibraryRecord& record);
 // empty part is in every name.
 bool nameContains(std::string_view name, std::string_view part);
 
-// The numbers of the records that carry every category of `filterMask` and
-// whose name contains `namePart`, in file order.
+// The numbers of the records that carry every category of `filterMask` (with
+// `any`: at least one of them) and whose name contains `namePart`, in file
+// order.
 std::vector<int> filterRecords(const std::vector<RecordSummary>& records, std::uint32_t filterMask,
-                               std::string_view namePart);
+                               std::string_view namePart, bool any = false);
 
 class VoiceLibrary;
 

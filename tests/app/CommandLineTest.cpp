@@ -97,6 +97,18 @@ TEST(MorvaneCommand, AnUnknownOptionGetsOneLineAndStatusTwo)
     EXPECT_NE(run.err.find("--frobnicate"), std::string::npos) << run.err;
 }
 
+// Started outside a desktop session, it says so and ends with status 1
+// rather than aborting in Qt; a voice file given changes nothing of that.
+TEST(MorvaneCommand, WithoutADisplayItSaysSoAndEnds)
+{
+    const ProgramRun run = test::runInShell("env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "
+                                                + std::string(MORVANE_BIN) + " voice.syx",
+                                            "/tmp/morvane-cli-" + std::to_string(::getpid()) + ".err");
+    EXPECT_EQ(run.status, kNoDisplayExitStatus) << run.err;
+    EXPECT_NE(run.err.find("no display"), std::string::npos) << run.err;
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+}
+
 // Whether the process has its handler for `signal` in place yet.
 bool catches(pid_t pid, int signal)
 {

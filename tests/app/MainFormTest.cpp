@@ -12,6 +12,7 @@
 #include "MorvaneApplication.h"
 #include "ProgramUnderTest.h"
 #include "Settings.h"
+#include "TAWMEdit.h"
 #include "TFMEdit.h"
 #include "TMainForm.h"
 #include "TSetDevices.h"
@@ -22,6 +23,9 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QListView>
+#include <QRadioButton>
 #include <QMessageBox>
 #include <QFileDialog>
 #include <QLabel>
@@ -297,7 +301,7 @@ private slots:
             {"ModifyVoice", "&Modify voice in database", QKeySequence("Ctrl+M")},
             {"Addvoicetodatabase1", "&Add voice to database", QKeySequence("Ctrl+D")},
             {"ImportVoices", "&Import voices...", QKeySequence("Ctrl+I")},
-            {"Exit1", "E&xit", QKeySequence("Ctrl+X")},
+            {"Exit1", "E&xit", QKeySequence("Ctrl+Q")},
             {"ElementA1", "Elements &A && C", QKeySequence("Ctrl+A")},
             {"ElementB1", "Elements &B && D", QKeySequence("Ctrl+B")},
             {"Voicecommon1", "Voice &common", QKeySequence("Ctrl+C")},
@@ -327,6 +331,102 @@ private slots:
         QCOMPARE(shown, (QStringList{"About Morvane", "Select MIDI Devices"}));
     }
 
+    // The windows start with the focus where Ctrl+A/C/V/X are free: the
+    // library list rather than the search box, and in an editor the first
+    // control that takes no typing. Exit answers Ctrl+Q as well as Ctrl+X.
+    void windowsStartWithTheFocusWhereTheCtrlKeysAreFree()
+    {
+        form().activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&form()));
+        QWidget* focus = QApplication::focusWidget();
+        QVERIFY(focus);
+        QCOMPARE(focus->objectName(), QStringLiteral("dbListBox"));
+        QTest::keyClick(focus, Qt::Key_A, Qt::ControlModifier);
+        QVERIFY(context().AWMEdit->isVisible());
+        triggerMenu("Voicecommon1");
+        QVERIFY(QTest::qWaitForWindowActive(context().VoiceCommonEdit));
+        QWidget* editorFocus = QApplication::focusWidget();
+        QVERIFY(editorFocus && context().VoiceCommonEdit->isAncestorOf(editorFocus));
+        QVERIFY2(!qobject_cast<QLineEdit*>(editorFocus), qPrintable(editorFocus->objectName()));
+        QCOMPARE(form().findChild<QAction*>("Exit1")->shortcuts(),
+                 (QList<QKeySequence>{QKeySequence("Ctrl+Q"), QKeySequence("Ctrl+X")}));
+    }
+
+    // The title names the voice shown and marks it once edited; undoing the
+    // edit, saving or loading clears the mark. The library list highlights
+    // a loaded voice that the library holds, and nothing for one it does not.
+    void theTitleAndTheLibraryListFollowTheLoadedVoice()
+    {
+        const QString inLibrary = dir.filePath("in-library.syx");
+        writeFile(inLibrary, validFile());
+        QByteArray other = validFile();
+        other.replace(19, 8, "Elsewher");
+        writeFile(dir.filePath("other.syx"), other);
+        form().openFile(inLibrary);
+        QVERIFY(context().library->appendRecord(0x0001, *context().voiceData).ok());
+        form().openFile(dir.filePath("other.syx"));
+        QCOMPARE(form().windowTitle(), QStringLiteral("Elsewher[*] - Morvane"));
+        QVERIFY(!form().isWindowModified());
+        auto* list = form().findChild<QListView*>("dbListBox");
+        QVERIFY(list->selectionModel()->selectedIndexes().isEmpty());
+
+        form().openFile(inLibrary);
+        QCOMPARE(form().windowTitle(), QStringLiteral("FileVox[*] - Morvane"));
+        QCOMPARE(list->selectionModel()->selectedIndexes().size(), 1);
+        QCOMPARE(list->currentIndex().row(), 0);
+
+        context().voice->common.attack = 7;
+        context().services->voiceEdited("Attack", {});
+        QVERIFY(form().isWindowModified());
+        context().services->undo();
+        QVERIFY(!form().isWindowModified());
+        context().services->redo();
+        QVERIFY(form().isWindowModified());
+        answerFileDialog(dir.filePath("kept.syx"));
+        form().Save1Click();
+        QVERIFY(!form().isWindowModified());
+    }
+
+    // The "Any" switch lists voices with any ticked category, "All" those
+    // with every one; the choice is kept in the settings. The list can be
+    // ordered by name as well as by number, and grows with the window.
+    void theCategoryFilterMatchesAnyOrAllAndTheListSorts()
+    {
+        VoiceParameters voice{};
+        VoiceData data(voice);
+        const std::pair<const char*, std::uint32_t> records[] = {
+            {"zPad    ", 0x0020}, {"aSynth  ", 0x0080}, {"mBoth   ", 0x00A0}, {"Strings ", 0x0001}};
+        for (const auto& [name, mask] : records) {
+            std::memcpy(voice.common.name, name, 8);
+            QVERIFY(context().library->appendRecord(mask, data).ok());
+        }
+        form().browser().fillList();
+        auto names = [this] {
+            QStringList shown;
+            auto* list = form().findChild<QListView*>("dbListBox");
+            for (int row = 0; row < list->model()->rowCount(); ++row)
+                shown << list->model()->index(row, 0).data().toString().trimmed();
+            return shown;
+        };
+        form().findChild<QCheckBox*>("cbPad")->click();
+        form().findChild<QCheckBox*>("cbSynthetic")->click();
+        QCOMPARE(names(), QStringList{"mBoth"});
+        form().findChild<QRadioButton*>("rbAny")->click();
+        QCOMPARE(names(), (QStringList{"zPad", "aSynth", "mBoth"}));
+        QVERIFY(context().settings->filterAny);
+        form().findChild<QComboBox*>("cbSort")->setCurrentIndex(1);
+        QCOMPARE(names(), (QStringList{"aSynth", "mBoth", "zPad"}));
+        // The window grows, and its size is kept for the next start.
+        const QSize larger = form().size() + QSize(200, 150);
+        form().resize(larger);
+        QCOMPARE(context().settings->mainWindowSize, larger);
+        QVERIFY(form().findChild<QListView*>("dbListBox")->height() > 300);
+        auto* list = form().findChild<QListView*>("dbListBox");
+        QCOMPARE(list->model()->index(0, 0).data(LibraryListModel::kRecordRole).toInt(), 1);
+        form().findChild<QRadioButton*>("rbAll")->click();
+        QVERIFY(!context().settings->filterAny);
+    }
+
     void importingADamagedBankAsksTheCategoriesOnceAndWhetherToKeepTheWholeVoices()
     {
         QFile real(QDir(MORVANE_FIXTURES).filePath("tg33-bank-backup.syx"));
@@ -348,7 +448,8 @@ private slots:
             }
         };
         triggerMenu("ImportVoices");
-        QCOMPARE(shown, (QStringList{"Import voice files and banks", "Select Voice Type", "Damaged bank", "Import voices"}));
+        QCOMPARE(shown, (QStringList{"Import voice files and banks", "Categories of the imported voices", "Damaged bank",
+                                     "Import voices"}));
         QCOMPARE(context().library->recordCount(), 48);
         QCOMPARE(form().browser().rowCount(), 48);
         QCOMPARE(context().library->recordCategories(0), 0x0020u);
@@ -516,7 +617,7 @@ private slots:
 
     void looksRight()
     {
-        QCOMPARE(form().windowTitle(), QStringLiteral("Morvane"));
+        QCOMPARE(form().windowTitle(), QStringLiteral("12345678[*] - Morvane"));
         QDir().mkpath(MORVANE_GRAB_DIR);
         form().grab().save(QDir(MORVANE_GRAB_DIR).filePath("main-window.png"));
         context().SetDevices->grab().save(QDir(MORVANE_GRAB_DIR).filePath("select-midi-devices.png"));

@@ -270,6 +270,44 @@ TEST(SettingsUserStore, LivesUnderTheOrganisationAndApplicationNames)
 }
 #endif
 
+// The start-up action, the category filter's way of matching and the main
+// window's size are kept only when they differ from the defaults; an
+// unknown stored value reads as the default.
+TEST_F(SettingsStoreTest, TheStartActionFilterMatchAndWindowSizeAreKeptWhenNotTheDefault)
+{
+    {
+        Settings settings(store({{"MIDI channel", "0"}}));
+        EXPECT_EQ(settings.startAction, Settings::StartAction::FetchVoice);
+        EXPECT_FALSE(settings.filterAny);
+        EXPECT_TRUE(settings.saveSettings());
+    }
+    const QSettings defaults(path(), QSettings::IniFormat);
+    EXPECT_FALSE(defaults.contains("At start-up"));
+    EXPECT_FALSE(defaults.contains("Filter any category"));
+    EXPECT_FALSE(defaults.contains("Main window size"));
+    {
+        Settings settings(std::make_unique<QSettings>(path(), QSettings::IniFormat));
+        settings.startAction = Settings::StartAction::Nothing;
+        settings.filterAny = true;
+        settings.mainWindowSize = QSize(640, 700);
+        EXPECT_TRUE(settings.saveSettings());
+    }
+    const Settings next(std::make_unique<QSettings>(path(), QSettings::IniFormat));
+    EXPECT_EQ(next.startAction, Settings::StartAction::Nothing);
+    EXPECT_TRUE(next.filterAny);
+    EXPECT_EQ(next.mainWindowSize, QSize(640, 700));
+    for (const char* bad : {"640", "0,700", "640,x", "99999,700", "-5,700"}) {
+        QFile::remove(path());
+        const Settings read(store({{"MIDI channel", "0"}, {"Main window size", bad}}));
+        EXPECT_FALSE(read.mainWindowSize.isValid()) << bad;
+    }
+    for (const char* bad : {"3", "x", "-1"}) {
+        QFile::remove(path());
+        const Settings read(store({{"MIDI channel", "0"}, {"At start-up", bad}}));
+        EXPECT_EQ(read.startAction, Settings::StartAction::FetchVoice) << bad;
+    }
+}
+
 } // namespace
 } // namespace morvane
 
@@ -289,3 +327,4 @@ TEST_F(SettingsStoreTest, AStoreThatCannotBeWrittenIsNoticed)
 
 } // namespace
 } // namespace morvane
+

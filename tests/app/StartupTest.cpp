@@ -16,6 +16,8 @@
 #include "VoiceLibrary.h"
 #include "VoiceParameters.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
@@ -104,9 +106,13 @@ private slots:
         QCOMPARE(shell.run(), 0);
 
         QCOMPARE(shell.trace(), (kMadeInOrder + QStringList{"first-run device selection", "refreshEditors",
-                                                            "event loop", "MidiPort.close", "saveSettings"}));
+                                                            "fetch voice", "event loop", "MidiPort.close",
+                                                            "saveSettings"}));
         QCOMPARE(modal.shownCount(), 1);  // the device dialog
-        QVERIFY(midi->sent().empty());    // an empty library sends nothing
+        // The instrument's voice was asked for through the ports chosen;
+        // nothing else went out.
+        QCOMPARE(midi->sent().size(), std::size_t{1});
+        QCOMPARE(midi->sent()[0].size(), std::size_t{15});
         // VoiceData has reset the voice.
         QCOMPARE(QByteArray(shell.context().voice->common.name, 8), QByteArray("12345678"));
 
@@ -226,29 +232,129 @@ private slots:
         QCOMPARE(QSettings(storePath(), QSettings::IniFormat).allKeys().size(), kStoredValues - 1);
     }
 
-    void firstRunSendsTheFirstLibraryVoiceAgainAfterTheDeviceDialog()
+    // Nothing reaches the instrument unasked: by default its edit voice is
+    // fetched and shown, else the first library voice is shown unsent and
+    // the foot says why; the old way (send the first library voice) and
+    // doing nothing are settings.
+    void startUpSendsNothingUnasked_data()
     {
+        QTest::addColumn<QString>("action");       // the stored "At start-up", empty for the default
+        QTest::addColumn<bool>("connected");
+        QTest::addColumn<bool>("answers");
+        QTest::addColumn<QStringList>("sent");     // "request" or the name in a voice dump
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QString>("notice");
+        QTest::newRow("fetched") << "" << true << true << QStringList{"request"} << "Synthvox"
+                                 << "The instrument's voice was fetched.";
+        QTest::newRow("no answer") << "" << true << false << QStringList{"request"} << "Library1"
+                                   << "No voice came from the instrument: the first library voice is shown, not sent.";
+        QTest::newRow("no instrument") << "" << false << true << QStringList{} << "Library1"
+                                       << "No instrument connected: the first library voice is shown, not sent.";
+        QTest::newRow("send first voice") << "1" << true << true << QStringList{"Library1"} << "Library1" << "";
+        QTest::newRow("do nothing") << "2" << true << true << QStringList{} << "Library1"
+                                    << "Nothing sent at start-up: the first library voice is shown, not sent.";
+    }
+    void startUpSendsNothingUnasked()
+    {
+        QFETCH(QString, action);
+        QFETCH(bool, connected);
+        QFETCH(bool, answers);
+        QFETCH(QStringList, sent);
+        QFETCH(QString, shown);
+        QFETCH(QString, notice);
         {
             VoiceParameters voice;
             VoiceData data(voice);
             std::memcpy(voice.common.name, "Library1", 8);
             QVERIFY(VoiceLibrary(libraryPath().toStdString()).appendRecord(0x0001, data).ok());
+            QSettings earlier(storePath(), QSettings::IniFormat);
+            earlier.setValue("MIDI Channel", "0");
+            if (!action.isEmpty())
+                earlier.setValue("At start-up", action);
         }
         ModalHost modal;
-        int dumpsSentBeforeTheDialog = -1;
-        modal.setAnswerer([&](QDialog& shown) {
-            dumpsSentBeforeTheDialog = static_cast<int>(midi->sent().size());
-            QVERIFY(answerDevices(shown));
-        });
+        modal.setAnswerer([](QDialog& shown) { shown.accept(); });  // a port that cannot be opened
         AppShell shell(*app(), modal, store());
         useTestMachine(shell);
-        shell.setStepObserver(quitWhenRunning);
+        midiSetUp = [&](InProcessMidiBackend& backend) {
+            if (!connected)
+                backend.failOutput(0, "The port is busy");
+            if (answers)
+                backend.setOnSend([&backend](const std::vector<std::uint8_t>& message) {
+                    if (message.size() != 15)
+                        return;
+                    VoiceParameters voice{};
+                    std::memcpy(voice.common.name, "Synthvox", 8);
+                    backend.deliver(test::encodedVoice(voice));
+                });
+        };
+        QString noticeShown;
+        QString title;
+        shell.setStepObserver([&](const QString& step) {
+            if (step == QLatin1String("event loop")) {
+                noticeShown = shell.context().MainForm->Notice->text();
+                title = shell.context().MainForm->windowTitle();
+            }
+            quitWhenRunning(step);
+        });
         shell.run();
 
-        QCOMPARE(dumpsSentBeforeTheDialog, 1);  // loaded while the main window was made
-        QCOMPARE(midi->sent().size(), std::size_t{2});
-        QCOMPARE(QByteArray(shell.context().voice->common.name, 8), QByteArray("Library1"));
-        QCOMPARE(QByteArray(reinterpret_cast<const char*>(&midi->sent()[1][19]), 8), QByteArray("Library1"));
+        QStringList sentNow;
+        for (const std::vector<std::uint8_t>& message : midi->sent())
+            sentNow << (message.size() == 15 ? QStringLiteral("request")
+                                             : QString::fromLatin1(reinterpret_cast<const char*>(&message[19]), 8));
+        QCOMPARE(sentNow, sent);
+        QCOMPARE(QByteArray(shell.context().voice->common.name, 8), shown.toLatin1());
+        QCOMPARE(noticeShown, notice);
+        QCOMPARE(title, shown + QStringLiteral("[*] - Morvane"));
+        // The choice is kept only when it is not the default.
+        QCOMPARE(QSettings(storePath(), QSettings::IniFormat).value("At start-up").toString(), action);
+    }
+
+    // Without --library or a "Library" setting the library is SOUNDS.SYL in
+    // the folder the program starts from when there is one (and the main
+    // window says so), else in the user's data folder, made when missing.
+    void theLibraryIsInTheDataFolderUnlessTheStartFolderHasOne()
+    {
+        storeChannel();
+        const QString dataHome = dir.filePath("data");
+        const QString startFolder = dir.filePath("start");
+        QVERIFY(QDir().mkpath(startFolder));
+        const QByteArray oldDataHome = qgetenv("XDG_DATA_HOME");
+        const QString oldFolder = QDir::currentPath();
+        qputenv("XDG_DATA_HOME", dataHome.toLocal8Bit());
+        QVERIFY(QDir::setCurrent(startFolder));
+        auto startOnce = [&](QString& libraryFile, QString& notice) {
+            ModalHost modal;
+            AppShell shell(*app(), modal, store());
+            useTestMachine(shell);
+            shell.setLibraryPath({});
+            shell.setStepObserver([&](const QString& step) {
+                if (step == QLatin1String("event loop"))
+                    notice = shell.context().MainForm->Notice->text();
+                quitWhenRunning(step);
+            });
+            shell.run();
+            libraryFile = QString::fromStdString(shell.context().library->path());
+        };
+        QString inData, noticeInData;
+        startOnce(inData, noticeInData);
+        QString inStart, noticeInStart;
+        {
+            VoiceParameters voice;
+            VoiceData data(voice);
+            QVERIFY(VoiceLibrary(QDir(startFolder).filePath("SOUNDS.SYL").toStdString()).appendRecord(1, data).ok());
+        }
+        startOnce(inStart, noticeInStart);
+        QDir::setCurrent(oldFolder);
+        qputenv("XDG_DATA_HOME", oldDataHome);
+
+        QCOMPARE(inData, dataHome + QStringLiteral("/morvane/SOUNDS.SYL"));
+        QVERIFY(QFileInfo(inData).isFile());  // made at start-up
+        QVERIFY2(!noticeInData.contains("library"), qPrintable(noticeInData));
+        QCOMPARE(inStart, QDir(startFolder).filePath("SOUNDS.SYL"));
+        QVERIFY2(noticeInStart.contains("Using the voice library in the folder Morvane started from: " + inStart),
+                 qPrintable(noticeInStart));
     }
 
     // A file named on the command line is loaded and sent after the
@@ -491,6 +597,8 @@ private:
             return backend;
         });
         shell.setLibraryPath(libraryPath().toStdString());
+        // The start-up fetch need not wait long for an instrument that stays silent.
+        shell.setReplyWait(std::chrono::milliseconds(50));
     }
     QString libraryPath() const { return dir.filePath(QStringLiteral("SOUNDS.SYL")); }
 

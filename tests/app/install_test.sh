@@ -9,6 +9,20 @@ trap 'rm -rf "$prefix"' EXIT
 cmake --install "$build" --prefix "$prefix" >/dev/null
 for program in morvane morvane-syx morvane-sim; do
   [[ -x "$prefix/bin/$program" ]] || { echo "bin/$program is not installed" >&2; exit 1; }
+  # Every program names itself and its version, and ends at once.
+  version=$(ASAN_OPTIONS=detect_leaks=0 "$prefix/bin/$program" --version) \
+    || { echo "$program --version failed" >&2; exit 1; }
+  [[ "$version" =~ ^$program\ [0-9]+\.[0-9]+$ ]] || { echo "$program --version said: $version" >&2; exit 1; }
+done
+
+# Each program has its manual page, which man reads without a complaint.
+for program in morvane morvane-syx morvane-sim; do
+  page="$prefix/share/man/man1/$program.1"
+  [[ -s "$page" ]] || { echo "no manual page for $program" >&2; exit 1; }
+  if command -v man >/dev/null; then
+    warnings=$(MANWIDTH=80 man --warnings -l "$page" 2>&1 >/dev/null)
+    [[ -z "$warnings" ]] || { echo "$page: $warnings" >&2; exit 1; }
+  fi
 done
 
 entry="$prefix/share/applications/morvane.desktop"

@@ -2,6 +2,7 @@
 #include "EnvelopePanel.h"
 #include "TAWMEdit.h"
 
+#include <QLabel>
 #include <QDir>
 #include <QPushButton>
 #include <QScrollBar>
@@ -215,10 +216,13 @@ private slots:
     {
         moveBar(*window, "sbPan", 0);
         QCOMPARE(int(a().pan), 4);
+        QCOMPARE(get<QLabel>("lbPanValue")->text(), QStringLiteral("L2"));  // each bar's value beside it
         moveBar(*window, "sbPan", 4);
         QCOMPARE(int(a().pan), 0);
+        QCOMPARE(get<QLabel>("lbPanValue")->text(), QStringLiteral("R2"));
         moveBar(*window, "sbLevel", 20);
         QCOMPARE(int(a().level), 20);
+        QCOMPARE(get<QLabel>("lbLevelValue")->text(), QStringLiteral("20"));
         moveBar(*window, "tbVelResp", -5);
         QCOMPARE(int(a().velResp), -5);
         moveBar(*window, "tbATResp", 3);
@@ -272,6 +276,7 @@ private slots:
         QCOMPARE(get<QSlider>("tbLevelScaling")->value(), 7);
         QCOMPARE(get<QScrollBar>("sbPan")->value(), 3);
         QCOMPARE(get<QScrollBar>("sbLevel")->value(), 33);
+        QCOMPARE(get<QLabel>("lbLevelValue")->text(), QStringLiteral("33"));  // a refresh shows the values too
         QCOMPARE(get<QComboBox>("cbEnvType")->currentText(), QStringLiteral("Pluck"));
 
         const AwmElementParams elementA = a();

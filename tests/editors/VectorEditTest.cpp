@@ -390,6 +390,41 @@ private slots:
         QCOMPARE(int(sent.levelVector.cdPosition[3]), 62);
     }
 
+    // Every move of one drag is one undo step (one key); the next drag is
+    // another.
+    void aDraggedPointIsOneUndoStep()
+    {
+        VectorPathView* view = path();
+        const QRectF plot = view->plotArea();
+        auto drag = [view](QPoint from, std::initializer_list<QPointF> moves) {
+            QTest::mousePress(view, Qt::LeftButton, {}, from);
+            for (const QPointF to : moves) {
+                QMouseEvent move(QEvent::MouseMove, to, view->mapToGlobal(to), Qt::NoButton, Qt::LeftButton,
+                                 Qt::NoModifier);
+                QApplication::sendEvent(view, &move);
+            }
+            QTest::mouseRelease(view, Qt::LeftButton, {}, (*std::prev(moves.end())).toPoint());
+        };
+        // The press also chooses the step, which changes nothing and is no step.
+        auto moves = [this] {
+            std::vector<std::string> keys;
+            for (const auto& [name, key] : host->edits)
+                if (name == "Vector point")
+                    keys.push_back(key);
+            return keys;
+        };
+        host->edits.clear();
+        drag(view->geometry().points[2].at.toPoint(), {plot.topLeft(), plot.center(), plot.bottomRight()});
+        const std::vector<std::string> first = moves();
+        QCOMPARE(first.size(), std::size_t{3});
+        QVERIFY(!first[0].empty());
+        QCOMPARE(first[1], first[0]);
+        QCOMPARE(first[2], first[0]);
+        drag(view->geometry().points[2].at.toPoint(), {plot.topLeft()});
+        QCOMPARE(moves().size(), std::size_t{4});
+        QVERIFY(moves()[3] != first[0]);
+    }
+
     void buttons()
     {
         QTest::mouseClick(child<QPushButton>(*window, "HelpButton"), Qt::LeftButton);

@@ -4,6 +4,7 @@
 #include "VoiceFile.h"
 
 #include <QCheckBox>
+#include <QTableWidget>
 #include <QDir>
 #include <QFileDialog>
 #include <QInputDialog>
@@ -196,19 +197,55 @@ private slots:
     }
 
     // Files dropped on the list go through "Import voices": the categories
-    // are asked once for the whole drop, and one file that is no voice
-    // keeps every file out and is named.
+    // are asked once for the whole drop ("same for all" here), and one file
+    // that is no voice keeps every file out and is named.
     void droppedFilesAreImportedWithTheCategoriesAskedForOnce()
     {
         store("Old one ", 0x0001);
         openBrowser();
         answerAll(true, {"cbPad", "cbBass"});
         dropOnList({voiceFile("one.syx", "Dropped1"), voiceFile("two.SYX", "Dropped2")});
-        QCOMPARE(titles.count(host->voiceType.windowTitle()), 1);
+        QCOMPARE(titles.count("Categories of the imported voices"), 1);
         QCOMPARE(listed(), (QStringList{"Old one", "Dropped1", "Dropped2"}));
         QCOMPARE(library->recordCategories(1), 0x0120u);
         QCOMPARE(library->recordCategories(2), 0x0120u);
         QVERIFY(host->errors.isEmpty());
+    }
+
+    // The import table gives each voice its own categories; "same for all"
+    // ticks a category for every row, and a voice left with none is not
+    // added.
+    void importGivesEachVoiceItsOwnCategories()
+    {
+        openBrowser();
+        const QStringList files{voiceFile("one.syx", "First   "), voiceFile("two.syx", "Second  "),
+                                voiceFile("three.syx", "Third   ")};
+        QStringList rows;
+        host->answer = [&](QDialog& dialog) {
+            titles << dialog.windowTitle();
+            if (auto* box = qobject_cast<QMessageBox*>(&dialog)) {
+                box->button(QMessageBox::Ok)->click();
+                return;
+            }
+            auto* table = dialog.findChild<QTableWidget*>("tbVoices");
+            QVERIFY(table);
+            for (int row = 0; row < table->rowCount(); ++row)
+                rows << table->item(row, 0)->text().trimmed() + " / " + table->item(row, 1)->text();
+            dialog.findChild<QCheckBox*>("cbPad")->click();  // every voice: Pad
+            // The table's columns follow the boxes' order: Strings is the
+            // first category column, Pad the fourteenth.
+            table->item(1, 2)->setCheckState(Qt::Checked);
+            table->item(2, 2 + 13)->setCheckState(Qt::Unchecked);
+            dialog.findChild<QPushButton*>("Okay")->click();
+        };
+        titles.clear();
+        browser->importFiles(files);
+        QCOMPARE(rows, (QStringList{"First / one.syx", "Second / two.syx", "Third / three.syx"}));
+        QCOMPARE(listed(), (QStringList{"First", "Second"}));
+        QCOMPARE(library->recordCategories(0), 0x0020u);
+        QCOMPARE(library->recordCategories(1), 0x0021u);
+        QVERIFY(host->errors.isEmpty());
+        QCOMPARE(titles, (QStringList{"Categories of the imported voices", "Import voices"}));
     }
 
     void aDropWithOneFileThatIsNoVoiceAddsNothingAndNamesIt()
@@ -246,14 +283,16 @@ private slots:
         QCOMPARE(library->recordCategories(0), 0x0400u);
     }
 
-    void startUpLoadsTheFirstVoice()
+    // The first voice is shown, not sent: what goes to the instrument at
+    // start-up is the program's choice.
+    void startUpLoadsTheFirstVoiceWithoutSendingIt()
     {
         store("First   ", 0x0001);
         store("Second  ", 0x0002);
         std::memcpy(voice.common.name, "Current ", 8);
         openBrowser();
         QCOMPARE(QByteArray(voice.common.name, 8), QByteArray("First   "));
-        QCOMPARE(host->sends, 1);
+        QCOMPARE(host->sends, 0);
         QCOMPARE(list()->currentIndex().row(), 0);
     }
 

@@ -174,6 +174,36 @@ TEST_F(LibraryImportTest, AnSyBankImportsItsVoicesAsTheyAreInTheBank)
     }
 }
 
+// Each voice of a bank can carry its own categories; a voice given none is
+// left out (and said so), and the others keep their order.
+TEST_F(LibraryImportTest, EachVoiceOfABankTakesItsOwnCategoriesAndOnesWithoutAreLeftOut)
+{
+    realBank();
+    const std::string path = pathOf("SOUNDS.SYL");
+    VoiceLibrary lib(path);
+    std::vector<std::uint32_t> bankMasks(64, 0x0020);
+    bankMasks[0] = 0x0001;
+    bankMasks[1] = 0;  // left out
+    bankMasks[63] = 0x00010000;  // no category among the sixteen: left out too
+    bankMasks[2] = 0x0003;
+    const ImportReport report = importVoiceFiles(lib, {bankPath()}, ImportMasks{bankMasks}, false);
+    ASSERT_FALSE(report.refused) << join(report.problems) << report.error;
+    EXPECT_EQ(62, report.added);
+    EXPECT_EQ(2, report.leftOut);
+    EXPECT_EQ(64, report.offered);
+    EXPECT_NE(std::string::npos, report.summary(path).find("2 voices without a category were left out"))
+        << report.summary(path);
+    ASSERT_EQ(62, lib.recordCount());
+    EXPECT_EQ(0x0001u, lib.recordCategories(0));
+    EXPECT_EQ(0x0003u, lib.recordCategories(1));  // the bank's third voice
+    EXPECT_EQ(0x0020u, lib.recordCategories(61));
+    const BankContents contents = readTg33Bank(realBank().data(), kBankSize);
+    VoiceParameters third;
+    VoiceData thirdData(third);
+    ASSERT_TRUE(thirdData.decodeDump(contents.voices[2].message.data(), kTg33DumpSize));
+    EXPECT_EQ(std::string(third.common.name, 8), lib.recordName(1));
+}
+
 // Only regular files are read, and a pipe is not waited on; a bank must
 // carry the whole header of a voice dump (F0 43 0n 7E), not only the
 // identifier. Each such file keeps the whole import out and is named.

@@ -520,14 +520,18 @@ TEST(RecordFilter, NamePartAndCategoriesCombine)
         std::uint32_t mask;
         const char* part;
         std::vector<int> rows;
+        bool any = false;
     };
     const Case cases[] = {
         {0, "", {0, 1, 2, 3}},      {0, "brass", {0, 1, 3}}, {0x0040, "BRASS", {1, 3}},
         {0x0002, "ss 1", {0}},      {0, "s 3 ", {3}},        {0x0020, "brass", {}},
         {0, "none", {}},
+        // Any of the ticked categories: Brass or Pad lists both kinds.
+        {0x0022, "", {}},           {0x0022, "", {0, 1, 2}, true}, {0x0022, "brass", {0, 1}, true},
+        {0, "", {0, 1, 2, 3}, true},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(c.rows, filterRecords(records, c.mask, c.part)) << c.mask << " " << c.part;
+        EXPECT_EQ(c.rows, filterRecords(records, c.mask, c.part, c.any)) << c.mask << " " << c.part << " " << c.any;
 }
 
 TEST_F(VoiceLibraryTest, ScanListsEveryRecordOfALibraryLongerThanOneReadBlock)

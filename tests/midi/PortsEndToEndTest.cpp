@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <memory>
@@ -96,6 +97,24 @@ TEST_F(PortsEndToEnd, TwoSimulatorsStartedInTheOtherOrderAreToldApartByName)
     sendNamed("ToSecond");
     EXPECT_TRUE(b->waitFor("name \"ToSecond\"")) << b->output();
     EXPECT_EQ(a->output().find("received dump"), std::string::npos) << a->output();
+}
+
+// The device lists offer the instruments, never the program's own ports,
+// also once they are open.
+TEST_F(PortsEndToEnd, TheProgramsOwnPortsAreNotOffered)
+{
+    auto sim = startSim(test::uniqueClientName("listed"));
+    const std::string client = test::uniqueClientName("own");
+    RtMidiBackend backend(client);
+    ASSERT_FALSE(backend.openVirtualInput([](const std::uint8_t*, std::size_t) {}));
+    ASSERT_FALSE(backend.openVirtualOutput());
+    for (const std::vector<std::string>& names : {backend.inputNames(), backend.outputNames()}) {
+        EXPECT_FALSE(names.empty());
+        for (const std::string& name : names)
+            EXPECT_NE(name.rfind(client + "-", 0), 0u) << name;
+    }
+    const std::vector<std::string> inputs = backend.inputNames();
+    EXPECT_NE(std::find(inputs.begin(), inputs.end(), sim->outputPort()), inputs.end());
 }
 
 TEST_F(PortsEndToEnd, AMissingStoredDeviceGetsOneMessageAndNothingIsOpened)

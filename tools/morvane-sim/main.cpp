@@ -1,5 +1,6 @@
 // morvane-sim: a simulated SY-22/SY-35/TG-33 on this machine's MIDI system,
 // for trying the program, and for its tests, without an instrument.
+#include "Version.h"
 #include "Instrument.h"
 #include "JackInput.h"
 #include "RtMidiBackend.h"
@@ -59,6 +60,7 @@ Options:
   --bank FILE         start with the voices (and, for an SY bank, the multi
                       data) of the bank file FILE; once for each layout
   --help              show this text
+  --version           print the version and exit
 )";
 
 struct Options {
@@ -161,6 +163,9 @@ bool parseArguments(int argc, char** argv, Options& options)
         };
         if (arg == "--help" || arg == "-h") {
             std::cout << kUsage;
+            std::exit(0);
+        } else if (arg == "--version") {
+            std::cout << "morvane-sim " << morvane::kVersionNumber << '\n';
             std::exit(0);
         } else if (arg == "--name") {
             auto v = value();

@@ -1,6 +1,7 @@
 // morvane-syx: inspect, compare, script and convert voice files without the
 // windows.
 #include "BankCommands.h"
+#include "Version.h"
 #include "EffectNames.h"
 #include "LibraryCommands.h"
 #include "VoiceFile.h"
@@ -43,7 +44,8 @@ const char* const kUsage =
     "       morvane-syx bank extract FILE DIR  each voice of a bank as a voice file (device 1)\n"
     "       morvane-syx bank build OUT FILE... [--multi-from BANK]\n"
     "                                         a bank of 64 voices from voice files, banks and libraries,\n"
-    "                                         in order; an SY-22/SY-35 bank takes the multis of BANK\n";
+    "                                         in order; an SY-22/SY-35 bank takes the multis of BANK\n"
+    "       morvane-syx --version                print the version\n";
 
 int fail(const std::string& what)
 {
@@ -259,6 +261,10 @@ int main(int argc, char** argv)
         return runBankCommand({args.begin() + 1, args.end()}, std::cout, std::cerr);
     if (command == "lib")
         return runLibraryCommand({args.begin() + 1, args.end()}, std::cout, std::cerr);
+    if (command == "--version") {
+        std::cout << "morvane-syx " << morvane::kVersionNumber << '\n';
+        return 0;
+    }
     if (command == "help" || command == "--help" || command == "-h") {
         std::cout << kUsage;
         return 0;

@@ -13,8 +13,7 @@ inline const QColor kOptionBox{128, 0, 0};        // the option lists: maroon wi
 inline const QColor kEnvelopeGround{192, 192, 192};
 inline const QColor kEnvelopePen{0, 0, 128};      // the (carrier's) envelope, 2 pixels wide
 inline const QColor kModulatorPen{255, 0, 0};     // the modulator's envelope, 1 pixel wide
-inline const QColor kPictogramGround{128, 128, 128};
-inline const QColor kPictogramFrame{48, 48, 48};
+inline const QColor kPictogramFrame{110, 110, 110};  // the base line under each pictogram
 inline const QColor kPictogramLine{255, 255, 0};
 inline const QColor kPathGround{192, 192, 192};  // the vector's path picture
 inline const QColor kPathGrid{128, 128, 128};
@@ -30,5 +29,9 @@ inline constexpr const char* kHeadingProperty = "heading";
 
 // The style sheet of the editor window whose object name is given.
 QString editorStyleSheet(const QString& objectName);
+// The one style of the program's dialogs (questions, reports, file and
+// sound-design dialogs): the editors' black ground with yellow text, lime
+// group captions, white boxes with black text.
+QString dialogStyleSheet();
 
 } // namespace morvane::style

@@ -293,6 +293,15 @@ void EditorWindow::showEvent(QShowEvent* event)
         setReadingTabOrder(*this);
         for (QLineEdit* box : findChildren<QLineEdit*>())
             box->installEventFilter(this);
+        // The focus starts on the first control in Tab order that does not
+        // take typing, so that the program's Ctrl keys are free at first.
+        for (QWidget* next = nextInFocusChain(); next != nullptr && next != this; next = next->nextInFocusChain()) {
+            if (next->isWindow() || !next->isVisibleTo(this) || !next->isEnabled()
+                || (next->focusPolicy() & Qt::TabFocus) == 0 || qobject_cast<QLineEdit*>(next) != nullptr)
+                continue;
+            next->setFocus(Qt::OtherFocusReason);
+            break;
+        }
     }
 }
 

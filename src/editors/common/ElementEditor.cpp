@@ -4,6 +4,7 @@
 #include "NumberField.h"
 #include "UpDown.h"
 
+#include <algorithm>
 #include <QAbstractSlider>
 #include <QCheckBox>
 #include <QComboBox>
@@ -279,11 +280,40 @@ QGroupBox* ElementEditor::levelPanGroup(FieldRef level, const char* levelTip, Bo
     BoundSlider& pan = scrollBar("sbPan", Qt::Horizontal, field([this]() -> auto& { return element().pan; }),
                                  kInverted4, ShownRange{0, 4}, "Sets the pan position of the element");
     levelBar->slider().setFixedHeight(90);
-    pan.slider().setFixedWidth(80);
+    pan.slider().setFixedWidth(64);
+    // Each bar's value beside it, kept up to date by the bar itself (also
+    // when the editors are refreshed).
+    auto valueLabel = [this](const char* name, QAbstractSlider& bar, const QString& widest, auto text) {
+        QLabel* shown = label("");
+        shown->setObjectName(QString::fromLatin1(name));
+        shown->setMinimumWidth(shown->fontMetrics().horizontalAdvance(widest) + 2);
+        connect(&bar, &QAbstractSlider::valueChanged, shown, [shown, text](int value) { shown->setText(text(value)); });
+        shown->setText(text(bar.value()));
+        return shown;
+    };
+    QLabel* levelValue = valueLabel("lbLevelValue", levelBar->slider(), QStringLiteral("127"),
+                                    [](int value) { return QString::number(value); });
+    // The pan positions from left to right.
+    QLabel* panValue = valueLabel("lbPanValue", pan.slider(), QStringLiteral("R2"), [](int position) {
+        static constexpr const char* kPlaces[] = {"L2", "L1", "C", "R1", "R2"};
+        return QString::fromLatin1(kPlaces[std::clamp(position, 0, 4)]);
+    });
+    auto* levelRow = new QHBoxLayout;
+    levelRow->setSpacing(4);
+    levelRow->addStretch();
+    levelRow->addWidget(levelBar->widget());
+    levelRow->addWidget(levelValue, 0, Qt::AlignVCenter);
+    levelRow->addStretch();
+    auto* panRow = new QHBoxLayout;
+    panRow->setSpacing(4);
+    panRow->addStretch();
+    panRow->addWidget(pan.widget());
+    panRow->addWidget(panValue);
+    panRow->addStretch();
     auto* layout = new QVBoxLayout;
     layout->setSpacing(4);
-    layout->addWidget(levelBar->widget(), 0, Qt::AlignHCenter);
-    layout->addWidget(pan.widget(), 0, Qt::AlignHCenter);
+    layout->addLayout(levelRow);
+    layout->addLayout(panRow);
     return group(" Level && Pan ", layout, this);
 }
 

@@ -11,11 +11,13 @@ namespace morvane {
 
 QPixmap drawPictogram(const Pictogram& pictogram)
 {
+    // Drawn on the panel's own ground with a faint base line, as a scale
+    // beside its bar: nothing about them looks like a button to press.
     QPixmap pixmap(kPictogramWidth, kPictogramHeight);
-    pixmap.fill(style::kPictogramGround);
+    pixmap.fill(Qt::transparent);
     QPainter painter(&pixmap);
     painter.setPen(style::kPictogramFrame);
-    painter.drawRect(0, 0, kPictogramWidth - 1, kPictogramHeight - 1);
+    painter.drawLine(2, kPictogramHeight - 1, kPictogramWidth - 3, kPictogramHeight - 1);
     painter.setPen(QPen(style::kPictogramLine, 1));
     for (int i = 1; i < pictogram.count; ++i) {
         const auto& a = pictogram.points[static_cast<std::size_t>(i - 1)];

@@ -1,5 +1,7 @@
 #include "TVectorEdit.h"
 
+#include <string>
+
 #include "EditorStyle.h"
 #include "VectorPath.h"
 
@@ -164,6 +166,8 @@ TVectorEdit::TVectorEdit(EditorHost& host, QWidget* parent)
                                [this] { return selectedStep_; }, this);
     connect(path_, &VectorPathView::stepClicked, this, &TVectorEdit::cbStepNumberChange);
     connect(path_, &VectorPathView::stepDragged, this, &TVectorEdit::pathStepDragged);
+    // Each press starts a drag of its own: one undo step, however many moves.
+    connect(path_, &VectorPathView::stepClicked, this, [this] { ++pathDrags_; });
     auto* pathBox = new QVBoxLayout;
     pathBox->addWidget(path_);
     pathBox->addStretch();
@@ -269,7 +273,7 @@ void TVectorEdit::pathStepDragged(int step, int abPosition, int cdPosition)
     bars_[kBarsPerRow + step]->refresh();
     selectedStep_ = step;
     showSelectedStep();
-    sendIfReady();
+    sendIfReady("Vector point", "vector path drag " + std::to_string(pathDrags_));
 }
 
 } // namespace morvane

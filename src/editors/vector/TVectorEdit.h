@@ -53,6 +53,7 @@ private:
     QComboBox* cbVectorSelect = nullptr;
     VectorPathView* path_ = nullptr;
     int selectedStep_ = 0;
+    int pathDrags_ = 0;  // presses on the path picture so far; each drag is one undo step
     bool editsDetune_ = false;
 };
 

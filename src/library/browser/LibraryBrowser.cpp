@@ -2,18 +2,27 @@
 
 #include "CategoryBoxes.h"
 #include "LibraryImport.h"
+#include "TImportVoices.h"
 #include "TSelectVoiceType.h"
+#include "VoiceSource.h"
 #include "VoiceData.h"
 
 #include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QRadioButton>
+#include <QVBoxLayout>
 #include <QDialog>
+#include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFont>
 #include <QInputDialog>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListView>
+#include <QStyledItemDelegate>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QRegularExpressionValidator>
@@ -21,6 +30,7 @@
 #include <QUrl>
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <optional>
 
@@ -28,7 +38,18 @@ namespace morvane {
 
 namespace {
 
-constexpr int kBoxTops[kCategoryCount] = {16, 37, 58, 78, 99, 120, 141, 162, 182, 203, 224, 245, 266, 286, 307, 328};
+// Shows each voice with its number in the library before its name.
+class NumberedDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override
+    {
+        QStyledItemDelegate::initStyleOption(option, index);
+        option->text = QStringLiteral("%1  %2").arg(index.data(LibraryListModel::kRecordRole).toInt(), 4).arg(option->text);
+    }
+};
 
 } // namespace
 
@@ -37,18 +58,48 @@ void LibraryListModel::setRecords(std::vector<RecordSummary> records)
     beginResetModel();
     records_ = std::move(records);
     rowRecords_.clear();
+    nameOrder_.clear();
     endResetModel();
 }
 
-void LibraryListModel::setFilter(std::uint32_t filterMask, const std::string& namePart)
+void LibraryListModel::setFilter(std::uint32_t filterMask, const std::string& namePart, bool any)
 {
     beginResetModel();
-    rowRecords_ = filterRecords(records_, filterMask, namePart);
+    rowRecords_ = filterRecords(records_, filterMask, namePart, any);
+    if (byName_) {
+        // The order by name is worked out once per reading of the names;
+        // a filter then only walks it.
+        if (nameOrder_.size() != records_.size()) {
+            std::vector<std::pair<std::string, int>> keyed;
+            keyed.reserve(records_.size());
+            for (std::size_t n = 0; n < records_.size(); ++n) {
+                std::string name = records_[n].name;
+                std::transform(name.begin(), name.end(), name.begin(),
+                               [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+                keyed.emplace_back(std::move(name), static_cast<int>(n));
+            }
+            std::sort(keyed.begin(), keyed.end());
+            nameOrder_.clear();
+            for (const auto& entry : keyed)
+                nameOrder_.push_back(entry.second);
+        }
+        std::vector<char> listed(records_.size(), 0);
+        for (const int n : rowRecords_)
+            listed[static_cast<std::size_t>(n)] = 1;
+        rowRecords_.clear();
+        for (const int n : nameOrder_)
+            if (listed[static_cast<std::size_t>(n)] != 0)
+                rowRecords_.push_back(n);
+    }
     endResetModel();
 }
 
 int LibraryListModel::rowOfRecord(int record) const
 {
+    if (byName_) {
+        const auto it = std::find(rowRecords_.begin(), rowRecords_.end(), record);
+        return it != rowRecords_.end() ? static_cast<int>(it - rowRecords_.begin()) : -1;
+    }
     const auto it = std::lower_bound(rowRecords_.begin(), rowRecords_.end(), record);
     return it != rowRecords_.end() && *it == record ? static_cast<int>(it - rowRecords_.begin()) : -1;
 }
@@ -86,6 +137,8 @@ QVariant LibraryListModel::data(const QModelIndex& index, int role) const
         return {};
     if (role == Qt::DisplayRole)
         return QString::fromLatin1(records_[static_cast<std::size_t>(recordOfRow(index.row()))].name);
+    if (role == kRecordRole)
+        return recordOfRow(index.row());
     if (role == Qt::ToolTipRole)
         return QStringLiteral("Double click a voice name to load it");
     return {};
@@ -97,38 +150,82 @@ LibraryBrowser::LibraryBrowser(VoiceLibrary& library, VoiceData& voiceData, Libr
       model_(new LibraryListModel(this)), tfSearch(new QLineEdit(this)), dbListBox(new QListView(this))
 {
     setObjectName(QStringLiteral("GroupBox1"));
-    setFixedSize(209, 353);
+    setToolTip(QStringLiteral("Voice library: %1").arg(QString::fromStdString(library.path())));
 
+    auto* boxColumn = new QVBoxLayout;
+    boxColumn->setSpacing(2);
     for (std::size_t i = 0; i < kCategoryBoxes.size(); ++i) {
         const CategoryBox& category = kCategoryBoxes[i];
         QCheckBox* box = makeCategoryBox(category, this);
         box->setLayoutDirection(Qt::RightToLeft);  // caption left of the box
-        box->setGeometry(4, kBoxTops[i], 81, 17);
         const int bit = category.bit;
         connect(box, &QCheckBox::clicked, this, [this, bit](bool checked) { changeFilter(bit, checked); });
+        boxColumn->addWidget(box);
         boxes_.push_back(box);
     }
+    // Whether a voice must carry every ticked category or one of them.
+    rbAll = new QRadioButton(QStringLiteral("All"), this);
+    rbAll->setObjectName(QStringLiteral("rbAll"));
+    rbAll->setToolTip(QStringLiteral("List the voices that carry every ticked category"));
+    rbAny = new QRadioButton(QStringLiteral("Any"), this);
+    rbAny->setObjectName(QStringLiteral("rbAny"));
+    rbAny->setToolTip(QStringLiteral("List the voices that carry at least one ticked category"));
+    rbAll->setChecked(true);
+    connect(rbAny, &QRadioButton::toggled, this, [this](bool any) {
+        if (any == filterAny_)
+            return;
+        filterAny_ = any;
+        applyFilter(currentRecord());
+        emit filterAnyChanged(any);
+    });
+    auto* matchRow = new QHBoxLayout;
+    matchRow->setSpacing(4);
+    matchRow->addStretch();
+    matchRow->addWidget(rbAll);
+    matchRow->addWidget(rbAny);
+    boxColumn->addSpacing(4);
+    boxColumn->addLayout(matchRow);
+    boxColumn->addStretch();
 
     tfSearch->setObjectName(QStringLiteral("tfSearch"));
     tfSearch->setPlaceholderText(QStringLiteral("Find name"));
     tfSearch->setToolTip(QStringLiteral("Type a part of a voice name to list only those voices"));
     tfSearch->setClearButtonEnabled(true);
-    tfSearch->setGeometry(90, 16, 111, 21);
     connect(tfSearch, &QLineEdit::textChanged, this, [this] { applyFilter(); });
+
+    cbSort = new QComboBox(this);
+    cbSort->setObjectName(QStringLiteral("cbSort"));
+    cbSort->addItems({QStringLiteral("By number"), QStringLiteral("By name")});
+    cbSort->setToolTip(QStringLiteral("The order of the list"));
+    connect(cbSort, &QComboBox::currentIndexChanged, this, [this](int index) { setSortByName(index == 1); });
 
     dbListBox->setObjectName(QStringLiteral("dbListBox"));
     dbListBox->setModel(model_);
+    dbListBox->setItemDelegate(new NumberedDelegate(dbListBox));
     dbListBox->setSelectionMode(QAbstractItemView::ExtendedSelection);
     dbListBox->setEditTriggers(QAbstractItemView::NoEditTriggers);
     dbListBox->setDragEnabled(true);   // voices into a bank window
     dbListBox->setUniformItemSizes(true);  // keeps a list of 100,000 names quick
     dbListBox->setToolTip(QStringLiteral("Double click a voice name to load it"));
-    dbListBox->setGeometry(90, 40, 111, 305);
     QFont bold = dbListBox->font();
     bold.setBold(true);
+    bold.setStyleHint(QFont::TypeWriter);
+    bold.setFamily(QStringLiteral("monospace"));
     dbListBox->setFont(bold);
+    dbListBox->setMinimumWidth(QFontMetrics(bold).horizontalAdvance(QStringLiteral("00000  MMMMMMMM")) + 24);
     connect(dbListBox, &QListView::doubleClicked, this, &LibraryBrowser::extractVoice);
     dbListBox->installEventFilter(this);
+
+    auto* listColumn = new QVBoxLayout;
+    listColumn->setSpacing(3);
+    listColumn->addWidget(tfSearch);
+    listColumn->addWidget(cbSort);
+    listColumn->addWidget(dbListBox, 1);
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(4, 6, 4, 4);
+    layout->setSpacing(6);
+    layout->addLayout(boxColumn);
+    layout->addLayout(listColumn, 1);
 
     // The commands on the selected voices, on the list's context menu.
     struct Command {
@@ -166,8 +263,10 @@ void LibraryBrowser::setUp()
     library_.closeLibrary();
     filterMask_ = 0;
     fillList();
+    // Shown in the editors but not sent: what reaches the instrument at
+    // start-up is the program's choice (see the start-up action).
     if (rowCount() > 0)
-        loadRecord(model_->recordOfRow(0));
+        loadRecord(model_->recordOfRow(0), false);
 }
 
 void LibraryBrowser::fillList()
@@ -202,9 +301,62 @@ void LibraryBrowser::applyFilter(int record)
         listFiltered(record);
 }
 
+void LibraryBrowser::setFilterAny(bool any)
+{
+    (any ? rbAny : rbAll)->setChecked(true);
+}
+
+void LibraryBrowser::setSortByName(bool byName)
+{
+    if (cbSort->currentIndex() != (byName ? 1 : 0)) {
+        cbSort->setCurrentIndex(byName ? 1 : 0);  // comes back here
+        return;
+    }
+    const int record = currentRecord();
+    model_->setSortByName(byName);
+    applyFilter(record);
+    dbListBox->scrollTo(dbListBox->currentIndex());
+}
+
+void LibraryBrowser::focusList()
+{
+    dbListBox->setFocus(Qt::OtherFocusReason);
+}
+
+int LibraryBrowser::currentRecord() const
+{
+    const QModelIndex current = dbListBox->currentIndex();
+    return current.isValid() && current.row() < rowCount() ? model_->recordOfRow(current.row()) : -1;
+}
+
+void LibraryBrowser::showLoadedRecord(int record)
+{
+    if (record >= 0 && stamp() != scanned_)
+        reload(record);  // the file changed since the names were read
+    const int row = record >= 0 ? model_->rowOfRecord(record) : -1;
+    if (row < 0) {
+        dbListBox->clearSelection();
+        return;
+    }
+    // That one voice alone, whatever keys are held.
+    dbListBox->selectionModel()->setCurrentIndex(model_->index(row), QItemSelectionModel::ClearAndSelect);
+    dbListBox->scrollTo(model_->index(row));
+}
+
+std::vector<int> LibraryBrowser::recordsNamed(const std::string& name)
+{
+    if (stamp() != scanned_)
+        reload(currentRecord());
+    std::vector<int> records;
+    for (int n = 0; n < model_->recordCount(); ++n)
+        if (model_->record(n).name == name)
+            records.push_back(n);
+    return records;
+}
+
 void LibraryBrowser::listFiltered(int record)
 {
-    model_->setFilter(filterMask_, tfSearch->text().toStdString());
+    model_->setFilter(filterMask_, tfSearch->text().toStdString(), filterAny_);
     const int row = record >= 0 ? std::max(model_->rowOfRecord(record), 0) : 0;
     const bool any = rowCount() > 0;
     if (any)
@@ -212,20 +364,21 @@ void LibraryBrowser::listFiltered(int record)
     emit modifyEnabledChanged(any);
 }
 
-void LibraryBrowser::loadFirstVoice()
+void LibraryBrowser::loadFirstVoice(bool send)
 {
     if (library_.recordCount() > 0)
-        loadRecord(0);
+        loadRecord(0, send);
 }
 
-bool LibraryBrowser::loadRecord(int record)
+bool LibraryBrowser::loadRecord(int record, bool send)
 {
     if (const LibraryResult loaded = library_.loadRecord(record, voiceData_); !loaded) {
         host_.reportLibraryError(QString::fromStdString(loaded.error()));
         return false;
     }
     host_.voiceLoaded();
-    host_.sendVoice();
+    if (send)
+        host_.sendVoice();
     return true;
 }
 
@@ -422,15 +575,40 @@ void LibraryBrowser::importFiles(const QStringList& paths)
 {
     if (paths.isEmpty())
         return;
-    TSelectVoiceType& dialog = host_.selectVoiceType();
-    const int answer = host_.showModal(dialog);
-    const std::uint32_t categories = dialog.buildCategoryMask();
-    if (answer == QDialog::Rejected || categories == 0)
-        return;
     std::vector<std::string> files;
     for (const QString& path : paths)
-        files.push_back(path.toStdString());
-    ImportReport report = importVoiceFiles(library_, files, categories, false);
+        files.push_back(QFile::encodeName(path).toStdString());
+    // Every whole voice of the files, each to be given its own categories.
+    std::vector<TImportVoices::Voice> listed;
+    std::vector<std::size_t> voicesOfFile;
+    for (std::size_t f = 0; f < files.size(); ++f) {
+        const VoiceSource source = readVoiceSource(files[f]);
+        const QString fileName = QFileInfo(paths[static_cast<int>(f)]).fileName();
+        for (const SourceVoice& voice : source.voices)
+            listed.push_back({std::string(voice.voice.common.name, sizeof voice.voice.common.name),
+                              voice.number > 0 ? QStringLiteral("%1, voice %2").arg(fileName).arg(voice.number)
+                                               : fileName});
+        voicesOfFile.push_back(source.voices.size());
+    }
+    ImportMasks masks;
+    if (!listed.empty()) {
+        if (importDialog_ == nullptr)
+            importDialog_ = new TImportVoices(this);
+        importDialog_->setVoices(listed);
+        if (host_.showModal(*importDialog_) != QDialog::Accepted)
+            return;
+        const std::vector<std::uint32_t> chosen = importDialog_->masks();
+        if (std::all_of(chosen.begin(), chosen.end(), [](std::uint32_t mask) { return mask == 0; }))
+            return;
+        std::size_t next = 0;
+        for (const std::size_t count : voicesOfFile) {
+            masks.emplace_back(chosen.begin() + static_cast<std::ptrdiff_t>(next),
+                               chosen.begin() + static_cast<std::ptrdiff_t>(next + count));
+            next += count;
+        }
+    }
+    // Files with no whole voice are not asked about; the import names them.
+    ImportReport report = importVoiceFiles(library_, files, masks, false);
     QString problems;
     for (const std::string& problem : report.problems)
         problems += QString::fromStdString(problem) + QLatin1Char('\n');
@@ -438,7 +616,7 @@ void LibraryBrowser::importFiles(const QStringList& paths)
         && ask(QStringLiteral("Damaged bank"),
                problems + QLatin1Char('\n') + QString::fromStdString(report.summary(library_.path()))
                    + QStringLiteral("\n\nAdd the voices that are whole?"))) {
-        report = importVoiceFiles(library_, files, categories, true);
+        report = importVoiceFiles(library_, files, masks, true);
     } else if (report.refused) {
         host_.reportLibraryError(problems + QString::fromStdString(report.summary(library_.path())));
         return;

@@ -16,12 +16,15 @@
 
 class QAction;
 class QCheckBox;
+class QComboBox;
+class QRadioButton;
 class QDialog;
 class QLineEdit;
 class QListView;
 
 namespace morvane {
 
+class TImportVoices;
 class TSelectVoiceType;
 class VoiceData;
 
@@ -44,17 +47,26 @@ public:
 // in list order.
 inline constexpr const char* kLibraryRecordsMime = "application/x-morvane-records";
 
-// The listed rows: names of the records that pass the filter, in file order.
+// The listed rows: the number and name of each record that passes the
+// filter, in file order or by name.
 class LibraryListModel : public QAbstractListModel {
     Q_OBJECT
 public:
     using QAbstractListModel::QAbstractListModel;
 
+    // A row's record number (from 0, as the library and morvane-syx count).
+    static constexpr int kRecordRole = Qt::UserRole;
+
     void setRecords(std::vector<RecordSummary> records);
-    void setFilter(std::uint32_t filterMask, const std::string& namePart);
+    // any: records with at least one of the filter's categories, rather
+    // than all of them.
+    void setFilter(std::uint32_t filterMask, const std::string& namePart, bool any = false);
+    // By name (ignoring case; equal names by number) or by number.
+    void setSortByName(bool byName) { byName_ = byName; }
     int recordOfRow(int row) const { return rowRecords_[static_cast<std::size_t>(row)]; }
     int rowOfRecord(int record) const;
     const RecordSummary& record(int n) const { return records_[static_cast<std::size_t>(n)]; }
+    int recordCount() const { return static_cast<int>(records_.size()); }
 
     int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
@@ -66,6 +78,8 @@ public:
 private:
     std::vector<RecordSummary> records_;
     std::vector<int> rowRecords_;  // row r shows record rowRecords_[r]
+    bool byName_ = false;
+    std::vector<int> nameOrder_;   // every record, by name; made when first needed
 };
 
 class LibraryBrowser : public QGroupBox {
@@ -74,22 +88,23 @@ public:
     LibraryBrowser(VoiceLibrary& library, VoiceData& voiceData, LibraryBrowserHost& host, QWidget* parent = nullptr);
 
     // Lists the library and, when it holds a voice, makes the first listed
-    // voice current and sends it. The editors are refreshed by the caller.
+    // voice current without sending it. The editors are refreshed by the
+    // caller.
     void setUp();
 
     // Reads the names and masks from the file again and lists them through
     // the filters; selects row 0.
     void fillList();
-    // Loads the first record (start-up after the device dialog).
-    void loadFirstVoice();
+    // Loads the first record and, when asked, sends it.
+    void loadFirstVoice(bool send);
 
     void Addvoicetodatabase1Click();
     void ModifyVoiceClick();
 
     // Imports voice files and bank backups (also those dropped on the list):
-    // asks the categories once, then
-    // adds all of them or none; a damaged bank's whole voices are kept only
-    // when the user says so. Says what was added and skipped.
+    // lists their voices for each to be given its categories (or the same
+    // for all), then adds all of them or none; a damaged bank's whole voices
+    // are kept only when the user says so. Says what was added and skipped.
     void importFiles(const QStringList& paths);
 
     // On the selected voices, from the list's context menu.
@@ -99,12 +114,26 @@ public:
     void exportSelected();
 
     std::uint32_t filterMask() const { return filterMask_; }
+    // Whether the filter lists voices with any of the ticked categories
+    // rather than all of them; the switch beside the boxes.
+    bool filterAny() const { return filterAny_; }
+    void setFilterAny(bool any);
+    void setSortByName(bool byName);
+    // Puts the keyboard focus in the list.
+    void focusList();
+    // Selects the record in the list (when the filter shows it), or nothing
+    // when record is -1: the list follows the voice loaded.
+    void showLoadedRecord(int record);
+    // The records with this name (8 characters), from the names kept (read
+    // again when the file changed).
+    std::vector<int> recordsNamed(const std::string& name);
     int rowCount() const { return model_->rowCount(); }
     bool canModify() const { return rowCount() > 0; }
 
 signals:
     // "&Modify voice in database" is enabled only while the list shows a voice.
     void modifyEnabledChanged(bool enabled);
+    void filterAnyChanged(bool any);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -129,8 +158,10 @@ private:
     void tell(const QString& title, const QString& text);
     void extractVoice();
     void extravtVoiceKP();
-    bool loadRecord(int record);
+    bool loadRecord(int record, bool send = true);
     int selectedRow() const;
+    // The record of the list's current row; -1 with none.
+    int currentRecord() const;
     // The records the user picked, checked against the file as it is now:
     // the list is read again first when another program changed the file
     // since it was listed, and each record must still be at its number with
@@ -143,11 +174,16 @@ private:
     VoiceData& voiceData_;
     LibraryBrowserHost& host_;
     std::uint32_t filterMask_ = 0;
+    bool filterAny_ = false;
+    QRadioButton* rbAll;
+    QRadioButton* rbAny;
+    QComboBox* cbSort;
     LibraryListModel* model_;
     QLineEdit* tfSearch;
     QListView* dbListBox;
     std::vector<QCheckBox*> boxes_;
     Stamp scanned_;
+    TImportVoices* importDialog_ = nullptr;
 };
 
 } // namespace morvane

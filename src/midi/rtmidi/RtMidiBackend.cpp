@@ -232,11 +232,25 @@ std::string RtMidiBackend::systemName() const
     return morvane::systemName(impl_->system);
 }
 
+namespace {
+
+// The program's own ports ("<client>-in:in", "<client>-out:out", with the
+// ALSA numbers after them) are no device to choose.
+std::vector<std::string> withoutOwnPorts(std::vector<std::string> names, const std::string& clientName)
+{
+    std::erase_if(names, [&clientName](const std::string& name) {
+        return name.rfind(clientName + "-in:", 0) == 0 || name.rfind(clientName + "-out:", 0) == 0;
+    });
+    return names;
+}
+
+} // namespace
+
 std::vector<std::string> RtMidiBackend::inputNames()
 {
     if (!impl_->in)
         return {};
-    impl_->inputSnapshot = Impl::listPorts(*impl_->in);
+    impl_->inputSnapshot = withoutOwnPorts(Impl::listPorts(*impl_->in), impl_->clientName);
     return impl_->inputSnapshot;
 }
 
@@ -244,7 +258,7 @@ std::vector<std::string> RtMidiBackend::outputNames()
 {
     if (!impl_->out)
         return {};
-    impl_->outputSnapshot = Impl::listPorts(*impl_->out);
+    impl_->outputSnapshot = withoutOwnPorts(Impl::listPorts(*impl_->out), impl_->clientName);
     return impl_->outputSnapshot;
 }
 

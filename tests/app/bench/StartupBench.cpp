@@ -17,6 +17,7 @@
 
 #include <QAbstractButton>
 #include <QElapsedTimer>
+#include <QLineEdit>
 #include <QSettings>
 #include <QTemporaryDir>
 
@@ -96,6 +97,10 @@ int main(int argc, char** argv)
     double fillAll = 0;
     double fillFiltered = 0;
     int filteredRows = 0;
+    double fillByName = 0;
+    int anyRows = 0;
+    double typeKey = 0;
+    double followVoice = 0;
     {
         const QString store = dir.filePath("store.ini");
         QSettings(store, QSettings::IniFormat).setValue("MIDI Channel", "0");
@@ -119,6 +124,19 @@ int main(int argc, char** argv)
         browser.findChild<QAbstractButton*>("cbPad")->click();
         fillFiltered = median([&] { browser.fillList(); });
         filteredRows = browser.rowCount();
+        // Any of the two categories, by name: the slowest way to list.
+        browser.findChild<QAbstractButton*>("rbAny")->click();
+        browser.setSortByName(true);
+        fillByName = median([&] { browser.fillList(); });
+        anyRows = browser.rowCount();
+        // A key typed in the search box, by name: the list made again.
+        auto* search = browser.findChild<QLineEdit*>("tfSearch");
+        typeKey = median([&] {
+            search->setText(QStringLiteral("V00"));
+            search->setText(QStringLiteral("V0"));
+        }) / 2;
+        // The list following a voice loaded from elsewhere: its name's records.
+        followVoice = median([&] { browser.showLoadedRecord(browser.recordsNamed("V0000042").front()); });
     }
 
     const double plainRead = median(readWhole);
@@ -127,6 +145,9 @@ int main(int argc, char** argv)
     std::printf("%-44s %9.1f ms  (%.2fx the plain read)\n", "fillList, no filter", fillAll, fillAll / plainRead);
     std::printf("%-44s %9.1f ms  (%.2fx, %d rows)\n", "fillList, Strings + Pad", fillFiltered,
                 fillFiltered / plainRead, filteredRows);
+    std::printf("%-44s %9.1f ms  (%d rows)\n", "fillList, Strings or Pad, by name", fillByName, anyRows);
+    std::printf("%-44s %9.1f ms\n", "a key in the search box, by name", typeKey);
+    std::printf("%-44s %9.1f ms\n", "the list follows a loaded voice", followVoice);
     std::printf("%-44s %9.1f ms  (%.2fx)\n", "start-up with that library (no event loop)", startUp,
                 startUp / plainRead);
     return 0;
