@@ -22,6 +22,7 @@ namespace morvane {
 // The single instances are declared with AppContext.
 class MidiBackend;
 class MorvaneApplication;
+class RtMidiBackend;
 
 class AppShell {
 public:
@@ -98,6 +99,8 @@ private:
     std::unique_ptr<Settings> settings_;
     std::unique_ptr<TMIDIOpenError> midiOpenError_;
     std::unique_ptr<MidiPort> midiPort_;
+    // The port's backend when it is the machine's MIDI system (not a test's).
+    RtMidiBackend* systemBackend_ = nullptr;
     std::unique_ptr<VoiceParameters> voice_;
     std::unique_ptr<VoiceData> voiceData_;
     std::unique_ptr<VoiceLibrary> library_;

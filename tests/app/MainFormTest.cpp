@@ -12,6 +12,7 @@
 #include "MorvaneApplication.h"
 #include "ProgramUnderTest.h"
 #include "Settings.h"
+#include "TAWMEdit.h"
 #include "TFMEdit.h"
 #include "TMainForm.h"
 #include "TSetDevices.h"
@@ -22,6 +23,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QMessageBox>
 #include <QFileDialog>
 #include <QLabel>
@@ -200,6 +202,28 @@ private slots:
         QCOMPARE(int(request[2]), 0x25);
         QCOMPARE(QByteArray(reinterpret_cast<const char*>(&request[4]), 10), id);
         QCOMPARE(shown, QStringList{"No data"});
+    }
+
+    void theModelChosenInTheDeviceDialogIsTheOneGetVoiceAsksFor()
+    {
+        context().settings->model = 0;
+        answer = [](QDialog& dialog) {
+            auto* model = dialog.findChild<QComboBox*>("cbModel");
+            model->setFocus();
+            QTest::keyClick(model, Qt::Key_End);   // TG-33
+            QTest::mouseClick(dialog.findChild<QPushButton*>("BitBtn1"), Qt::LeftButton);
+        };
+        triggerMenu("SelectMIDIdevices1");
+        QCOMPARE(shown, QStringList{"Select MIDI Devices"});
+        QCOMPARE(context().settings->model, 2);
+        // The AWM editor's "Select model" is the same setting.
+        QCOMPARE(context().AWMEdit->findChild<QComboBox*>("cbModel")->currentText(), QString("TG-33"));
+
+        shown.clear();
+        answer = nullptr;
+        triggerMenu("Getsoundfromsynth1");
+        const std::vector<std::uint8_t> request = midi->sent().back();
+        QCOMPARE(QByteArray(reinterpret_cast<const char*>(&request[4]), 10), QByteArray("LM  0012VE"));
     }
 
     void getVoiceTakesTheInstrumentsVoiceAndRefreshesTheEditors()

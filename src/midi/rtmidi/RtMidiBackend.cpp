@@ -11,6 +11,8 @@
 #include <mutex>
 #include <thread>
 
+#include <unistd.h>
+
 namespace morvane {
 
 namespace {
@@ -25,6 +27,8 @@ constexpr auto kOutputDrainTime = std::chrono::milliseconds(100);
 // the port is connected; a message sent before then is dropped. The first
 // message after opening an output waits this long from the opening.
 constexpr auto kJackConnectTime = std::chrono::milliseconds(150);
+// Listing both directions looks for a missing MIDI system once, not twice.
+constexpr auto kLookAgainEvery = std::chrono::milliseconds(200);
 
 } // namespace
 
@@ -45,6 +49,8 @@ bool jackServerRunning()
 
 struct RtMidiBackend::Impl {
     std::string clientName;
+    System wanted = System::Automatic;
+    std::chrono::steady_clock::time_point lastLook{};
     std::string systemName = "none";
     std::string unavailable;   // why there is no MIDI system, when there is none
     std::unique_ptr<RtMidiIn> in;
@@ -114,7 +120,8 @@ struct RtMidiBackend::Impl {
 
     std::string noSystemText(const char* direction) const
     {
-        return std::string("No MIDI ") + direction + " can be opened: " + unavailable;
+        return std::string("No MIDI ") + direction + " can be opened: " + unavailable
+               + " Morvane keeps looking and uses one started later.";
     }
 
     // The port number that the name at `index` of the last listing has now;
@@ -149,6 +156,49 @@ struct RtMidiBackend::Impl {
         return names;
     }
 
+    // Reaches the MIDI system `api`; on failure says why in `unavailable`.
+    bool connect(RtMidi::Api api)
+    {
+        try {
+            in = std::make_unique<RtMidiIn>(api, clientName + "-in");
+            out = std::make_unique<RtMidiOut>(api, clientName + "-out");
+        } catch (const RtMidiError& e) {
+            in.reset();
+            out.reset();
+            const std::string why = api == RtMidi::UNIX_JACK ? "the JACK server cannot be reached"
+                                    : wanted == System::Alsa ? "the ALSA sequencer is not available"
+                                                             : "no JACK server is running and the ALSA sequencer is not available";
+            unavailable = why + " (" + e.getMessage() + ").";
+            return false;
+        }
+        systemName = api == RtMidi::UNIX_JACK ? "JACK" : "ALSA";
+        unavailable.clear();
+        in->setErrorCallback(&Impl::onError, this);
+        out->setErrorCallback(&Impl::onError, this);
+        // Only System Exclusive matters here; clock and sensing bytes stay out.
+        in->ignoreTypes(false, true, true);
+        in->setCallback(&Impl::onMessage, this);
+        return true;
+    }
+
+    // Without a MIDI system, looks again whether one has started since: a
+    // JACK server (unless ALSA was asked for), else the ALSA sequencer (unless
+    // JACK was). Only a system that is there is tried, so a machine without
+    // one stays quiet, and at most once per kLookAgainEvery.
+    void lookAgain()
+    {
+        if (in)
+            return;
+        const auto now = std::chrono::steady_clock::now();
+        if (lastLook != std::chrono::steady_clock::time_point{} && now - lastLook < kLookAgainEvery)
+            return;
+        lastLook = now;
+        if (wanted != System::Alsa && jackServerRunning())
+            connect(RtMidi::UNIX_JACK);
+        else if (wanted != System::Jack && ::access("/dev/snd/seq", R_OK | W_OK) == 0)
+            connect(RtMidi::LINUX_ALSA);
+    }
+
     template <typename Port>
     static std::string findPort(Port& port, const std::string& prefix)
     {
@@ -162,27 +212,16 @@ struct RtMidiBackend::Impl {
 RtMidiBackend::RtMidiBackend(const std::string& clientName, System system) : impl_(std::make_unique<Impl>())
 {
     impl_->clientName = clientName;
-    RtMidi::Api api = RtMidi::LINUX_ALSA;
-    if (system == System::Jack || (system == System::Automatic && jackServerRunning()))
-        api = RtMidi::UNIX_JACK;
-    try {
-        impl_->in = std::make_unique<RtMidiIn>(api, clientName + "-in");
-        impl_->out = std::make_unique<RtMidiOut>(api, clientName + "-out");
-    } catch (const RtMidiError& e) {
-        impl_->in.reset();
-        impl_->out.reset();
-        const std::string why = api == RtMidi::UNIX_JACK ? "the JACK server cannot be reached"
-                                : system == System::Alsa ? "the ALSA sequencer is not available"
-                                                         : "no JACK server is running and the ALSA sequencer is not available";
-        impl_->unavailable = why + " (" + e.getMessage() + ").";
+    impl_->wanted = system;
+    impl_->lastLook = std::chrono::steady_clock::now();
+    const bool jack = system != System::Alsa && jackServerRunning();
+    if (system == System::Jack && !jack) {
+        // RtMidi would make JACK ports that try to reach the server on
+        // every listing, loudly; the server is looked for again instead.
+        impl_->unavailable = "the JACK server cannot be reached (no JACK server is running).";
         return;
     }
-    impl_->systemName = api == RtMidi::UNIX_JACK ? "JACK" : "ALSA";
-    impl_->in->setErrorCallback(&Impl::onError, impl_.get());
-    impl_->out->setErrorCallback(&Impl::onError, impl_.get());
-    // Only System Exclusive matters here; clock and sensing bytes stay out.
-    impl_->in->ignoreTypes(false, true, true);
-    impl_->in->setCallback(&Impl::onMessage, impl_.get());
+    impl_->connect(jack ? RtMidi::UNIX_JACK : RtMidi::LINUX_ALSA);
 }
 
 RtMidiBackend::~RtMidiBackend()
@@ -198,6 +237,7 @@ std::string RtMidiBackend::systemName() const
 
 std::vector<std::string> RtMidiBackend::inputNames()
 {
+    impl_->lookAgain();
     if (!impl_->in)
         return {};
     impl_->inputSnapshot = Impl::listPorts(*impl_->in);
@@ -206,6 +246,7 @@ std::vector<std::string> RtMidiBackend::inputNames()
 
 std::vector<std::string> RtMidiBackend::outputNames()
 {
+    impl_->lookAgain();
     if (!impl_->out)
         return {};
     impl_->outputSnapshot = Impl::listPorts(*impl_->out);

@@ -1,5 +1,6 @@
 // MIDI through RtMidi: JACK when a JACK server is running, otherwise the
-// ALSA sequencer. A machine with neither simply has no devices.
+// ALSA sequencer. A machine with neither has no devices until one of them
+// starts: listing the devices looks for the system again.
 #pragma once
 
 #include "MidiBackend.h"
@@ -19,7 +20,8 @@ public:
     explicit RtMidiBackend(const std::string& clientName = "morvane", System system = System::Automatic);
     ~RtMidiBackend() override;
 
-    // "JACK", "ALSA", or "none" when no MIDI system could be reached.
+    // "JACK", "ALSA", or "none" when no MIDI system could be reached (yet:
+    // inputNames and outputNames look again, within the choice made here).
     std::string systemName() const;
 
     std::vector<std::string> inputNames() override;
