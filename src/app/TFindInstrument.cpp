@@ -90,10 +90,11 @@ void TFindInstrument::prepare(InstrumentSearch::BackendFactory factory, std::vec
                        "for all 16 device numbers and for the SY-22/SY-35 and the TG-33, to each MIDI output in "
                        "turn (%2). Whatever else is connected to an output receives the requests too. The first "
                        "instrument that answers is selected in \"Select MIDI Devices\"; press Okay there to use "
-                       "it. The search takes up to %3 seconds.")
+                       "it. The search takes up to %3.")
             .arg(inputs_.size())
             .arg(outputs_.size())
-            .arg(qMax(1, qRound(seconds))));
+            .arg(qRound(seconds) <= 1 ? QStringLiteral("a second")
+                                      : QStringLiteral("%1 seconds").arg(qRound(seconds))));
     pbProgress->setRange(0, qMax<int>(1, static_cast<int>(outputs_.size())));
     pbProgress->setValue(0);
     lblProgress->clear();

@@ -217,7 +217,8 @@ void TSetDevices::offerFindInstrument()
 
 void TSetDevices::findInstrument()
 {
-    populate();
+    // The ports the lists show (read again every second while the window is
+    // open) are the ones tried.
     const int model = cbModel->currentIndex();
     findWindow_->prepare(searchFactory_ ? searchFactory_() : nullptr, listed(lbInputs), listed(lbOutputs),
                          QString::fromLatin1(kModelNames[model == 1 ? 1 : 0]));

@@ -66,6 +66,15 @@ bool InstrumentSearch::waitForAnswer(std::chrono::steady_clock::time_point deadl
 void InstrumentSearch::run(const ProgressHandler& progress, const DoneHandler& done)
 {
     SearchResult result;
+    // Where a port is in a fresh list. A busy MIDI system now and then
+    // gives a short list, so a port not found is looked for once more.
+    const auto find = [](const std::string& name, const auto& list) {
+        const int index = findDevice(list(), PortChoice{name, -1});
+        if (index >= 0)
+            return index;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        return findDevice(list(), PortChoice{name, -1});
+    };
     const auto cancelled = [this] {
         std::lock_guard lock(mutex_);
         return cancelled_;
@@ -76,7 +85,7 @@ void InstrumentSearch::run(const ProgressHandler& progress, const DoneHandler& d
     std::vector<std::unique_ptr<MidiBackend>> listeners;
     for (std::size_t i = 0; i < inputs_.size() && !cancelled(); ++i) {
         std::unique_ptr<MidiBackend> backend = factory_(clientStem_ + "-find-in" + std::to_string(i + 1));
-        const int index = findDevice(backend->inputNames(), PortChoice{inputs_[i], -1});
+        const int index = find(inputs_[i], [&backend] { return backend->inputNames(); });
         if (index < 0) {
             result.failedInputs.emplace_back(inputs_[i], "it is no longer there");
             continue;
@@ -103,47 +112,71 @@ void InstrumentSearch::run(const ProgressHandler& progress, const DoneHandler& d
         ++result.inputsOpen;
     }
 
-    std::unique_ptr<MidiBackend> sender = factory_(clientStem_ + "-find");
-    const auto messages = requests();
+    // One output at a time. (Opening the next output on a second client
+    // during the wait saved the connection time, but JACK then now and then
+    // delivered the requests many times over.)
+    std::unique_ptr<MidiBackend> sending = factory_(clientStem_ + "-find-out");
+    const auto answered = [this] {
+        std::lock_guard lock(mutex_);
+        return answer_.has_value();
+    };
     const int count = static_cast<int>(outputs_.size());
-    for (int k = 0; k < count && !cancelled(); ++k) {
-        const std::string& name = outputs_[static_cast<std::size_t>(k)];
-        if (progress)
-            progress(k, count, name);
-        if (cancelled())
-            break;
-        const int index = findDevice(sender->outputNames(), PortChoice{name, -1});
-        if (index < 0) {
-            result.failedOutputs.emplace_back(name, "it is no longer there");
-            continue;
+    int next = 0;
+    // Opens the next output that opens on `sender`; an output that does not
+    // is named in the result and skipped. -1 when none is left.
+    const auto openNext = [&](MidiBackend& sender) {
+        while (next < count && !cancelled()) {
+            const int k = next++;
+            const std::string& name = outputs_[static_cast<std::size_t>(k)];
+            const int index = find(name, [&sender] { return sender.outputNames(); });
+            if (index < 0) {
+                result.failedOutputs.emplace_back(name, "it is no longer there");
+                continue;
+            }
+            if (MidiError error = sender.openOutput(index)) {
+                result.failedOutputs.emplace_back(name, *error);
+                continue;
+            }
+            return k;
         }
-        if (MidiError error = sender->openOutput(index)) {
-            result.failedOutputs.emplace_back(name, *error);
-            continue;
+        return -1;
+    };
+
+    const auto messages = requests();
+    MidiBackend& sender = *sending;
+    int current = openNext(sender);
+    while (current >= 0) {
+        const std::string& name = outputs_[static_cast<std::size_t>(current)];
+        if (progress)
+            progress(current, count, name);
+        if (cancelled()) {
+            sender.closeOutput();
+            break;
         }
         {
             std::lock_guard lock(mutex_);
-            tryingOutput_ = k;
+            tryingOutput_ = current;
         }
         MidiError sendError;
         for (const auto& message : messages) {
-            if (cancelled() || (sendError = sender->send(message.data(), message.size())))
+            if (cancelled() || (sendError = sender.send(message.data(), message.size())))
                 break;
         }
-        if (sendError) {
+        const auto deadline = std::chrono::steady_clock::now() + replyWait_;
+        if (sendError)
             result.failedOutputs.emplace_back(name, *sendError);
-        } else {
+        else
             result.tried.push_back(name);
-            waitForAnswer(std::chrono::steady_clock::now() + replyWait_);
-        }
-        sender->closeOutput();
-        std::lock_guard lock(mutex_);
-        if (answer_)
+        if (!sendError)
+            waitForAnswer(deadline);
+        sender.closeOutput();
+        if (answered())
             break;
+        current = openNext(sender);
     }
 
     // Nothing of the search stays open once it has said how it ended.
-    sender.reset();
+    sending.reset();
     listeners.clear();
 
     {

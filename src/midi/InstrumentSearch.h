@@ -52,9 +52,12 @@ public:
 
     // How long each output is given to answer after its last request was
     // handed to the MIDI system. On a MIDI cable the 32 requests take 154 ms
-    // to cross and a voice dump about 190 ms to come back; the instruments
-    // start answering at once.
-    static constexpr std::chrono::milliseconds kReplyWait{600};
+    // to cross and a voice dump about 195 ms to come back, so an instrument
+    // on device 16 has all of its answer in after about 350 ms plus its own
+    // time to start; through JACK the simulated one answers in 5-25 ms. An
+    // answer later than this still counts for this output until the next
+    // output's first request goes out.
+    static constexpr std::chrono::milliseconds kReplyWait{500};
 
     // `clientStem` names the search's own MIDI clients ("<stem>-find...").
     InstrumentSearch(BackendFactory factory, std::vector<std::string> inputs, std::vector<std::string> outputs,

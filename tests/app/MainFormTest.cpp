@@ -14,6 +14,7 @@
 #include "Settings.h"
 #include "TAWMEdit.h"
 #include "TFMEdit.h"
+#include "TFindInstrument.h"
 #include "TMainForm.h"
 #include "TSetDevices.h"
 #include "TVectorEdit.h"
@@ -544,6 +545,10 @@ private slots:
         QDir().mkpath(MORVANE_GRAB_DIR);
         form().grab().save(QDir(MORVANE_GRAB_DIR).filePath("main-window.png"));
         context().SetDevices->grab().save(QDir(MORVANE_GRAB_DIR).filePath("select-midi-devices.png"));
+        TFindInstrument& find = context().SetDevices->findWindow();
+        find.prepare(nullptr, {"Synth out"}, {"Synth in"}, "SY-22");
+        find.adjustSize();
+        find.grab().save(QDir(MORVANE_GRAB_DIR).filePath("find-instrument.png"));
         QMenu* file = form().findChild<QMenuBar*>()->actions().front()->menu();
         file->popup(form().mapToGlobal(QPoint(0, 20)));
         QVERIFY(QTest::qWaitForWindowExposed(file));

@@ -49,6 +49,7 @@ bool jackServerRunning()
 
 struct RtMidiBackend::Impl {
     std::string clientName;
+    RtMidi::Api connectedApi = RtMidi::UNSPECIFIED;
     System wanted = System::Automatic;
     std::chrono::steady_clock::time_point lastLook{};
     std::string systemName = "none";
@@ -161,7 +162,7 @@ struct RtMidiBackend::Impl {
     {
         try {
             in = std::make_unique<RtMidiIn>(api, clientName + "-in");
-            out = std::make_unique<RtMidiOut>(api, clientName + "-out");
+            out.reset();
         } catch (const RtMidiError& e) {
             in.reset();
             out.reset();
@@ -172,13 +173,31 @@ struct RtMidiBackend::Impl {
             return false;
         }
         systemName = api == RtMidi::UNIX_JACK ? "JACK" : "ALSA";
+        connectedApi = api;
         unavailable.clear();
         in->setErrorCallback(&Impl::onError, this);
-        out->setErrorCallback(&Impl::onError, this);
         // Only System Exclusive matters here; clock and sensing bytes stay out.
         in->ignoreTypes(false, true, true);
         in->setCallback(&Impl::onMessage, this);
         return true;
+    }
+
+    // The output side, made on first use: a backend that only listens (one
+    // of many, while the instrument is looked for) costs the MIDI system one
+    // client, not two. None without a MIDI system.
+    RtMidiOut* output()
+    {
+        if (!out && in) {
+            try {
+                out = std::make_unique<RtMidiOut>(connectedApi, clientName + "-out");
+            } catch (const RtMidiError& e) {
+                std::lock_guard lock(errorMutex);
+                lastError = e.getMessage();
+                return nullptr;
+            }
+            out->setErrorCallback(&Impl::onError, this);
+        }
+        return out.get();
     }
 
     // Without a MIDI system, looks again whether one has started since: a
@@ -247,7 +266,7 @@ std::vector<std::string> RtMidiBackend::inputNames()
 std::vector<std::string> RtMidiBackend::outputNames()
 {
     impl_->lookAgain();
-    if (!impl_->out)
+    if (!impl_->output())
         return {};
     impl_->outputSnapshot = Impl::listPorts(*impl_->out);
     return impl_->outputSnapshot;
@@ -276,8 +295,8 @@ MidiError RtMidiBackend::openInput(int index, SysExHandler handler)
 MidiError RtMidiBackend::openOutput(int index)
 {
     closeOutput();
-    if (!impl_->out)
-        return impl_->noSystemText("output");
+    if (!impl_->output())
+        return impl_->in ? impl_->takeError("The MIDI output could not be made.") : impl_->noSystemText("output");
     unsigned number = 0;
     if (MidiError error = impl_->resolve(*impl_->out, impl_->outputSnapshot, index, "output", number))
         return error;
@@ -313,8 +332,8 @@ MidiError RtMidiBackend::openVirtualInput(SysExHandler handler)
 MidiError RtMidiBackend::openVirtualOutput()
 {
     closeOutput();
-    if (!impl_->out)
-        return impl_->noSystemText("output");
+    if (!impl_->output())
+        return impl_->in ? impl_->takeError("The MIDI output could not be made.") : impl_->noSystemText("output");
     impl_->clearError();
     impl_->out->openVirtualPort("out");
     if (MidiError error = impl_->takeError(nullptr)) {
@@ -328,7 +347,8 @@ MidiError RtMidiBackend::openVirtualOutput()
 std::string RtMidiBackend::virtualInputName() const
 {
     const std::string prefix = impl_->clientName + "-in:in";
-    return impl_->out ? Impl::findPort(*impl_->out, prefix) : prefix;
+    RtMidiOut* out = impl_->output();
+    return out ? Impl::findPort(*out, prefix) : prefix;
 }
 
 std::string RtMidiBackend::virtualOutputName() const

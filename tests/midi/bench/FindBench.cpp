@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <condition_variable>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <mutex>
 
@@ -30,7 +31,7 @@ std::unique_ptr<MidiBackend> jack(const std::string& name)
 }
 
 // Request to complete dump, `rounds` times; prints the median and the longest.
-void replyLatency(const test::SimProcess& sim, int model, int rounds)
+void replyLatency(const test::SimProcess& sim, int model, int device, int rounds)
 {
     auto backend = jack(test::uniqueClientName("bench"));
     std::mutex mutex;
@@ -48,7 +49,7 @@ void replyLatency(const test::SimProcess& sim, int model, int rounds)
     backend->openOutput(out);
     std::vector<double> times;
     for (int i = 0; i < rounds; ++i) {
-        const auto request = dumpRequest(model, 0);
+        const auto request = dumpRequest(model, device);
         {
             std::lock_guard lock(mutex);
             at = {};
@@ -57,7 +58,7 @@ void replyLatency(const test::SimProcess& sim, int model, int rounds)
         const auto sent = Clock::now();
         std::unique_lock lock(mutex);
         if (!arrived.wait_for(lock, std::chrono::seconds(2), [&] { return at != Clock::time_point{}; })) {
-            std::printf("no reply\n");
+            std::printf("no reply from %s:\n%s\n", sim.name().c_str(), sim.output().c_str());
             return;
         }
         times.push_back(ms(at - sent));
@@ -72,28 +73,38 @@ void search(const char* what, const std::vector<std::string>& inputs, const std:
     InstrumentSearch search(jack, inputs, outputs, test::uniqueClientName("bench"));
     SearchResult result;
     const auto start = Clock::now();
-    search.start({}, [&](const SearchResult& r) { result = r; });
+    std::vector<double> marks;
+    search.start([&](int, int, const std::string&) { marks.push_back(ms(Clock::now() - start)); },
+                 [&](const SearchResult& r) { result = r; });
     search.wait();
-    std::printf("%s: %.0f ms, %s, %zu outputs tried\n", what, ms(Clock::now() - start),
+    std::printf("%s: %.0f ms (inputs open after %.0f ms, last output begun at %.0f ms), %s, %zu outputs tried\n",
+                what, ms(Clock::now() - start), marks.empty() ? 0.0 : marks.front(), marks.empty() ? 0.0 : marks.back(),
                 result.outcome == SearchResult::Outcome::Found ? "found" : "nothing found", result.tried.size());
 }
 
 } // namespace
 
-int main()
+int main(int argc, char** argv)
 {
+    // How many silent simulators (9 by default): with the instrument, the outputs searched.
+    const int silentCount = argc > 1 ? std::atoi(argv[1]) : 9;
     if (!jackServerRunning()) {
         std::fprintf(stderr, "No JACK server is reachable.\n");
         return 1;
     }
     std::vector<std::unique_ptr<test::SimProcess>> silent;
-    for (int i = 0; i < 9; ++i)
+    for (int i = 0; i < silentCount; ++i)
         silent.push_back(std::make_unique<test::SimProcess>(std::vector<std::string>{"--silent"}));
     test::SimProcess instrument({"--device", "16", "--model", "tg33"});
     test::SimProcess cable({"--wire-rate", "31250"});
 
-    replyLatency(instrument, 2, 20);
-    replyLatency(cable, 0, 5);
+    for (const auto* sim : {&instrument, &cable})
+        if (!sim->started()) {
+            std::fprintf(stderr, "%s", sim->output().c_str());
+            return 1;
+        }
+    replyLatency(instrument, 2, 15, 20);
+    replyLatency(cable, 0, 0, 5);
 
     std::vector<std::string> inputs;
     std::vector<std::string> outputs;
@@ -103,8 +114,12 @@ int main()
     }
     inputs.push_back(instrument.outputPort());
     std::vector<std::string> tenSilent = outputs;
-    tenSilent.push_back(silent.front()->inputPort());
+    // The same silent port again stands for a tenth one.
+    while (tenSilent.size() < 10)
+        tenSilent.push_back(silent.empty() ? cable.inputPort() : silent.front()->inputPort());
     search("ten outputs, none answers", inputs, tenSilent);
+    while (outputs.size() < 9)
+        outputs.push_back(silent.empty() ? cable.inputPort() : silent.front()->inputPort());
     outputs.push_back(instrument.inputPort());
     search("ten outputs, the tenth a TG-33 on device 16", inputs, outputs);
     return 0;
