@@ -1,5 +1,7 @@
-// The dump decoder: any bytes are refused or decoded without a fault, and a
-// decoded voice survives encoding and decoding again unchanged.
+// The dump decoder: any bytes are refused or decoded without a fault, a
+// decoded voice survives encoding and decoding again unchanged, and its
+// message passes the check made before anything is sent or written.
+#include "DumpCheck.h"
 #include "VoiceData.h"
 
 #include <algorithm>
@@ -32,6 +34,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!codec.decodeDump(message.data(), message.size()))
         std::abort();
 
+    if (!encodeCheckedDump(voice).sound())
+        std::abort();
     const VoiceDump first = codec.encodeDump();
     const std::vector<std::uint8_t> encoded(first.begin(), first.end());
     VoiceParameters again;

@@ -7,8 +7,10 @@ clone=$(cd "$(dirname "$0")/.." && pwd)
 cd "$clone"
 bash scripts/setup.sh
 
-build=build
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMORVANE_TESTS=OFF
+source scripts/shipped-build.sh
+build=$shipped_build
+# A clone whose tests were built keeps them; a first build leaves them out.
+if [[ -f "$build/CMakeCache.txt" ]]; then shipped_configure; else shipped_configure -DMORVANE_TESTS=OFF; fi
 cmake --build "$build" -j"$(nproc)"
 if [[ -z "${DISPLAY:-}" && -z "${WAYLAND_DISPLAY:-}" ]]; then
   echo "Morvane is built ($build/src/app/morvane) but there is no display to show it on:" >&2

@@ -53,7 +53,12 @@ ImportReport importVoiceFiles(VoiceLibrary& library, const std::vector<std::stri
     VoiceData data(voice);
     for (const SourceVoice& source : offered) {
         voice = source.voice;
-        const LibraryRecord record = makeRecord(mask, data);
+        LibraryRecord record;
+        if (LibraryResult made = makeRecord(mask, data, record); !made) {
+            report.refused = true;
+            report.error = made.error();
+            return report;
+        }
         VoiceDump dump;
         std::copy(record.begin() + kRecordMaskSize, record.end(), dump.begin());
         const DuplicateIndex::Match match = index.find(dump);

@@ -1,5 +1,6 @@
 #include "VoiceLibrary.h"
 
+#include "DumpCheck.h"
 #include "VoiceData.h"
 #include "VoiceFile.h"
 
@@ -151,13 +152,14 @@ std::vector<int> filterRecords(const std::vector<RecordSummary>& records, std::u
     return rows;
 }
 
-LibraryRecord makeRecord(std::uint32_t mask, const VoiceData& voiceData)
+LibraryResult makeRecord(std::uint32_t mask, const VoiceData& voiceData, LibraryRecord& record)
 {
-    LibraryRecord record;
+    const CheckedDump checked = encodeCheckedDump(voiceData.parameters());
+    if (!checked.sound())
+        return LibraryResult::failure("The voice was not stored: " + checked.fault + ".");
     writeMask(mask, record.data());
-    const VoiceDump dump = voiceData.encodeDump();
-    std::copy(dump.begin(), dump.end(), record.begin() + kRecordMaskSize);
-    return record;
+    std::copy(checked.dump.begin(), checked.dump.end(), record.begin() + kRecordMaskSize);
+    return {};
 }
 
 VoiceLibrary::VoiceLibrary(std::string path) : path_(std::move(path)) {}
@@ -269,7 +271,9 @@ LibraryResult VoiceLibrary::writeRecord(std::uint32_t mask, const VoiceData& voi
 {
     if (stream_ == nullptr)
         return LibraryResult::failure("The file of " + describePath() + " is not open.");
-    const Record record = makeRecord(mask, voiceData);
+    Record record;
+    if (LibraryResult made = makeRecord(mask, voiceData, record); !made)
+        return made;
     errno = 0;
     const long position = std::ftell(stream_);
     int error = position < 0 ? lastError() : writeAt(stream_, static_cast<std::uintmax_t>(position), record.data(), record.size());
@@ -388,7 +392,10 @@ LibraryResult VoiceLibrary::loadRecord(int n, VoiceData& voiceData)
 
 LibraryResult VoiceLibrary::appendRecord(std::uint32_t mask, const VoiceData& voiceData)
 {
-    return appendRecords({makeRecord(mask, voiceData)});
+    LibraryRecord record;
+    if (LibraryResult made = makeRecord(mask, voiceData, record); !made)
+        return made;
+    return appendRecords({record});
 }
 
 LibraryResult VoiceLibrary::appendRecords(const std::vector<LibraryRecord>& records)
@@ -471,7 +478,9 @@ LibraryResult VoiceLibrary::overwriteRecord(int n, std::uint32_t mask, const Voi
     if (n < 0 || n >= recordCountForSize(size < 0 ? 0 : static_cast<std::uintmax_t>(size)))
         return LibraryResult::failure("There is no " + number + " in " + describePath() + ".");
 
-    const Record record = makeRecord(mask, voiceData);
+    Record record;
+    if (LibraryResult made = makeRecord(mask, voiceData, record); !made)
+        return made;
     int error = writeAt(file.get(), recordOffset(n), record.data(), record.size());
     if (error == 0 && flushEachWrite_)
         error = syncToDisk(file.get());
@@ -572,7 +581,9 @@ LibraryResult VoiceLibrary::renameRecord(int n, std::string_view name)
         return LibraryResult::failure("The voice number " + std::to_string(n) + " of " + describePath()
                                       + " is not a voice dump and was not renamed.");
     setVoiceName(voice.common, name);
-    const LibraryRecord renamed = makeRecord(readMask(record.data()), data);
+    LibraryRecord renamed;
+    if (LibraryResult made = makeRecord(readMask(record.data()), data, renamed); !made)
+        return made;
     return rewrite(
         [&](int m, LibraryRecord& r) {
             if (m == n)
@@ -620,8 +631,8 @@ LibraryResult VoiceLibrary::exportRecords(const std::vector<int>& numbers, const
         fs::path target = fs::path(folder) / (base + ".SYX");
         for (int k = 2; fs::exists(target, error) || fs::exists(fs::path(target) += ".part", error); ++k)
             target = fs::path(folder) / (base + " (" + std::to_string(k) + ").SYX");
-        if (!writeVoiceFile(target.string(), data))
-            return LibraryResult::failure("Cannot write \"" + target.string() + "\"; " + std::to_string(written.size())
+        if (std::string why; !writeVoiceFile(target.string(), data, &why))
+            return LibraryResult::failure("Cannot write \"" + target.string() + "\" (" + why + "); " + std::to_string(written.size())
                                           + " of " + std::to_string(numbers.size()) + " voices were exported.");
         written.push_back(target.string());
     }

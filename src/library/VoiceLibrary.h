@@ -76,8 +76,10 @@ private:
 // One record as the file holds it.
 using LibraryRecord = std::array<std::uint8_t, kLibraryRecordSize>;
 
-// The record of the voice of `voiceData` with that category mask.
-LibraryRecord makeRecord(std::uint32_t mask, const VoiceData& voiceData);
+// Makes `record` the record of the voice of `voiceData` with that category
+// mask. Refused, with `record` left as it was, when the voice's message
+// does not pass the read-back check (DumpCheck.h).
+LibraryResult makeRecord(std::uint32_t mask, const VoiceData& voiceData, LibraryRecord& record);
 
 // What the browser lists of a record.
 struct RecordSummary {

@@ -1,5 +1,6 @@
 #include "MidiPort.h"
 
+#include "DumpCheck.h"
 #include "SysEx.h"
 #include "VoiceData.h"
 
@@ -336,8 +337,13 @@ bool MidiPort::sendVoice(const VoiceData& voiceData, int midiChannel)
                          : std::string("No MIDI output is open.");
         return false;
     }
-    const VoiceDump dump = voiceData.encodeDump();
-    SendPacer::Bytes message(dump.begin(), dump.end());
+    const CheckedDump checked = encodeCheckedDump(voiceData.parameters());
+    if (!checked.sound()) {
+        std::lock_guard lock(sendMutex_);
+        sendError_ = "The voice was not sent: " + checked.fault + ".";
+        return false;
+    }
+    SendPacer::Bytes message(checked.dump.begin(), checked.dump.end());
     message[kDeviceByte] = static_cast<std::uint8_t>(message[kDeviceByte] | (midiChannel & 0x0F));
     {
         std::lock_guard lock(sendMutex_);

@@ -1,5 +1,7 @@
 #include "VoiceFile.h"
 
+#include "DumpCheck.h"
+
 #include <cerrno>
 #include <filesystem>
 #include <random>
@@ -170,10 +172,15 @@ bool writeFileAtomically(const std::string& path, const std::uint8_t* data, std:
     return true;
 }
 
-bool writeVoiceFile(const std::string& path, const VoiceData& voiceData)
+bool writeVoiceFile(const std::string& path, const VoiceData& voiceData, std::string* error)
 {
-    const VoiceDump dump = voiceData.encodeDump();
-    return writeFileAtomically(path, dump.data(), dump.size());
+    const CheckedDump checked = encodeCheckedDump(voiceData.parameters());
+    std::string why = checked.fault;
+    if (checked.sound() && !writeFileAtomically(path, checked.dump.data(), checked.dump.size()))
+        why = "cannot write the file";
+    if (error != nullptr)
+        *error = why;
+    return why.empty();
 }
 
 const char* describe(VoiceFileResult result)

@@ -34,8 +34,10 @@ VoiceFileResult readVoiceMessage(const std::string& path, std::vector<std::uint8
 // Loaded leaves the voice untouched.
 VoiceFileResult readVoiceFile(const std::string& path, VoiceData& voiceData);
 
-// Writes the encoded voice to `path` (see writeFileAtomically).
-bool writeVoiceFile(const std::string& path, const VoiceData& voiceData);
+// Writes the encoded voice to `path` (see writeFileAtomically), only when
+// its message passes the read-back check (DumpCheck.h). On failure nothing
+// is written and `error`, when given, says why.
+bool writeVoiceFile(const std::string& path, const VoiceData& voiceData, std::string* error = nullptr);
 
 // Writes any bytes to `path`, all or nothing. The bytes go to a new file of
 // its own beside the target, are flushed to the disk, and only then is that

@@ -70,6 +70,22 @@ TEST_F(SyxCommand, BuildThenJsonAndShow)
     EXPECT_EQ(back.out, run("json " + again).out);
 }
 
+// The reset voice as the instrument's own message, byte for byte: its head,
+// its name, vectors of zeros and the closing bytes where a whole voice puts
+// them (an optimised build once wrote them at 188-191 and reported success).
+TEST_F(SyxCommand, BuildOfTheResetVoiceGivesTheKnownMessage)
+{
+    const std::string out = (dir / "reset.syx").string();
+    const ToolRun build = run("build " + file("empty.json", "{}") + " " + out);
+    ASSERT_EQ(0, build.status) << build.err;
+    const std::string m = slurp(out);
+    ASSERT_EQ(592u, m.size());
+    EXPECT_EQ(std::string("\xF0\x43\x00\x7E\x04\x48PK  2203AE\x01\x25", 18), m.substr(0, 18));
+    EXPECT_EQ("12345678", m.substr(19, 8));
+    EXPECT_EQ(std::string(402, '\0'), m.substr(185, 402)) << "vector speeds and both vectors";
+    EXPECT_EQ(std::string("\x00\x01\x37\x56\xF7", 5), m.substr(587, 5)) << "0, inner checksum, checksum, F7";
+}
+
 TEST_F(SyxCommand, ShowsAWrongChecksumAndAForeignByteCount)
 {
     const std::string out = (dir / "v.syx").string();

@@ -2,6 +2,7 @@
 
 #include "DumpFormat.h"
 #include "SysEx.h"
+#include "DumpCheck.h"
 #include "Tg33Dump.h"
 #include "VoiceFile.h"
 
@@ -95,12 +96,16 @@ Instrument::Response Instrument::handle(const std::uint8_t* data, std::size_t si
             response.log += " (not answered)";
             return response;
         }
+        const CheckedDump checked = encodeCheckedDump(voice_);
+        if (!checked.sound()) {
+            response.log += " (not answered: " + checked.fault + ")";
+            return response;
+        }
         if (requested == DumpLayout::Tg33) {
-            const auto dump = encodeTg33Dump(voice_, channel);
+            const auto dump = tg33DumpFromSy(checked.dump.data(), channel);
             response.reply.assign(dump.begin(), dump.end());
         } else {
-            const VoiceDump dump = encodeDump(voice_);
-            response.reply.assign(dump.begin(), dump.end());
+            response.reply.assign(checked.dump.begin(), checked.dump.end());
             response.reply[kDeviceByte] = static_cast<std::uint8_t>(channel);
         }
         response.replyLog = "sent dump " + quoted(response.reply.data() + kFormatIdOffset, kSyFormatId.size())

@@ -431,8 +431,8 @@ int Command::extract()
         VoiceData data(voice);
         if (const LibraryResult loaded = library.loadRecord(n, data); !loaded)
             return fail(kFailed, loaded.error());
-        if (!writeVoiceFile(positional[2], data))
-            return fail(kFailed, positional[2] + ": cannot write the file");
+        if (std::string why; !writeVoiceFile(positional[2], data, &why))
+            return fail(kFailed, positional[2] + ": " + why);
         return 0;
     });
 }

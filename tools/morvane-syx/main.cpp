@@ -80,8 +80,8 @@ int buildCommand(const std::string& jsonPath, const std::string& outPath)
     const std::string error = voiceFromJson(json.str(), voice);
     if (!error.empty())
         return fail(jsonPath + ": " + error);
-    if (!writeVoiceFile(outPath, data))
-        return fail(outPath + ": cannot write the file");
+    if (std::string why; !writeVoiceFile(outPath, data, &why))
+        return fail(outPath + ": " + why);
     return 0;
 }
 
@@ -132,8 +132,8 @@ int writeTransformed(const std::string& outPath, const VoiceParameters& result)
     VoiceParameters voice;
     VoiceData data(voice);
     voice = result;
-    if (!writeVoiceFile(outPath, data))
-        return fail(outPath + ": cannot write the file");
+    if (std::string why; !writeVoiceFile(outPath, data, &why))
+        return fail(outPath + ": " + why);
     return 0;
 }
 
