@@ -157,12 +157,22 @@ void InstrumentSearch::run(const ProgressHandler& progress, const DoneHandler& d
             std::lock_guard lock(mutex_);
             tryingOutput_ = current;
         }
+        // The requests go out at a MIDI cable's pace, as they would cross
+        // it anyway: an interface is never handed a burst, and a connection
+        // that the MIDI system makes live only after a while loses the
+        // first few requests, not all of them. Once an answer is in, the
+        // rest are not sent.
         MidiError sendError;
-        for (const auto& message : messages) {
-            if (cancelled() || (sendError = sender.send(message.data(), message.size())))
+        std::chrono::steady_clock::time_point begun{};
+        for (std::size_t m = 0; m < messages.size(); ++m) {
+            if (m > 0 && (waitForAnswer(begun + m * kRequestTime) || cancelled()))
                 break;
+            if ((sendError = sender.send(messages[m].data(), messages[m].size())))
+                break;
+            if (m == 0)
+                begun = std::chrono::steady_clock::now();
         }
-        const auto deadline = std::chrono::steady_clock::now() + replyWait_;
+        const auto deadline = begun + replyWait_;
         if (sendError)
             result.failedOutputs.emplace_back(name, *sendError);
         else

@@ -50,14 +50,18 @@ public:
     using ProgressHandler = std::function<void(int index, int count, const std::string& output)>;
     using DoneHandler = std::function<void(const SearchResult& result)>;
 
-    // How long each output is given to answer after its last request was
-    // handed to the MIDI system. On a MIDI cable the 32 requests take 154 ms
-    // to cross and a voice dump about 195 ms to come back, so an instrument
-    // on device 16 has all of its answer in after about 350 ms plus its own
-    // time to start; through JACK the simulated one answers in 5-25 ms. An
-    // answer later than this still counts for this output until the next
-    // output's first request goes out.
-    static constexpr std::chrono::milliseconds kReplyWait{500};
+    // The time one request takes on a MIDI cable (15 bytes of 10 bits at
+    // 31,250 bits per second); the requests to an output go out this far
+    // apart, all 32 of them within 154 ms.
+    static constexpr std::chrono::microseconds kRequestTime{kRequestSize * 10 * 1000000 / 31250};
+    // How long each output is given to answer, from its first request. An
+    // instrument on device 16 gets its request after 154 ms and its voice
+    // dump takes about 195 ms to come back over the cable, so all of it is in
+    // after about 350 ms plus the instrument's own time to start; through
+    // JACK the simulated one answers within 5-25 ms of a request. An answer
+    // later than this still counts for this output until the next output's
+    // first request goes out.
+    static constexpr std::chrono::milliseconds kReplyWait{600};
 
     // `clientStem` names the search's own MIDI clients ("<stem>-find...").
     InstrumentSearch(BackendFactory factory, std::vector<std::string> inputs, std::vector<std::string> outputs,

@@ -63,6 +63,10 @@ private:
                     return std::make_unique<RtMidiBackend>(name, RtMidiBackend::System::Jack);
                 };
             });
+            // A generous wait per output: the simulators answer within
+            // milliseconds, but a busy machine can hold them up for longer
+            // than an instrument ever takes.
+            find().setReplyWait(std::chrono::seconds(2));
             dialog->show();
         }
 

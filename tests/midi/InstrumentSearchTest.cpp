@@ -43,6 +43,9 @@ protected:
                                     return std::make_unique<RtMidiBackend>(name, RtMidiBackend::System::Jack);
                                 },
                                 std::move(inputs), std::move(outputs), stem);
+        // The simulators answer within milliseconds, but a busy machine can
+        // hold them up for longer than an instrument ever takes.
+        search.setReplyWait(2s);
         SearchResult result;
         std::atomic<int> done{0};
         search.start(
