@@ -60,9 +60,10 @@ void AppShell::step(const QString& entry)
 
 int AppShell::run()
 {
-    // From the first object on, an exception is reported and the program
-    // still shuts down in order; it cannot pass through the event loop, so
-    // MorvaneApplication keeps it and ends the loop.
+    // From the first object on, an exception during start-up is reported and
+    // the program still shuts down in order; it cannot pass through the event
+    // loop, so MorvaneApplication keeps it and ends the loop. Once the loop
+    // runs, one is reported and the program goes on.
     try {
         startUp();
         runEventLoop();
@@ -310,7 +311,12 @@ void AppShell::watchPorts()
     // The voice is sent on the port's own thread, so the outcome of the last
     // send is shown from here too.
     QObject::connect(portWatch_.get(), &QTimer::timeout, [this] {
-        midiPort_->watchDevices();
+        const bool outputWasOpen = midiPort_->outputIsOpen();
+        // An output that came back gets the voice that could not be sent
+        // while it was away (edited meanwhile), through the paced path.
+        if (midiPort_->watchDevices() && !outputWasOpen && midiPort_->outputIsOpen()
+            && !midiPort_->sendError().empty())
+            services_->sendVoice();
         mainForm_->showSendResult(midiPort_->sendError());
     });
     portWatch_->start();
@@ -324,7 +330,10 @@ void AppShell::runEventLoop()
         return;
     mainForm_->show();
     step(QStringLiteral("event loop"));
+    // From here on an exception in a handler is reported and the program goes on.
+    app_.setReporter([this](const QString& message) { reportException(message); });
     app_.exec();
+    app_.setReporter(nullptr);
 }
 
 void AppShell::endOnRequest()

@@ -130,7 +130,14 @@ Settings::Settings(std::unique_ptr<QSettings> store)
         lastFolder = nameText;
     for (const QString& key : store_->allKeys()) {
         if (key.compare(QLatin1String(kRecentFilesName), Qt::CaseInsensitive) == 0) {
-            recentFiles = store_->value(key).toStringList().mid(0, kMaxRecentFiles);
+            // At most the list's length, each a path of sensible length.
+            recentFiles.clear();
+            for (const QString& path : store_->value(key).toStringList()) {
+                if (recentFiles.size() == kMaxRecentFiles)
+                    break;
+                if (!path.isEmpty() && path.size() <= kMaxNameLength)
+                    recentFiles << path;
+            }
         } else if (key.startsWith(QLatin1String(kWindowsGroup), Qt::CaseInsensitive)) {
             const QStringList xy = store_->value(key).toString().split(QLatin1Char(','));
             bool xOk = false;

@@ -148,7 +148,16 @@ std::optional<VoiceParameters> TBlend::otherVoice(QString& problem) const
     VoiceParameters voice;
     VoiceData data(voice);
     if (rbLibrary->isChecked()) {
-        const LibraryResult loaded = library_.loadRecord(cbRecord->currentIndex(), data);
+        // Another program may have changed the library since it was listed:
+        // the record must still be the voice picked.
+        const int n = cbRecord->currentIndex();
+        if (library_.recordName(n) != cbRecord->currentText().toStdString()) {
+            problem = QStringLiteral("The voice \"%1\" is no longer where it was in the library: another program "
+                                     "changed the library. Open the dialog again to see it as it is now.")
+                          .arg(cbRecord->currentText().trimmed());
+            return std::nullopt;
+        }
+        const LibraryResult loaded = library_.loadRecord(n, data);
         if (!loaded) {
             problem = QString::fromStdString(loaded.error());
             return std::nullopt;

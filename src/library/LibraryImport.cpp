@@ -41,6 +41,15 @@ ImportReport importVoiceFiles(VoiceLibrary& library, const std::vector<std::stri
     if (report.refused)
         return report;
 
+    // Held from looking for voices already there to the append: another
+    // program's change in between would make the numbers and the skipped
+    // voices wrong.
+    const LibraryLock lock(library);
+    if (!lock) {
+        report.refused = true;
+        report.error = lock.result().error();
+        return report;
+    }
     DuplicateIndex index(library);
     if (LibraryResult built = index.build(); !built) {
         report.refused = true;

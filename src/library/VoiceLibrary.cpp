@@ -13,6 +13,12 @@
 #include <memory>
 #include <system_error>
 
+#include <chrono>
+#include <thread>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace morvane {
@@ -101,6 +107,16 @@ int closeWritten(std::FILE* file)
     return std::fclose(file) == 0 ? 0 : lastError();
 }
 
+// Flushes a folder, so that a rename inside it survives a power cut.
+void syncFolder(const std::filesystem::path& folder)
+{
+    const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
 } // namespace
 
 namespace {
@@ -152,6 +168,11 @@ std::vector<int> filterRecords(const std::vector<RecordSummary>& records, std::u
     return rows;
 }
 
+RecordSummary summarize(const LibraryRecord& record)
+{
+    return {readName(record.data() + kRecordNameOffset, kRecordNameLength), readMask(record.data())};
+}
+
 LibraryResult makeRecord(std::uint32_t mask, const VoiceData& voiceData, LibraryRecord& record)
 {
     const CheckedDump checked = encodeCheckedDump(voiceData.parameters());
@@ -160,6 +181,128 @@ LibraryResult makeRecord(std::uint32_t mask, const VoiceData& voiceData, Library
     writeMask(mask, record.data());
     std::copy(checked.dump.begin(), checked.dump.end(), record.begin() + kRecordMaskSize);
     return {};
+}
+
+LibraryLock::LibraryLock(VoiceLibrary& library) : library_(library), result_(library.acquireLock()) {}
+
+LibraryLock::~LibraryLock()
+{
+    if (result_.ok())
+        library_.releaseLock();
+}
+
+std::string VoiceLibrary::targetPath() const
+{
+    namespace fs = std::filesystem;
+    std::error_code error;
+    if (!fs::is_symlink(fs::symlink_status(path_, error)))
+        return path_;
+    // A link to nothing that can be named (a dangling one, or a descriptor
+    // link under /proc) is used as it is.
+    const fs::path target = fs::canonical(path_, error);
+    return error ? path_ : target.string();
+}
+
+LibraryResult VoiceLibrary::acquireLock()
+{
+    if (lockDepth_ > 0) {
+        ++lockDepth_;
+        return {};
+    }
+    const std::string target = targetPath();
+    const std::string lockPath = target + ".lock";
+    errno = 0;
+    int fd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
+    // A lock file this user may not write is still one to lock (a lock
+    // needs no writing).
+    if (fd < 0)
+        fd = ::open(lockPath.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    // A folder that takes no new file: the library itself carries the lock
+    // (no rewrite can happen there anyway, only appends and overwrites).
+    if (fd < 0)
+        fd = ::open(target.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    struct stat status {};
+    if (fd < 0 || ::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        const int error = fd < 0 ? lastError() : EINVAL;
+        if (fd >= 0)
+            ::close(fd);
+        return LibraryResult::failure("Cannot lock " + describePath() + " (" + lockPath + "): " + reason(error)
+                                      + ". Nothing was changed.");
+    }
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(lockWaitMs_);
+    while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        if (errno == EINTR)
+            continue;
+        if (errno != EWOULDBLOCK || std::chrono::steady_clock::now() >= deadline) {
+            const int error = errno;
+            ::close(fd);
+            if (error != EWOULDBLOCK)
+                return LibraryResult::failure("Cannot lock " + describePath() + ": " + reason(error)
+                                              + ". Nothing was changed.");
+            return LibraryResult::failure("The voice library \"" + path_ + "\" is being changed by another program and stayed locked. Nothing was"
+                                            " changed; try again in a moment.");
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    lockFd_ = fd;
+    lockDepth_ = 1;
+    removeLeftovers(target);
+    return {};
+}
+
+void VoiceLibrary::releaseLock()
+{
+    if (lockDepth_ == 0 || --lockDepth_ > 0)
+        return;
+    // Closing the descriptor lets go of the lock; the lock file stays, as
+    // removing it could let two writers lock two different files.
+    ::close(lockFd_);
+    lockFd_ = -1;
+}
+
+void VoiceLibrary::removeLeftovers(const std::string& target) const
+{
+    namespace fs = std::filesystem;
+    const fs::path file(target);
+    const std::string base = file.filename().string() + ".";
+    std::error_code error;
+    fs::directory_iterator entries(file.parent_path().empty() ? fs::path(".") : file.parent_path(), error);
+    for (; !error && entries != fs::directory_iterator(); entries.increment(error)) {
+        const std::string name = entries->path().filename().string();
+        if (name.size() <= base.size() || name.compare(0, base.size(), base) != 0 || !name.ends_with(".part"))
+            continue;
+        // TARGET.part of earlier versions, or TARGET.<number>.part.
+        const std::string_view middle = std::string_view(name).substr(base.size(), name.size() - base.size() - 5);
+        if (!std::all_of(middle.begin(), middle.end(), [](char c) { return c >= '0' && c <= '9'; }))
+            continue;
+        std::error_code ignored;
+        if (fs::is_regular_file(fs::symlink_status(entries->path(), ignored)))
+            fs::remove(entries->path(), ignored);
+    }
+}
+
+LibraryResult VoiceLibrary::checkWritable(const std::string& target) const
+{
+    struct stat status {};
+    if (::stat(target.c_str(), &status) != 0)
+        return {};
+    // The permission bits decide, for the superuser too: a library the user
+    // made read-only stays as it is.
+    constexpr mode_t anyWrite = S_IWUSR | S_IWGRP | S_IWOTH;
+    if (S_ISREG(status.st_mode) && (status.st_mode & anyWrite) == 0)
+        return LibraryResult::failure("Cannot change " + describePath() + ": it is read-only. The file was left as it is.");
+    return {};
+}
+
+LibraryResult VoiceLibrary::checkExpected(int n, const LibraryRecord& expected)
+{
+    LibraryRecord now;
+    if (readRecord(n, now) && now == expected)
+        return {};
+    std::string name = readName(expected.data() + kRecordNameOffset, kRecordNameLength);
+    name.erase(name.find_last_not_of(' ') + 1);
+    return LibraryResult::failure("The voice \"" + name + "\" is no longer where it was in " + describePath()
+                                  + ": another program changed the library. Nothing was changed.");
 }
 
 VoiceLibrary::VoiceLibrary(std::string path) : path_(std::move(path)) {}
@@ -191,6 +334,8 @@ LibraryResult VoiceLibrary::openLibrary()
         return {};
     if (LibraryResult isFile = checkIsFile(); !isFile)
         return isFile;
+    if (LibraryResult writable = checkWritable(targetPath()); !writable)
+        return writable;
     errno = 0;
     stream_ = std::fopen(path_.c_str(), "r+b");
     if (stream_ != nullptr)
@@ -274,6 +419,9 @@ LibraryResult VoiceLibrary::writeRecord(std::uint32_t mask, const VoiceData& voi
     Record record;
     if (LibraryResult made = makeRecord(mask, voiceData, record); !made)
         return made;
+    const LibraryLock lock(*this);
+    if (!lock)
+        return lock.result();
     errno = 0;
     const long position = std::ftell(stream_);
     int error = position < 0 ? lastError() : writeAt(stream_, static_cast<std::uintmax_t>(position), record.data(), record.size());
@@ -401,6 +549,9 @@ LibraryResult VoiceLibrary::appendRecord(std::uint32_t mask, const VoiceData& vo
 LibraryResult VoiceLibrary::appendRecords(const std::vector<LibraryRecord>& records)
 {
     closeLibrary();
+    const LibraryLock lock(*this);
+    if (!lock)
+        return lock.result();
     if (LibraryResult opened = openLibrary(); !opened)
         return opened;
     FileHandle file(stream_);
@@ -463,12 +614,21 @@ LibraryResult VoiceLibrary::flushToDisk()
     return {};
 }
 
-LibraryResult VoiceLibrary::overwriteRecord(int n, std::uint32_t mask, const VoiceData& voiceData)
+LibraryResult VoiceLibrary::overwriteRecord(int n, std::uint32_t mask, const VoiceData& voiceData,
+                                            const LibraryRecord* expected)
 {
     closeLibrary();
     const std::string number = "voice number " + std::to_string(n);
     if (LibraryResult isFile = checkIsFile(); !isFile)
         return isFile;
+    const LibraryLock lock(*this);
+    if (!lock)
+        return lock.result();
+    if (LibraryResult writable = checkWritable(targetPath()); !writable)
+        return writable;
+    if (expected != nullptr)
+        if (LibraryResult same = checkExpected(n, *expected); !same)
+            return same;
     errno = 0;
     FileHandle file(std::fopen(path_.c_str(), "r+b"));
     if (!file && errno != ENOENT)
@@ -495,31 +655,52 @@ LibraryResult VoiceLibrary::overwriteRecord(int n, std::uint32_t mask, const Voi
 LibraryResult VoiceLibrary::rewrite(const std::function<bool(int n, LibraryRecord& record)>& replace,
                                     const std::string& what)
 {
-    namespace fs = std::filesystem;
     closeLibrary();
     const std::string failed = what + " " + describePath() + ": ";
     const std::string unchanged = " The library was left as it was.";
     if (LibraryResult isFile = checkIsFile(); !isFile)
         return isFile;
+    const LibraryLock lock(*this);
+    if (!lock)
+        return lock.result();
+    // A link stays a link: the file it names is the one replaced.
+    const std::string target = targetPath();
+    if (LibraryResult writable = checkWritable(target); !writable)
+        return writable;
     errno = 0;
-    const FileHandle in(std::fopen(path_.c_str(), "rb"));
+    const FileHandle in(std::fopen(target.c_str(), "rb"));
     if (!in)
+        return LibraryResult::failure(failed + reason(lastError()) + "." + unchanged);
+    struct stat status {};
+    if (::fstat(::fileno(in.get()), &status) != 0)
         return LibraryResult::failure(failed + reason(lastError()) + "." + unchanged);
     const long size = fileSize(in.get());
     if (size < 0 || !seekTo(in.get(), 0))
         return LibraryResult::failure(failed + reason(lastError()) + "." + unchanged);
     const int count = recordCountForSize(static_cast<std::uintmax_t>(size));
 
-    const std::string temp = path_ + ".part";
-    FileHandle out(std::fopen(temp.c_str(), "wb"));
-    if (!out)
-        return LibraryResult::failure(failed + "cannot write " + temp + ": " + reason(lastError()) + "." + unchanged);
+    // A file of its own, never one that exists (or a link planted under its name).
+    std::string temp;
+    const int fd = createFileBeside(target, temp);
+    if (fd < 0)
+        return LibraryResult::failure(failed + "cannot create a new file beside it: " + reason(lastError()) + "."
+                                      + unchanged);
+    FileHandle out(::fdopen(fd, "wb"));
+    if (!out) {
+        const int error = lastError();
+        ::close(fd);
+        ::unlink(temp.c_str());
+        return LibraryResult::failure(failed + reason(error) + "." + unchanged);
+    }
     const auto give_up = [&](int error) {
         out.reset();
-        std::error_code ignored;
-        fs::remove(temp, ignored);
+        ::unlink(temp.c_str());
         return LibraryResult::failure(failed + reason(error) + "." + unchanged);
     };
+    // The owner where allowed, the permissions always.
+    [[maybe_unused]] const int owned = ::fchown(fd, status.st_uid, status.st_gid);
+    if (::fchmod(fd, status.st_mode & 07777) != 0)
+        return give_up(lastError());
     const auto copy = [&](std::uint8_t* bytes, std::size_t length) {
         return std::fread(bytes, 1, length, in.get()) == length && std::fwrite(bytes, 1, length, out.get()) == length;
     };
@@ -543,21 +724,28 @@ LibraryResult VoiceLibrary::rewrite(const std::function<bool(int n, LibraryRecor
         return give_up(lastError());
     if (const int error = closeWritten(out.release()); error != 0)
         return give_up(error);
-    std::error_code error;
-    fs::permissions(temp, fs::status(path_, error).permissions(), error);
-    fs::rename(temp, path_, error);
-    if (error) {
-        fs::remove(temp, error);
-        return LibraryResult::failure(failed + "cannot move the new file into place." + unchanged);
+    if (::rename(temp.c_str(), target.c_str()) != 0) {
+        const int error = lastError();
+        ::unlink(temp.c_str());
+        return LibraryResult::failure(failed + "cannot move the new file into place: " + reason(error) + "."
+                                      + unchanged);
     }
+    syncFolder(std::filesystem::path(target).parent_path());
     return {};
 }
 
-LibraryResult VoiceLibrary::removeRecords(const std::vector<int>& numbers)
+LibraryResult VoiceLibrary::removeRecords(const std::vector<int>& numbers, const std::vector<LibraryRecord>& expected)
 {
+    const LibraryLock lock(*this);
+    if (!lock)
+        return lock.result();
     const int count = recordCount();
     std::vector<bool> removed(static_cast<std::size_t>(count), false);
-    for (int n : numbers) {
+    for (std::size_t i = 0; i < numbers.size(); ++i) {
+        const int n = numbers[i];
+        if (i < expected.size())
+            if (LibraryResult same = checkExpected(n, expected[i]); !same)
+                return same;
         if (n < 0 || n >= count)
             return LibraryResult::failure("There is no voice number " + std::to_string(n) + " in " + describePath()
                                           + ". Nothing was removed.");
@@ -567,10 +755,16 @@ LibraryResult VoiceLibrary::removeRecords(const std::vector<int>& numbers)
                    "The voices could not be removed from");
 }
 
-LibraryResult VoiceLibrary::renameRecord(int n, std::string_view name)
+LibraryResult VoiceLibrary::renameRecord(int n, std::string_view name, const LibraryRecord* expected)
 {
     if (const std::string problem = voiceNameProblem(name); !problem.empty())
         return LibraryResult::failure("\"" + std::string(name) + "\" cannot be used: " + problem + ".");
+    const LibraryLock lock(*this);
+    if (!lock)
+        return lock.result();
+    if (expected != nullptr)
+        if (LibraryResult same = checkExpected(n, *expected); !same)
+            return same;
     LibraryRecord record;
     if (LibraryResult read = readRecord(n, record); !read)
         return read;
@@ -593,8 +787,14 @@ LibraryResult VoiceLibrary::renameRecord(int n, std::string_view name)
         "The voice could not be renamed in");
 }
 
-LibraryResult VoiceLibrary::setRecordCategories(int n, std::uint32_t mask)
+LibraryResult VoiceLibrary::setRecordCategories(int n, std::uint32_t mask, const LibraryRecord* expected)
 {
+    const LibraryLock lock(*this);
+    if (!lock)
+        return lock.result();
+    if (expected != nullptr)
+        if (LibraryResult same = checkExpected(n, *expected); !same)
+            return same;
     if (n < 0 || n >= recordCount())
         return LibraryResult::failure("There is no voice number " + std::to_string(n) + " in " + describePath() + ".");
     return rewrite(

@@ -85,7 +85,10 @@ LibraryResult makeRecord(std::uint32_t mask, const VoiceData& voiceData, Library
 struct RecordSummary {
     std::string name;           // 8 characters, by nameCharacter
     std::uint32_t categories;   // the stored mask, all 32 bits
+    bool operator==(const RecordSummary&) const = default;
 };
+
+RecordSummary summarize(const LibraryRecord& record);
 
 // True when `part` occurs in the name, whatever the case of its letters; an
 // empty part is in every name.
@@ -95,6 +98,29 @@ bool nameContains(std::string_view name, std::string_view part);
 // whose name contains `namePart`, in file order.
 std::vector<int> filterRecords(const std::vector<RecordSummary>& records, std::uint32_t filterMask,
                                std::string_view namePart);
+
+class VoiceLibrary;
+
+// Holds the lock of a library while it lives. Every change to the library
+// (append, overwrite, rewrite) takes the lock for the whole of its
+// read-modify-write; a caller that reads first and writes later (an import
+// that looks for voices already there) holds one over both. Within one
+// VoiceLibrary object the lock nests.
+class [[nodiscard]] LibraryLock {
+public:
+    explicit LibraryLock(VoiceLibrary& library);
+    ~LibraryLock();
+    LibraryLock(const LibraryLock&) = delete;
+    LibraryLock& operator=(const LibraryLock&) = delete;
+
+    explicit operator bool() const { return result_.ok(); }
+    // Why the lock could not be had.
+    const LibraryResult& result() const { return result_; }
+
+private:
+    VoiceLibrary& library_;
+    LibraryResult result_;
+};
 
 class VoiceLibrary {
 public:
@@ -152,7 +178,12 @@ public:
     LibraryResult appendRecord(std::uint32_t mask, const VoiceData& voiceData);
 
     // Replaces record n (which must exist); no other byte changes.
-    LibraryResult overwriteRecord(int n, std::uint32_t mask, const VoiceData& voiceData);
+    // `expected`, when given, is the record as the caller last read it: when
+    // record n no longer holds exactly that (another program removed, moved
+    // or changed it), nothing changes and the failure says so. The same
+    // holds for the `expected` of the rewrites below.
+    LibraryResult overwriteRecord(int n, std::uint32_t mask, const VoiceData& voiceData,
+                                  const LibraryRecord* expected = nullptr);
 
     // Calls `visit` with every whole record in file order, read in one
     // forward pass. A missing file has none.
@@ -165,13 +196,16 @@ public:
     // appendRecord does with one: all of them are added or none.
     LibraryResult appendRecords(const std::vector<LibraryRecord>& records);
 
-    // These rewrite the file beside itself and move the new file into place
-    // only when it is complete, so a failure leaves the library as it was.
-    // Record numbers after a removed record move down.
-    LibraryResult removeRecords(const std::vector<int>& numbers);
+    // These rewrite the file into a new file of their own beside it and move
+    // that into place only when it is complete, so a failure leaves the
+    // library as it was. A library that is a symbolic link stays one: the
+    // file it names is replaced. Record numbers after a removed record move
+    // down. `expected` holds the records of `numbers` as last read (or is
+    // empty).
+    LibraryResult removeRecords(const std::vector<int>& numbers, const std::vector<LibraryRecord>& expected = {});
     // The name: 1 to 8 printable ASCII characters, padded with spaces.
-    LibraryResult renameRecord(int n, std::string_view name);
-    LibraryResult setRecordCategories(int n, std::uint32_t mask);
+    LibraryResult renameRecord(int n, std::string_view name, const LibraryRecord* expected = nullptr);
+    LibraryResult setRecordCategories(int n, std::uint32_t mask, const LibraryRecord* expected = nullptr);
 
     // Writes each record as a .SYX voice file into `folder`, named after the
     // voice ("Brass 1.SYX"; "Brass 1 (2).SYX" when that name is taken; never
@@ -188,7 +222,27 @@ public:
     void setFlushEachWrite(bool flush) { flushEachWrite_ = flush; }
     LibraryResult flushToDisk();
 
+    // --- Two writers ---------------------------------------------------
+    // The lock is an advisory lock on LIBRARY.lock beside the file the
+    // library names (beside the library itself when that folder cannot take
+    // a new file). A writer waits for it this long, then gives up and
+    // changes nothing.
+    static constexpr int kDefaultLockWaitMs = 3000;
+    void setLockWait(int milliseconds) { lockWaitMs_ = milliseconds; }
+    // The file the library names: a symbolic link resolved.
+    std::string targetPath() const;
+
 private:
+    friend class LibraryLock;
+    LibraryResult acquireLock();
+    void releaseLock();
+    // Refuses a library whose permission bits allow no writing, whoever asks.
+    LibraryResult checkWritable(const std::string& target) const;
+    // Fails unless record n holds exactly `expected`.
+    LibraryResult checkExpected(int n, const LibraryRecord& expected);
+    // Removes what killed rewrites left beside the library (only while the
+    // lock is held, so no living writer's file is touched).
+    void removeLeftovers(const std::string& target) const;
     // Writes PATH.part: the header, then every record but the removed ones,
     // `replace` giving the new content of a record (false: drop it), then
     // moves it over the library.
@@ -201,6 +255,9 @@ private:
     std::string path_;
     std::FILE* stream_ = nullptr;
     bool flushEachWrite_ = true;
+    int lockWaitMs_ = kDefaultLockWaitMs;
+    int lockFd_ = -1;
+    int lockDepth_ = 0;
 };
 
 } // namespace morvane

@@ -24,7 +24,10 @@ bool isTg33Bank(const std::uint8_t* bytes, std::size_t size)
 {
     const std::size_t start = firstStart(bytes, size);
     const std::size_t id = start + kFormatIdOffset;
-    return id + kTg33BankId.size() <= size && std::equal(kTg33BankId.begin(), kTg33BankId.end(), bytes + id);
+    // The whole header: F0, the maker, a device number 0-15, the dump
+    // format, then the identifier.
+    return id + kTg33BankId.size() <= size && bytes[start + 1] == kYamahaId && (bytes[start + 2] & 0xF0) == 0
+           && bytes[start + 3] == kDumpFormat && std::equal(kTg33BankId.begin(), kTg33BankId.end(), bytes + id);
 }
 
 BankContents readTg33Bank(const std::uint8_t* bytes, std::size_t size)

@@ -40,8 +40,9 @@ inline constexpr std::size_t kBankSize = bankBlockStart(kBankBlocks) + 1;
 static_assert(bankBlockData(0) == 2358 && bankBlockData(1) == 2348);
 static_assert(kBankSize == 37631);
 
-// True when the message starting at the first F0 of `bytes` carries the bank
-// identifier where a single voice carries its own.
+// True when the message starting at the first F0 of `bytes` opens with
+// F0 43 0n 7E and carries the bank identifier where a single voice carries
+// its own.
 bool isTg33Bank(const std::uint8_t* bytes, std::size_t size);
 
 struct BankVoice {

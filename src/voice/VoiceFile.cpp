@@ -2,6 +2,7 @@
 
 #include "DumpCheck.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <filesystem>
 #include <random>
@@ -51,20 +52,12 @@ bool writeAll(int fd, const std::uint8_t* data, std::size_t size)
     return true;
 }
 
-// A new, empty file beside `target` under a name no other file has; it is
-// created exclusively, so an existing file or link of that name is never
-// opened. Returns the descriptor and sets `name`, or -1.
 int createTemporary(const std::filesystem::path& target, std::filesystem::path& name)
 {
-    std::random_device random;
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        name = target;
-        name += "." + std::to_string(random()) + ".part";
-        const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-        if (fd >= 0 || errno != EEXIST)
-            return fd;
-    }
-    return -1;
+    std::string made;
+    const int fd = createFileBeside(target.string(), made);
+    name = made;
+    return fd;
 }
 
 // Flushes a folder, so that a rename inside it survives a power cut.
@@ -76,6 +69,75 @@ void syncFolder(const std::filesystem::path& folder)
 }
 
 } // namespace
+
+int createFileBeside(const std::string& target, std::string& name)
+{
+    std::random_device random;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        name = target + "." + std::to_string(random()) + ".part";
+        const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    errno = EEXIST;
+    return -1;
+}
+
+VoiceFileResult readRegularFile(const std::string& path, std::vector<std::uint8_t>& bytes, std::size_t maxSize)
+{
+    bytes.clear();
+    // Not blocking: opening a pipe for reading would wait for a writer.
+    const Descriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (!fd)
+        return VoiceFileResult::CannotOpen;
+    struct stat status {};
+    if (::fstat(fd.get(), &status) != 0)
+        return VoiceFileResult::ReadError;
+    // A device or a pipe can deliver bytes for ever; only a regular file ends.
+    if (!S_ISREG(status.st_mode))
+        return VoiceFileResult::NotAFile;
+    if (static_cast<std::uintmax_t>(status.st_size) > maxSize)
+        return VoiceFileResult::TooLarge;
+    bytes.reserve(static_cast<std::size_t>(status.st_size));
+    std::uint8_t buffer[65536];
+    while (true) {
+        const ssize_t got = ::read(fd.get(), buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return bytes.clear(), VoiceFileResult::ReadError;
+        if (got == 0)
+            return VoiceFileResult::Loaded;
+        // The file may have grown since it was measured.
+        if (bytes.size() + static_cast<std::size_t>(got) > maxSize)
+            return bytes.clear(), VoiceFileResult::TooLarge;
+        bytes.insert(bytes.end(), buffer, buffer + got);
+    }
+}
+
+namespace {
+
+// The collected bytes as a message: Loaded when they end in F7 and are long
+// enough for their layout.
+VoiceFileResult checkCollected(std::vector<std::uint8_t>& message)
+{
+    if (message.empty() || message.back() != kSysExEnd)
+        return VoiceFileResult::NoMessage;
+    if (message.size() < dumpSize(dumpLayout(message.data(), message.size())))
+        return VoiceFileResult::TooShort;
+    return VoiceFileResult::Loaded;
+}
+
+} // namespace
+
+VoiceFileResult voiceMessageOf(const std::uint8_t* bytes, std::size_t size, std::vector<std::uint8_t>& message)
+{
+    message.clear();
+    const std::uint8_t* start = std::find(bytes, bytes + size, kSysExStart);
+    const std::size_t take = std::min<std::size_t>(static_cast<std::size_t>(bytes + size - start), kMaxCollectedBytes);
+    message.assign(start, start + take);
+    return checkCollected(message);
+}
 
 VoiceFileResult readVoiceMessage(const std::string& path, std::vector<std::uint8_t>& message)
 {
@@ -107,11 +169,7 @@ VoiceFileResult readVoiceMessage(const std::string& path, std::vector<std::uint8
                 message.push_back(buffer[i]);
         }
     }
-    if (message.empty() || message.back() != kSysExEnd)
-        return VoiceFileResult::NoMessage;
-    if (message.size() < dumpSize(dumpLayout(message.data(), message.size())))
-        return VoiceFileResult::TooShort;
-    return VoiceFileResult::Loaded;
+    return checkCollected(message);
 }
 
 VoiceFileResult readVoiceFile(const std::string& path, VoiceData& voiceData)
@@ -192,6 +250,7 @@ const char* describe(VoiceFileResult result)
     case VoiceFileResult::ReadError: return "the file could not be read";
     case VoiceFileResult::NoMessage: return "no System Exclusive voice dump in the file";
     case VoiceFileResult::TooShort: return "the voice dump in the file is too short for its layout";
+    case VoiceFileResult::TooLarge: return "the file is far too large to be a voice file or a bank";
     case VoiceFileResult::NotAVoice: return "the System Exclusive message in the file is not a voice dump of an SY-22, SY-35 or TG-33";
     }
     return "unknown result";

@@ -22,13 +22,30 @@ enum class VoiceFileResult {
     NoMessage,      // no F0, or the collected bytes do not end in F7
     TooShort,       // ends in F7 but is shorter than its layout needs
     NotAVoice,      // a System Exclusive message that is not a voice dump
+    TooLarge,       // far larger than any voice file or bank
 };
+
+// Reads the whole of the file at `path` into `bytes`, the one way files from
+// outside are read: only a regular file is read (a folder, a device or a pipe
+// gives NotAFile, and opening never waits for a pipe's writer), nothing throws,
+// and a file of more than `maxSize` bytes gives TooLarge with nothing read.
+// Loaded on success.
+VoiceFileResult readRegularFile(const std::string& path, std::vector<std::uint8_t>& bytes, std::size_t maxSize);
+
+// Creates a new, empty file beside `target` named TARGET.<random>.part, under
+// a name no other file has: it is created exclusively, so an existing file or
+// link of that name is never opened. Returns its descriptor, open for writing,
+// and sets `name`; -1 with errno set when no file could be made.
+int createFileBeside(const std::string& target, std::string& name);
 
 // Reads the message of the voice file at `path`: every byte before the first
 // F0 is skipped, then bytes are collected until the end of the file or until
 // 605 have been collected. Loaded when they end in F7 and are long enough for
 // their layout; whether they are a voice dump is left to the decoder.
 VoiceFileResult readVoiceMessage(const std::string& path, std::vector<std::uint8_t>& message);
+
+// The same collection from bytes already read.
+VoiceFileResult voiceMessageOf(const std::uint8_t* bytes, std::size_t size, std::vector<std::uint8_t>& message);
 
 // Reads the voice file at `path` into the voice of `voiceData`; anything but
 // Loaded leaves the voice untouched.

@@ -4,30 +4,24 @@
 #include "VoiceData.h"
 #include "VoiceFile.h"
 
-#include <fstream>
-#include <iterator>
 
 namespace morvane {
 
 namespace {
 
 // Anything longer is neither a voice file nor a bank, whatever it starts with.
-constexpr std::streamsize kMaxSourceSize = 16 << 20;
+constexpr std::size_t kMaxSourceSize = 16 << 20;
 
 } // namespace
 
 VoiceSource readVoiceSource(const std::string& path)
 {
     VoiceSource source;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        source.faults.emplace_back(describe(VoiceFileResult::CannotOpen));
+    std::vector<std::uint8_t> bytes;
+    if (const VoiceFileResult read = readRegularFile(path, bytes, kMaxSourceSize); read != VoiceFileResult::Loaded) {
+        source.faults.emplace_back(describe(read));
         return source;
     }
-    std::vector<std::uint8_t> bytes;
-    std::istreambuf_iterator<char> it(in), end;
-    for (; it != end && bytes.size() <= static_cast<std::size_t>(kMaxSourceSize); ++it)
-        bytes.push_back(static_cast<std::uint8_t>(*it));
 
     if (isTg33Bank(bytes.data(), bytes.size())) {
         source.bank = true;
@@ -43,7 +37,11 @@ VoiceSource readVoiceSource(const std::string& path)
     }
     SourceVoice voice{0, {}};
     VoiceData data(voice.voice);
-    const VoiceFileResult result = readVoiceFile(path, data);
+    // Decoded from the bytes already read: the file is opened once.
+    std::vector<std::uint8_t> message;
+    VoiceFileResult result = voiceMessageOf(bytes.data(), bytes.size(), message);
+    if (result == VoiceFileResult::Loaded && !data.decodeDump(message.data(), message.size()))
+        result = VoiceFileResult::NotAVoice;
     if (result == VoiceFileResult::Loaded)
         source.voices.push_back(voice);
     else

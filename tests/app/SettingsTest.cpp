@@ -233,6 +233,24 @@ TEST_F(SettingsStoreTest, RecentFilesLastFolderAndWindowPlacesComeBack)
     EXPECT_EQ(next.windowPlaces.value("VoiceCommonEdit"), QPoint(-20, 300));
 }
 
+// A stored list longer than the menu, or holding a path no file system
+// takes, is cut to what the menu can show.
+TEST_F(SettingsStoreTest, RecentFilesAreReadWithinBounds)
+{
+    {
+        auto stored = store({{"MIDI Channel", "0"}});
+        QStringList list{QString(100000, QLatin1Char('x')), QString(), dir.filePath("first.syx")};
+        for (int i = 0; i < 1000; ++i)
+            list << dir.filePath(QStringLiteral("v%1.syx").arg(i));
+        stored->setValue("Recent files", list);
+        stored->sync();
+    }
+    const Settings settings(std::make_unique<QSettings>(path(), QSettings::IniFormat));
+    ASSERT_EQ(settings.recentFiles.size(), Settings::kMaxRecentFiles);
+    EXPECT_EQ(settings.recentFiles.front(), dir.filePath("first.syx"));
+    EXPECT_EQ(settings.recentFiles.back(), dir.filePath("v6.syx"));
+}
+
 #ifndef Q_OS_WIN
 TEST(SettingsUserStore, LivesUnderTheOrganisationAndApplicationNames)
 {

@@ -21,6 +21,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QDialogButtonBox>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -125,6 +126,37 @@ private slots:
         QVERIFY2(shown.contains("missing.syx"), qPrintable(shown));
         QVERIFY(same(voice(), start));
         QVERIFY(!action("Undo1")->isEnabled());
+
+        // A folder as the file, and a library voice that another program
+        // renamed while the dialog was open: each is said, nothing changes.
+        QVERIFY(QDir(dir.path()).mkdir("folder.syx"));
+        const struct {
+            const char* source;
+            QString file;
+            const char* said;
+        } refused[] = {{"rbFile", dir.filePath("folder.syx"), "not a regular file"},
+                       {"rbLibrary", file, "\"Other\" is no longer where it was"}};
+        for (const auto& r : refused) {
+            shown.clear();
+            modal.setAnswerer([&](QDialog& dialog) {
+                if (auto* message = qobject_cast<QMessageBox*>(&dialog)) {
+                    shown = message->text();
+                    message->accept();
+                    return;
+                }
+                dialog.findChild<QRadioButton*>(r.source)->setChecked(true);
+                dialog.findChild<QLineEdit*>("edFile")->setText(r.file);
+                if (QLatin1String(r.source) == QLatin1String("rbLibrary")) {
+                    VoiceLibrary anotherProgram(context().library->path());
+                    QVERIFY(anotherProgram.renameRecord(0, "Renamed"));
+                }
+                ok(dialog);
+            });
+            action("Blend1")->trigger();
+            QVERIFY2(shown.contains(r.said), qPrintable(shown));
+            QVERIFY(same(voice(), start));
+            QVERIFY(!action("Undo1")->isEnabled());
+        }
     }
 
     // Compare shows and sends the loaded voice read-only, then gives the

@@ -21,6 +21,8 @@
 #include <fstream>
 #include <functional>
 
+#include <sys/stat.h>
+
 using namespace morvane;
 
 namespace {
@@ -485,6 +487,100 @@ private slots:
         QCOMPARE(listed(), QStringList());
         browser->findChild<QLineEdit*>("tfSearch")->clear();
         QCOMPARE(listed(), (QStringList{"Lead 1", "Lead 2", "Lead 3"}));
+    }
+
+    // Another program changes the library after it was listed. The browser
+    // acts on the voice the user picked, checked by its contents: when that
+    // voice is no longer where it was (or goes while the question is open),
+    // the user is told and nothing changes; when it is, it is acted on.
+    void aStaleSelectionActsOnThePickedVoiceOrOnNone_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<bool>("removeFirst");  // else the other program appends a voice
+        QTest::addColumn<bool>("whileAsked");
+        QTest::addColumn<QStringList>("after");
+        const QStringList others{"V1", "V2", "V3", "V4", "V5", "V6", "V7"};
+        for (const char* action : {"DeleteVoices", "RenameVoice"}) {
+            QTest::addRow("%s, first voice removed before", action) << action << true << false << others;
+            QTest::addRow("%s, first voice removed while asked", action) << action << true << true << others;
+        }
+        QTest::newRow("DeleteVoices, a voice appended")
+            << "DeleteVoices" << false << false << QStringList{"V0", "V1", "V2", "V3", "V4", "V6", "V7", "V8"};
+        QTest::newRow("RenameVoice, a voice appended")
+            << "RenameVoice" << false << false
+            << QStringList{"V0", "V1", "V2", "V3", "V4", "Picked", "V6", "V7", "V8"};
+    }
+    void aStaleSelectionActsOnThePickedVoiceOrOnNone()
+    {
+        QFETCH(QString, action);
+        QFETCH(bool, removeFirst);
+        QFETCH(bool, whileAsked);
+        QFETCH(QStringList, after);
+        for (int i = 0; i < 8; ++i)
+            store(QByteArray("V" + QByteArray::number(i) + "      ").constData(), 0x0001);
+        openBrowser();
+        select({5});
+        QCOMPARE(list()->currentIndex().data().toString().trimmed(), QStringLiteral("V5"));
+
+        const auto otherProgram = [&] {
+            VoiceLibrary other(path);
+            if (removeFirst) {
+                QVERIFY(other.removeRecords({0}));
+            } else {
+                VoiceParameters v;
+                VoiceData d(v);
+                std::memcpy(v.common.name, "V8      ", 8);
+                QVERIFY(other.appendRecord(0x0001, d));
+            }
+        };
+        if (!whileAsked)
+            otherProgram();
+        answerAll(true, {}, "Picked");
+        if (whileAsked) {
+            const auto answer = host->answer;
+            host->answer = [&, answer](QDialog& dialog) {
+                otherProgram();
+                answer(dialog);
+            };
+        }
+        trigger(action.toLatin1().constData());
+
+        QStringList stored;
+        std::vector<RecordSummary> records;
+        QVERIFY(library->scanRecords(records));
+        for (const RecordSummary& r : records)
+            stored << QString::fromStdString(r.name).trimmed();
+        QCOMPARE(stored, after);
+        QCOMPARE(listed(), after);
+        if (removeFirst) {
+            QCOMPARE(host->errors.size(), 1);
+            QVERIFY2(host->errors[0].contains("\"V5\" is no longer where it was"), qPrintable(host->errors[0]));
+        } else {
+            QCOMPARE(host->errors, QStringList());
+        }
+    }
+
+    // A folder or a pipe dropped on the list is refused in words; the
+    // program neither ends nor waits for the pipe.
+    void aFolderOrAPipeDroppedOnTheListIsRefused()
+    {
+        store("Old one ", 0x0001);
+        openBrowser();
+        const QString folder = QDir(dir.path()).filePath("dropped folder");
+        QVERIFY(QDir(dir.path()).mkdir("dropped folder"));
+        const QString pipe = QDir(dir.path()).filePath("dropped.syx");
+        QCOMPARE(::mkfifo(pipe.toLocal8Bit().constData(), 0600), 0);
+        const QByteArray before = fileBytes(path);
+        for (const QString& dropped : {folder, pipe}) {
+            host->errors.clear();
+            answerAll(true, {"cbPad"});
+            dropOnList({dropped});
+            QCOMPARE(host->errors.size(), 1);
+            QVERIFY2(host->errors[0].contains(dropped + ": not a regular file"), qPrintable(host->errors[0]));
+            QCOMPARE(fileBytes(path), before);
+            QCOMPARE(listed(), QStringList{"Old one"});
+        }
+        QFile::remove(pipe);
     }
 
     void aLibraryThatCannotBeOpenedIsReportedAndLeftAlone()

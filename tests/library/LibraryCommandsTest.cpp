@@ -5,6 +5,8 @@
 
 #include <sstream>
 
+#include <sys/stat.h>
+
 using namespace morvane;
 using namespace morvane::test;
 namespace fs = std::filesystem;
@@ -182,4 +184,22 @@ TEST_F(LibraryCommandsTest, ADamagedBankIsImportedOnlyWithKeepWhole)
     ASSERT_EQ(0, run({"import", lib, file, "--categories", "Pad", "--keep-whole"})) << err.str();
     EXPECT_EQ(48, VoiceLibrary(lib).recordCount());
     EXPECT_NE(std::string::npos, err.str().find("cut short")) << "the faults are still told";
+}
+
+// A folder or a pipe named as a voice file is refused in words, without
+// waiting on the pipe, and nothing is added.
+TEST_F(LibraryCommandsTest, AFolderOrAPipeGivenAsAFileIsRefused)
+{
+    const std::string lib = write("my.syl", library(2));
+    const Bytes before = read(lib);
+    const std::string folder = pathOf("voices");
+    fs::create_directory(folder);
+    const std::string pipe = pathOf("pipe.syx");
+    ASSERT_EQ(0, ::mkfifo(pipe.c_str(), 0600));
+    for (const char* verb : {"add", "import"})
+        for (const std::string& file : {folder, pipe}) {
+            EXPECT_EQ(1, run({verb, lib, file, "--categories", "Pad"})) << verb << " " << file;
+            EXPECT_NE(std::string::npos, err.str().find(file + ": not a regular file")) << err.str();
+            EXPECT_EQ(before, read(lib));
+        }
 }

@@ -7,6 +7,8 @@
 
 #include <functional>
 
+#include <sys/stat.h>
+
 using namespace morvane;
 using namespace morvane::test;
 namespace fs = std::filesystem;
@@ -149,4 +151,38 @@ TEST_F(LibraryImportTest, VoicesEqualButForTheNameAreAddedAndListedAsGroups)
     ASSERT_TRUE(index.groups(groups));
     EXPECT_EQ((std::vector<std::vector<int>>{{0, 2}}), groups.exact);
     EXPECT_EQ((std::vector<std::vector<int>>{{0, 2, 3}}), groups.nameOnly);
+}
+
+// Only regular files are read, and a pipe is not waited on; a bank must
+// carry the whole header of a voice dump (F0 43 0n 7E), not only the
+// identifier. Each such file keeps the whole import out and is named.
+TEST_F(LibraryImportTest, FoldersPipesAndForeignBanksAreRefused)
+{
+    const std::string folder = pathOf("a folder");
+    fs::create_directory(folder);
+    const std::string pipe = pathOf("a pipe");
+    ASSERT_EQ(0, ::mkfifo(pipe.c_str(), 0600));
+    Bytes otherMaker = realBank();
+    otherMaker[1] = 0x41;
+    Bytes otherFormat = realBank();
+    otherFormat[3] = 0x7F;
+    Bytes badDevice = realBank();
+    badDevice[2] = 0x10;
+    const std::pair<std::string, std::string> files[] = {
+        {folder, "not a regular file"},
+        {pipe, "not a regular file"},
+        {write("maker.syx", otherMaker), "no System Exclusive voice dump"},
+        {write("format.syx", otherFormat), "no System Exclusive voice dump"},
+        {write("device.syx", badDevice), "no System Exclusive voice dump"},
+    };
+    const std::string path = pathOf("SOUNDS.SYL");
+    VoiceLibrary lib(path);
+    for (const auto& [file, fault] : files) {
+        const ImportReport report = importVoiceFiles(lib, {bankPath(), file}, 1, true);
+        EXPECT_TRUE(report.refused) << file;
+        ASSERT_EQ(1u, report.problems.size()) << file << "\n" << join(report.problems);
+        EXPECT_EQ(file + ": ", report.problems[0].substr(0, file.size() + 2));
+        EXPECT_NE(std::string::npos, report.problems[0].find(fault)) << report.problems[0];
+        EXPECT_EQ(0, lib.recordCount()) << file;
+    }
 }

@@ -20,6 +20,14 @@ namespace {
 
 class VoiceLibraryTest : public LibraryFixture {
 protected:
+    // Whether a new file of a rewrite is left in the folder.
+    bool anyPartFile() const
+    {
+        for (const fs::directory_entry& entry : fs::directory_iterator(dir))
+            if (entry.path().filename().string().ends_with(".part"))
+                return true;
+        return false;
+    }
     static bool sameVoice(const VoiceParameters& a, const VoiceParameters& b) { return dumpOf(a) == dumpOf(b); }
 };
 
@@ -449,7 +457,7 @@ TEST_F(VoiceLibraryTest, RewritesActOnTheirRecordsOnly)
     EXPECT_FALSE(lib.removeRecords({0, 3}));
     EXPECT_FALSE(lib.setRecordCategories(3, 1));
     EXPECT_EQ(before, read(path));
-    EXPECT_FALSE(fs::exists(path + ".part"));
+    EXPECT_FALSE(anyPartFile());
 }
 
 TEST_F(VoiceLibraryTest, FailedRewriteLeavesTheFileAsItWas)
@@ -471,7 +479,7 @@ TEST_F(VoiceLibraryTest, FailedRewriteLeavesTheFileAsItWas)
         EXPECT_FALSE(result) << what;
         EXPECT_NE(std::string::npos, result.error().find("left as it was")) << result.error();
         EXPECT_EQ(start, read(path)) << what;
-        EXPECT_FALSE(fs::exists(path + ".part")) << what;
+        EXPECT_FALSE(anyPartFile()) << what;
     }
 }
 

@@ -123,6 +123,8 @@ TEST_F(SyxCommand, BadInputGetsOneLineAndWritesNothing)
         {"build " + file("range.json", R"({"common": {"bendRange": 99}})") + " " + out, "outside 0..12"},
         {"build " + file("ok.json", "{}") + " " + (dir / "no-folder" / "x.syx").string(), "cannot write"},
         {"build " + file("ok.json", "{}") + " " + readOnly, "cannot write"},
+        {"build " + (dir / "folder.syx").string() + " " + out, "not a regular file"},
+        {"build /dev/zero " + out, "not a regular file"},
     };
     for (const Case& c : cases) {
         const ToolRun r = run(c.arguments);

@@ -308,6 +308,10 @@ int Command::add()
         return fail(kFailed, "nothing was added to " + path);
 
     VoiceLibrary library(path);
+    // Held over the whole batch, so that the numbers said are the records added.
+    const LibraryLock lock(library);
+    if (!lock)
+        return fail(kFailed, lock.result().error() + " Nothing was added to " + path);
     // One flush to the disk for the whole batch, not one per record.
     library.setFlushEachWrite(false);
     VoiceParameters current;

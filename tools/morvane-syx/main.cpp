@@ -70,14 +70,14 @@ int jsonCommand(const std::string& path)
 
 int buildCommand(const std::string& jsonPath, const std::string& outPath)
 {
-    std::ifstream in(jsonPath, std::ios::binary);
-    if (!in)
-        return fail(jsonPath + ": cannot open the file");
-    std::ostringstream json;
-    json << in.rdbuf();
+    // A voice's description is a few kilobytes; far more is not one.
+    constexpr std::size_t kMaxJsonSize = 1 << 20;
+    std::vector<std::uint8_t> bytes;
+    if (const VoiceFileResult read = readRegularFile(jsonPath, bytes, kMaxJsonSize); read != VoiceFileResult::Loaded)
+        return fail(jsonPath + ": " + (read == VoiceFileResult::TooLarge ? "the file is too large" : describe(read)));
     VoiceParameters voice;
     VoiceData data(voice);
-    const std::string error = voiceFromJson(json.str(), voice);
+    const std::string error = voiceFromJson(std::string(bytes.begin(), bytes.end()), voice);
     if (!error.empty())
         return fail(jsonPath + ": " + error);
     if (std::string why; !writeVoiceFile(outPath, data, &why))

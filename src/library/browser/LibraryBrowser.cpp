@@ -22,6 +22,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <optional>
 
 namespace morvane {
 
@@ -224,6 +225,49 @@ std::vector<int> LibraryBrowser::selectedRecords() const
     return records;
 }
 
+bool LibraryBrowser::checkPicked(const std::vector<int>& records, std::vector<LibraryRecord>& stored)
+{
+    stored.clear();
+    std::vector<RecordSummary> seen;
+    for (const int record : records)
+        seen.push_back(model_->record(record));
+    if (stamp() != scanned_)
+        reload(records.empty() ? -1 : records.front());
+    // A few are read one by one; many (a whole list selected) in one pass.
+    constexpr std::size_t kReadOneByOne = 16;
+    std::vector<std::optional<LibraryRecord>> now(records.size());
+    if (records.size() <= kReadOneByOne) {
+        for (std::size_t i = 0; i < records.size(); ++i)
+            if (LibraryRecord bytes; library_.readRecord(records[i], bytes))
+                now[i] = bytes;
+    } else {
+        std::vector<std::size_t> order(records.size());
+        for (std::size_t i = 0; i < order.size(); ++i)
+            order[i] = i;
+        std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return records[a] < records[b]; });
+        std::size_t next = 0;
+        static_cast<void>(library_.forEachRecord([&](int n, const LibraryRecord& bytes) {
+            while (next < order.size() && records[order[next]] < n)
+                ++next;
+            for (; next < order.size() && records[order[next]] == n; ++next)
+                now[order[next]] = bytes;
+        }));
+    }
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        const std::optional<LibraryRecord>& bytes = now[i];
+        if (!bytes || summarize(*bytes) != seen[i]) {
+            host_.reportLibraryError(
+                QStringLiteral("The voice \"%1\" is no longer where it was in the library: another program changed "
+                               "the library. Nothing was changed; the list shows the library as it is now.")
+                    .arg(QString::fromStdString(seen[i].name).trimmed()));
+            reload();
+            return false;
+        }
+        stored.push_back(*bytes);
+    }
+    return true;
+}
+
 bool LibraryBrowser::ask(const QString& title, const QString& text)
 {
     QMessageBox question(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No, this);
@@ -253,14 +297,18 @@ void LibraryBrowser::extractVoice()
     const int row = selectedRow();
     if (row < 0)
         return;
-    loadRecord(model_->recordOfRow(row));
+    const int record = model_->recordOfRow(row);
+    std::vector<LibraryRecord> stored;
+    if (checkPicked({record}, stored))
+        loadRecord(record);
     host_.refreshEditors();
 }
 
 void LibraryBrowser::extravtVoiceKP()
 {
     const int row = selectedRow();
-    if (row >= 0)
+    std::vector<LibraryRecord> stored;
+    if (row >= 0 && checkPicked({model_->recordOfRow(row)}, stored))
         loadRecord(model_->recordOfRow(row));
     host_.refreshEditors();
 }
@@ -332,13 +380,17 @@ void LibraryBrowser::ModifyVoiceClick()
     if (row < 0)
         return;
     const int record = model_->recordOfRow(row);
+    std::vector<LibraryRecord> stored;
+    if (!checkPicked({record}, stored))
+        return;
     TSelectVoiceType& dialog = host_.selectVoiceType();
     if (host_.showModal(dialog) == QDialog::Rejected)
         return;
     const std::uint32_t categories = dialog.buildCategoryMask();
     if (host_.showModal(host_.overwriteDialog()) != QDialog::Accepted || categories == 0)
         return;
-    if (const LibraryResult replaced = library_.overwriteRecord(record, categories, voiceData_); !replaced)
+    if (const LibraryResult replaced = library_.overwriteRecord(record, categories, voiceData_, &stored.front());
+        !replaced)
         host_.reportLibraryError(QString::fromStdString(replaced.error()));
     reload(record);
 }
@@ -381,12 +433,15 @@ void LibraryBrowser::deleteSelected()
     const std::vector<int> records = selectedRecords();
     if (records.empty())
         return;
+    std::vector<LibraryRecord> stored;
+    if (!checkPicked(records, stored))
+        return;
     const QString what = records.size() == 1
                              ? QStringLiteral("the voice \"%1\"").arg(QString::fromStdString(model_->record(records[0]).name).trimmed())
                              : QStringLiteral("these %1 voices").arg(records.size());
     if (!ask(QStringLiteral("Delete voices"), QStringLiteral("Delete %1 from the library?").arg(what)))
         return;
-    if (const LibraryResult removed = library_.removeRecords(records); !removed)
+    if (const LibraryResult removed = library_.removeRecords(records, stored); !removed)
         host_.reportLibraryError(QString::fromStdString(removed.error()));
     reload(records.front());
 }
@@ -397,6 +452,9 @@ void LibraryBrowser::renameSelected()
     if (row < 0)
         return;
     const int record = model_->recordOfRow(row);
+    std::vector<LibraryRecord> stored;
+    if (!checkPicked({record}, stored))
+        return;
     QInputDialog dialog(this);
     dialog.setObjectName(QStringLiteral("RenameVoice"));
     dialog.setWindowTitle(QStringLiteral("Rename voice"));
@@ -408,7 +466,8 @@ void LibraryBrowser::renameSelected()
     }
     if (host_.showModal(dialog) != QDialog::Accepted)
         return;
-    if (const LibraryResult renamed = library_.renameRecord(record, dialog.textValue().toStdString()); !renamed)
+    if (const LibraryResult renamed = library_.renameRecord(record, dialog.textValue().toStdString(), &stored.front());
+        !renamed)
         host_.reportLibraryError(QString::fromStdString(renamed.error()));
     reload(record);
 }
@@ -419,13 +478,16 @@ void LibraryBrowser::changeCategoriesOfSelected()
     if (row < 0)
         return;
     const int record = model_->recordOfRow(row);
+    std::vector<LibraryRecord> stored;
+    if (!checkPicked({record}, stored))
+        return;
     TSelectVoiceType& dialog = host_.selectVoiceType();
     dialog.setCategoryMask(model_->record(record).categories);
     if (host_.showModal(dialog) != QDialog::Accepted || dialog.buildCategoryMask() == 0)
         return;
     // The bits above the sixteen categories stay as they are.
     const std::uint32_t mask = (model_->record(record).categories & ~kCategoryBits) | dialog.buildCategoryMask();
-    if (const LibraryResult changed = library_.setRecordCategories(record, mask); !changed)
+    if (const LibraryResult changed = library_.setRecordCategories(record, mask, &stored.front()); !changed)
         host_.reportLibraryError(QString::fromStdString(changed.error()));
     reload(record);
 }
@@ -434,6 +496,9 @@ void LibraryBrowser::exportSelected()
 {
     const std::vector<int> records = selectedRecords();
     if (records.empty())
+        return;
+    std::vector<LibraryRecord> stored;
+    if (!checkPicked(records, stored))
         return;
     QFileDialog dialog(this, QStringLiteral("Export voices into folder"));
     dialog.setObjectName(QStringLiteral("ExportFolder"));

@@ -123,6 +123,13 @@ private:
     void extravtVoiceKP();
     bool loadRecord(int record);
     int selectedRow() const;
+    // The records the user picked, checked against the file as it is now:
+    // the list is read again first when another program changed the file
+    // since it was listed, and each record must still be at its number with
+    // the name and categories shown. `stored` gets them as they are stored.
+    // When one is gone or has moved, the user is told, nothing changes and
+    // false comes back.
+    bool checkPicked(const std::vector<int>& records, std::vector<LibraryRecord>& stored);
 
     VoiceLibrary& library_;
     VoiceData& voiceData_;
