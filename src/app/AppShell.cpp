@@ -102,9 +102,15 @@ void AppShell::createObjects()
     context_.MIDIOpenError = midiOpenError_.get();
     step(QStringLiteral("TMIDIOpenError"));
 
-    midiPort_ = std::make_unique<MidiPort>(
-        midiBackendFactory_ ? midiBackendFactory_() : makeSystemMidiBackend(),
-        [this](const std::string& text) {
+    std::unique_ptr<MidiBackend> backend;
+    if (midiBackendFactory_) {
+        backend = midiBackendFactory_();
+    } else {
+        auto system = std::make_unique<RtMidiBackend>();
+        systemBackend_ = system.get();
+        backend = std::move(system);
+    }
+    midiPort_ = std::make_unique<MidiPort>(std::move(backend), [this](const std::string& text) {
             midiOpenError_->setError(QString::fromStdString(text));
             modal_.showModal(*midiOpenError_);
         },
@@ -166,6 +172,24 @@ void AppShell::createWindows()
     step(QStringLiteral("TMainForm"));
     setDevices_ = std::make_unique<TSetDevices>(*settings_, *midiPort_);
     context_.SetDevices = setDevices_.get();
+    if (systemBackend_ != nullptr) {
+        // "Find instrument" opens ports of its own on the MIDI system the
+        // program uses (the one found by now, when it was found late).
+        setDevices_->setSearchBackendFactory([system = systemBackend_] {
+            const std::string name = system->systemName();
+            const RtMidiBackend::System choice = name == "JACK"   ? RtMidiBackend::System::Jack
+                                                 : name == "ALSA" ? RtMidiBackend::System::Alsa
+                                                                  : RtMidiBackend::System::Automatic;
+            return [choice](const std::string& clientName) -> std::unique_ptr<MidiBackend> {
+                return std::make_unique<RtMidiBackend>(clientName, choice);
+            };
+        });
+    }
+    // The AWM editor shows the model too.
+    setDevices_->setModelListener([this] {
+        if (awmEdit_)
+            awmEdit_->updateDisplay();
+    });
     step(QStringLiteral("TSetDevices"));
     // The editors; each registers with the services, which refresh and hide
     // them all through that one list.
@@ -223,6 +247,7 @@ void AppShell::applyFirstRunRule()
     if (settings_->settingsFound)
         return;
     step(QStringLiteral("first-run device selection"));
+    setDevices_->offerFindInstrument();
     modal_.showModal(*setDevices_);
 }
 

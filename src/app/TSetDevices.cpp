@@ -4,6 +4,7 @@
 #include "MidiPort.h"
 #include "PortChoices.h"
 #include "Settings.h"
+#include "TFindInstrument.h"
 
 #include <QComboBox>
 #include <QGroupBox>
@@ -17,15 +18,19 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 
 namespace morvane {
 
 namespace {
 
 constexpr int kClientWidth = 298;
-constexpr int kClientHeight = 401;
+constexpr int kClientHeight = 560;
 constexpr int kPictureWidth = artwork::kStripWidth;
 constexpr int kMidiChannels = 16;
+constexpr const char* kModelNames[] = {"SY-22", "SY-35", "TG-33"};
+constexpr int kModels = 3;
 
 // A device list that tells when the user, not the program, picks a line: a
 // click (also on the line already chosen, which retries a failed open) or a
@@ -108,44 +113,135 @@ TSetDevices::TSetDevices(Settings& settings, MidiPort& midiPort, QWidget* parent
         "QListWidget, QComboBox { background-color: white; color: black; font-weight: bold; }"));
 
     Image1 = new QLabel(this);
+    Image1->setObjectName(QStringLiteral("Image1"));
     Image1->setGeometry(0, 0, kPictureWidth, kClientHeight);
     Image1->setAlignment(Qt::AlignCenter);
     Image1->setPixmap(artwork::stripPicture());  // the main window's picture
 
+    const int left = kPictureWidth + 8;
+    const int width = kClientWidth - left - 8;
     auto* inputs = new DeviceList;
     lbInputs = inputs;
+    lbInputs->setObjectName(QStringLiteral("lbInputs"));
     GroupBox1 = groupBox(" Input devices ", lbInputs, this);
-    GroupBox1->setGeometry(kPictureWidth + 8, 6, 193, 142);
+    GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
+    GroupBox1->setGeometry(left, 6, width, 142);
 
     auto* outputs = new DeviceList;
     lbOutputs = outputs;
+    lbOutputs->setObjectName(QStringLiteral("lbOutputs"));
     GroupBox2 = groupBox(" Output devices ", lbOutputs, this);
-    GroupBox2->setGeometry(kPictureWidth + 8, 154, 193, 142);
+    GroupBox2->setObjectName(QStringLiteral("GroupBox2"));
+    GroupBox2->setGeometry(left, 154, width, 142);
 
     cbMIDIChannel = new QComboBox;
+    cbMIDIChannel->setObjectName(QStringLiteral("cbMIDIChannel"));
     cbMIDIChannel->setEditable(false);
     for (int channel = 1; channel <= kMidiChannels; ++channel)
         cbMIDIChannel->addItem(QString::number(channel));
     GroupBox3 = groupBox(" MIDI Channel ", cbMIDIChannel, this);
-    GroupBox3->setGeometry(kPictureWidth + 8, 302, 193, 58);
+    GroupBox3->setObjectName(QStringLiteral("GroupBox3"));
+    GroupBox3->setGeometry(left, 302, width, 58);
+
+    // The same setting as the AWM editor's "Select model".
+    cbModel = new QComboBox;
+    cbModel->setObjectName(QStringLiteral("cbModel"));
+    for (const char* model : kModelNames)
+        cbModel->addItem(QString::fromLatin1(model));
+    cbModel->setToolTip(QStringLiteral("The instrument: it decides which request \"Get voice\" sends"));
+    GroupBox4 = groupBox(" Model ", cbModel, this);
+    GroupBox4->setObjectName(QStringLiteral("GroupBox4"));
+    GroupBox4->setGeometry(left, 366, width, 58);
+
+    bFindInstrument = new QPushButton(QStringLiteral("&Find instrument"), this);
+    bFindInstrument->setObjectName(QStringLiteral("bFindInstrument"));
+    bFindInstrument->setToolTip(
+        QStringLiteral("Looks for the instrument on every port: sets the input, output, channel and model"));
+    bFindInstrument->setGeometry(left, 432, width, 27);
+    bFindInstrument->setAutoDefault(false);
+    bFindInstrument->setEnabled(false);
+
+    lblMessage = new QLabel(this);
+    lblMessage->setObjectName(QStringLiteral("lblMessage"));
+    lblMessage->setWordWrap(true);
+    lblMessage->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    lblMessage->setStyleSheet(QStringLiteral("color: #00FF00;"));
+    lblMessage->setGeometry(left, 464, width, 60);
 
     BitBtn1 = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), QStringLiteral("&Okay"), this);
-    BitBtn1->setGeometry(kClientWidth - 8 - 90, 367, 90, 27);
+    BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
+    BitBtn1->setGeometry(kClientWidth - 8 - 90, kClientHeight - 34, 90, 27);
     bRefresh = new QPushButton(style()->standardIcon(QStyle::SP_BrowserReload), QStringLiteral("&Refresh"), this);
     bRefresh->setObjectName(QStringLiteral("bRefresh"));
-    bRefresh->setGeometry(kPictureWidth + 8, 367, 90, 27);
+    bRefresh->setGeometry(left, kClientHeight - 34, 90, 27);
     bRefresh->setAutoDefault(false);
+
+    findWindow_ = new TFindInstrument(this);
 
     listWatch_ = new QTimer(this);
     listWatch_->setInterval(kListWatchMs);
     connect(listWatch_, &QTimer::timeout, this, &TSetDevices::refreshIfChanged);
     connect(bRefresh, &QPushButton::clicked, this, &TSetDevices::populate);
+    connect(bFindInstrument, &QPushButton::clicked, this, &TSetDevices::findInstrument);
 
     connect(inputs, &DeviceList::picked, this, &TSetDevices::selectInputDevice);
     connect(outputs, &DeviceList::picked, this, &TSetDevices::selectOutputDevice);
     // activated, unlike currentIndexChanged, comes from the user only.
     connect(cbMIDIChannel, &QComboBox::activated, this, &TSetDevices::setMIDIChannel);
-    connect(BitBtn1, &QPushButton::clicked, this, [this] { done(1); });
+    connect(cbModel, &QComboBox::activated, this, &TSetDevices::setModel);
+    connect(BitBtn1, &QPushButton::clicked, this, &TSetDevices::okay);
+
+    // While a search runs the lists stay as they are (its own ports come
+    // and go); afterwards they are read again.
+    connect(findWindow_, &TFindInstrument::started, listWatch_, &QTimer::stop);
+    connect(findWindow_, &TFindInstrument::found, this, &TSetDevices::showFound);
+    connect(findWindow_, &TFindInstrument::finished, this, [this] {
+        if (isVisible()) {
+            refreshIfChanged();
+            listWatch_->start();
+        }
+    });
+}
+
+void TSetDevices::setSearchBackendFactory(SearchFactoryMaker maker)
+{
+    searchFactory_ = std::move(maker);
+    bFindInstrument->setEnabled(searchFactory_ != nullptr);
+}
+
+void TSetDevices::offerFindInstrument()
+{
+    lblMessage->setText(QStringLiteral("Pick the instrument's ports, channel and model, or let Morvane look for "
+                                       "it: Find instrument."));
+}
+
+void TSetDevices::findInstrument()
+{
+    // The ports the lists show (read again every second while the window is
+    // open) are the ones tried.
+    const int model = cbModel->currentIndex();
+    findWindow_->prepare(searchFactory_ ? searchFactory_() : nullptr, listed(lbInputs), listed(lbOutputs),
+                         QString::fromLatin1(kModelNames[model == 1 ? 1 : 0]));
+    findWindow_->show();
+    findWindow_->raise();
+}
+
+void TSetDevices::showFound(const SearchResult& result)
+{
+    // A search that ends after the window closed proposes nothing.
+    if (!isVisible())
+        return;
+    // A TG-33 answer means a TG-33; the SY-22 and SY-35 answer alike, so an
+    // SY answer keeps whichever of the two is chosen.
+    const int chosen = cbModel->currentIndex();
+    const int model = result.layout == DumpLayout::Tg33 ? 2 : chosen == 1 ? 1 : 0;
+    proposal_ = Proposal{QString::fromStdString(result.input), QString::fromStdString(result.output), result.device,
+                         model};
+    populate();
+    const QString found = TFindInstrument::describe(result, QString::fromLatin1(kModelNames[model == 1 ? 1 : 0]));
+    lblMessage->setText(TFindInstrument::headline(result, QString::fromLatin1(kModelNames[model == 1 ? 1 : 0]))
+                        + QStringLiteral(". Press Okay to use it."));
+    lblMessage->setToolTip(found);
 }
 
 void TSetDevices::populate()
@@ -158,9 +254,22 @@ void TSetDevices::populate()
         // A stored device that is not there now shows no selection.
         list->setCurrentRow(findDevice(names, PortChoice{name.toStdString(), place}));
     };
-    fill(lbInputs, midiPort_.inputDevices(), settings_.inDeviceName, settings_.inDevice);
-    fill(lbOutputs, midiPort_.outputDevices(), settings_.outDeviceName, settings_.outDevice);
-    cbMIDIChannel->setCurrentIndex(settings_.midiChannel);
+    // A found instrument shows until Okay stores it or the window closes.
+    if (proposal_) {
+        fill(lbInputs, midiPort_.inputDevices(), proposal_->input, -1);
+        fill(lbOutputs, midiPort_.outputDevices(), proposal_->output, -1);
+    } else {
+        fill(lbInputs, midiPort_.inputDevices(), settings_.inDeviceName, settings_.inDevice);
+        fill(lbOutputs, midiPort_.outputDevices(), settings_.outDeviceName, settings_.outDevice);
+    }
+    showChoices();
+}
+
+void TSetDevices::showChoices()
+{
+    cbMIDIChannel->setCurrentIndex(proposal_ ? proposal_->channel : settings_.midiChannel);
+    const int model = proposal_ ? proposal_->model : settings_.model;
+    cbModel->setCurrentIndex(model >= 0 && model < kModels ? model : -1);
 }
 
 void TSetDevices::refreshIfChanged()
@@ -180,6 +289,12 @@ void TSetDevices::showEvent(QShowEvent* event)
 void TSetDevices::hideEvent(QHideEvent* event)
 {
     listWatch_->stop();
+    // What a search found and Okay did not take is forgotten.
+    proposal_.reset();
+    findWindow_->cancelSearch();
+    findWindow_->hide();
+    lblMessage->clear();
+    lblMessage->setToolTip({});
     QDialog::hideEvent(event);
 }
 
@@ -189,6 +304,8 @@ void TSetDevices::selectInputDevice()
         return;
     settings_.inDevice = lbInputs->currentRow();
     settings_.inDeviceName = lbInputs->currentItem()->text();
+    if (proposal_)
+        proposal_->input = settings_.inDeviceName;
     reopenPorts();
 }
 
@@ -198,13 +315,48 @@ void TSetDevices::selectOutputDevice()
         return;
     settings_.outDevice = lbOutputs->currentRow();
     settings_.outDeviceName = lbOutputs->currentItem()->text();
+    if (proposal_)
+        proposal_->output = settings_.outDeviceName;
     reopenPorts();
 }
 
 void TSetDevices::setMIDIChannel()
 {
-    if (cbMIDIChannel->currentIndex() >= 0)
-        settings_.midiChannel = cbMIDIChannel->currentIndex();
+    if (cbMIDIChannel->currentIndex() < 0)
+        return;
+    settings_.midiChannel = cbMIDIChannel->currentIndex();
+    if (proposal_)
+        proposal_->channel = settings_.midiChannel;
+}
+
+void TSetDevices::setModel()
+{
+    if (cbModel->currentIndex() < 0)
+        return;
+    settings_.model = cbModel->currentIndex();
+    if (proposal_)
+        proposal_->model = settings_.model;
+    if (modelListener_)
+        modelListener_();
+}
+
+void TSetDevices::okay()
+{
+    if (proposal_) {
+        // The places are learnt again as the ports open by name.
+        settings_.inDeviceName = proposal_->input;
+        settings_.inDevice = std::max(0, findDevice(listed(lbInputs), PortChoice{proposal_->input.toStdString(), -1}));
+        settings_.outDeviceName = proposal_->output;
+        settings_.outDevice = std::max(0, findDevice(listed(lbOutputs), PortChoice{proposal_->output.toStdString(), -1}));
+        settings_.midiChannel = proposal_->channel;
+        const bool modelChanged = settings_.model != proposal_->model;
+        settings_.model = proposal_->model;
+        proposal_.reset();
+        reopenPorts();
+        if (modelChanged && modelListener_)
+            modelListener_();
+    }
+    done(1);
 }
 
 // Both directions, whichever list was used, by name.

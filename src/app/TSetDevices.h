@@ -1,10 +1,20 @@
-// "Select MIDI Devices": the MIDI input, output and channel. Every pick takes
-// effect at once, so the window has no Cancel. The device lists are read
-// afresh whenever the window opens, on "Refresh", and while it is open as
-// devices come and go.
+// "Select MIDI Devices": the MIDI input, output and channel, and the model.
+// Every pick takes effect at once, so the window has no Cancel. The device
+// lists are read afresh whenever the window opens, on "Refresh", and while
+// it is open as devices come and go (which also finds a MIDI system started
+// after the program).
+//
+// "Find instrument" looks for the instrument on every port (TFindInstrument)
+// and selects what answered in the lists, the channel and the model: those
+// are a proposal, stored only when the user presses Okay.
 #pragma once
 
+#include "InstrumentSearch.h"
+
 #include <QDialog>
+
+#include <functional>
+#include <optional>
 
 class QComboBox;
 class QGroupBox;
@@ -17,6 +27,7 @@ namespace morvane {
 
 class MidiPort;
 class Settings;
+class TFindInstrument;
 
 class TSetDevices : public QDialog {
     Q_OBJECT
@@ -35,6 +46,24 @@ public:
     void selectInputDevice();
     void selectOutputDevice();
     void setMIDIChannel();
+    void setModel();
+
+    // How "Find instrument" reaches the MIDI system: gives, on this window's
+    // thread as a search is prepared, the factory the search's thread uses.
+    // Without one the button is disabled.
+    using SearchFactoryMaker = std::function<InstrumentSearch::BackendFactory()>;
+    void setSearchBackendFactory(SearchFactoryMaker maker);
+    // Called when the model setting changed here (a pick, or Okay after a
+    // find), for the windows that show it.
+    void setModelListener(std::function<void()> listener) { modelListener_ = std::move(listener); }
+    // The first start: the window offers "Find instrument" in its message line.
+    void offerFindInstrument();
+    // Opens the "Find instrument" window over this one.
+    void findInstrument();
+    // Selects a found instrument's ports, channel and model in the window
+    // (not in the settings: Okay stores them).
+    void showFound(const SearchResult& result);
+    TFindInstrument& findWindow() { return *findWindow_; }
 
     QLabel* Image1;
     QGroupBox* GroupBox1;
@@ -43,6 +72,10 @@ public:
     QListWidget* lbOutputs;
     QGroupBox* GroupBox3;
     QComboBox* cbMIDIChannel;
+    QGroupBox* GroupBox4;
+    QComboBox* cbModel;
+    QPushButton* bFindInstrument;
+    QLabel* lblMessage;
     QPushButton* BitBtn1;
     QPushButton* bRefresh;
 
@@ -53,7 +86,21 @@ protected:
 private:
     void reopenPorts();
     void refreshIfChanged();
+    void okay();
+    void showChoices();
     QTimer* listWatch_;
+    TFindInstrument* findWindow_;
+    SearchFactoryMaker searchFactory_;
+    std::function<void()> modelListener_;
+
+    // What a search found, shown and waiting for Okay.
+    struct Proposal {
+        QString input;
+        QString output;
+        int channel;
+        int model;
+    };
+    std::optional<Proposal> proposal_;
 
     Settings& settings_;
     MidiPort& midiPort_;

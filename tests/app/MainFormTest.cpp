@@ -14,6 +14,7 @@
 #include "Settings.h"
 #include "TAWMEdit.h"
 #include "TFMEdit.h"
+#include "TFindInstrument.h"
 #include "TMainForm.h"
 #include "TSetDevices.h"
 #include "TVectorEdit.h"
@@ -204,6 +205,28 @@ private slots:
         QCOMPARE(int(request[2]), 0x25);
         QCOMPARE(QByteArray(reinterpret_cast<const char*>(&request[4]), 10), id);
         QCOMPARE(shown, QStringList{"No data"});
+    }
+
+    void theModelChosenInTheDeviceDialogIsTheOneGetVoiceAsksFor()
+    {
+        context().settings->model = 0;
+        answer = [](QDialog& dialog) {
+            auto* model = dialog.findChild<QComboBox*>("cbModel");
+            model->setFocus();
+            QTest::keyClick(model, Qt::Key_End);   // TG-33
+            QTest::mouseClick(dialog.findChild<QPushButton*>("BitBtn1"), Qt::LeftButton);
+        };
+        triggerMenu("SelectMIDIdevices1");
+        QCOMPARE(shown, QStringList{"Select MIDI Devices"});
+        QCOMPARE(context().settings->model, 2);
+        // The AWM editor's "Select model" is the same setting.
+        QCOMPARE(context().AWMEdit->findChild<QComboBox*>("cbModel")->currentText(), QString("TG-33"));
+
+        shown.clear();
+        answer = nullptr;
+        triggerMenu("Getsoundfromsynth1");
+        const std::vector<std::uint8_t> request = midi->sent().back();
+        QCOMPARE(QByteArray(reinterpret_cast<const char*>(&request[4]), 10), QByteArray("LM  0012VE"));
     }
 
     void getVoiceTakesTheInstrumentsVoiceAndRefreshesTheEditors()
@@ -621,6 +644,10 @@ private slots:
         QDir().mkpath(MORVANE_GRAB_DIR);
         form().grab().save(QDir(MORVANE_GRAB_DIR).filePath("main-window.png"));
         context().SetDevices->grab().save(QDir(MORVANE_GRAB_DIR).filePath("select-midi-devices.png"));
+        TFindInstrument& find = context().SetDevices->findWindow();
+        find.prepare(nullptr, {"Synth out"}, {"Synth in"}, "SY-22");
+        find.adjustSize();
+        find.grab().save(QDir(MORVANE_GRAB_DIR).filePath("find-instrument.png"));
         QMenu* file = form().findChild<QMenuBar*>()->actions().front()->menu();
         file->popup(form().mapToGlobal(QPoint(0, 20)));
         QVERIFY(QTest::qWaitForWindowExposed(file));

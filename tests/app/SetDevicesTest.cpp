@@ -60,7 +60,15 @@ private slots:
     {
         Rig rig(0, 0, 0);
         QCOMPARE(rig.dialog->windowTitle(), QString("Select MIDI Devices"));
-        QCOMPARE(rig.dialog->size(), QSize(298, 401));
+        QCOMPARE(rig.dialog->size(), QSize(298, 560));
+        // Tests and scripts find every control by its name.
+        for (const char* name : {"lbInputs", "lbOutputs", "cbMIDIChannel", "cbModel", "BitBtn1", "bRefresh",
+                                 "bFindInstrument"})
+            QVERIFY2(rig.dialog->findChild<QWidget*>(name) != nullptr, name);
+        QCOMPARE(rig.dialog->cbModel->count(), 3);
+        QCOMPARE(rig.dialog->cbModel->itemText(2), QString("TG-33"));
+        // Without a MIDI system to search with there is nothing to find.
+        QVERIFY(!rig.dialog->bFindInstrument->isEnabled());
         QCOMPARE(rig.dialog->Image1->width(), 89);
         QCOMPARE(rig.dialog->cbMIDIChannel->count(), 16);
         QCOMPARE(rig.dialog->cbMIDIChannel->itemText(0), QString("1"));
@@ -147,6 +155,22 @@ private slots:
         // Only the user changes the setting; the program moving the list does not.
         rig.dialog->cbMIDIChannel->setCurrentIndex(3);
         QCOMPARE(rig.settings.midiChannel, 15);
+    }
+
+    void theModelIsShownAndAPickStoresItAtOnce()
+    {
+        Rig rig(0, 0, 0);
+        int told = 0;
+        rig.dialog->setModelListener([&told] { ++told; });
+        rig.settings.model = 1;
+        rig.dialog->hide();
+        rig.dialog->show();
+        QCOMPARE(rig.dialog->cbModel->currentText(), QString("SY-35"));
+        rig.dialog->cbModel->setFocus();
+        QTest::keyClick(rig.dialog->cbModel, Qt::Key_Down);
+        QCOMPARE(rig.settings.model, 2);
+        QCOMPARE(told, 1);
+        QVERIFY(rig.backend->calls().empty());
     }
 
     void aPickStoresTheDeviceByNameBesideItsPlace()

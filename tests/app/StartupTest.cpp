@@ -99,11 +99,18 @@ private slots:
     void firstRunMakesEverythingInOrderAndStoresTheDefaults()
     {
         ModalHost modal;
-        modal.setAnswerer([](QDialog& shown) { QVERIFY(answerDevices(shown)); });
+        QString offered;
+        modal.setAnswerer([&offered](QDialog& shown) {
+            if (auto* message = shown.findChild<QLabel*>("lblMessage"))
+                offered = message->text();
+            QVERIFY(answerDevices(shown));
+        });
         AppShell shell(*app(), modal, store());
         useTestMachine(shell);
         shell.setStepObserver(quitWhenRunning);
         QCOMPARE(shell.run(), 0);
+        // The first start offers to look for the instrument.
+        QVERIFY2(offered.contains("Find instrument"), qPrintable(offered));
 
         QCOMPARE(shell.trace(), (kMadeInOrder + QStringList{"first-run device selection", "refreshEditors",
                                                             "fetch voice", "event loop", "MidiPort.close",

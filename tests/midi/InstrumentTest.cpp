@@ -110,6 +110,31 @@ TEST_F(InstrumentTest, SilentOrForeignAsAsked)
     }
 }
 
+TEST_F(InstrumentTest, AnswersOnlyItsDeviceNumberAndModel)
+{
+    struct Case {
+        Instrument::Options options;
+        int model, channel;
+        bool answers;
+    };
+    const Case cases[] = {
+        {{.device = 5}, 0, 5, true},
+        {{.device = 5}, 2, 5, true},
+        {{.device = 5}, 0, 4, false},
+        {{.device = 5}, 0, 6, false},
+        {{.layout = DumpLayout::Tg33}, 2, 9, true},
+        {{.layout = DumpLayout::Tg33}, 0, 9, false},
+        {{.device = 0, .layout = DumpLayout::Sy}, 1, 0, true},
+        {{.device = 0, .layout = DumpLayout::Sy}, 2, 0, false},
+    };
+    for (const Case& c : cases) {
+        Instrument instrument(c.options);
+        const auto response = handle(instrument, request(c.model, c.channel));
+        EXPECT_EQ(!response.reply.empty(), c.answers) << "model " << c.model << " channel " << c.channel;
+        EXPECT_EQ(response.log.find("(not for this instrument)") != std::string::npos, !c.answers) << response.log;
+    }
+}
+
 TEST_F(InstrumentTest, TakesEveryVoiceDumpAndNothingElse)
 {
     Instrument instrument({});

@@ -163,6 +163,12 @@ Instrument::Response Instrument::handle(const std::uint8_t* data, std::size_t si
         const int channel = channelOfDeviceByte(data[kDeviceByte]).index();
         response.log = "received request " + quoted(data + 4, kSyFormatId.size()) + " device "
                        + hexByte(data[kDeviceByte]);
+        // An instrument set to another device number, or of the other
+        // model, takes no notice of the request.
+        if ((options_.device >= 0 && channel != options_.device) || (options_.layout && *options_.layout != requested)) {
+            response.log += " (not for this instrument)";
+            return response;
+        }
         if (options_.sendForeign)
             response.foreign = foreignMessages();
         if (options_.silent) {

@@ -10,7 +10,10 @@
 #include "VoiceFile.h"
 #include "VoiceParameters.h"
 
+#include "DumpFormat.h"
+
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,6 +24,9 @@ public:
     struct Options {
         bool silent = false;        // never answer a request
         bool sendForeign = false;   // send messages that are not voice dumps before answering
+        int device = -1;            // 0-15: answer only requests for this device number; -1 any
+        // Answer only this layout's request, as one model does; none: both.
+        std::optional<DumpLayout> layout = std::nullopt;
     };
 
     // What to do about one received message.

@@ -48,6 +48,12 @@ Options:
                       one for every block of a bank as it arrives or leaves,
                       with the time on the machine's monotonic clock
   --silent            never answer a dump request
+  --device N          answer only requests for device number N (1-16, as the
+                      instrument's panel shows it; the request's third byte
+                      ends in N-1), as the instrument does
+  --model sy|tg33     answer only the SY-22/SY-35 request (sy) or only the
+                      TG-33 request (tg33), as that model does; by default
+                      both
   --reply-delay MS    answer a dump request MS milliseconds late
   --send-foreign      before answering a request, send three System Exclusive
                       messages that are not voice dumps (another maker's, a
@@ -189,6 +195,19 @@ bool parseArguments(int argc, char** argv, Options& options)
             options.log = true;
         } else if (arg == "--silent") {
             options.instrument.silent = true;
+        } else if (arg == "--device") {
+            int device = 0;
+            if (!wholeNumber(value(), 1, 16, device))
+                return false;
+            options.instrument.device = device - 1;
+        } else if (arg == "--model") {
+            auto v = value();
+            if (v == "sy")
+                options.instrument.layout = morvane::DumpLayout::Sy;
+            else if (v == "tg33")
+                options.instrument.layout = morvane::DumpLayout::Tg33;
+            else
+                return false;
         } else if (arg == "--send-foreign") {
             options.instrument.sendForeign = true;
         } else if (arg == "--reply-delay") {

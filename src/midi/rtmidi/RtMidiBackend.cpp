@@ -11,6 +11,8 @@
 #include <mutex>
 #include <thread>
 
+#include <unistd.h>
+
 namespace morvane {
 
 namespace {
@@ -25,6 +27,8 @@ constexpr auto kOutputDrainTime = std::chrono::milliseconds(100);
 // the port is connected; a message sent before then is dropped. The first
 // message after opening an output waits this long from the opening.
 constexpr auto kJackConnectTime = std::chrono::milliseconds(150);
+// Listing both directions looks for a missing MIDI system once, not twice.
+constexpr auto kLookAgainEvery = std::chrono::milliseconds(200);
 
 } // namespace
 
@@ -102,6 +106,9 @@ std::string systemName(std::optional<RtMidiBackend::System> system)
 struct RtMidiBackend::Impl {
     std::string clientName;
     std::optional<System> system;   // the system reached; none when none was
+    RtMidi::Api connectedApi = RtMidi::UNSPECIFIED;
+    System wanted = System::Automatic;
+    std::chrono::steady_clock::time_point lastLook{};
     std::string unavailable;   // why there is no MIDI system, when there is none
     std::unique_ptr<RtMidiIn> in;
     std::unique_ptr<RtMidiOut> out;
@@ -145,7 +152,68 @@ struct RtMidiBackend::Impl {
 
     std::string noSystemText(const char* direction) const
     {
-        return std::string("No MIDI ") + direction + " can be opened: " + unavailable;
+        return std::string("No MIDI ") + direction + " can be opened: " + unavailable
+               + " Morvane keeps looking and uses one started later.";
+    }
+
+    // Reaches the MIDI system `api`; on failure says why in `unavailable`.
+    bool connect(RtMidi::Api api)
+    {
+        try {
+            in = std::make_unique<RtMidiIn>(api, clientName + "-in");
+            out.reset();
+        } catch (const RtMidiError& e) {
+            in.reset();
+            out.reset();
+            const std::string why = api == RtMidi::UNIX_JACK ? "the JACK server cannot be reached"
+                                    : wanted == System::Alsa ? "the ALSA sequencer is not available"
+                                                             : "no JACK server is running and the ALSA sequencer is not available";
+            unavailable = why + " (" + e.getMessage() + ").";
+            return false;
+        }
+        system = api == RtMidi::UNIX_JACK ? System::Jack : System::Alsa;
+        connectedApi = api;
+        unavailable.clear();
+        in->setErrorCallback(&ErrorContext::onError, &inErrors);
+        // Only System Exclusive matters here; clock and sensing bytes stay out.
+        in->ignoreTypes(false, true, true);
+        in->setCallback(&Impl::onMessage, this);
+        return true;
+    }
+
+    // The output side, made on first use: a backend that only listens (one
+    // of many, while the instrument is looked for) costs the MIDI system one
+    // client, not two. None without a MIDI system.
+    RtMidiOut* output()
+    {
+        if (!out && in) {
+            try {
+                out = std::make_unique<RtMidiOut>(connectedApi, clientName + "-out");
+            } catch (const RtMidiError& e) {
+                ErrorContext::onError(RtMidiError::DRIVER_ERROR, e.getMessage(), &outErrors);
+                return nullptr;
+            }
+            out->setErrorCallback(&ErrorContext::onError, &outErrors);
+        }
+        return out.get();
+    }
+
+    // Without a MIDI system, looks again whether one has started since: a
+    // JACK server (unless ALSA was asked for), else the ALSA sequencer (unless
+    // JACK was). Only a system that is there is tried, so a machine without
+    // one stays quiet, and at most once per kLookAgainEvery.
+    void lookAgain()
+    {
+        if (in)
+            return;
+        const auto now = std::chrono::steady_clock::now();
+        if (lastLook != std::chrono::steady_clock::time_point{} && now - lastLook < kLookAgainEvery)
+            return;
+        lastLook = now;
+        if (wanted != System::Alsa && jackServerRunning())
+            connect(RtMidi::UNIX_JACK);
+        else if (wanted != System::Jack && ::access("/dev/snd/seq", R_OK | W_OK) == 0)
+            connect(RtMidi::LINUX_ALSA);
     }
 
     // The port number that the name at `index` of the last listing has now;
@@ -193,27 +261,16 @@ struct RtMidiBackend::Impl {
 RtMidiBackend::RtMidiBackend(const std::string& clientName, System system) : impl_(std::make_unique<Impl>())
 {
     impl_->clientName = clientName;
-    RtMidi::Api api = RtMidi::LINUX_ALSA;
-    if (system == System::Jack || (system == System::Automatic && jackServerRunning()))
-        api = RtMidi::UNIX_JACK;
-    try {
-        impl_->in = std::make_unique<RtMidiIn>(api, clientName + "-in");
-        impl_->out = std::make_unique<RtMidiOut>(api, clientName + "-out");
-    } catch (const RtMidiError& e) {
-        impl_->in.reset();
-        impl_->out.reset();
-        const std::string why = api == RtMidi::UNIX_JACK ? "the JACK server cannot be reached"
-                                : system == System::Alsa ? "the ALSA sequencer is not available"
-                                                         : "no JACK server is running and the ALSA sequencer is not available";
-        impl_->unavailable = why + " (" + e.getMessage() + ").";
+    impl_->wanted = system;
+    impl_->lastLook = std::chrono::steady_clock::now();
+    const bool jack = system != System::Alsa && jackServerRunning();
+    if (system == System::Jack && !jack) {
+        // RtMidi would make JACK ports that try to reach the server on
+        // every listing, loudly; the server is looked for again instead.
+        impl_->unavailable = "the JACK server cannot be reached (no JACK server is running).";
         return;
     }
-    impl_->system = api == RtMidi::UNIX_JACK ? System::Jack : System::Alsa;
-    impl_->in->setErrorCallback(&ErrorContext::onError, &impl_->inErrors);
-    impl_->out->setErrorCallback(&ErrorContext::onError, &impl_->outErrors);
-    // Only System Exclusive matters here; clock and sensing bytes stay out.
-    impl_->in->ignoreTypes(false, true, true);
-    impl_->in->setCallback(&Impl::onMessage, impl_.get());
+    impl_->connect(jack ? RtMidi::UNIX_JACK : RtMidi::LINUX_ALSA);
 }
 
 RtMidiBackend::~RtMidiBackend()
@@ -248,6 +305,7 @@ std::vector<std::string> withoutOwnPorts(std::vector<std::string> names, const s
 
 std::vector<std::string> RtMidiBackend::inputNames()
 {
+    impl_->lookAgain();
     if (!impl_->in)
         return {};
     impl_->inputSnapshot = withoutOwnPorts(Impl::listPorts(*impl_->in), impl_->clientName);
@@ -256,7 +314,8 @@ std::vector<std::string> RtMidiBackend::inputNames()
 
 std::vector<std::string> RtMidiBackend::outputNames()
 {
-    if (!impl_->out)
+    impl_->lookAgain();
+    if (!impl_->output())
         return {};
     impl_->outputSnapshot = withoutOwnPorts(Impl::listPorts(*impl_->out), impl_->clientName);
     return impl_->outputSnapshot;
@@ -285,8 +344,8 @@ MidiError RtMidiBackend::openInput(int index, SysExHandler handler)
 MidiError RtMidiBackend::openOutput(int index)
 {
     closeOutput();
-    if (!impl_->out)
-        return impl_->noSystemText("output");
+    if (!impl_->output())
+        return impl_->in ? impl_->outErrors.take("The MIDI output could not be made.") : impl_->noSystemText("output");
     unsigned number = 0;
     if (MidiError error = impl_->resolve(*impl_->out, impl_->outputSnapshot, index, "output", number))
         return error;
@@ -322,8 +381,8 @@ MidiError RtMidiBackend::openVirtualInput(SysExHandler handler)
 MidiError RtMidiBackend::openVirtualOutput()
 {
     closeOutput();
-    if (!impl_->out)
-        return impl_->noSystemText("output");
+    if (!impl_->output())
+        return impl_->in ? impl_->outErrors.take("The MIDI output could not be made.") : impl_->noSystemText("output");
     impl_->outErrors.clear();
     impl_->out->openVirtualPort("out");
     if (MidiError error = impl_->outErrors.take(nullptr)) {
@@ -337,7 +396,8 @@ MidiError RtMidiBackend::openVirtualOutput()
 std::string RtMidiBackend::virtualInputName() const
 {
     const std::string prefix = impl_->clientName + "-in:in";
-    return impl_->out ? Impl::findPort(*impl_->out, prefix) : prefix;
+    RtMidiOut* out = impl_->output();
+    return out ? Impl::findPort(*out, prefix) : prefix;
 }
 
 std::string RtMidiBackend::virtualOutputName() const

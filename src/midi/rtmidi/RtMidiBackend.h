@@ -1,5 +1,6 @@
 // MIDI through RtMidi: JACK when a JACK server is running, otherwise the
-// ALSA sequencer. A machine with neither simply has no devices.
+// ALSA sequencer. A machine with neither has no devices until one of them
+// starts: listing the devices looks for the system again.
 #pragma once
 
 #include "MidiBackend.h"
@@ -22,7 +23,8 @@ public:
     explicit RtMidiBackend(const std::string& clientName = "morvane", System system = System::Automatic);
     ~RtMidiBackend() override;
 
-    // The MIDI system reached (Jack or Alsa); none when none could be.
+    // The MIDI system reached (Jack or Alsa); none when none could be (yet:
+    // inputNames and outputNames look again, within the choice made here).
     std::optional<System> system() const;
     // Its name for the user: "JACK", "ALSA", or "none".
     std::string systemName() const;
