@@ -176,10 +176,7 @@ void AppShell::createWindows()
         // "Find instrument" opens ports of its own on the MIDI system the
         // program uses (the one found by now, when it was found late).
         setDevices_->setSearchBackendFactory([system = systemBackend_] {
-            const std::string name = system->systemName();
-            const RtMidiBackend::System choice = name == "JACK"   ? RtMidiBackend::System::Jack
-                                                 : name == "ALSA" ? RtMidiBackend::System::Alsa
-                                                                  : RtMidiBackend::System::Automatic;
+            const RtMidiBackend::System choice = system->system().value_or(RtMidiBackend::System::Automatic);
             return [choice](const std::string& clientName) -> std::unique_ptr<MidiBackend> {
                 return std::make_unique<RtMidiBackend>(clientName, choice);
             };
