@@ -1,5 +1,7 @@
 #include "VoiceBank.h"
 
+#include "VoiceLayout.h"
+
 #include "DumpCheck.h"
 #include "Tg33Dump.h"
 #include "VoiceData.h"
@@ -151,7 +153,7 @@ std::string VoiceBank::name(int slot) const
     const Bytes& voice = raw(slot);
     if (voice.empty())
         return {};
-    const std::size_t at = messageMap(layout_).name - kBankVoiceStart;
+    const std::size_t at = (layout_ == DumpLayout::Tg33 ? kTg33NameAt : kSyNameAt) - kBankVoiceStart;
     std::string text;
     for (std::size_t i = 0; i < kNameSize; ++i) {
         const std::uint8_t ch = voice[at + i];

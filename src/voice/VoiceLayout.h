@@ -515,6 +515,7 @@ constexpr const Field<R>& rowOf(const std::array<Field<R>, N>& rows, std::string
 
 inline constexpr std::size_t kNameSize = sizeof(VoiceCommonParams::name);
 inline constexpr std::size_t kSyNameAt = rowOf(kCommonFields, "name").sy.at;
+inline constexpr std::size_t kTg33NameAt = rowOf(kCommonFields, "name").tg.at;
 // SY: the effect depth in bits 6-4 and the effect type in bits 3-0 of one byte.
 inline constexpr std::size_t kSyEffect = rowOf(kCommonFields, "effectType").sy.at;
 static_assert(rowOf(kCommonFields, "effectDepth").sy.at == kSyEffect);
