@@ -15,8 +15,8 @@ std::string voices(int n)
 
 } // namespace
 
-static ImportReport addVoices(VoiceLibrary& library, const std::vector<SourceVoice>& offered, std::uint32_t mask,
-                       ImportReport report);
+static ImportReport addVoices(VoiceLibrary& library, const std::vector<SourceVoice>& offered,
+                              const std::vector<std::uint32_t>& offeredMasks, ImportReport report);
 
 ImportReport importVoiceFiles(VoiceLibrary& library, const std::vector<std::string>& files, std::uint32_t mask,
                               bool keepWhole)
@@ -62,18 +62,18 @@ ImportReport importVoiceFiles(VoiceLibrary& library, const std::vector<std::stri
     report.offered = static_cast<int>(offered.size()) + report.leftOut;
     if (report.refused)
         return report;
-    return addVoices(library, offered, mask, std::move(report));
+    return addVoices(library, offered, offeredMasks, std::move(report));
 }
 
 ImportReport importVoices(VoiceLibrary& library, const std::vector<SourceVoice>& voices, std::uint32_t mask)
 {
     ImportReport report;
     report.offered = static_cast<int>(voices.size());
-    return addVoices(library, voices, mask, std::move(report));
+    return addVoices(library, voices, std::vector<std::uint32_t>(voices.size(), mask), std::move(report));
 }
 
-static ImportReport addVoices(VoiceLibrary& library, const std::vector<SourceVoice>& offered, std::uint32_t mask,
-                       ImportReport report)
+static ImportReport addVoices(VoiceLibrary& library, const std::vector<SourceVoice>& offered,
+                              const std::vector<std::uint32_t>& offeredMasks, ImportReport report)
 {
     // Held from looking for voices already there to the append: another
     // program's change in between would make the numbers and the skipped

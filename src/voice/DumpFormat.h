@@ -28,6 +28,10 @@ enum class DumpLayout { Sy, Tg33 };
 
 // The instruments, numbered as the settings keep them.
 enum class Model { Sy22 = 0, Sy35 = 1, Tg33 = 2 };
+// The same models as the settings store them.
+inline constexpr int kModelSy22 = static_cast<int>(Model::Sy22);
+inline constexpr int kModelSy35 = static_cast<int>(Model::Sy35);
+inline constexpr int kModelTg33 = static_cast<int>(Model::Tg33);
 
 // The model a setting's number names; a number outside the list is an SY-22.
 constexpr Model modelFromNumber(int number)
