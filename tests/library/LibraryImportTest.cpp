@@ -197,11 +197,9 @@ TEST_F(LibraryImportTest, EachVoiceOfABankTakesItsOwnCategoriesAndOnesWithoutAre
     EXPECT_EQ(0x0001u, lib.recordCategories(0));
     EXPECT_EQ(0x0003u, lib.recordCategories(1));  // the bank's third voice
     EXPECT_EQ(0x0020u, lib.recordCategories(61));
-    const BankContents contents = readTg33Bank(realBank().data(), kBankSize);
-    VoiceParameters third;
-    VoiceData thirdData(third);
-    ASSERT_TRUE(thirdData.decodeDump(contents.voices[2].message.data(), kTg33DumpSize));
-    EXPECT_EQ(std::string(third.common.name, 8), lib.recordName(1));
+    const VoiceSource source = readVoiceSource(bankPath());
+    ASSERT_EQ(64u, source.voices.size());
+    EXPECT_EQ(std::string(source.voices[2].voice.common.name, 8), lib.recordName(1));
 }
 
 // Only regular files are read, and a pipe is not waited on; a bank must

@@ -115,7 +115,7 @@ void TImportVoices::setVoices(const std::vector<Voice>& voices)
         const Voice& voice = voices[static_cast<std::size_t>(row)];
         tbVoices->setItem(row, kNameColumn, new QTableWidgetItem(QString::fromLatin1(voice.name.c_str())));
         tbVoices->setItem(row, kFromColumn, new QTableWidgetItem(voice.from));
-        for (int i = 0; i < kCategoryCount; ++i) {
+        for (int i = 0; i < static_cast<int>(kCategoryCount); ++i) {
             auto* box = new QTableWidgetItem;
             box->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable);
             box->setCheckState(Qt::Unchecked);
