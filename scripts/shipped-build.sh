@@ -4,8 +4,8 @@
 shipped_build=build
 
 # shipped_configure [CMAKE ARGUMENTS...]: configures the shipped build. Only
-# options that add targets (MORVANE_TESTS) may be passed; they leave the
-# program's own binaries as they are.
+# options that add targets (MORVANE_TESTS) or judge warnings (MORVANE_WERROR)
+# may be passed; they leave the program's own binaries as they are.
 shipped_configure() {
   cmake -S . -B "$shipped_build" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
 }

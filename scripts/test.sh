@@ -27,6 +27,7 @@ for b in "${builds[@]}"; do
   esac
 done
 jobs=-j"$(nproc)"
+# Every build the tests judge treats a compiler warning as an error.
 export QT_QPA_PLATFORM=offscreen
 
 # The MIDI tests talk through a JACK server with its dummy driver (no sound
@@ -64,14 +65,14 @@ suite() {  # DIR [CTEST ARGUMENTS...]
 }
 
 test_shipped() {
-  shipped_configure -DMORVANE_TESTS=ON &&
+  shipped_configure -DMORVANE_TESTS=ON -DMORVANE_WERROR=ON &&
     cmake --build "$shipped_build" "$jobs" &&
     start_jack &&
     suite "$shipped_build"
 }
 
 test_sanitize() {
-  cmake -S . -B build-tests -DCMAKE_BUILD_TYPE=Debug -DMORVANE_SANITIZE=ON &&
+  cmake -S . -B build-tests -DCMAKE_BUILD_TYPE=Debug -DMORVANE_SANITIZE=ON -DMORVANE_WERROR=ON &&
     cmake --build build-tests "$jobs" &&
     start_jack &&
     suite build-tests
@@ -80,7 +81,7 @@ test_sanitize() {
 # The voice core is meant to build on other compilers: clang at -O2 builds
 # it with the library file and the voice tool, and runs their tests.
 test_clang() {
-  CXX=clang++ cmake -S . -B build-clang -DCMAKE_BUILD_TYPE=RelWithDebInfo &&
+  CXX=clang++ cmake -S . -B build-clang -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMORVANE_WERROR=ON &&
     cmake --build build-clang "$jobs" --target voice_tests library_tests syx_tool_tests &&
     suite build-clang -L core
 }
