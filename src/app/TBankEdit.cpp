@@ -267,6 +267,22 @@ void TBankEdit::SaveBankClick()
         saveBankFile(path);
 }
 
+namespace {
+
+// The progress of a bank on its way, shown at once over the bank window and
+// left open until the transfer is over.
+void prepareProgress(QProgressDialog& progress, const QString& title)
+{
+    progress.setObjectName(QStringLiteral("BankProgress"));
+    progress.setWindowTitle(title);
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(0);
+    progress.setAutoClose(false);
+    progress.setAutoReset(false);
+}
+
+} // namespace
+
 void TBankEdit::takeBank(const QString& title, std::optional<DumpLayout> request)
 {
     MidiPort& port = *context_.midiPort;
@@ -278,12 +294,7 @@ void TBankEdit::takeBank(const QString& title, std::optional<DumpLayout> request
     const int blocks = bankBlocks(bankFormat(expected));
     const auto cableTime = MidiPort::bankCableTime(expected);
     QProgressDialog progress(QStringLiteral("Waiting for the bank..."), QStringLiteral("Cancel"), 0, blocks, this);
-    progress.setObjectName(QStringLiteral("BankProgress"));
-    progress.setWindowTitle(title);
-    progress.setWindowModality(Qt::WindowModal);
-    progress.setMinimumDuration(0);
-    progress.setAutoClose(false);
-    progress.setAutoReset(false);
+    prepareProgress(progress, title);
     progress.setValue(0);
     progress.show();
 
@@ -397,12 +408,7 @@ void TBankEdit::SendBankClick()
     }
     const int blocks = bankBlocks(bank_.format());
     QProgressDialog progress(QStringLiteral("Sending the bank..."), QStringLiteral("Cancel"), 0, blocks, this);
-    progress.setObjectName(QStringLiteral("BankProgress"));
-    progress.setWindowTitle(title);
-    progress.setWindowModality(Qt::WindowModal);
-    progress.setMinimumDuration(0);
-    progress.setAutoClose(false);
-    progress.setAutoReset(false);
+    prepareProgress(progress, title);
     progress.show();
     QEventLoop loop;
     QTimer poll;

@@ -38,6 +38,33 @@ private:
     int fd_;
 };
 
+// A file opened for reading, or why it was not.
+struct OpenedFile {
+    int fd = -1;                 // the caller's to close when `result` is Loaded
+    VoiceFileResult result = VoiceFileResult::CannotOpen;
+    std::uintmax_t size = 0;
+};
+
+// Opens `path` for reading only when it is a regular file: a device or a
+// pipe can deliver bytes for ever, and only a regular file ends. It does not
+// block: opening a pipe for reading would wait for a writer.
+OpenedFile openRegularFile(const std::string& path)
+{
+    OpenedFile opened;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return opened;
+    struct stat status {};
+    if (::fstat(fd, &status) != 0)
+        opened.result = VoiceFileResult::ReadError;
+    else if (!S_ISREG(status.st_mode))
+        opened.result = VoiceFileResult::NotAFile;
+    else
+        return {fd, VoiceFileResult::Loaded, static_cast<std::uintmax_t>(status.st_size)};
+    ::close(fd);
+    return opened;
+}
+
 bool writeAll(int fd, const std::uint8_t* data, std::size_t size)
 {
     while (size > 0) {
@@ -86,19 +113,13 @@ int createFileBeside(const std::string& target, std::string& name)
 VoiceFileResult readRegularFile(const std::string& path, std::vector<std::uint8_t>& bytes, std::size_t maxSize)
 {
     bytes.clear();
-    // Not blocking: opening a pipe for reading would wait for a writer.
-    const Descriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-    if (!fd)
-        return VoiceFileResult::CannotOpen;
-    struct stat status {};
-    if (::fstat(fd.get(), &status) != 0)
-        return VoiceFileResult::ReadError;
-    // A device or a pipe can deliver bytes for ever; only a regular file ends.
-    if (!S_ISREG(status.st_mode))
-        return VoiceFileResult::NotAFile;
-    if (static_cast<std::uintmax_t>(status.st_size) > maxSize)
+    const OpenedFile opened = openRegularFile(path);
+    if (opened.result != VoiceFileResult::Loaded)
+        return opened.result;
+    const Descriptor fd(opened.fd);
+    if (opened.size > maxSize)
         return VoiceFileResult::TooLarge;
-    bytes.reserve(static_cast<std::size_t>(status.st_size));
+    bytes.reserve(static_cast<std::size_t>(opened.size));
     std::uint8_t buffer[65536];
     while (true) {
         const ssize_t got = ::read(fd.get(), buffer, sizeof buffer);
@@ -142,16 +163,10 @@ VoiceFileResult voiceMessageOf(const std::uint8_t* bytes, std::size_t size, std:
 VoiceFileResult readVoiceMessage(const std::string& path, std::vector<std::uint8_t>& message)
 {
     message.clear();
-    // Not blocking: opening a pipe for reading would wait for a writer.
-    const Descriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-    if (!fd)
-        return VoiceFileResult::CannotOpen;
-    struct stat status {};
-    if (::fstat(fd.get(), &status) != 0)
-        return VoiceFileResult::ReadError;
-    // A device or a pipe can deliver bytes for ever; only a regular file ends.
-    if (!S_ISREG(status.st_mode))
-        return VoiceFileResult::NotAFile;
+    const OpenedFile opened = openRegularFile(path);
+    if (opened.result != VoiceFileResult::Loaded)
+        return opened.result;
+    const Descriptor fd(opened.fd);
 
     std::uint8_t buffer[4096];
     bool started = false;
