@@ -43,18 +43,11 @@ struct FlatVoice {
 };
 
 // The place in words of the walk's field number `wanted`.
-struct FieldNamer {
+struct FieldNamer : detail::PathVisitor {
+    explicit FieldNamer(std::size_t index) : wanted(index) {}
     std::size_t wanted, at = 0;
-    std::string path, found;
+    std::string found;
 
-    void group(const char* name, auto body)
-    {
-        const std::size_t length = path.size();
-        path += name;
-        path += '.';
-        body();
-        path.resize(length);
-    }
     void field(const std::string& name, auto, int, int)
     {
         if (at++ == wanted)
@@ -79,7 +72,7 @@ void flatten(VoiceParameters voice, FlatVoice& flat)
 
 std::string nameOfField(VoiceParameters voice, std::size_t index)
 {
-    FieldNamer namer{index, 0, {}, {}};
+    FieldNamer namer(index);
     visitVoice(voice, namer);
     return namer.found;
 }

@@ -110,8 +110,10 @@ inline detail::RowFacts fieldFacts(std::string_view key)
 
 namespace detail {
 
-struct RangeChecker {
-    std::string path, fault;
+// A visitor that keeps the place it is at, as "elementA.envelope.", while it
+// walks through the nested records.
+struct PathVisitor {
+    std::string path;
     void group(const char* name, auto body)
     {
         const std::size_t length = path.size();
@@ -120,6 +122,10 @@ struct RangeChecker {
         body();
         path.resize(length);
     }
+};
+
+struct RangeChecker : PathVisitor {
+    std::string fault;
     void field(const std::string& name, auto value, int min, int max)
     {
         if (fault.empty() && (value < min || value > max))
