@@ -3,7 +3,6 @@
 #include "VoiceData.h"
 
 #include <algorithm>
-#include <map>
 
 namespace morvane {
 
@@ -103,48 +102,104 @@ DuplicateIndex::Match DuplicateIndex::find(const VoiceDump& dump)
     return match;
 }
 
+// Two forward passes over the file, whatever its size. The first keeps two
+// hashes per record in flat arrays; records whose hash is shared by no other
+// are done with. The second splits each shared hash into classes by the bytes
+// themselves, holding one dump per class, not one per record, so memory is
+// linear in the records and small beside the file.
 LibraryResult DuplicateIndex::groups(Groups& groups)
 {
     groups = {};
-    if (LibraryResult built = build(); !built)
-        return built;
-    // Records that share a hash, split by the bytes themselves.
-    const auto collect = [this](const std::unordered_multimap<std::uint64_t, int>& index, bool (*same)(const VoiceDump&, const VoiceDump&)) {
-        std::map<std::uint64_t, std::vector<int>> byHash;
-        for (const auto& [hash, number] : index)
-            byHash[hash].push_back(number);
-        std::vector<std::vector<int>> found;
-        for (auto& [hash, numbers] : byHash) {
-            if (numbers.size() < 2)
-                continue;
-            std::sort(numbers.begin(), numbers.end());
-            std::vector<std::pair<VoiceDump, std::vector<int>>> classes;
-            VoiceDump dump;
-            for (int n : numbers) {
-                if (!dumpOf(n, dump))
-                    continue;
-                auto it = std::find_if(classes.begin(), classes.end(), [&](const auto& c) { return same(c.first, dump); });
-                if (it == classes.end())
-                    classes.push_back({dump, {n}});
-                else
-                    it->second.push_back(n);
-            }
-            for (auto& c : classes)
-                if (c.second.size() > 1)
-                    found.push_back(std::move(c.second));
+    struct Keyed {
+        std::uint64_t hash;
+        int number;
+        bool operator<(const Keyed& other) const
+        {
+            return hash != other.hash ? hash < other.hash : number < other.number;
         }
+    };
+    std::vector<Keyed> byVoice, byNameless;
+    if (LibraryResult read = library_.forEachRecord([&](int n, const LibraryRecord& record) {
+            const VoiceDump dump = canonicalDump(record);
+            byVoice.push_back({hashOf(dump, true), n});
+            byNameless.push_back({hashOf(dump, false), n});
+        });
+        !read)
+        return read;
+    const std::size_t count = byVoice.size();
+
+    // For each record, the run of records sharing its hash (-1 when it shares
+    // it with none).
+    const auto runsOf = [count](std::vector<Keyed>& keyed, std::vector<int>& runOf) {
+        std::sort(keyed.begin(), keyed.end());
+        runOf.assign(count, -1);
+        int runs = 0;
+        for (std::size_t i = 0; i < keyed.size();) {
+            std::size_t j = i + 1;
+            while (j < keyed.size() && keyed[j].hash == keyed[i].hash)
+                ++j;
+            if (j - i > 1) {
+                for (std::size_t k = i; k < j; ++k)
+                    runOf[static_cast<std::size_t>(keyed[k].number)] = runs;
+                ++runs;
+            }
+            i = j;
+        }
+        keyed = {};
+        return runs;
+    };
+    std::vector<int> voiceRun, namelessRun;
+    const int voiceRuns = runsOf(byVoice, voiceRun);
+    const int namelessRuns = runsOf(byNameless, namelessRun);
+    if (voiceRuns == 0 && namelessRuns == 0)
+        return {};
+
+    // A class: the dump that stands for it and its records in file order.
+    struct Class {
+        VoiceDump dump;
+        std::vector<int> numbers;
+    };
+    std::vector<std::vector<Class>> voiceClasses(static_cast<std::size_t>(voiceRuns));
+    std::vector<std::vector<Class>> namelessClasses(static_cast<std::size_t>(namelessRuns));
+    const auto place = [](std::vector<Class>& classes, const VoiceDump& dump, int n,
+                          bool (*same)(const VoiceDump&, const VoiceDump&)) {
+        for (Class& c : classes)
+            if (same(c.dump, dump)) {
+                c.numbers.push_back(n);
+                return;
+            }
+        classes.push_back({dump, {n}});
+    };
+    if (LibraryResult read = library_.forEachRecord([&](int n, const LibraryRecord& record) {
+            const auto at = static_cast<std::size_t>(n);
+            // A record appended since the first pass has no place in it.
+            if (at >= count || (voiceRun[at] < 0 && namelessRun[at] < 0))
+                return;
+            const VoiceDump dump = canonicalDump(record);
+            if (voiceRun[at] >= 0)
+                place(voiceClasses[static_cast<std::size_t>(voiceRun[at])], dump, n, sameVoice);
+            if (namelessRun[at] >= 0)
+                place(namelessClasses[static_cast<std::size_t>(namelessRun[at])], dump, n, sameButName);
+        });
+        !read)
+        return read;
+
+    const auto collect = [](std::vector<std::vector<Class>>& runs) {
+        std::vector<std::vector<int>> found;
+        for (std::vector<Class>& classes : runs)
+            for (Class& c : classes)
+                if (c.numbers.size() > 1)
+                    found.push_back(std::move(c.numbers));
+        runs = {};
         std::sort(found.begin(), found.end());
         return found;
     };
-    groups.exact = collect(exact_, sameVoice);
+    groups.exact = collect(voiceClasses);
     // A group of the second kind is worth listing only when its voices are
-    // not all one voice.
-    for (std::vector<int>& group : collect(nameless_, sameButName)) {
-        const bool allOne = std::any_of(groups.exact.begin(), groups.exact.end(),
-                                        [&](const std::vector<int>& e) { return e == group; });
-        if (!allOne)
+    // not all one voice. Both lists are sorted, so that is a binary search.
+    for (std::vector<int>& group : collect(namelessClasses))
+        if (!std::binary_search(groups.exact.begin(), groups.exact.end(), group))
             groups.nameOnly.push_back(std::move(group));
-    }
     return {};
 }
 

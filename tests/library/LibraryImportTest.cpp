@@ -235,3 +235,59 @@ TEST_F(LibraryImportTest, FoldersPipesAndForeignBanksAreRefused)
         EXPECT_EQ(0, lib.recordCount()) << file;
     }
 }
+
+// Over more records than one read block, with groups whose records lie in
+// different blocks, the groups are the classes a comparison of every pair
+// finds.
+TEST_F(LibraryImportTest, DuplicateGroupsOverManyBlocksAreThoseEveryPairGives)
+{
+    constexpr int kRecords = 2100;
+    std::vector<VoiceParameters> voices;
+    for (int n = 0; n < kRecords; ++n) {
+        if (n % 7 == 6) {
+            voices.push_back(voices[static_cast<std::size_t>(n >= 1100 ? n - 1100 : n / 2)]);  // the same voice, far back
+        } else if (n % 11 == 10) {
+            VoiceParameters renamed = voices.back();
+            renamed.common.name[7] = static_cast<char>('a' + n % 26);
+            voices.push_back(renamed);                                                // the last voice, renamed
+        } else {
+            voices.push_back(namedVoice("Voice   ", static_cast<unsigned>(n % 1500)));  // repeats past 1500
+        }
+    }
+    Bytes bytes(kLibraryMagic.begin(), kLibraryMagic.end());
+    for (const VoiceParameters& voice : voices) {
+        const Bytes r = record(1, voice);
+        bytes.insert(bytes.end(), r.begin(), r.end());
+    }
+    VoiceLibrary lib(write("SOUNDS.SYL", bytes));
+    ASSERT_EQ(kRecords, lib.recordCount());
+
+    std::vector<VoiceDump> dumps;
+    ASSERT_TRUE(lib.forEachRecord([&](int, const LibraryRecord& r) { dumps.push_back(canonicalDump(r)); }));
+    const auto classes = [&](bool (*same)(const VoiceDump&, const VoiceDump&)) {
+        std::vector<std::vector<int>> all;
+        for (int n = 0; n < kRecords; ++n) {
+            auto it = std::find_if(all.begin(), all.end(), [&](const std::vector<int>& c) {
+                return same(dumps[static_cast<std::size_t>(c.front())], dumps[static_cast<std::size_t>(n)]);
+            });
+            if (it == all.end())
+                all.push_back({n});
+            else
+                it->push_back(n);
+        }
+        std::erase_if(all, [](const std::vector<int>& c) { return c.size() < 2; });
+        std::sort(all.begin(), all.end());
+        return all;
+    };
+    const std::vector<std::vector<int>> exact = classes(sameVoice);
+    std::vector<std::vector<int>> nameOnly = classes(sameButName);
+    std::erase_if(nameOnly, [&](const std::vector<int>& c) { return std::binary_search(exact.begin(), exact.end(), c); });
+    ASSERT_GT(exact.size(), 100u);
+    ASSERT_GT(nameOnly.size(), 100u);
+
+    DuplicateIndex index(lib);
+    DuplicateIndex::Groups groups;
+    ASSERT_TRUE(index.groups(groups));
+    EXPECT_EQ(exact, groups.exact);
+    EXPECT_EQ(nameOnly, groups.nameOnly);
+}
