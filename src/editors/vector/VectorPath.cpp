@@ -175,10 +175,12 @@ void VectorPathView::paintEvent(QPaintEvent*)
     }
     // Segment by segment: one wide antialiased polyline that crosses itself
     // fifty times costs the raster engine tens of milliseconds to stroke.
+    // Flat ends, since every joint lies under a step's point: round ends
+    // look the same there and cost more than half of the editor's paint.
     std::vector<QLineF> segments;
     for (std::size_t i = 1; i < g.points.size(); ++i)
         segments.emplace_back(g.points[i - 1].at, g.points[i].at);
-    painter.setPen(QPen(style::kPathLine, 2, Qt::SolidLine, Qt::RoundCap));
+    painter.setPen(QPen(style::kPathLine, 2, Qt::SolidLine, Qt::FlatCap));
     painter.drawLines(segments.data(), static_cast<int>(segments.size()));
     painter.setPen(Qt::NoPen);
     painter.setBrush(style::kPathLine);
