@@ -54,6 +54,13 @@ public:
     // MIDI system that hands over only whole messages never calls it.
     virtual void setProgressHandler(SysExHandler handler) { (void)handler; }
 
+    // Whether the lists of inputs and outputs may differ from the last time
+    // this was asked. A MIDI system that tells of new, gone and renamed
+    // ports answers from what it was told; one that cannot be told always
+    // says yes, and the caller lists the ports again to see. Called from the
+    // user-interface thread.
+    virtual bool portsMayHaveChanged() { return true; }
+
     // After closeInput returns the handler is never called again.
     virtual void closeInput() = 0;
     virtual void closeOutput() = 0;

@@ -334,6 +334,8 @@ bool MidiPort::watchDevices()
         if (waiting_)
             return false;
     }
+    if (!backend_->portsMayHaveChanged())
+        return false;
     refreshDevices();
     bool changed = false;
     const auto watch = [&changed](Direction& direction, const std::vector<std::string>& names, auto close,

@@ -6,6 +6,7 @@
 #include <jack/jack.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <mutex>
@@ -32,18 +33,30 @@ constexpr auto kLookAgainEvery = std::chrono::milliseconds(200);
 
 } // namespace
 
-bool jackServerRunning()
+namespace {
+
+// A client of the JACK server (the one JACK_DEFAULT_SERVER names, or the
+// default one), or none when no server can be reached. Never starts one.
+jack_client_t* openJackClient(const std::string& name)
 {
     // Without a server libjack explains at length on stderr why it cannot
     // connect; that is the expected answer here, not an error.
     jack_set_error_function(quiet);
     jack_set_info_function(quiet);
     jack_status_t status{};
-    jack_client_t* client = jack_client_open("morvane-jack-check", JackNoStartServer, &status);
-    if (client != nullptr)
-        jack_client_close(client);
+    jack_client_t* client = jack_client_open(name.c_str(), JackNoStartServer, &status);
     jack_set_error_function(toStderr);
     jack_set_info_function(quiet);
+    return client;
+}
+
+} // namespace
+
+bool jackServerRunning()
+{
+    jack_client_t* client = openJackClient("morvane-jack-check");
+    if (client != nullptr)
+        jack_client_close(client);
     return client != nullptr;
 }
 
@@ -121,6 +134,55 @@ struct RtMidiBackend::Impl {
 
     ErrorContext inErrors;
     ErrorContext outErrors;
+
+    // On JACK, a client without ports that the server tells of every port
+    // that comes, goes or is renamed; the port watch lists the ports again
+    // only then. The same client first tells whether a server is there, so
+    // it costs start-up nothing over that check.
+    jack_client_t* watcher = nullptr;
+    std::atomic<bool> watching{false};
+    std::atomic<bool> portsChanged{true};
+
+    static void onPortRegistered(jack_port_id_t, int, void* self) { static_cast<Impl*>(self)->portsChanged = true; }
+    static void onPortRenamed(jack_port_id_t, const char*, const char*, void* self)
+    {
+        static_cast<Impl*>(self)->portsChanged = true;
+    }
+    static void onServerGone(void* self)
+    {
+        // Without a server there is nobody to tell us: the ports are listed
+        // every time again.
+        auto* impl = static_cast<Impl*>(self);
+        impl->watching = false;
+        impl->portsChanged = true;
+    }
+
+    // Takes `client` and has the server tell it of port changes; a client
+    // that cannot be activated is closed and the ports are listed each time.
+    void watchJack(jack_client_t* client)
+    {
+        stopWatching();
+        jack_set_port_registration_callback(client, &Impl::onPortRegistered, this);
+        jack_set_port_rename_callback(client, &Impl::onPortRenamed, this);
+        jack_on_shutdown(client, &Impl::onServerGone, this);
+        if (jack_activate(client) != 0) {
+            jack_client_close(client);
+            return;
+        }
+        watcher = client;
+        watching = true;
+    }
+
+    void stopWatching()
+    {
+        if (watcher != nullptr)
+            jack_client_close(watcher);
+        watcher = nullptr;
+        watching = false;
+        portsChanged = true;
+    }
+
+    ~Impl() { stopWatching(); }
 
     // Guards the handler against the MIDI thread.
     std::mutex handlerMutex;
@@ -210,9 +272,12 @@ struct RtMidiBackend::Impl {
         if (lastLook != std::chrono::steady_clock::time_point{} && now - lastLook < kLookAgainEvery)
             return;
         lastLook = now;
-        if (wanted != System::Alsa && jackServerRunning())
-            connect(RtMidi::UNIX_JACK);
-        else if (wanted != System::Jack && ::access("/dev/snd/seq", R_OK | W_OK) == 0)
+        if (jack_client_t* client = wanted != System::Alsa ? openJackClient(clientName + "-watch") : nullptr) {
+            if (connect(RtMidi::UNIX_JACK))
+                watchJack(client);
+            else
+                jack_client_close(client);
+        } else if (wanted != System::Jack && ::access("/dev/snd/seq", R_OK | W_OK) == 0)
             connect(RtMidi::LINUX_ALSA);
     }
 
@@ -263,14 +328,24 @@ RtMidiBackend::RtMidiBackend(const std::string& clientName, System system) : imp
     impl_->clientName = clientName;
     impl_->wanted = system;
     impl_->lastLook = std::chrono::steady_clock::now();
-    const bool jack = system != System::Alsa && jackServerRunning();
-    if (system == System::Jack && !jack) {
+    jack_client_t* watcher = system != System::Alsa ? openJackClient(clientName + "-watch") : nullptr;
+    if (system == System::Jack && watcher == nullptr) {
         // RtMidi would make JACK ports that try to reach the server on
         // every listing, loudly; the server is looked for again instead.
         impl_->unavailable = "the JACK server cannot be reached (no JACK server is running).";
         return;
     }
-    impl_->connect(jack ? RtMidi::UNIX_JACK : RtMidi::LINUX_ALSA);
+    if (watcher == nullptr)
+        impl_->connect(RtMidi::LINUX_ALSA);
+    else if (impl_->connect(RtMidi::UNIX_JACK))
+        impl_->watchJack(watcher);
+    else
+        jack_client_close(watcher);
+}
+
+bool RtMidiBackend::portsMayHaveChanged()
+{
+    return !impl_->watching || impl_->portsChanged.exchange(false);
 }
 
 RtMidiBackend::~RtMidiBackend()
