@@ -173,6 +173,18 @@ struct RtMidiBackend::Impl {
         watching = true;
     }
 
+    // Reaches JACK through `client`, which found the server, and keeps it
+    // to hear of port changes; without JACK the client is closed.
+    bool connectJack(jack_client_t* client)
+    {
+        if (!connect(RtMidi::UNIX_JACK)) {
+            jack_client_close(client);
+            return false;
+        }
+        watchJack(client);
+        return true;
+    }
+
     void stopWatching()
     {
         if (watcher != nullptr)
@@ -272,12 +284,9 @@ struct RtMidiBackend::Impl {
         if (lastLook != std::chrono::steady_clock::time_point{} && now - lastLook < kLookAgainEvery)
             return;
         lastLook = now;
-        if (jack_client_t* client = wanted != System::Alsa ? openJackClient(clientName + "-watch") : nullptr) {
-            if (connect(RtMidi::UNIX_JACK))
-                watchJack(client);
-            else
-                jack_client_close(client);
-        } else if (wanted != System::Jack && ::access("/dev/snd/seq", R_OK | W_OK) == 0)
+        if (jack_client_t* client = wanted != System::Alsa ? openJackClient(clientName + "-watch") : nullptr)
+            connectJack(client);
+        else if (wanted != System::Jack && ::access("/dev/snd/seq", R_OK | W_OK) == 0)
             connect(RtMidi::LINUX_ALSA);
     }
 
@@ -337,10 +346,8 @@ RtMidiBackend::RtMidiBackend(const std::string& clientName, System system) : imp
     }
     if (watcher == nullptr)
         impl_->connect(RtMidi::LINUX_ALSA);
-    else if (impl_->connect(RtMidi::UNIX_JACK))
-        impl_->watchJack(watcher);
     else
-        jack_client_close(watcher);
+        impl_->connectJack(watcher);
 }
 
 bool RtMidiBackend::portsMayHaveChanged()

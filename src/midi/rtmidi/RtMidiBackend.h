@@ -46,11 +46,11 @@ public:
     void setChannelHandler(SysExHandler handler);
     MidiError openVirtualOutput();
 
-    // The full names the virtual ports get, as other programs list them.
     // On JACK, from the server's own notices of ports that came, went or
     // were renamed; elsewhere always true.
     bool portsMayHaveChanged() override;
 
+    // The full names the virtual ports get, as other programs list them.
     std::string virtualInputName() const;
     std::string virtualOutputName() const;
 

@@ -10,6 +10,7 @@
 // and one in fifty a renamed copy, as a library grown by imports holds them.
 // Run it from an optimised build without sanitizers, file in the page cache.
 #include "Duplicates.h"
+#include "BenchSupport.h"
 #include "RandomVoice.h"
 #include "VoiceData.h"
 
@@ -22,7 +23,6 @@
 #include <string>
 #include <vector>
 
-#include <sys/resource.h>
 #include <unistd.h>
 
 using namespace morvane;
@@ -30,12 +30,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-double peakMegabytes()
-{
-    rusage usage{};
-    ::getrusage(RUSAGE_SELF, &usage);
-    return static_cast<double>(usage.ru_maxrss) / 1024.0;
-}
+void check(const LibraryResult& result) { bench::check("dups_bench", result); }
+using bench::peakMegabytes;
 
 template <typename Work>
 double seconds(Work&& work)
@@ -43,14 +39,6 @@ double seconds(Work&& work)
     const auto start = std::chrono::steady_clock::now();
     work();
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-void check(const LibraryResult& result)
-{
-    if (!result) {
-        std::cerr << "dups_bench: " << result.error() << '\n';
-        std::exit(1);
-    }
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 //
 // Run it from an optimised build without sanitizers. Every figure is the
 // median of several runs with the file in the page cache.
+#include "BenchSupport.h"
 #include "RandomVoice.h"
 #include "VoiceData.h"
 #include "LibraryImport.h"
@@ -23,13 +24,15 @@
 #include <string>
 #include <vector>
 
-#include <sys/resource.h>
 #include <unistd.h>
 
 using namespace morvane;
 namespace fs = std::filesystem;
 
 namespace {
+
+void check(const LibraryResult& result) { bench::check("library_bench", result); }
+using bench::peakMegabytes;
 
 constexpr int kRuns = 7;
 
@@ -49,14 +52,6 @@ double median(const std::function<void()>& work)
     return times[times.size() / 2];
 }
 
-void check(const LibraryResult& result)
-{
-    if (!result) {
-        std::cerr << "library_bench: " << result.error() << '\n';
-        std::exit(1);
-    }
-}
-
 // What the list shows for a filter: record numbers in file order.
 std::vector<int> rowsFor(const std::vector<RecordSummary>& records, std::uint32_t filter)
 {
@@ -66,14 +61,6 @@ std::vector<int> rowsFor(const std::vector<RecordSummary>& records, std::uint32_
         if (matchesFilter(records[n].categories, filter))
             rows.push_back(static_cast<int>(n));
     return rows;
-}
-
-// The largest resident set so far, in MB.
-double peakMegabytes()
-{
-    rusage usage{};
-    ::getrusage(RUSAGE_SELF, &usage);
-    return static_cast<double>(usage.ru_maxrss) / 1024.0;
 }
 
 } // namespace
