@@ -10,7 +10,6 @@
 #include "ModalHost.h"
 #include "Settings.h"
 #include "TMainForm.h"
-#include "TestNote.h"
 #include "TSelectVoiceType.h"
 #include "Duplicates.h"
 #include "EditorWindow.h"
@@ -18,23 +17,14 @@
 #include "VoiceLibrary.h"
 #include "VoiceData.h"
 #include "VoiceFile.h"
-#include "VoiceTransforms.h"
 
 #include <QApplication>
 #include <QMessageBox>
 
-#include <cstring>
-
 namespace morvane {
 
 AppServices::AppServices(AppContext& context, Now now)
-    : context_(context), testNote_(std::make_unique<TestNote>(
-                             [this](std::vector<std::uint8_t> message) {
-                                 // With no output open there is nothing to tell: opening said so.
-                                 if (context_.midiPort != nullptr)
-                                     context_.midiPort->sendShort(std::move(message));
-                             },
-                             std::move(now)))
+    : context_(context), session_(*context.voice), link_(context.midiPort, *context.voiceData, std::move(now))
 {
 }
 
@@ -65,13 +55,13 @@ void AppServices::sendVoice()
     // A failure shows at the foot of the main window until a send succeeds,
     // never as a dialog per edit. The voice goes out on the sending thread,
     // which passes the outcome to the window once it is known (AppShell).
-    context_.midiPort->sendVoice(*context_.voiceData, context_.settings->midiChannel);
+    link_.sendVoice(context_.settings->midiChannel);
 }
 
 void AppServices::setWireRate(int baud)
 {
     context_.settings->wireRate = baud;
-    context_.midiPort->setWireRate(baud);
+    link_.setWireRate(baud);
 }
 
 VoiceRequest AppServices::fetchVoice()
@@ -79,7 +69,7 @@ VoiceRequest AppServices::fetchVoice()
     const Settings& settings = *context_.settings;
     // The windows repaint during the wait but take no input; the cursor says why.
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const VoiceRequest request = context_.midiPort->requestVoice(settings.model, settings.midiChannel, *context_.voiceData);
+    const VoiceRequest request = link_.requestVoice(settings.model, settings.midiChannel);
     QApplication::restoreOverrideCursor();
     if (request) {
         voiceLoaded();
@@ -110,131 +100,93 @@ void AppServices::addEditor(EditorWindow& window, const char* menuItem)
     editors_.push_back({&window, menuItem});
 }
 
-void AppServices::startHistory()
+void AppServices::updateEditors()
 {
-    if (history_)
-        return;
-    history_.emplace(voice());
-    // Until a voice is loaded, compare shows the one the editors began with.
-    if (!loaded_)
-        loaded_ = voice();
-    if (!clean_)
-        clean_ = voice();
+    for (const Editor& editor : editors_)
+        editor.window->updateDisplay();
 }
 
 void AppServices::refreshEditors()
 {
-    // A voice that reached the records from elsewhere is a step of its own;
-    // while comparing, the records hold the loaded voice, which is no step.
-    if (!history_)
-        startHistory();
-    else if (!comparing_)
-        recordStep("Load voice", {});
-    for (const Editor& editor : editors_)
-        editor.window->updateDisplay();
+    // The history starts with the voice the editors first show.
+    session_.begin();
+    updateEditors();
 }
 
 void AppServices::voiceEdited(const std::string& name, const std::string& key)
 {
-    startHistory();
-    recordStep(name, key);
+    session_.record(name, key);
+    showHistory();
 }
 
 void AppServices::voiceLoaded()
 {
-    loaded_ = voice();
-    clean_ = voice();
-    showVoiceState();
-    // The loaded voice replaced the one compare showed; the edited voice is
-    // the history's latest state, and the load becomes a step after it.
-    if (comparing_) {
-        comparing_ = false;
+    const bool wasComparing = session_.comparing();
+    session_.loaded();
+    if (wasComparing)
         showComparing();
-    }
+    showHistory();
 }
 
 void AppServices::setComparing(bool on)
 {
-    if (on == comparing_)
+    if (!session_.setComparing(on))
         return;
-    startHistory();
-    comparing_ = on;
-    // Every edit is in the history at once, so its latest state is the
-    // edited voice: nothing needs keeping aside while comparing.
-    voice() = on ? *loaded_ : history_->current();
     showComparing();
-    for (const Editor& editor : editors_)
-        editor.window->updateDisplay();
+    updateEditors();
     sendVoice();
 }
 
 void AppServices::showComparing()
 {
     for (const Editor& editor : editors_)
-        editor.window->showComparing(comparing_);
+        editor.window->showComparing(session_.comparing());
     if (context_.MainForm != nullptr)
-        context_.MainForm->showComparing(comparing_);
+        context_.MainForm->showComparing(session_.comparing());
 }
 
-void AppServices::recordStep(const std::string& name, const std::string& key)
+void AppServices::showStep()
 {
-    history_->record(voice(), name, key, VoiceHistory::Clock::now());
+    updateEditors();
+    if (autoSend())
+        sendVoice();
     showHistory();
 }
 
-void AppServices::applyTransform(const VoiceParameters& result, const std::string& name)
-{
-    startHistory();
-    voice() = result;
-    recordStep(name, {});
-    for (const Editor& editor : editors_)
-        editor.window->updateDisplay();
-    if (autoSend())
-        sendVoice();
-}
-
+// Compare ends through setComparing first, so that the windows show it and
+// the edited voice is sent back before the step.
 void AppServices::randomise(int amount, unsigned parts, std::uint32_t seed)
 {
     setComparing(false);
-    VoiceParameters result = voice();
-    randomiseVoice(result, amount, parts, seed);
-    applyTransform(result, "Randomise");
+    session_.randomise(amount, parts, seed);
+    showStep();
 }
 
 void AppServices::blend(const VoiceParameters& other, int mix)
 {
     setComparing(false);
-    applyTransform(blendVoices(voice(), other, mix), "Blend");
+    session_.blend(other, mix);
+    showStep();
 }
 
 void AppServices::undo()
 {
     setComparing(false);
-    if (history_ && history_->canUndo())
-        moveInHistory(history_->undo());
+    if (session_.undo())
+        showStep();
 }
 
 void AppServices::redo()
 {
     setComparing(false);
-    if (history_ && history_->canRedo())
-        moveInHistory(history_->redo());
-}
-
-void AppServices::moveInHistory(const VoiceParameters& state)
-{
-    voice() = state;
-    for (const Editor& editor : editors_)
-        editor.window->updateDisplay();
-    if (autoSend())
-        sendVoice();
-    showHistory();
+    if (session_.redo())
+        showStep();
 }
 
 void AppServices::showVoiceState()
 {
     if (context_.MainForm != nullptr)
-        context_.MainForm->showVoiceState(clean_ && std::memcmp(&*clean_, &voice(), sizeof(VoiceParameters)) != 0);
+        context_.MainForm->showVoiceState(session_.edited());
 }
 
 void AppServices::followLoadedVoice()
@@ -262,8 +214,9 @@ void AppServices::followLoadedVoice()
 void AppServices::showHistory()
 {
     showVoiceState();
-    const QString undoName = QString::fromStdString(history_->undoName());
-    const QString redoName = QString::fromStdString(history_->redoName());
+    const VoiceHistory* history = session_.history();
+    const QString undoName = history ? QString::fromStdString(history->undoName()) : QString();
+    const QString redoName = history ? QString::fromStdString(history->redoName()) : QString();
     for (const Editor& editor : editors_)
         editor.window->showHistory(undoName, redoName);
     if (context_.MainForm != nullptr)
@@ -287,7 +240,7 @@ void AppServices::saveVoiceFile(const QString& path)
 {
     if (writeVoiceFile(path.toStdString(), *context_.voiceData)) {
         context_.settings->rememberFile(path);
-        clean_ = voice();
+        session_.saved();
         showVoiceState();
     } else
         showModal(*context_.SaveErrDlg);
@@ -322,17 +275,17 @@ void AppServices::reportLibraryError(const QString& text)
 void AppServices::startTestNote()
 {
     const Settings& settings = *context_.settings;
-    testNote_->start(settings.midiChannel, settings.testNoteKey, settings.testNoteVelocity, settings.testNoteLength);
+    link_.startTestNote(settings.midiChannel, settings.testNoteKey, settings.testNoteVelocity, settings.testNoteLength);
 }
 
 void AppServices::releaseTestNote()
 {
-    testNote_->release();
+    link_.releaseTestNote();
 }
 
 void AppServices::stopTestNote()
 {
-    testNote_->stop();
+    link_.stopTestNote();
 }
 
 HelpWindow& AppServices::help()

@@ -2,17 +2,21 @@
 // voice, fetching it from the instrument, refreshing the editors, voice
 // files, the library's messages and the help pages. It reaches everything
 // through the program's context, so a window needs to know only this.
+// The state of editing (undo, compare, sound design) is an EditSession and
+// the exchange with the instrument an InstrumentLink; this class owns both
+// and shows what they do in the windows.
 #pragma once
 
 #include "Clock.h"
+#include "EditSession.h"
 #include "EditorHost.h"
+#include "InstrumentLink.h"
 #include "LibraryBrowser.h"
 #include "MidiPort.h"
 
 #include "VoiceHistory.h"
 
 #include <memory>
-#include <optional>
 #include <vector>
 
 namespace morvane {
@@ -20,7 +24,6 @@ namespace morvane {
 struct AppContext;
 class EditorWindow;
 class HelpWindow;
-class TestNote;
 
 class AppServices : public EditorHost, public LibraryBrowserHost {
 public:
@@ -36,8 +39,8 @@ public:
 
     // The undo history of the edit voice. It starts with the voice the
     // editors first show; every edit is a step, and so is every voice loaded
-    // from elsewhere (a file, the library, the instrument), which the editors
-    // are refreshed for.
+    // from elsewhere (a file, the library, the instrument): voiceLoaded
+    // records it.
     void voiceEdited(const std::string& name, const std::string& key) override;
     void undo() override;
     void redo() override;
@@ -45,10 +48,11 @@ public:
     // step; each switch sends the voice then shown, whatever the auto-send
     // switch says, through the paced send path. Undo, redo, a transformation
     // or a newly loaded voice ends it first.
-    bool comparing() const override { return comparing_; }
+    bool comparing() const override { return session_.comparing(); }
     void setComparing(bool on) override;
     // A voice came in from a file, the library or the instrument: it is the
-    // voice that compare shows from now on.
+    // voice that compare shows from now on, and a step of its own ("Load
+    // voice"), or the start of the history when none has begun.
     void voiceLoaded() override;
     // The test note on the chosen channel with the key, velocity and length
     // of the settings (EditorHost); stopTestNote ends one that sounds, as the
@@ -56,7 +60,10 @@ public:
     void startTestNote() override;
     void releaseTestNote() override;
     void stopTestNote();
-    const VoiceHistory* history() const { return history_ ? &*history_ : nullptr; }
+    const VoiceHistory* history() const { return session_.history(); }
+    // The parts this class is made of, each usable alone.
+    EditSession& editing() { return session_; }
+    InstrumentLink& link() { return link_; }
 
     // Sends the whole voice as one bulk dump on the chosen channel, through
     // the paced send path: it returns at once, and a state that waits for
@@ -85,7 +92,8 @@ public:
     const std::vector<Editor>& editors() const { return editors_; }
 
     // updateDisplay of every editor. A refresh only shows the voice, so the
-    // order does not change what the editors show.
+    // order does not change what the editors show; it records no step (the
+    // first one starts the history with the voice shown).
     void refreshEditors() override;
 
     // Reads a voice file into the current voice and sends it whatever the
@@ -114,20 +122,15 @@ public:
 private:
     AppContext& context_;
     std::unique_ptr<HelpWindow> help_;
-    std::unique_ptr<TestNote> testNote_;
     std::vector<Editor> editors_;
-    std::optional<VoiceHistory> history_;
-    std::optional<VoiceParameters> loaded_;
-    // The voice as last loaded or saved: the title marks it edited when the
-    // voice differs from it.
-    std::optional<VoiceParameters> clean_;
-    bool comparing_ = false;
+    EditSession session_;
+    InstrumentLink link_;
 
-    void recordStep(const std::string& name, const std::string& key);
-    void applyTransform(const VoiceParameters& result, const std::string& name);
-    void moveInHistory(const VoiceParameters& voice);
+    void updateEditors();
+    // The voice changed as a step (a transformation, undo, redo): shows it
+    // and sends it when auto-send is on.
+    void showStep();
     void showHistory();
-    void startHistory();
     void showComparing();
     void showVoiceState();
     // The library list highlights the loaded voice when the library holds
