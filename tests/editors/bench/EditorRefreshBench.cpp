@@ -13,9 +13,11 @@
 #include "TFMEdit.h"
 #include "TVectorEdit.h"
 #include "TVoiceCommonEdit.h"
+#include "VectorPath.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QImage>
 
 #include <algorithm>
 #include <cstdio>
@@ -87,6 +89,21 @@ int main(int argc, char** argv)
         }
         const Figures f = figures(one);
         std::printf("  %-16s median %.2f ms, worst %.2f ms\n", qPrintable(editor->objectName()), f.median, f.worst);
+    }
+    // The vector path picture alone, painted into an image for each new voice.
+    {
+        auto* view = vector.findChild<VectorPathView*>(QStringLiteral("pbVectorPath"));
+        QImage image(view->size(), QImage::Format_ARGB32_Premultiplied);
+        std::vector<double> one;
+        for (int i = 0; i < voices; ++i) {
+            host.voiceParams = random.make();
+            QElapsedTimer timer;
+            timer.start();
+            view->render(&image);
+            one.push_back(timer.nsecsElapsed() / 1e6);
+        }
+        const Figures f = figures(one);
+        std::printf("  %-16s median %.2f ms, worst %.2f ms\n", "vector path", f.median, f.worst);
     }
     if (!host.sent.empty()) {
         std::fprintf(stderr, "a refresh sent the voice\n");
