@@ -80,13 +80,29 @@ std::string nameOfField(VoiceParameters voice, std::size_t index)
 // What the decoder is meant to give back for `voice`, given what it did
 // give back: the parts that do not travel, or that the decoder sets by a
 // rule of its own, are taken from `decoded`.
-VoiceParameters asItTravels(VoiceParameters voice, const VoiceParameters& decoded)
+// Fields the layout reads but never sends.
+struct NotSentTaker {
+    VoiceParameters& voice;
+    VoiceParameters& decoded;
+
+    void group(const char*, auto body) { body(); }
+    template <typename R, std::size_t N>
+    void rows(const std::array<Field<R>, N>& rows, std::size_t, auto get)
+    {
+        for (const Field<R>& row : rows) {
+            if (row.sent != Sent::Zero)
+                continue;
+            for (int i = 0; i < row.count; ++i)
+                withMember(get(decoded), row.member, i,
+                           [&](const auto& from) { withMember(get(voice), row.member, i, [&](auto& to) { to = from; }); });
+        }
+    }
+};
+
+VoiceParameters asItTravels(VoiceParameters voice, VoiceParameters decoded)
 {
-    for (auto [e, d] : {std::pair<ElementParams*, const ElementParams*>{&voice.elementA, &decoded.elementA},
-                        {&voice.elementB, &decoded.elementB},
-                        {&voice.elementC, &decoded.elementC},
-                        {&voice.elementD, &decoded.elementD}})
-        e->envType = d->envType;   // never sent
+    NotSentTaker taker{voice, decoded};
+    walkVoiceLayout(taker, DumpLayout::Sy);
     // A vector that never moves reads back as ending at its first step.
     for (auto [v, d] : {std::pair<VectorParams*, const VectorParams*>{&voice.levelVector, &decoded.levelVector},
                         {&voice.detuneVector, &decoded.detuneVector}}) {
