@@ -40,6 +40,7 @@ public:
     void releaseTestNote();
     void stopTestNote();
     bool testNoteSounding() const;
+    TestNote& testNote() { return *testNote_; }
 
 private:
     MidiPort* const& port_;

@@ -52,6 +52,7 @@ void TestNote::look()
         timer_.start(left);
     else if (!held_)
         stop();
+    emit looked();
 }
 
 void TestNote::stop()

@@ -33,6 +33,10 @@ public:
     void stop();
     bool sounding() const { return sounding_; }
 
+signals:
+    // The timer woke it and it looked at the clock.
+    void looked();
+
 private:
     bool lengthOver() const { return now_() >= endsAt_; }
     // Wakes when the length will have passed by the clock, or stops the note

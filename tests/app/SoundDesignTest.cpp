@@ -4,6 +4,7 @@
 #include "AppServices.h"
 #include "AppShell.h"
 #include "InProcessMidiBackend.h"
+#include "InstrumentLink.h"
 #include "ManualClock.h"
 #include "MessageDialog.h"
 #include "MidiPort.h"
@@ -12,6 +13,7 @@
 #include "ProgramUnderTest.h"
 #include "Settings.h"
 #include "SoundDesignDialogs.h"
+#include "TestNote.h"
 #include "TAWMEdit.h"
 #include "TMainForm.h"
 #include "VoiceData.h"
@@ -21,6 +23,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QSignalSpy>
 #include <QComboBox>
 #include <QDir>
 #include <QDialogButtonBox>
@@ -241,8 +244,10 @@ private slots:
         context().midiPort->finishSending();
         QCOMPARE(notes().size(), std::size_t{1});
         QCOMPARE(notes()[0], on);
+        // The note's timer wakes it to look at the clock: not yet.
+        QSignalSpy looked(&services().link().testNote(), &TestNote::looked);
         clock.advance(std::chrono::milliseconds(99));
-        QTest::qWait(150);  // the note's timer looks at the clock: not yet
+        QVERIFY(looked.wait(2000));
         context().midiPort->finishSending();
         QCOMPARE(notes().size(), std::size_t{1});
         clock.advance(std::chrono::milliseconds(1));
@@ -252,8 +257,9 @@ private slots:
         // Held past its length it still sounds; released then, it ends at once.
         auto* play = awm.findChild<QPushButton*>("bPlay");
         QTest::mousePress(play, Qt::LeftButton);
+        looked.clear();
         clock.advance(std::chrono::milliseconds(300));
-        QTest::qWait(150);
+        QVERIFY(looked.wait(2000));
         context().midiPort->finishSending();
         QCOMPARE(notes().size(), std::size_t{3});
         QTest::mouseRelease(play, Qt::LeftButton);

@@ -137,7 +137,8 @@ TEST_F(BankEndToEnd, SendBankPutsExactlyThoseBytesIntoTheInstrumentWithAPauseAft
     VoiceData data(voice);
     voice = test::RandomVoice(6).make();
     setVoiceName(voice.common, "DURING");
-    std::this_thread::sleep_for(150ms);
+    while (port->bankSending().blocksSent < 1 && !port->bankSending().done)
+        std::this_thread::sleep_for(5ms);
     EXPECT_FALSE(port->bankSending().done);
     ASSERT_TRUE(port->sendVoice(data, 0));
     waitUntilSent();

@@ -132,8 +132,15 @@ TEST_F(PortsEndToEnd, AMissingStoredDeviceGetsOneMessageAndNothingIsOpened)
     EXPECT_FALSE(port->outputIsOpen());
     EXPECT_FALSE(port->sendVoice(voiceData, 0));
     EXPECT_NE(port->sendError().find("not connected"), std::string::npos) << port->sendError();
-    std::this_thread::sleep_for(200ms);
-    EXPECT_EQ(other->output().find("received"), std::string::npos) << other->output();
+    // Nothing went out: the first thing the other device hears is the voice
+    // sent once the user chooses it.
+    PortChoice otherIn = inputOf(*other);
+    PortChoice otherOut = outputOf(*other);
+    port->open(otherIn, otherOut);
+    sendNamed("Marker  ");
+    ASSERT_TRUE(other->waitFor("name \"Marker  \"")) << other->output();
+    const std::string log = other->output();
+    EXPECT_EQ(log.find('\n', log.find("received")), log.find('\n', log.find("name \"Marker  \""))) << log;
 }
 
 TEST_F(PortsEndToEnd, ARestartedSimulatorIsReconnectedAndReceivesTheNextEdit)
