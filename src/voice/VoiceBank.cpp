@@ -58,14 +58,14 @@ VoiceBank::Bytes wrapVoice(DumpLayout layout, const VoiceBank::Bytes& voice, int
 {
     if (layout == DumpLayout::Tg33) {
         Tg33Dump tg = tg33DumpOfVoice(voice.data());
-        tg[kDeviceByte] = static_cast<std::uint8_t>(midiChannel & 0x0F);
+        tg[kDeviceByte] = deviceByte(DeviceKind::Dump, MidiChannel::lowNibble(midiChannel));
         return {tg.begin(), tg.end()};
     }
     VoiceBank::Bytes message(kSyDumpSize);
     std::uint8_t* out = message.data();
     out[0] = kSysExStart;
     out[1] = kYamahaId;
-    out[kDeviceByte] = static_cast<std::uint8_t>(midiChannel & 0x0F);
+    out[kDeviceByte] = deviceByte(DeviceKind::Dump, MidiChannel::lowNibble(midiChannel));
     out[3] = kDumpFormat;
     out[4] = static_cast<std::uint8_t>((kSyDumpSize - 8) >> 7);
     out[5] = static_cast<std::uint8_t>((kSyDumpSize - 8) & 0x7F);
@@ -103,7 +103,7 @@ std::array<std::uint8_t, kRequestSize> bankRequest(DumpLayout layout, int midiCh
     std::array<std::uint8_t, kRequestSize> request{};
     request[0] = kSysExStart;
     request[1] = kYamahaId;
-    request[2] = static_cast<std::uint8_t>(0x20 | (midiChannel & 0x0F));
+    request[kDeviceByte] = deviceByte(DeviceKind::Request, MidiChannel::lowNibble(midiChannel));
     request[3] = kDumpFormat;
     std::copy(id.begin(), id.end(), request.begin() + 4);
     request[kRequestSize - 1] = kSysExEnd;
@@ -259,7 +259,7 @@ VoiceBank::Bytes VoiceBank::encode(int midiChannel) const
     std::uint8_t* const out = message.data();
     out[0] = kSysExStart;
     out[1] = kYamahaId;
-    out[kDeviceByte] = static_cast<std::uint8_t>(midiChannel & 0x0F);
+    out[kDeviceByte] = deviceByte(DeviceKind::Dump, MidiChannel::lowNibble(midiChannel));
     out[3] = kDumpFormat;
     for (int block = 0; block < bankBlocks(f); ++block) {
         const std::size_t length = bankBlockData(f, block);

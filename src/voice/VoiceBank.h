@@ -156,7 +156,7 @@ public:
 
     // The device byte's low nibble of the message the bank came in (0-15).
     int device() const { return device_; }
-    void setDevice(int device) { device_ = device & 0x0F; }
+    void setDevice(int device) { device_ = MidiChannel::lowNibble(device).index(); }
 
     // Every voice there, and the multi data where the layout has them.
     bool complete() const;
