@@ -2,11 +2,12 @@
 // control shown from the new voice, and, with the windows on screen, the
 // paint that follows. The target is one frame (16 ms) for all four.
 //
-//   editor_refresh_bench [VOICES]      (default 300)
+//   editor_refresh_bench [VOICES] [--bank FILE]      (default 300)
 //
 // Run it from an optimised build without sanitizers, on the offscreen
-// platform (QT_QPA_PLATFORM=offscreen). Each voice is a new random voice, so
-// every control changes.
+// platform (QT_QPA_PLATFORM=offscreen) or on a display. Each voice is a new
+// random voice, so every control changes; with --bank, the voices of that
+// bank file in turn instead (the real TG-33 backup: tests/data).
 #include "FakeEditorHost.h"
 #include "RandomVoice.h"
 #include "TAWMEdit.h"
@@ -14,6 +15,7 @@
 #include "TVectorEdit.h"
 #include "TVoiceCommonEdit.h"
 #include "VectorPath.h"
+#include "VoiceBank.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -22,6 +24,9 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <string>
 #include <vector>
 
 using namespace morvane;
@@ -44,7 +49,14 @@ Figures figures(std::vector<double> ms)
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    const int voices = argc > 1 ? std::max(1, std::atoi(argv[1])) : 300;
+    int voices = 300;
+    std::string bankFile;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--bank") == 0 && i + 1 < argc)
+            bankFile = argv[++i];
+        else
+            voices = std::max(1, std::atoi(argv[i]));
+    }
 
     test::FakeEditorHost host;
     host.autoSendOn = true;
@@ -57,7 +69,25 @@ int main(int argc, char** argv)
     fm.setPartner(&awm);
     common.setEnvelopeDrawers(&fm, &awm);
 
+    // The next voice to load: random, or the bank's in turn.
     test::RandomVoice random(2026);
+    std::vector<VoiceParameters> bankVoices;
+    if (!bankFile.empty()) {
+        const BankRead read = readVoiceBankFile(bankFile);
+        for (int slot = 0; slot < 64; ++slot)
+            if (VoiceParameters v{}; read.bank.decode(slot, v))
+                bankVoices.push_back(v);
+        if (bankVoices.size() < 2) {
+            std::fprintf(stderr, "editor_refresh_bench: %s holds no bank voices\n", bankFile.c_str());
+            return 1;
+        }
+    }
+    std::size_t nextBankVoice = 0;
+    const std::function<VoiceParameters()> nextVoice = [&] {
+        if (bankVoices.empty())
+            return random.make();
+        return bankVoices[nextBankVoice++ % bankVoices.size()];
+    };
     std::vector<double> hidden, shown;
     for (bool onScreen : {false, true}) {
         if (onScreen) {
@@ -66,7 +96,7 @@ int main(int argc, char** argv)
             app.processEvents();
         }
         for (int i = 0; i < voices; ++i) {
-            host.voiceParams = random.make();
+            host.voiceParams = nextVoice();
             QElapsedTimer timer;
             timer.start();
             for (EditorWindow* editor : editors)
@@ -80,7 +110,7 @@ int main(int argc, char** argv)
     for (EditorWindow* editor : editors) {
         std::vector<double> one;
         for (int i = 0; i < voices / 3; ++i) {
-            host.voiceParams = random.make();
+            host.voiceParams = nextVoice();
             QElapsedTimer timer;
             timer.start();
             editor->updateDisplay();
@@ -96,7 +126,7 @@ int main(int argc, char** argv)
         QImage image(view->size(), QImage::Format_ARGB32_Premultiplied);
         std::vector<double> one;
         for (int i = 0; i < voices; ++i) {
-            host.voiceParams = random.make();
+            host.voiceParams = nextVoice();
             QElapsedTimer timer;
             timer.start();
             view->render(&image);
@@ -111,7 +141,7 @@ int main(int argc, char** argv)
     }
     const Figures h = figures(hidden);
     const Figures s = figures(shown);
-    std::printf("%d voices, four editors\n", voices);
+    std::printf("%d voices%s%s, four editors\n", voices, bankFile.empty() ? " (random)" : " from ", bankFile.c_str());
     std::printf("refresh, windows hidden:          median %.2f ms, worst %.2f ms\n", h.median, h.worst);
     std::printf("refresh and paint, on screen:     median %.2f ms, worst %.2f ms\n", s.median, s.worst);
     return 0;
