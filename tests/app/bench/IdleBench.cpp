@@ -3,8 +3,10 @@
 // windows on the screen of the platform in use. Beside it, in the same run,
 // the floor: a process with an empty main window and one RtMidi JACK client.
 //
-//   startup_idle_bench [RUNS]     (default 15; set QT_QPA_PLATFORM and
-//                                  JACK_DEFAULT_SERVER as for the program)
+//   startup_idle_bench [RUNS] [--idle SECONDS]
+//       (default 15 runs; set QT_QPA_PLATFORM and JACK_DEFAULT_SERVER as for
+//       the program). With --idle, each process then stays idle that long and
+//       its processor time over the last SECONDS - 1 of them is reported too.
 //
 // The program finds its instrument (a morvane-sim) on the ports it was left
 // on, as a returning user's does. Each run spawns this program again, in "program" or "baseline" mode; the
@@ -28,7 +30,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <iterator>
+#include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <fcntl.h>
@@ -42,6 +48,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 constexpr const char* kSpawnedAt = "MORVANE_IDLE_BENCH_SPAWNED_AT";
+constexpr const char* kStayIdle = "MORVANE_IDLE_BENCH_STAY";   // seconds
 
 // Milliseconds since the parent spawned this process.
 double sinceSpawn()
@@ -52,15 +59,41 @@ double sinceSpawn()
     return static_cast<double>(now - spawned) / 1000.0;
 }
 
-// Once the event loop has nothing left to do: print the time and end.
+// Once the event loop has nothing left to do: print the time, and end at
+// once or after staying idle as long as asked.
 void reportWhenIdle(QCoreApplication& app)
 {
     QTimer::singleShot(0, &app, [&app] {
         std::printf("%.1f\n", sinceSpawn());
         std::fflush(stdout);
-        app.quit();
+        const char* stay = std::getenv(kStayIdle);
+        QTimer::singleShot(stay ? std::atoi(stay) * 1000 : 0, &app, &QCoreApplication::quit);
     });
 }
+
+// The processor time `pid` has used, user and system, in clock ticks.
+long long processorTicks(pid_t pid)
+{
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+    // Fields after the command's closing parenthesis; utime and stime are
+    // the 14th and 15th of the line.
+    std::istringstream rest(text.substr(text.rfind(')') + 2));
+    std::string field;
+    long long utime = 0, stime = 0;
+    for (int i = 3; i <= 15 && rest >> field; ++i) {
+        if (i == 14)
+            utime = std::atoll(field.c_str());
+        if (i == 15)
+            stime = std::atoll(field.c_str());
+    }
+    return utime + stime;
+}
+
+struct Run {
+    double idleAfterMs = -1;
+    double idleCpuPercent = 0;   // with --idle
+};
 
 int runBaseline(int argc, char** argv)
 {
@@ -92,8 +125,8 @@ int runProgram(const char* settingsFolder)
     return shell.run();
 }
 
-// Spawns this program in `mode`; the child's figure, or a negative number.
-double spawnOnce(const char* self, const char* mode, const std::string& folder)
+// Spawns this program in `mode`; its figures, or a negative time.
+Run spawnOnce(const char* self, const char* mode, const std::string& folder, int staySeconds)
 {
     const long long now = std::chrono::duration_cast<std::chrono::microseconds>(Clock::now().time_since_epoch()).count();
     const std::string spawnedAt = std::string(kSpawnedAt) + "=" + std::to_string(now);
@@ -102,10 +135,14 @@ double spawnOnce(const char* self, const char* mode, const std::string& folder)
         if (std::strncmp(*e, kSpawnedAt, std::strlen(kSpawnedAt)) != 0)
             env.push_back(*e);
     env.push_back(const_cast<char*>(spawnedAt.c_str()));
+    const std::string stay = std::string(kStayIdle) + "=" + std::to_string(staySeconds);
+    if (staySeconds > 0)
+        env.push_back(const_cast<char*>(stay.c_str()));
     env.push_back(nullptr);
+    Run run;
     int out[2];
     if (::pipe(out) != 0)
-        return -1;
+        return run;
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
@@ -118,13 +155,26 @@ double spawnOnce(const char* self, const char* mode, const std::string& folder)
     ::close(out[1]);
     std::string text;
     char buffer[64];
-    for (ssize_t n; (n = ::read(out[0], buffer, sizeof buffer)) > 0;)
+    for (ssize_t n; text.find('\n') == std::string::npos && (n = ::read(out[0], buffer, sizeof buffer)) > 0;)
         text.append(buffer, static_cast<std::size_t>(n));
+    if (spawned == 0 && staySeconds > 1 && !text.empty()) {
+        // One second to settle, then the rest of the stay measured.
+        std::this_thread::sleep_for(std::chrono::seconds(1));
+        const long long before = processorTicks(pid);
+        const auto from = Clock::now();
+        std::this_thread::sleep_for(std::chrono::seconds(staySeconds - 1) - std::chrono::milliseconds(200));
+        const long long after = processorTicks(pid);
+        const double seconds = std::chrono::duration<double>(Clock::now() - from).count();
+        run.idleCpuPercent = 100.0 * static_cast<double>(after - before) / static_cast<double>(::sysconf(_SC_CLK_TCK)) / seconds;
+    }
+    for (ssize_t n; (n = ::read(out[0], buffer, sizeof buffer)) > 0;) {
+    }
     ::close(out[0]);
     int status = 0;
     if (spawned != 0 || ::waitpid(pid, &status, 0) != pid || !WIFEXITED(status) || text.empty())
-        return -1;
-    return std::atof(text.c_str());
+        return run;
+    run.idleAfterMs = std::atof(text.c_str());
+    return run;
 }
 
 double median(std::vector<double> values)
@@ -142,7 +192,14 @@ int main(int argc, char** argv)
     if (argc > 1 && std::strcmp(argv[1], "baseline") == 0)
         return runBaseline(argc, argv);
 
-    const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 15;
+    int runs = 15;
+    int staySeconds = 0;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--idle") == 0 && i + 1 < argc)
+            staySeconds = std::max(2, std::atoi(argv[++i]));
+        else
+            runs = std::max(1, std::atoi(argv[i]));
+    }
     QTemporaryDir dir;
     const std::string folder = dir.path().toStdString();
     morvane::test::SimProcess sim;
@@ -159,18 +216,20 @@ int main(int argc, char** argv)
         store.setValue("Out device name", QString::fromStdString(sim.inputPort()));
     }
 
-    std::vector<double> program, baseline;
-    spawnOnce(argv[0], "program", folder);   // the libraries into the page cache
-    spawnOnce(argv[0], "baseline", folder);
+    std::vector<double> program, baseline, programCpu, baselineCpu;
+    spawnOnce(argv[0], "program", folder, 0);   // the libraries into the page cache
+    spawnOnce(argv[0], "baseline", folder, 0);
     for (int i = 0; i < runs; ++i) {
-        const double p = spawnOnce(argv[0], "program", folder);
-        const double b = spawnOnce(argv[0], "baseline", folder);
-        if (p < 0 || b < 0) {
+        const Run p = spawnOnce(argv[0], "program", folder, staySeconds);
+        const Run b = spawnOnce(argv[0], "baseline", folder, staySeconds);
+        if (p.idleAfterMs < 0 || b.idleAfterMs < 0) {
             std::fprintf(stderr, "startup_idle_bench: a run failed (is there a display platform and a JACK server?)\n");
             return 1;
         }
-        program.push_back(p);
-        baseline.push_back(b);
+        program.push_back(p.idleAfterMs);
+        baseline.push_back(b.idleAfterMs);
+        programCpu.push_back(p.idleCpuPercent);
+        baselineCpu.push_back(b.idleCpuPercent);
     }
     const double p = median(program), b = median(baseline);
     std::printf("start-up to the idle event loop, median of %d runs\n", runs);
@@ -179,5 +238,10 @@ int main(int argc, char** argv)
     std::printf("  empty window and one RtMidi JACK client     %7.1f ms  (%.1f-%.1f)\n", b,
                 *std::min_element(baseline.begin(), baseline.end()), *std::max_element(baseline.begin(), baseline.end()));
     std::printf("  ratio                                       %7.2fx   (goal at most 1.30x)\n", p / b);
+    if (staySeconds > 0) {
+        std::printf("processor time while idle, median over %d s\n", staySeconds - 1);
+        std::printf("  the program                                 %7.2f %%\n", median(programCpu));
+        std::printf("  empty window and one RtMidi JACK client     %7.2f %%\n", median(baselineCpu));
+    }
     return 0;
 }
