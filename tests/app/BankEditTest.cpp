@@ -52,7 +52,11 @@ private slots:
         modal.setAnswerer([this](QDialog& dialog) {
             if (auto* box = qobject_cast<QMessageBox*>(&dialog)) {
                 messages.push_back(box->objectName() + ": " + box->text());
-                if (box->objectName() == "SendBankWarning")
+                auto* again = box->findChild<QPushButton*>("GetAgain");
+                if (again != nullptr && getAgain) {
+                    getAgain = false;
+                    again->click();
+                } else if (box->objectName() == "SendBankWarning")
                     box->button(sendAnswer)->click();
                 else
                     box->button(QMessageBox::Ok)->click();
@@ -186,6 +190,39 @@ private slots:
         sendAnswer = QMessageBox::Yes;
     }
 
+    // A bank that arrives damaged is reported by block with its whole voices
+    // kept, and "Get again" in that report asks for it again.
+    void aDamagedBankCanBeKeptOrGotAgain()
+    {
+        const Bytes real = read(fixture());
+        Bytes damaged = real;
+        damaged[bankBlockStart(kTg33BankFormat, 5) + 100] ^= 1;
+        context().settings->model = kModelTg33;
+        struct Case {
+            bool again;
+            int requests;
+            QString slot20;
+        };
+        const QString whole20 = QString::fromStdString(readVoiceBank(real.data(), real.size()).bank.name(20)).trimmed();
+        const Case cases[] = {{false, 1, QStringLiteral("(empty)")}, {true, 2, whole20}};
+        for (const Case& c : cases) {
+            int requests = 0;
+            midi->setOnSend([&](const Bytes& message) {
+                if (bankRequestLayout(message.data(), message.size()))
+                    midi->deliver(++requests == 1 ? damaged : real);
+            });
+            messages.clear();
+            getAgain = c.again;
+            action("GetBank1")->trigger();
+            QVERIFY(said("block 6"));
+            QCOMPARE(requests, c.requests);
+            QCOMPARE(cell(0), QStringLiteral("WispaRev"));
+            QCOMPARE(cell(20), c.slot20);
+            QCOMPARE(window()->bank().complete(), c.again);
+        }
+        midi->setOnSend({});
+    }
+
 private:
     const AppContext& context() { return shell->context(); }
     QAction* action(const char* name) { return context().MainForm->findChild<QAction*>(name); }
@@ -247,6 +284,7 @@ private:
     InProcessMidiBackend* midi = nullptr;
     QStringList messages;
     QMessageBox::StandardButton sendAnswer = QMessageBox::Yes;
+    bool getAgain = false;   // the next "Get again" offered is taken
 };
 
 } // namespace morvane
