@@ -318,8 +318,8 @@ void TBankEdit::takeBank(const QString& title, std::optional<DumpLayout> request
             progress.setValue(arrival.blocks);
             progress.setLabelText(QStringLiteral("Received %1 of %2 blocks.").arg(arrival.blocks).arg(arrival.of));
         } else if (request) {
-            // Most MIDI systems hand the bank over only whole: the bar shows
-            // the time a bank takes on a MIDI cable.
+            // A MIDI system that hands the bank over only whole (ALSA): the
+            // bar shows the time a bank takes on a MIDI cable.
             const double part = std::min(0.95, static_cast<double>(arrival.waited.count()) / cableTime.count());
             progress.setValue(static_cast<int>(part * blocks));
             progress.setLabelText(QStringLiteral("Receiving the bank: %1 s (a bank takes about %2 s on a MIDI cable).")
