@@ -191,30 +191,44 @@ private slots:
     }
 
     // A bank that arrives damaged is reported by block with its whole voices
-    // kept, and "Get again" in that report asks for it again.
-    void aDamagedBankCanBeKeptOrGotAgain()
+    // kept, one that stops coming after some blocks is reported too, and
+    // "Get again" in either report asks for the bank again.
+    void aDamagedOrStoppedBankCanBeGotAgain()
     {
         const Bytes real = read(fixture());
         Bytes damaged = real;
         damaged[bankBlockStart(kTg33BankFormat, 5) + 100] ^= 1;
+        const Bytes threeBlocks(real.begin(), real.begin() + static_cast<std::ptrdiff_t>(bankBlockStart(kTg33BankFormat, 3)));
         context().settings->model = kModelTg33;
         struct Case {
+            bool stops;   // else damaged
             bool again;
+            const char* told;
             int requests;
             QString slot20;
         };
         const QString whole20 = QString::fromStdString(readVoiceBank(real.data(), real.size()).bank.name(20)).trimmed();
-        const Case cases[] = {{false, 1, QStringLiteral("(empty)")}, {true, 2, whole20}};
+        const Case cases[] = {
+            {false, false, "block 6", 1, QStringLiteral("(empty)")},
+            {false, true, "block 6", 2, whole20},
+            {true, true, "stopped coming after 3 of its 16 blocks", 2, whole20},
+        };
         for (const Case& c : cases) {
             int requests = 0;
             midi->setOnSend([&](const Bytes& message) {
-                if (bankRequestLayout(message.data(), message.size()))
-                    midi->deliver(++requests == 1 ? damaged : real);
+                if (!bankRequestLayout(message.data(), message.size()))
+                    return;
+                if (++requests > 1)
+                    midi->deliver(real);
+                else if (c.stops)
+                    midi->deliverPiece(threeBlocks);
+                else
+                    midi->deliver(damaged);
             });
             messages.clear();
             getAgain = c.again;
             action("GetBank1")->trigger();
-            QVERIFY(said("block 6"));
+            QVERIFY(said(c.told));
             QCOMPARE(requests, c.requests);
             QCOMPARE(cell(0), QStringLiteral("WispaRev"));
             QCOMPARE(cell(20), c.slot20);
