@@ -7,6 +7,7 @@ packages=(
   cmake g++ make pkg-config
   qt6-base-dev                 # Qt Widgets, Core, Test
   librtmidi-dev                # MIDI through the ALSA sequencer and JACK
+  libjack-jackd2-dev           # JACK itself: the port watch and the input read event by event
   libgtest-dev                 # engine tests
   jackd2                       # a MIDI server for the end-to-end tests
   clang libclang-rt-14-dev     # the fuzz targets: clang and its libFuzzer

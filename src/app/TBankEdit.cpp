@@ -318,8 +318,8 @@ void TBankEdit::takeBank(const QString& title, std::optional<DumpLayout> request
             progress.setValue(arrival.blocks);
             progress.setLabelText(QStringLiteral("Received %1 of %2 blocks.").arg(arrival.blocks).arg(arrival.of));
         } else if (request) {
-            // Most MIDI systems hand the bank over only whole: the bar shows
-            // the time a bank takes on a MIDI cable.
+            // A MIDI system that hands the bank over only whole (ALSA): the
+            // bar shows the time a bank takes on a MIDI cable.
             const double part = std::min(0.95, static_cast<double>(arrival.waited.count()) / cableTime.count());
             progress.setValue(static_cast<int>(part * blocks));
             progress.setLabelText(QStringLiteral("Receiving the bank: %1 s (a bank takes about %2 s on a MIDI cable).")
@@ -349,9 +349,12 @@ void TBankEdit::takeBank(const QString& title, std::optional<DumpLayout> request
         return;
     }
     if (arrival.state == State::Stopped) {
-        warn(title, QStringLiteral("The bank stopped coming after %1 of its %2 blocks; the window is as it was.")
-                        .arg(arrival.blocks)
-                        .arg(arrival.of));
+        if (offerAgain(title, QStringLiteral("The bank stopped coming after %1 of its %2 blocks; the window is as it "
+                                             "was.")
+                                  .arg(arrival.blocks)
+                                  .arg(arrival.of),
+                       request.has_value()))
+            takeBank(title, request);
         return;
     }
     BankRead read = readVoiceBank(arrival.message.data(), arrival.message.size());
@@ -362,10 +365,24 @@ void TBankEdit::takeBank(const QString& title, std::optional<DumpLayout> request
         QStringList faults;
         for (const std::string& fault : read.faults)
             faults.push_back(QString::fromStdString(fault));
-        warn(title, QStringLiteral("The bank arrived damaged:\n%1\nIts whole voices are in the window; the slots of "
-                                   "the damaged blocks are empty.")
-                        .arg(faults.join(QLatin1Char('\n'))));
+        if (offerAgain(title, QStringLiteral("The bank arrived damaged:\n%1\nIts whole voices are in the window; the "
+                                             "slots of the damaged blocks are empty.")
+                                  .arg(faults.join(QLatin1Char('\n'))),
+                       request.has_value()))
+            takeBank(title, request);
     }
+}
+
+bool TBankEdit::offerAgain(const QString& title, const QString& text, bool requested)
+{
+    QMessageBox message(QMessageBox::Warning, title, text, QMessageBox::Ok, this);
+    message.setObjectName(QStringLiteral("BankMessage"));
+    QPushButton* again = message.addButton(requested ? QStringLiteral("Get again") : QStringLiteral("Receive again"),
+                                           QMessageBox::ActionRole);
+    again->setObjectName(QStringLiteral("GetAgain"));
+    message.setDefaultButton(QMessageBox::Ok);
+    services_.showModal(message);
+    return message.clickedButton() == again;
 }
 
 void TBankEdit::GetBankClick()

@@ -63,6 +63,9 @@ private:
     void warn(const QString& title, const QString& text);
     // Waits for a bank from the instrument, with progress and Cancel.
     void takeBank(const QString& title, std::optional<DumpLayout> request);
+    // Tells of a bank that came damaged or stopped coming, offering to get
+    // (or, not requested, to receive) it again; true when that was chosen.
+    bool offerAgain(const QString& title, const QString& text, bool requested);
     // Tells of voices converted to the bank's layout.
     QString converted(int count) const;
 

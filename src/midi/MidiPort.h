@@ -203,10 +203,12 @@ public:
     // How long a bank that has begun to arrive may go without a new block
     // before it counts as stopped; the instrument pauses about 100 ms.
     static constexpr std::chrono::milliseconds kBankBlockWait{2500};
-    // The MIDI systems hand a System Exclusive message over only once its F7
-    // has come, so a bank is mostly seen only whole: Get bank waits the reply
-    // wait, then the longest bank's time on a MIDI cable (38,306 bytes at
-    // 31,250 baud and 16 pauses, 14 s), and half as long again.
+    // A MIDI system that hands a System Exclusive message over only once its
+    // F7 has come (RtMidi on ALSA) shows a bank only whole: Get bank waits the
+    // reply wait, then the longest bank's time on a MIDI cable (38,306 bytes
+    // at 31,250 baud and 16 pauses, 14 s), and half as long again. Where the
+    // blocks are seen as they come (JACK), a bank that has begun is waited
+    // for as long as its blocks keep coming.
     static constexpr std::chrono::milliseconds kBankReplyWait{2500 + 21000};
     // The time a bank of that layout takes on a MIDI cable, pauses included.
     static std::chrono::milliseconds bankCableTime(DumpLayout layout);

@@ -52,7 +52,11 @@ private slots:
         modal.setAnswerer([this](QDialog& dialog) {
             if (auto* box = qobject_cast<QMessageBox*>(&dialog)) {
                 messages.push_back(box->objectName() + ": " + box->text());
-                if (box->objectName() == "SendBankWarning")
+                auto* again = box->findChild<QPushButton*>("GetAgain");
+                if (again != nullptr && getAgain) {
+                    getAgain = false;
+                    again->click();
+                } else if (box->objectName() == "SendBankWarning")
                     box->button(sendAnswer)->click();
                 else
                     box->button(QMessageBox::Ok)->click();
@@ -186,6 +190,53 @@ private slots:
         sendAnswer = QMessageBox::Yes;
     }
 
+    // A bank that arrives damaged is reported by block with its whole voices
+    // kept, one that stops coming after some blocks is reported too, and
+    // "Get again" in either report asks for the bank again.
+    void aDamagedOrStoppedBankCanBeGotAgain()
+    {
+        const Bytes real = read(fixture());
+        Bytes damaged = real;
+        damaged[bankBlockStart(kTg33BankFormat, 5) + 100] ^= 1;
+        const Bytes threeBlocks(real.begin(), real.begin() + static_cast<std::ptrdiff_t>(bankBlockStart(kTg33BankFormat, 3)));
+        context().settings->model = kModelTg33;
+        struct Case {
+            bool stops;   // else damaged
+            bool again;
+            const char* told;
+            int requests;
+            QString slot20;
+        };
+        const QString whole20 = QString::fromStdString(readVoiceBank(real.data(), real.size()).bank.name(20)).trimmed();
+        const Case cases[] = {
+            {false, false, "block 6", 1, QStringLiteral("(empty)")},
+            {false, true, "block 6", 2, whole20},
+            {true, true, "stopped coming after 3 of its 16 blocks", 2, whole20},
+        };
+        for (const Case& c : cases) {
+            int requests = 0;
+            midi->setOnSend([&](const Bytes& message) {
+                if (!bankRequestLayout(message.data(), message.size()))
+                    return;
+                if (++requests > 1)
+                    midi->deliver(real);
+                else if (c.stops)
+                    midi->deliverPiece(threeBlocks);
+                else
+                    midi->deliver(damaged);
+            });
+            messages.clear();
+            getAgain = c.again;
+            action("GetBank1")->trigger();
+            QVERIFY(said(c.told));
+            QCOMPARE(requests, c.requests);
+            QCOMPARE(cell(0), QStringLiteral("WispaRev"));
+            QCOMPARE(cell(20), c.slot20);
+            QCOMPARE(window()->bank().complete(), c.again);
+        }
+        midi->setOnSend({});
+    }
+
 private:
     const AppContext& context() { return shell->context(); }
     QAction* action(const char* name) { return context().MainForm->findChild<QAction*>(name); }
@@ -247,6 +298,7 @@ private:
     InProcessMidiBackend* midi = nullptr;
     QStringList messages;
     QMessageBox::StandardButton sendAnswer = QMessageBox::Yes;
+    bool getAgain = false;   // the next "Get again" offered is taken
 };
 
 } // namespace morvane

@@ -19,6 +19,7 @@
 #include <QAction>
 #include <QLabel>
 #include <QMessageBox>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QSettings>
 #include <QTableWidget>
@@ -39,29 +40,8 @@ private slots:
         QVERIFY2(jackServerRunning(), "these tests need a JACK server (scripts/test.sh)");
         test::SimProcess sim({"--log"});
         QVERIFY2(sim.started(), sim.output().c_str());
-        const QString store = dir.filePath("store.ini");
-        {
-            QSettings stored(store, QSettings::IniFormat);
-            stored.setValue("MIDI Channel", "1");
-            stored.setValue("In device name", QString::fromStdString(sim.outputPort()));
-            stored.setValue("Out device name", QString::fromStdString(sim.inputPort()));
-        }
-        ModalHost modal;
-        QStringList messages;
-        modal.setAnswerer([&messages](QDialog& dialog) {
-            auto* box = qobject_cast<QMessageBox*>(&dialog);
-            if (box == nullptr) {
-                dialog.reject();
-                return;
-            }
-            messages.push_back(box->text());
-            box->button(box->objectName() == "SendBankWarning" ? QMessageBox::Yes : QMessageBox::Ok)->click();
-        });
-        AppShell shell(*static_cast<MorvaneApplication*>(qApp), modal,
-                       std::make_unique<QSettings>(store, QSettings::IniFormat));
-        shell.setMidiBackendFactory([] { return std::make_unique<RtMidiBackend>(test::uniqueClientName("bankapp")); });
-        shell.setLibraryPath(dir.filePath("SOUNDS.SYL").toStdString());
-        shell.startUp();
+        std::unique_ptr<AppShell> program = startProgram(sim);
+        AppShell& shell = *program;
         const AppContext& context = shell.context();
         QVERIFY(context.midiPort->inputIsOpen() && context.midiPort->outputIsOpen());
         context.settings->model = kModelSy22;
@@ -106,8 +86,71 @@ private slots:
         shell.shutDown();
     }
 
+    // At a cable's pace the progress window counts the blocks as they
+    // arrive, long before the bank is whole.
+    void getBankShowsTheBlocksAsTheyArrive()
+    {
+        QVERIFY2(jackServerRunning(), "these tests need a JACK server (scripts/test.sh)");
+        test::SimProcess sim({"--log", "--wire-rate", "125000"});
+        QVERIFY2(sim.started(), sim.output().c_str());
+        std::unique_ptr<AppShell> program = startProgram(sim);
+        const AppContext& context = program->context();
+        context.settings->model = kModelSy22;
+        QStringList shown;
+        QTimer look;
+        QObject::connect(&look, &QTimer::timeout, [&] {
+            for (QWidget* window : QApplication::topLevelWidgets())
+                if (auto* progress = qobject_cast<QProgressDialog*>(window);
+                    progress != nullptr && progress->objectName() == "BankProgress" && progress->isVisible()
+                    && progress->labelText().startsWith("Received") && !shown.contains(progress->labelText()))
+                    shown.push_back(progress->labelText());
+        });
+        look.start(10);
+        context.MainForm->findChild<QAction*>("GetBank1")->trigger();
+        look.stop();
+        QVERIFY2(messages.isEmpty(), qPrintable(messages.join('\n')));
+        QVERIFY2(shown.size() >= 8 && shown.front() != "Received 17 of 17 blocks.", qPrintable(shown.join('\n')));
+        for (const QString& text : shown)
+            QVERIFY2(text.endsWith(" of 17 blocks."), qPrintable(text));
+        auto* window = context.MainForm->findChild<TBankEdit*>("BankEdit");
+        QCOMPARE(window->Slots->item(7, 7)->text(), QStringLiteral("SIM 64  "));
+        program->shutDown();
+    }
+
 private:
+    // The whole program, its ports chosen as the simulator's; every message
+    // box is read and closed with its default button, the send warning with
+    // Yes.
+    std::unique_ptr<AppShell> startProgram(const test::SimProcess& sim)
+    {
+        const QString store = dir.filePath("store.ini");
+        {
+            QSettings stored(store, QSettings::IniFormat);
+            stored.setValue("MIDI Channel", "1");
+            stored.setValue("In device name", QString::fromStdString(sim.outputPort()));
+            stored.setValue("Out device name", QString::fromStdString(sim.inputPort()));
+        }
+        messages.clear();
+        modal.setAnswerer([this](QDialog& dialog) {
+            auto* box = qobject_cast<QMessageBox*>(&dialog);
+            if (box == nullptr) {
+                dialog.reject();
+                return;
+            }
+            messages.push_back(box->text());
+            box->button(box->objectName() == "SendBankWarning" ? QMessageBox::Yes : QMessageBox::Ok)->click();
+        });
+        auto shell = std::make_unique<AppShell>(*static_cast<MorvaneApplication*>(qApp), modal,
+                                                std::make_unique<QSettings>(store, QSettings::IniFormat));
+        shell->setMidiBackendFactory([] { return std::make_unique<RtMidiBackend>(test::uniqueClientName("bankapp")); });
+        shell->setLibraryPath(dir.filePath("SOUNDS.SYL").toStdString());
+        shell->startUp();
+        return shell;
+    }
+
     QTemporaryDir dir;
+    ModalHost modal;
+    QStringList messages;
 };
 
 } // namespace morvane

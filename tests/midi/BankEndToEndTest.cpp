@@ -10,7 +10,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <memory>
 #include <regex>
@@ -49,17 +51,24 @@ protected:
         ASSERT_TRUE(reports.empty()) << reports.front();
     }
 
-    // Gets the bank of that layout, polling as the window does; every block
-    // count seen on the way is kept.
-    MidiPort::BankArrival getBank(DumpLayout layout)
+    // Gets the bank of that layout (without one, takes the first bank that
+    // comes), polling as the window does; every block count seen on the way
+    // is kept, and those seen while the bank was still arriving.
+    MidiPort::BankArrival getBank(std::optional<DumpLayout> layout, const std::function<void()>& meanwhile = {})
     {
         seen.clear();
+        arriving.clear();
         EXPECT_FALSE(port->startBankReceive(layout, 0));
+        if (meanwhile)
+            meanwhile();
         MidiPort::BankArrival arrival;
         for (;;) {
             arrival = port->bankArrival();
             if (seen.empty() || seen.back() != arrival.blocks)
                 seen.push_back(arrival.blocks);
+            if (arrival.state == MidiPort::BankArrival::State::Arriving
+                && (arriving.empty() || arriving.back() != arrival.blocks))
+                arriving.push_back(arrival.blocks);
             if (arrival.state != MidiPort::BankArrival::State::Waiting
                 && arrival.state != MidiPort::BankArrival::State::Arriving)
                 break;
@@ -78,6 +87,7 @@ protected:
     std::unique_ptr<MidiPort> port;
     std::vector<std::string> reports;
     std::vector<int> seen;
+    std::vector<int> arriving;
 };
 
 // The times the simulator logged for the blocks of the bank it received.
@@ -113,6 +123,46 @@ TEST_F(BankEndToEnd, GetBankBringsTheInstrumentsBytesInEitherLayout)
     EXPECT_EQ("SIM 01  ", read.bank.name(0));
     EXPECT_EQ("SIM 64  ", read.bank.name(63));
     EXPECT_TRUE(read.bank.complete());
+}
+
+// At a cable's pace the blocks are counted as they arrive, long before the
+// bank is whole, for Get bank and for a bank the instrument sends unasked
+// (Receive bank, here started by another program's request); what arrives is
+// the instrument's bank byte for byte.
+TEST_F(BankEndToEnd, ABanksBlocksAreCountedAsTheyArriveAtTheCablesPace)
+{
+    const std::string fixture = (std::filesystem::path(MORVANE_FIXTURES) / "tg33-bank-backup.syx").string();
+    const Bytes real = readFile(fixture);
+    ASSERT_EQ(37631u, real.size()) << "missing test data: " << MORVANE_FIXTURES;
+    test::SimProcess sim({"--log", "--wire-rate", "125000", "--bank", fixture});
+    ASSERT_TRUE(sim.started()) << sim.output();
+    connectTo(sim);
+    const auto countedAsTheyCame = [this](int of) {
+        EXPECT_TRUE(std::is_sorted(arriving.begin(), arriving.end()));
+        EXPECT_GE(static_cast<int>(arriving.size()), of / 2) << ::testing::PrintToString(arriving);
+        EXPECT_TRUE(!arriving.empty() && arriving.front() >= 1 && arriving.back() < of)
+            << ::testing::PrintToString(arriving);
+    };
+
+    const MidiPort::BankArrival got = getBank(DumpLayout::Tg33);
+    ASSERT_EQ(MidiPort::BankArrival::State::Complete, got.state) << sim.output();
+    EXPECT_EQ(real, got.message);
+    countedAsTheyCame(16);
+
+    RtMidiBackend other(test::uniqueClientName("asker"));
+    const std::vector<std::string> outputs = other.outputNames();
+    const auto at = std::find(outputs.begin(), outputs.end(), sim.inputPort());
+    ASSERT_NE(outputs.end(), at);
+    ASSERT_FALSE(other.openOutput(static_cast<int>(at - outputs.begin())));
+    const auto request = bankRequest(DumpLayout::Sy, 0);
+    const MidiPort::BankArrival received
+        = getBank(std::nullopt, [&] { EXPECT_FALSE(other.send(request.data(), request.size())); });
+    ASSERT_EQ(MidiPort::BankArrival::State::Complete, received.state) << sim.output();
+    countedAsTheyCame(17);
+    const BankRead read = readVoiceBank(received.message.data(), received.message.size());
+    EXPECT_TRUE(read.faults.empty());
+    EXPECT_EQ(read.bank.encode(0), received.message);
+    EXPECT_EQ("SIM 01  ", read.bank.name(0));
 }
 
 TEST_F(BankEndToEnd, SendBankPutsExactlyThoseBytesIntoTheInstrumentWithAPauseAfterEachBlock)

@@ -5,6 +5,7 @@
 #include "Instrument.h"
 #include "ManualClock.h"
 #include "RandomVoice.h"
+#include "VoiceBank.h"
 #include "VoiceData.h"
 
 #include <gtest/gtest.h>
@@ -216,6 +217,65 @@ TEST_F(MidiPortTest, ADumpDuringTheWaitBecomesTheVoice)
         });
         EXPECT_TRUE(port->requestVoice(model, 3, voiceData)) << model;
         EXPECT_EQ(current(), expected) << model;
+    }
+}
+
+// A MIDI system that hands the input over piece by piece (JACK does, a bank
+// block a piece): the port counts a bank's blocks as they arrive and keeps
+// the whole bank byte for byte. Get bank takes only the layout it asked for;
+// Receive bank takes either.
+TEST_F(MidiPortTest, ABanksBlocksAreCountedAsTheyArrive)
+{
+    using State = MidiPort::BankArrival::State;
+    struct Case {
+        std::optional<DumpLayout> asked;
+        DumpLayout comes;
+        bool taken;
+    };
+    const Case cases[] = {
+        {DumpLayout::Tg33, DumpLayout::Tg33, true},
+        {DumpLayout::Sy, DumpLayout::Sy, true},
+        {std::nullopt, DumpLayout::Sy, true},
+        {DumpLayout::Tg33, DumpLayout::Sy, false},
+    };
+    port->open(0, 0);
+    Instrument instrument({});
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << "asked " << (c.asked ? int(*c.asked) : -1) << ", comes " << int(c.comes));
+        const auto request = bankRequest(c.comes, 0);
+        const std::vector<Bytes> pieces = instrument.handle(request.data(), request.size()).bankBlocks;
+        const int of = bankBlocks(bankFormat(c.comes));
+        ASSERT_EQ(pieces.size(), static_cast<std::size_t>(of));
+        ASSERT_FALSE(port->startBankReceive(c.asked, 0));
+        EXPECT_EQ(State::Waiting, port->bankArrival().state);
+
+        // Half the first block: begun, but no block whole yet.
+        const Bytes& first = pieces.front();
+        const auto half = first.begin() + static_cast<std::ptrdiff_t>(first.size() / 2);
+        backend->deliverPiece(Bytes(first.begin(), half));
+        EXPECT_EQ(0, port->bankArrival().blocks);
+        backend->deliverPiece(Bytes(half, first.end()));
+        Bytes whole = first;
+        for (int i = 0; i < of; ++i) {
+            if (i > 0) {
+                backend->deliverPiece(pieces[static_cast<std::size_t>(i)]);
+                whole.insert(whole.end(), pieces[static_cast<std::size_t>(i)].begin(),
+                             pieces[static_cast<std::size_t>(i)].end());
+            }
+            const MidiPort::BankArrival arrival = port->bankArrival();
+            if (!c.taken) {
+                EXPECT_EQ(State::Waiting, arrival.state);
+                EXPECT_EQ(0, arrival.blocks);
+                continue;
+            }
+            EXPECT_EQ(i + 1, arrival.blocks);
+            EXPECT_EQ(of, arrival.of);
+            EXPECT_EQ(i + 1 < of ? State::Arriving : State::Complete, arrival.state);
+        }
+        if (c.taken) {
+            EXPECT_EQ(whole, port->bankArrival().message);
+        }
+        port->stopBankReceive();
     }
 }
 

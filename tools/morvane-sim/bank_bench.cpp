@@ -83,9 +83,18 @@ int main(int argc, char** argv)
             return 1;
         }
         morvane::MidiPort::BankArrival arrival;
+        // When the first block was counted, and how many counts were seen
+        // before the bank was whole (what a progress bar can show).
+        Clock::duration firstBlock{};
+        int counts = 0;
         do {
             std::this_thread::sleep_for(1ms);
+            const int before = arrival.blocks;
             arrival = port.bankArrival();
+            if (arrival.state == morvane::MidiPort::BankArrival::State::Arriving && arrival.blocks != before) {
+                if (counts++ == 0)
+                    firstBlock = Clock::now() - start;
+            }
         } while (arrival.state == morvane::MidiPort::BankArrival::State::Waiting
                  || arrival.state == morvane::MidiPort::BankArrival::State::Arriving);
         const auto took = Clock::now() - start;
@@ -95,6 +104,11 @@ int main(int argc, char** argv)
             return 1;
         }
         report("Get bank", layout, took);
+        if (counts > 0)
+            std::printf("%-10s first block counted at %.2f s; %d of %d block counts seen before the bank was whole\n", "",
+                        seconds(firstBlock), counts, arrival.of - 1);
+        else
+            std::printf("%-10s no block counted before the bank was whole\n", "");
 
         // The same bytes back, paced to the cable, until the simulator has
         // taken the whole bank in.

@@ -2,7 +2,6 @@
 // for trying the program, and for its tests, without an instrument.
 #include "Version.h"
 #include "Instrument.h"
-#include "JackInput.h"
 #include "RtMidiBackend.h"
 #include "VoiceFile.h"
 
@@ -276,22 +275,11 @@ int main(int argc, char** argv)
             inbox.push({data, data + size}, true);
         };
         // On JACK the input is read event by event, so that a bank's blocks
-        // are seen as they arrive; its client takes the input's name first.
-        std::unique_ptr<morvane::JackInput> jackInput;
-        const bool onJack = options.system == morvane::RtMidiBackend::System::Jack
-                            || (options.system == morvane::RtMidiBackend::System::Automatic
-                                && morvane::jackServerRunning());
-        morvane::MidiError inError;
-        if (onJack) {
-            jackInput = std::make_unique<morvane::JackInput>(options.name + "-in");
-            inError = jackInput->open(whole, part, whole);
-        }
+        // are seen as they arrive.
         morvane::RtMidiBackend midi(options.name, options.system);
-        if (!jackInput) {
-            midi.setChannelHandler(whole);
-            midi.setProgressHandler(part);
-            inError = midi.openVirtualInput(whole);
-        }
+        midi.setChannelHandler(whole);
+        midi.setProgressHandler(part);
+        const morvane::MidiError inError = midi.openVirtualInput(whole);
         const auto outError = midi.openVirtualOutput();
         if (inError || outError) {
             std::cerr << "morvane-sim: " << (inError ? *inError : *outError) << "\n";

@@ -37,6 +37,23 @@ void InProcessMidiBackend::deliver(const std::vector<std::uint8_t>& message)
         handler_(message.data(), message.size());
 }
 
+void InProcessMidiBackend::deliverPiece(const std::vector<std::uint8_t>& piece)
+{
+    std::lock_guard lock(deliverMutex_);
+    if (handler_)
+        assembler_.feed(piece.data(), piece.size());
+}
+
+void InProcessMidiBackend::setProgressHandler(SysExHandler handler)
+{
+    std::lock_guard lock(deliverMutex_);
+    progressHandler_ = std::move(handler);
+    assembler_.setProgress([this](const std::uint8_t* data, std::size_t size) {
+        if (progressHandler_)
+            progressHandler_(data, size);
+    });
+}
+
 void InProcessMidiBackend::setOnSend(std::function<void(const std::vector<std::uint8_t>&)> onSend)
 {
     onSend_ = std::move(onSend);
@@ -149,6 +166,7 @@ void InProcessMidiBackend::closeInput()
         calls_.push_back({Action::CloseInput, -1});
         inputIndex_ = -1;
         handler_ = nullptr;
+        assembler_.reset();
     }
 }
 

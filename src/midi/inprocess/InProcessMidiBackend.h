@@ -4,6 +4,7 @@
 #pragma once
 
 #include "MidiBackend.h"
+#include "SysEx.h"
 
 #include <functional>
 #include <map>
@@ -41,6 +42,12 @@ public:
     // the MIDI thread would; ignored while no input is open.
     void deliver(const std::vector<std::uint8_t>& message);
 
+    // Hands a piece of the input's bytes over as a MIDI system that reads
+    // its input piece by piece does: the whole System Exclusive messages the
+    // pieces make go to the handler, and after each piece that leaves one
+    // unfinished, the part so far goes to the progress handler.
+    void deliverPiece(const std::vector<std::uint8_t>& piece);
+
     // Called with every message sent, after it is recorded; the place where
     // a test plays the instrument.
     void setOnSend(std::function<void(const std::vector<std::uint8_t>&)> onSend);
@@ -56,6 +63,7 @@ public:
     MidiError openInput(int index, SysExHandler handler) override;
     MidiError openOutput(int index) override;
     MidiError send(const std::uint8_t* data, std::size_t size) override;
+    void setProgressHandler(SysExHandler handler) override;
     void closeInput() override;
     void closeOutput() override;
 
@@ -70,6 +78,11 @@ private:
     mutable std::mutex mutex_;           // the records
     std::mutex deliverMutex_;          // the handler against deliveries from other threads
     SysExHandler handler_;
+    SysExHandler progressHandler_;
+    SysExAssembler assembler_{[this](const std::uint8_t* data, std::size_t size) {
+        if (handler_)
+            handler_(data, size);
+    }};
     int inputIndex_ = -1;
     int outputIndex_ = -1;
     std::vector<Call> calls_;

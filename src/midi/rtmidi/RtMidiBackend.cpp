@@ -1,5 +1,6 @@
 #include "RtMidiBackend.h"
 
+#include "JackInput.h"
 #include "SysEx.h"
 
 #include <RtMidi.h>
@@ -194,7 +195,11 @@ struct RtMidiBackend::Impl {
         portsChanged = true;
     }
 
-    ~Impl() { stopWatching(); }
+    ~Impl()
+    {
+        jackIn.reset();
+        stopWatching();
+    }
 
     // Guards the handler against the MIDI thread.
     std::mutex handlerMutex;
@@ -206,15 +211,26 @@ struct RtMidiBackend::Impl {
             handler(data, size);
     }};
 
+    // On JACK the input is read event by event (JackInput), so that the
+    // progress handler sees a long message arrive; RtMidi's own input is
+    // used where that is not available.
+    std::unique_ptr<JackInput> jackIn;
+
+    // A message, or a piece of a System Exclusive message, as it came.
+    void onBytes(const std::uint8_t* data, std::size_t size)
+    {
+        std::lock_guard lock(handlerMutex);
+        if (handler && size > 0) {
+            if (channelHandler && data[0] >= 0x80 && data[0] < 0xF0)
+                channelHandler(data, size);
+            assembler.feed(data, size);
+        }
+    }
+
     static void onMessage(double, std::vector<unsigned char>* message, void* self)
     {
-        auto* impl = static_cast<Impl*>(self);
-        std::lock_guard lock(impl->handlerMutex);
-        if (impl->handler && message != nullptr && !message->empty()) {
-            if (impl->channelHandler && (*message)[0] >= 0x80 && (*message)[0] < 0xF0)
-                impl->channelHandler(message->data(), message->size());
-            impl->assembler.feed(message->data(), message->size());
-        }
+        if (message != nullptr)
+            static_cast<Impl*>(self)->onBytes(message->data(), message->size());
     }
 
     void setHandler(SysExHandler h)
@@ -233,10 +249,20 @@ struct RtMidiBackend::Impl {
     // Reaches the MIDI system `api`; on failure says why in `unavailable`.
     bool connect(RtMidi::Api api)
     {
+        // Our own input takes the input's client name first; RtMidi's
+        // client, which then only lists the ports, gets another one.
+        jackIn.reset();
+        if (api == RtMidi::UNIX_JACK) {
+            jackIn = std::make_unique<JackInput>(
+                clientName + "-in", [this](const std::uint8_t* data, std::size_t size) { onBytes(data, size); });
+            if (!jackIn->usable())
+                jackIn.reset();
+        }
         try {
             in = std::make_unique<RtMidiIn>(api, clientName + "-in");
             out.reset();
         } catch (const RtMidiError& e) {
+            jackIn.reset();
             in.reset();
             out.reset();
             const std::string why = api == RtMidi::UNIX_JACK ? "the JACK server cannot be reached"
@@ -412,6 +438,14 @@ MidiError RtMidiBackend::openInput(int index, SysExHandler handler)
     if (MidiError error = impl_->resolve(*impl_->in, impl_->inputSnapshot, index, "input", number))
         return error;
     impl_->setHandler(std::move(handler));
+    if (impl_->jackIn) {
+        if (MidiError error = impl_->jackIn->open(impl_->in->getPortName(number))) {
+            impl_->setHandler(nullptr);
+            return error;
+        }
+        impl_->inputOpen = true;
+        return std::nullopt;
+    }
     impl_->inErrors.clear();
     impl_->in->openPort(number, "in");
     if (MidiError error = impl_->inErrors.take(impl_->in->isPortOpen() ? nullptr : "The MIDI input could not be opened.")) {
@@ -449,6 +483,14 @@ MidiError RtMidiBackend::openVirtualInput(SysExHandler handler)
     if (!impl_->in)
         return impl_->noSystemText("input");
     impl_->setHandler(std::move(handler));
+    if (impl_->jackIn) {
+        if (MidiError error = impl_->jackIn->open({})) {
+            impl_->setHandler(nullptr);
+            return error;
+        }
+        impl_->inputOpen = true;
+        return std::nullopt;
+    }
     impl_->inErrors.clear();
     impl_->in->openVirtualPort("in");
     if (MidiError error = impl_->inErrors.take(nullptr)) {
@@ -521,7 +563,9 @@ void RtMidiBackend::setChannelHandler(SysExHandler handler)
 
 void RtMidiBackend::closeInput()
 {
-    if (impl_->in && impl_->inputOpen)
+    if (impl_->jackIn)
+        impl_->jackIn->close();
+    else if (impl_->in && impl_->inputOpen)
         impl_->in->closePort();
     impl_->inputOpen = false;
     // Waits for a handler call in progress on the MIDI thread to finish.

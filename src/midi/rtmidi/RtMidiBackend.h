@@ -1,6 +1,9 @@
 // MIDI through RtMidi: JACK when a JACK server is running, otherwise the
 // ALSA sequencer. A machine with neither has no devices until one of them
-// starts: listing the devices looks for the system again.
+// starts: listing the devices looks for the system again. On JACK the input
+// is read by a client of its own, event by event (JackInput), so that the
+// progress handler sees a long System Exclusive message arrive; RtMidi
+// still lists the ports and sends.
 #pragma once
 
 #include "MidiBackend.h"
