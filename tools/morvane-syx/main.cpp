@@ -27,8 +27,8 @@ constexpr int kBadInput = 1;
 constexpr int kUsageError = 2;
 
 const char* const kUsage =
-    "usage: morvane-syx json FILE             print the voice in FILE as JSON\n"
-    "       morvane-syx build JSON OUT        write the voice described by JSON as a .SYX file\n"
+    "usage: morvane-syx json FILE             print the voice or TG-33 multi in FILE as JSON\n"
+    "       morvane-syx build JSON OUT        write the voice or multi described by JSON as a .SYX file\n"
     "       morvane-syx show FILE             print a short summary of the voice in FILE\n"
     "       morvane-syx randomise IN OUT --amount N [--seed S]\n"
     "                                         move every field but the name by up to N % (1-100)\n"
@@ -65,8 +65,23 @@ bool readVoice(const std::string& path, VoiceParameters& voice, std::vector<std:
     return result == VoiceFileResult::Loaded;
 }
 
+// True when the file's first System Exclusive message is a TG-33 multi dump.
+bool holdsMulti(const std::string& path)
+{
+    std::vector<std::uint8_t> message;
+    readVoiceMessage(path, message);
+    return isMultiDump(message.data(), message.size());
+}
+
 int jsonCommand(const std::string& path)
 {
+    if (holdsMulti(path)) {
+        Multi multi;
+        if (const std::string error = readMultiFile(path, multi); !error.empty())
+            return fail(path + ": " + error);
+        std::cout << multiToJson(multi);
+        return 0;
+    }
     VoiceParameters voice;
     std::vector<std::uint8_t> message;
     std::string error;
@@ -83,9 +98,18 @@ int buildCommand(const std::string& jsonPath, const std::string& outPath)
     std::vector<std::uint8_t> bytes;
     if (const VoiceFileResult read = readRegularFile(jsonPath, bytes, kMaxJsonSize); read != VoiceFileResult::Loaded)
         return fail(jsonPath + ": " + (read == VoiceFileResult::TooLarge ? "the file is too large" : describe(read)));
+    const std::string json(bytes.begin(), bytes.end());
+    if (isMultiJson(json)) {
+        Multi multi = initialMulti();
+        if (const std::string error = multiFromJson(json, multi); !error.empty())
+            return fail(jsonPath + ": " + error);
+        if (const std::string why = writeMultiFile(outPath, multi); !why.empty())
+            return fail(outPath + ": " + why);
+        return 0;
+    }
     VoiceParameters voice;
     VoiceData data(voice);
-    const std::string error = voiceFromJson(std::string(bytes.begin(), bytes.end()), voice);
+    const std::string error = voiceFromJson(json, voice);
     if (!error.empty())
         return fail(jsonPath + ": " + error);
     if (std::string why; !writeVoiceFile(outPath, data, &why))
