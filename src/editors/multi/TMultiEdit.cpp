@@ -252,7 +252,10 @@ void TMultiEdit::buildParts()
     }
     tblParts->resizeColumnsToContents();
     tblParts->setMinimumWidth(tblParts->horizontalHeader()->length() + tblParts->verticalHeader()->width() + 24);
-    tblParts->setMinimumHeight(kPartRowHeight * 8);
+    // All sixteen parts at once, without scrolling.
+    tblParts->setMinimumHeight(tblParts->horizontalHeader()->sizeHint().height() + kPartRowHeight * kMultiParts
+                               + 2 * tblParts->frameWidth());
+    tblParts->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
 }
 
 void TMultiEdit::updateDisplay()
