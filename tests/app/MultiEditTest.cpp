@@ -150,6 +150,39 @@ private slots:
         QVERIFY(!edit->findChild<QAction*>("Undo")->isEnabled());
     }
 
+    void aMultiFileIsOpenedSentAndSaved()
+    {
+        action("Multi1")->trigger();
+        TMultiEdit* edit = window();
+        const QString init =
+            QString::fromStdString((std::filesystem::path(MORVANE_FIXTURES) / "tg33-multi-init-from-editor.syx").string());
+        edit->loadMulti(instrument, "Get multi");
+        QVERIFY(edit->openMultiFile(init));
+        QVERIFY(edit->multi() == initialMulti());
+        QVERIFY(lastSent() == encodeMulti(initialMulti(), channel()));
+        QCOMPARE(edit->findChild<QAction*>("Undo")->text(), QStringLiteral("Undo Open multi"));
+
+        const QString saved = dir.filePath("saved.syx");
+        QVERIFY(edit->saveMultiFile(saved));
+        QFile file(saved);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const MultiDump expected = encodeMulti(initialMulti());
+        QCOMPARE(file.readAll(), QByteArray(reinterpret_cast<const char*>(expected.data()), int(expected.size())));
+
+        // A damaged file: the reason shown, nothing changed or sent.
+        QFile damaged(dir.filePath("damaged.syx"));
+        QVERIFY(damaged.open(QIODevice::WriteOnly));
+        QByteArray bytes(reinterpret_cast<const char*>(expected.data()), int(expected.size()));
+        bytes[50] = char(bytes[50] ^ 1);
+        damaged.write(bytes);
+        damaged.close();
+        const std::size_t sentBefore = midi->sent().size();
+        QVERIFY(!edit->openMultiFile(damaged.fileName()));
+        QVERIFY(edit->MultiState->text().contains("was not opened: the multi dump's checksum"));
+        QVERIFY(edit->multi() == initialMulti());
+        QCOMPARE(midi->sent().size(), sentBefore);
+    }
+
 private:
     const AppContext& context() { return shell->context(); }
     QAction* action(const char* name) { return context().MainForm->findChild<QAction*>(name); }

@@ -9,6 +9,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -120,6 +121,12 @@ TMultiEdit::TMultiEdit(Host host, QWidget* parent)
     bGetMulti->setObjectName(QStringLiteral("bGetMulti"));
     bSendMulti = new QPushButton(QStringLiteral("Send multi"), this);
     bSendMulti->setObjectName(QStringLiteral("bSendMulti"));
+    bOpenMulti = new QPushButton(QStringLiteral("Open multi..."), this);
+    bOpenMulti->setObjectName(QStringLiteral("bOpenMulti"));
+    bSaveMulti = new QPushButton(QStringLiteral("Save multi..."), this);
+    bSaveMulti->setObjectName(QStringLiteral("bSaveMulti"));
+    connect(bOpenMulti, &QPushButton::clicked, this, &TMultiEdit::OpenMultiClick);
+    connect(bSaveMulti, &QPushButton::clicked, this, &TMultiEdit::SaveMultiClick);
     auto* help = new QPushButton(QStringLiteral("Help"), this);
     help->setObjectName(QStringLiteral("bHelp"));
     connect(bGetMulti, &QPushButton::clicked, this, &TMultiEdit::GetMultiClick);
@@ -134,6 +141,8 @@ TMultiEdit::TMultiEdit(Host host, QWidget* parent)
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(bGetMulti);
     buttons->addWidget(bSendMulti);
+    buttons->addWidget(bOpenMulti);
+    buttons->addWidget(bSaveMulti);
     buttons->addWidget(MultiState, 1);
     buttons->addWidget(help);
 
@@ -406,6 +415,46 @@ void TMultiEdit::SendMultiClick()
     send();
     if (MultiState->text().isEmpty())
         say(QStringLiteral("Multi sent."));
+}
+
+bool TMultiEdit::openMultiFile(const QString& path)
+{
+    Multi read = multi_;
+    if (const std::string fault = readMultiFile(path.toStdString(), read); !fault.empty()) {
+        say(QStringLiteral("%1 was not opened: %2").arg(path, QString::fromStdString(fault)), true);
+        return false;
+    }
+    loadMulti(read, "Open multi");
+    send();
+    if (MultiState->text().isEmpty())
+        say(QStringLiteral("Opened %1.").arg(path));
+    return true;
+}
+
+bool TMultiEdit::saveMultiFile(const QString& path)
+{
+    if (const std::string fault = writeMultiFile(path.toStdString(), multi_); !fault.empty()) {
+        say(QStringLiteral("%1 was not saved: %2").arg(path, QString::fromStdString(fault)), true);
+        return false;
+    }
+    say(QStringLiteral("Saved the multi to %1.").arg(path));
+    return true;
+}
+
+void TMultiEdit::OpenMultiClick()
+{
+    const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("Open multi"), {},
+                                                      QStringLiteral("System Exclusive files (*.syx *.SYX);;All files (*)"));
+    if (!path.isEmpty())
+        openMultiFile(path);
+}
+
+void TMultiEdit::SaveMultiClick()
+{
+    const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Save multi"), {},
+                                                      QStringLiteral("System Exclusive files (*.syx *.SYX)"));
+    if (!path.isEmpty())
+        saveMultiFile(path);
 }
 
 void TMultiEdit::say(const QString& text, bool fault)

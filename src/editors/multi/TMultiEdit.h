@@ -51,8 +51,17 @@ public:
     // Shows the multi again, as when a voice name it shows may have changed.
     void updateDisplay();
 
+    // Reads a multi file as one undo step ("Open multi") and sends it; a
+    // file that holds no sound multi is refused with the reason and changes
+    // nothing.
+    bool openMultiFile(const QString& path);
+    // Writes the multi as the instrument sends it (device 1), all or nothing.
+    bool saveMultiFile(const QString& path);
+
     void GetMultiClick();
     void SendMultiClick();
+    void OpenMultiClick();
+    void SaveMultiClick();
     void undo();
     void redo();
 
@@ -64,6 +73,8 @@ public:
     QTableWidget* tblParts;
     QPushButton* bGetMulti;
     QPushButton* bSendMulti;
+    QPushButton* bOpenMulti;
+    QPushButton* bSaveMulti;
     QLabel* MultiState;
 
 protected:
