@@ -463,6 +463,13 @@ void TMultiEdit::say(const QString& text, bool fault)
     MultiState->setStyleSheet(fault ? QStringLiteral("color: red") : QString());
 }
 
+void TMultiEdit::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        showVoiceNames();
+    QWidget::changeEvent(event);
+}
+
 bool TMultiEdit::eventFilter(QObject* watched, QEvent* event)
 {
     // The window's undo and redo come before a box's own text undo.

@@ -79,6 +79,9 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // Coming to the front, the window names the voices again: the bank
+    // window may hold another bank by now.
+    void changeEvent(QEvent* event) override;
 
 private:
     // The parts table's columns.
