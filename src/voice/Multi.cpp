@@ -90,13 +90,27 @@ Multi initialMulti()
 MultiDump encodeMulti(const Multi& multi, MidiChannel channel)
 {
     MultiDump message{};
-    message[0] = kSysExStart;
-    message[1] = kYamahaId;
-    message[kDeviceByte] = deviceByte(DeviceKind::Dump, channel);
-    message[3] = kDumpFormat;
-    message[4] = static_cast<std::uint8_t>(kMultiByteCount >> 7);
-    message[5] = static_cast<std::uint8_t>(kMultiByteCount & 0x7F);
-    std::copy(kMultiFormatId.begin(), kMultiFormatId.end(), message.begin() + kFormatIdOffset);
+    for (const FrameBytes& f : kMultiFrame) {
+        switch (f.role) {
+        case FrameRole::Fixed:
+            message[f.at] = f.value;
+            break;
+        case FrameRole::Device:
+            message[f.at] = deviceByte(DeviceKind::Dump, channel);
+            break;
+        case FrameRole::ByteCount:
+            message[f.at] = static_cast<std::uint8_t>(kMultiByteCount >> 7);
+            message[f.at + 1] = static_cast<std::uint8_t>(kMultiByteCount & 0x7F);
+            break;
+        case FrameRole::FormatId:
+            std::copy(kMultiFormatId.begin(), kMultiFormatId.end(), message.begin() + f.at);
+            break;
+        case FrameRole::InnerChecksum:
+        case FrameRole::OuterChecksum:  // last, below
+        case FrameRole::NotRead:
+            break;
+        }
+    }
 
     std::uint8_t* data = message.data() + kMultiDataAt;
     encodeRows(data, kMultiCommonRows, multi.common);
@@ -108,7 +122,6 @@ MultiDump encodeMulti(const Multi& multi, MidiChannel channel)
                    multi.parts[static_cast<std::size_t>(p)].values);
 
     message[kMultiChecksumAt] = checksumOf(message.data());
-    message[kMultiChecksumAt + 1] = kSysExEnd;
     return message;
 }
 

@@ -33,6 +33,20 @@ inline constexpr std::size_t kMultiDumpSize = kMultiChecksumAt + 2;
 inline constexpr std::size_t kMultiByteCount = kMultiFormatId.size() + kMultiDataSize;
 static_assert(kMultiDataSize == 208 && kMultiDumpSize == 226 && kMultiByteCount == 1 * 128 + 0x5A);  // 01 5A
 
+// The bytes of the message around the data, by the voice table's roles:
+// F0 43 0n 7E, the byte count 01 5A, the identifier, then the data, the
+// checksum (the identifier, the data and it sum to a multiple of 128), F7.
+inline constexpr std::array<FrameBytes, 8> kMultiFrame{{
+    {0, 1, FrameRole::Fixed, kSysExStart},
+    {1, 1, FrameRole::Fixed, kYamahaId},
+    {kDeviceByte, 1, FrameRole::Device},
+    {3, 1, FrameRole::Fixed, kDumpFormat},
+    {4, 2, FrameRole::ByteCount},
+    {kFormatIdOffset, kMultiFormatId.size(), FrameRole::FormatId},
+    {kMultiChecksumAt, 1, FrameRole::OuterChecksum},
+    {kMultiChecksumAt + 1, 1, FrameRole::Fixed, kSysExEnd},
+}};
+
 struct MultiRow {
     std::string_view key;    // the voice tool's JSON key
     std::string_view words;  // what a user reads: "Volume"
@@ -158,8 +172,27 @@ constexpr bool rowsTile(const std::array<MultiRow, N>& rows, std::size_t size)
     return true;
 }
 
+// The frame and the data (the common part, then the parts) cover the
+// message, each byte once.
+constexpr bool frameAndDataTile()
+{
+    std::array<int, kMultiDumpSize> uses{};
+    for (const FrameBytes& f : kMultiFrame)
+        for (std::size_t i = 0; i < f.size; ++i)
+            if (f.at + i >= kMultiDumpSize || ++uses[f.at + i] > 1)
+                return false;
+    for (std::size_t i = kMultiDataAt; i < kMultiChecksumAt; ++i)
+        if (++uses[i] > 1)
+            return false;
+    for (int used : uses)
+        if (used != 1)
+            return false;
+    return true;
+}
+
 } // namespace detail
 
+static_assert(detail::frameAndDataTile(), "a byte of the multi's message is claimed twice or by nothing");
 static_assert(detail::rowsInOrder(kMultiCommonRows, rowIndex(MultiField::FirstKept)),
               "the named common rows come first, in the order of MultiField");
 static_assert(detail::rowsInOrder(kMultiPartRows, rowIndex(PartField::FirstKept)),
