@@ -146,7 +146,12 @@ TEST(MultiCodec, DamagedMessagesAreRefusedWithTheReason)
         {"a byte with bit 7", [](auto& m) { m[60] = 0x90; }, "byte 60 of the multi dump is 0x90"},
         {"no F7", [](auto& m) { m.back() = 0x00; }, "does not end in F7"},
         {"a voice's identifier", [](auto& m) { m[kFormatIdOffset + 8] = 'V'; }, "not a TG-33 multi dump"},
-        {"a request", [](auto& m) { m = {multiRequest({}).begin(), multiRequest({}).end()}; }, "not a TG-33 multi dump"},
+        {"a request",
+         [](auto& m) {
+             const auto request = multiRequest({});
+             m.assign(request.begin(), request.end());
+         },
+         "not a TG-33 multi dump"},
     };
     for (const Case& c : cases) {
         std::vector<std::uint8_t> message = good;
