@@ -108,6 +108,18 @@ private slots:
         QVERIFY(edit->multi() == louder);
         QVERIFY(lastSent() == encodeMulti(louder, channel()));
 
+        // Steps of an up-down in a quick run are one undo step (begun after
+        // the pause that ends the typed step).
+        QTest::qWait(900);
+        QTest::keyClick(volume, Qt::Key_Up);
+        QTest::keyClick(volume, Qt::Key_Up);
+        QTest::keyClick(volume, Qt::Key_Up);
+        QCOMPARE(edit->multi().parts[2][PartField::Volume], 67);
+        QTest::keyClick(volume, Qt::Key_Z, Qt::ControlModifier);
+        QVERIFY(edit->multi() == louder);
+        QTest::keyClick(volume, Qt::Key_Y, Qt::ControlModifier);
+        QCOMPARE(edit->multi().parts[2][PartField::Volume], 67);
+
         // A part's bank chosen: its voices are named by that bank's slots;
         // internal voices by their names where the bank window holds a bank.
         QComboBox* bank = combo("cbBank1");
