@@ -180,6 +180,15 @@ std::string decodeMulti(const std::uint8_t* message, std::size_t size, Multi& mu
     return {};
 }
 
+std::string multiSlotName(int bank, int voice)
+{
+    static constexpr std::array<std::string_view, 3> kBankMarks{"I", "P1 ", "P2 "};
+    std::string name(bank >= 0 && bank < 3 ? kBankMarks[static_cast<std::size_t>(bank)] : "?");
+    name += static_cast<char>('A' + voice / 8 % 8);
+    name += std::to_string(voice % 8 + 1);
+    return name;
+}
+
 std::string findMultiFieldOutOfRange(const Multi& multi)
 {
     std::string fault = outOfRange(kMultiCommonRows, multi.common, "common.");

@@ -58,6 +58,10 @@ bool isMultiRequest(const std::uint8_t* message, std::size_t size);
 // saying what is wrong, and `multi` is left untouched.
 std::string decodeMulti(const std::uint8_t* message, std::size_t size, Multi& multi);
 
+// The slot a part's voice has in its bank, as the instrument names it:
+// "IA1" for the first internal voice, "P1 A1" and "P2 A1" for the presets'.
+std::string multiSlotName(int bank, int voice);
+
 // The first named field outside its range, as "part3.volume = 200 (0..127)",
 // or an empty text.
 std::string findMultiFieldOutOfRange(const Multi& multi);

@@ -311,6 +311,13 @@ TEST_F(SyxCommand, MultiJsonAndBuild)
                              "\"byte31\": 0"})
         EXPECT_NE(std::string::npos, json.out.find(text)) << text << "\n" << json.out;
 
+    const ToolRun show = run("show " + init);
+    ASSERT_EQ(0, show.status) << show.err;
+    for (const char* line : {"TG-33 multi, 226 bytes", "\"Untitled\"", "Byte count:     226 (the message holds 218)",
+                             "Reverb Hall, balance 0", "32/0 notes", "Part  1:        IA1, volume 127, detune 0"})
+        EXPECT_NE(std::string::npos, show.out.find(line)) << line << "\n" << show.out;
+    EXPECT_EQ(std::string::npos, show.out.find("Part  2"));
+
     const std::string out = (dir / "m.syx").string();
     const ToolRun build = run("build " + file("m.json", json.out) + " " + out);
     ASSERT_EQ(0, build.status) << build.err;

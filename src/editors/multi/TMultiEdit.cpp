@@ -32,14 +32,12 @@ constexpr std::size_t kMaxSteps = 1000;
 
 constexpr int kPartRowHeight = 26;
 
-} // namespace
-
-QString TMultiEdit::slotName(int bank, int voice)
+QString slotName(int bank, int voice)
 {
-    static const char* const kBankMarks[] = {"I", "P1 ", "P2 "};
-    const QString mark = bank >= 0 && bank < 3 ? QString::fromLatin1(kBankMarks[bank]) : QStringLiteral("?");
-    return mark + QChar('A' + voice / 8 % 8) + QString::number(voice % 8 + 1);
+    return QString::fromStdString(multiSlotName(bank, voice));
 }
+
+} // namespace
 
 TMultiEdit::TMultiEdit(Host host, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint

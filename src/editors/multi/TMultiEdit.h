@@ -65,10 +65,6 @@ public:
     void undo();
     void redo();
 
-    // The slot a part's voice has in its bank, as the instrument names it:
-    // "IA1" for the first internal voice, "P1 A1" and "P2 A1" for the presets'.
-    static QString slotName(int bank, int voice);
-
     QLineEdit* tfMultiName;
     QTableWidget* tblParts;
     QPushButton* bGetMulti;
