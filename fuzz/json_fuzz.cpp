@@ -1,6 +1,7 @@
 // The JSON reader on any text: a voice or one error line, never a fault. A
 // voice it takes is written as a file, and that file printed as JSON builds
-// the very same file again.
+// the very same file again. A multi it takes holds only values within their
+// ranges and comes back the same through its JSON.
 #include "VoiceData.h"
 #include "VoiceJson.h"
 
@@ -23,6 +24,14 @@ std::vector<std::uint8_t> encoded(const VoiceData& codec)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
+    const std::string text(reinterpret_cast<const char*>(data), size);
+    if (Multi multi = initialMulti(); multiFromJson(text, multi).empty()) {
+        Multi again = initialMulti();
+        if (!findMultiFieldOutOfRange(multi).empty() || !multiFromJson(multiToJson(multi), again).empty()
+            || !(again == multi))
+            std::abort();
+    }
+
     // Fields the JSON leaves out keep the reset voice's values, as in the tool.
     VoiceParameters voice;
     VoiceData codec(voice);

@@ -1,6 +1,7 @@
 #include "TMainForm.h"
 
 #include "TBankEdit.h"
+#include "TMultiEdit.h"
 
 #include "AboutMorvane.h"
 #include "AppContext.h"
@@ -13,6 +14,7 @@
 #include "SoundDesignDialogs.h"
 #include "TSetDevices.h"
 #include "EditorWindow.h"
+#include "HelpWindow.h"
 
 #include <QActionGroup>
 #include <QApplication>
@@ -271,6 +273,8 @@ void TMainForm::buildMenus()
         {nullptr, "Elements &B && D", "ElementB1", QKeySequence(Qt::CTRL | Qt::Key_B), nullptr},
         {nullptr, "Voice &common", "Voicecommon1", QKeySequence(Qt::CTRL | Qt::Key_C), nullptr},
         {nullptr, "&Vectors", "Vector1", QKeySequence(Qt::CTRL | Qt::Key_V), nullptr},
+        {nullptr, nullptr, nullptr, {}, nullptr},
+        {nullptr, "M&ulti...", "Multi1", {}, &TMainForm::Multi1Click},
         {"&MIDI", "&Select MIDI devices", "SelectMIDIdevices1", {}, &TMainForm::SelectMIDIdevices1Click},
         {nullptr, "&Get voice from synth", "Getsoundfromsynth1", {}, &TMainForm::Getsoundfromsynth1Click},
         {nullptr, "&Pace sends to the MIDI cable", "Pacesends1", {}, &TMainForm::Pacesends1Click},
@@ -572,6 +576,49 @@ TBankEdit& TMainForm::bankEdit()
     }
     showEditor(BankEdit);
     return *BankEdit;
+}
+
+TMultiEdit& TMainForm::multiEdit()
+{
+    if (MultiEdit == nullptr) {
+        TMultiEdit::Host host;
+        host.getMulti = [this](Multi& multi) -> std::string {
+            if (context_.midiPort == nullptr)
+                return "No MIDI system: the multi cannot be fetched.";
+            const int channel = context_.settings->midiChannel;
+            const VoiceRequest request = context_.midiPort->requestMulti(channel, multi);
+            if (request)
+                return {};
+            if (request.outcome == VoiceRequest::Outcome::NotSent)
+                return "The multi request could not be sent: " + request.error;
+            if (!request.error.empty())
+                return "The multi that came is damaged: " + request.error;
+            return "No multi came from the instrument (a TG-33 on device " + std::to_string(channel + 1) + "?).";
+        };
+        host.sendMulti = [this](const Multi& multi) -> std::string {
+            if (context_.midiPort == nullptr)
+                return "No MIDI output is open.";
+            if (context_.midiPort->sendMulti(multi, context_.settings->midiChannel))
+                return {};
+            return context_.midiPort->sendError();
+        };
+        // Internal voices are named where the bank window holds a bank.
+        host.voiceName = [this](int bank, int voice) -> std::string {
+            if (bank != 0 || BankEdit == nullptr || !BankEdit->bank().holds(voice))
+                return {};
+            return BankEdit->bank().name(voice);
+        };
+        host.showHelp = [this] { services_.showHelp(HelpWindow::kMultiContext); };
+        MultiEdit = new TMultiEdit(std::move(host), this);
+    }
+    showEditor(MultiEdit);
+    MultiEdit->updateDisplay();
+    return *MultiEdit;
+}
+
+void TMainForm::Multi1Click()
+{
+    multiEdit();
 }
 
 void TMainForm::BankWindow1Click()

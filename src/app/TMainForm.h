@@ -19,6 +19,7 @@ class AppServices;
 class LibraryBrowser;
 class TBankEdit;
 class TBlend;
+class TMultiEdit;
 class TRandomise;
 class TTestNote;
 
@@ -71,6 +72,9 @@ public:
     // The bank window, made on first use, and its transfers from the MIDI menu.
     TBankEdit& bankEdit();
     void BankWindow1Click();
+    // The TG-33 multi editor, made on first use.
+    TMultiEdit& multiEdit();
+    void Multi1Click();
     void GetBank1Click();
     void ReceiveBank1Click();
     void SendBank1Click();
@@ -113,6 +117,7 @@ private:
     TBlend* Blend = nullptr;
     TTestNote* TestNote = nullptr;
     TBankEdit* BankEdit = nullptr;
+    TMultiEdit* MultiEdit = nullptr;
     bool exiting_ = false;
     QSize startSize_;
 };

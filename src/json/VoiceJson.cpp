@@ -1,5 +1,6 @@
 #include "VoiceJson.h"
 
+#include "Multi.h"
 #include "VoiceFields.h"
 
 #include <QJsonArray>
@@ -183,7 +184,83 @@ private:
     std::vector<Level> stack_;
 };
 
+// Every row of a multi, as the voice walk gives a voice's: the common part
+// and the sixteen parts, each with the bytes it keeps as they came.
+template <typename Visitor>
+void visitMulti(Multi& multi, Visitor& v)
+{
+    static constexpr std::array<const char*, kMultiParts> kPartKeys{
+        "part1", "part2", "part3",  "part4",  "part5",  "part6",  "part7",  "part8",
+        "part9", "part10", "part11", "part12", "part13", "part14", "part15", "part16"};
+    auto rows = [&v](const auto& table, auto& values, std::size_t firstKept, char* name) {
+        auto some = [&](std::size_t from, std::size_t to) {
+            for (std::size_t i = from; i < to; ++i) {
+                const char* key = table[i].key.data();  // the keys are literals
+                if (table[i].place.packing == Packing::Text)
+                    v.text(key, name, table[i].place.bits);
+                else
+                    v.field(key, values[i], table[i].min, table[i].max);
+            }
+        };
+        some(0, firstKept);
+        v.group("kept", [&] { some(firstKept, table.size()); });
+    };
+    v.group("multi", [&] {
+        v.group("common", [&] {
+            rows(kMultiCommonRows, multi.common, rowIndex(MultiField::FirstKept), multi.name.data());
+        });
+        for (std::size_t p = 0; p < kPartKeys.size(); ++p)
+            v.group(kPartKeys[p], [&] {
+                rows(kMultiPartRows, multi.parts[p].values, rowIndex(PartField::FirstKept), nullptr);
+            });
+    });
+}
+
+// Reads a JSON object with `visit`, all or nothing.
+template <typename R>
+std::string fromJson(const std::string& json, R& record, void (*visit)(R&, JsonReader&))
+{
+    QJsonParseError parseError;
+    const QJsonDocument document = QJsonDocument::fromJson(QByteArray::fromStdString(json), &parseError);
+    if (document.isNull())
+        return "not valid JSON: " + parseError.errorString().toStdString() + " at offset "
+               + std::to_string(parseError.offset);
+    if (!document.isObject())
+        return "the JSON must be an object";
+    R result = record;
+    try {
+        JsonReader reader(document.object());
+        visit(result, reader);
+        reader.finishObject();
+    } catch (const JsonError& error) {
+        return error.what();
+    }
+    record = result;
+    return {};
+}
+
 } // namespace
+
+std::string multiToJson(const Multi& multi)
+{
+    Multi copy = multi;
+    JsonWriter writer;
+    writer.out = "{\n";
+    visitMulti(copy, writer);
+    writer.out += "\n}\n";
+    return writer.out;
+}
+
+std::string multiFromJson(const std::string& json, Multi& multi)
+{
+    return fromJson<Multi>(json, multi, [](Multi& m, JsonReader& r) { visitMulti(m, r); });
+}
+
+bool isMultiJson(const std::string& json)
+{
+    const QJsonDocument document = QJsonDocument::fromJson(QByteArray::fromStdString(json));
+    return document.isObject() && document.object().contains(QLatin1String("multi"));
+}
 
 std::string voiceToJson(const VoiceParameters& voice)
 {
@@ -197,23 +274,7 @@ std::string voiceToJson(const VoiceParameters& voice)
 
 std::string voiceFromJson(const std::string& json, VoiceParameters& voice)
 {
-    QJsonParseError parseError;
-    const QJsonDocument document = QJsonDocument::fromJson(QByteArray::fromStdString(json), &parseError);
-    if (document.isNull())
-        return "not valid JSON: " + parseError.errorString().toStdString() + " at offset "
-               + std::to_string(parseError.offset);
-    if (!document.isObject())
-        return "the JSON must be an object";
-    VoiceParameters result = voice;
-    try {
-        JsonReader reader(document.object());
-        visitVoice(result, reader);
-        reader.finishObject();
-    } catch (const JsonError& error) {
-        return error.what();
-    }
-    voice = result;
-    return {};
+    return fromJson<VoiceParameters>(json, voice, [](VoiceParameters& v, JsonReader& r) { visitVoice(v, r); });
 }
 
 } // namespace morvane

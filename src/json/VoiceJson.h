@@ -2,6 +2,7 @@
 // values as stored (signed fields signed, levels as attenuations).
 #pragma once
 
+#include "Multi.h"
 #include "VoiceParameters.h"
 
 #include <string>
@@ -14,5 +15,14 @@ std::string voiceToJson(const VoiceParameters& voice);
 // `voice` already holds. Returns an empty text on success, otherwise one line
 // saying what is wrong, and then `voice` is left untouched.
 std::string voiceFromJson(const std::string& json, VoiceParameters& voice);
+
+// A TG-33 multi as JSON: {"multi": {"common": {...}, "part1": {...}, ...}},
+// each with the bytes it keeps as they came under "kept". Read back the same
+// way as a voice: fields left out keep their value, a value outside its
+// range or an unknown key is refused with one line saying so.
+std::string multiToJson(const Multi& multi);
+std::string multiFromJson(const std::string& json, Multi& multi);
+// True when the JSON is an object that describes a multi.
+bool isMultiJson(const std::string& json);
 
 } // namespace morvane

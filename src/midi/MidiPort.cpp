@@ -1,6 +1,7 @@
 #include "MidiPort.h"
 
 #include "DumpCheck.h"
+#include "Multi.h"
 #include "SysEx.h"
 #include "VoiceData.h"
 
@@ -413,6 +414,51 @@ void MidiPort::setWaiter(std::unique_ptr<ReplyWaiter> waiter)
 
 VoiceRequest MidiPort::requestVoice(int model, int midiChannel, VoiceData& voiceData)
 {
+    const auto request = dumpRequest(model, midiChannel);
+    std::vector<std::uint8_t> reply;
+    VoiceRequest result = awaitReply(request.data(), request.size(), Awaited::Voice, reply);
+    if (result && !voiceData.decodeDump(reply.data(), reply.size()))
+        return {VoiceRequest::Outcome::NoReply, {}};
+    return result;
+}
+
+VoiceRequest MidiPort::requestMulti(int midiChannel, Multi& multi)
+{
+    const auto request = multiRequest(MidiChannel::lowNibble(midiChannel));
+    std::vector<std::uint8_t> reply;
+    VoiceRequest result = awaitReply(request.data(), request.size(), Awaited::Multi, reply);
+    if (!result)
+        return result;
+    if (std::string fault = decodeMulti(reply.data(), reply.size(), multi); !fault.empty())
+        return {VoiceRequest::Outcome::NoReply, std::move(fault)};
+    return result;
+}
+
+bool MidiPort::sendMulti(const Multi& multi, int midiChannel)
+{
+    if (output_.link != Link::Open) {
+        const std::string error = output_.link == Link::Missing
+                                      ? "The MIDI output device \"" + output_.chosen + "\" is not connected."
+                                      : std::string("No MIDI output is open.");
+        {
+            std::lock_guard lock(sendMutex_);
+            sendError_ = error;
+        }
+        tellSendOutcome(error);
+        return false;
+    }
+    const MultiDump dump = encodeMulti(multi, MidiChannel::lowNibble(midiChannel));
+    {
+        std::lock_guard lock(sendMutex_);
+        pacer_.offerMulti(SendPacer::Bytes(dump.begin(), dump.end()));
+    }
+    sendWake_.notify_one();
+    return true;
+}
+
+VoiceRequest MidiPort::awaitReply(const std::uint8_t* request, std::size_t size, Awaited awaited,
+                                  std::vector<std::uint8_t>& reply)
+{
     // A reply to the last unanswered request may still be on its way; it is
     // dropped as it comes in, since nothing waits.
     if (now_() < graceEnds_)
@@ -422,20 +468,20 @@ VoiceRequest MidiPort::requestVoice(int model, int midiChannel, VoiceData& voice
         // Armed before the request goes out, so even an instant reply counts.
         std::lock_guard lock(mutex_);
         waiting_ = true;
+        awaited_ = awaited;
         received_ = false;
         replySize_ = 0;
     }
 
     // The request goes out after any dump that waits, once the cable has
-    // carried it, so the instrument answers with the latest voice; the reply
+    // carried it, so the instrument answers with the latest state; the reply
     // wait starts when the request has gone out. A request that cannot be
     // sent is reported at once.
     finishSending();
-    const auto request = dumpRequest(model, midiChannel);
     MidiError error;
     {
         std::lock_guard output(outputMutex_);
-        error = backend_->send(request.data(), request.size());
+        error = backend_->send(request, size);
     }
     if (error) {
         std::lock_guard lock(mutex_);
@@ -448,24 +494,18 @@ VoiceRequest MidiPort::requestVoice(int model, int midiChannel, VoiceData& voice
         return received_;
     });
 
-    std::array<std::uint8_t, kTg33DumpSize> reply;
-    std::size_t replySize = 0;
     {
         std::lock_guard lock(mutex_);
-        if (received_) {
-            std::copy(reply_.begin(), reply_.begin() + static_cast<std::ptrdiff_t>(replySize_), reply.begin());
-            replySize = replySize_;
-        }
+        if (received_)
+            reply.assign(reply_.begin(), reply_.begin() + static_cast<std::ptrdiff_t>(replySize_));
         // From here on a dump that arrives is dropped as it comes in.
         waiting_ = false;
         received_ = false;
     }
-    if (replySize == 0) {
+    if (reply.empty()) {
         graceEnds_ = now_() + lateReplyGrace_;
         return {VoiceRequest::Outcome::NoReply, {}};
     }
-    if (!voiceData.decodeDump(reply.data(), replySize))
-        return {VoiceRequest::Outcome::NoReply, {}};
     return {VoiceRequest::Outcome::Received, {}};
 }
 
@@ -473,11 +513,15 @@ void MidiPort::onSysEx(const std::uint8_t* data, std::size_t size)
 {
     if (onBank(data, size, true))
         return;
-    if (!voiceDumpLayout(data, size))
+    const bool voice = voiceDumpLayout(data, size).has_value();
+    // A multi is taken whatever its length (up to the buffer's), so that a
+    // damaged one is reported rather than waited out.
+    const bool multi = !voice && size <= reply_.size() && isMultiDump(data, size);
+    if (!voice && !multi)
         return;
     {
         std::lock_guard lock(mutex_);
-        if (!waiting_ || received_)
+        if (!waiting_ || received_ || (awaited_ == Awaited::Multi) != multi)
             return;
         std::copy(data, data + size, reply_.begin());
         replySize_ = size;

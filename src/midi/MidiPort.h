@@ -39,6 +39,7 @@
 namespace morvane {
 
 class VoiceData;
+struct Multi;
 
 // How the thread that asked for the instrument's voice waits for it. The
 // port's own way blocks the thread; the program waits in a way that keeps its
@@ -195,6 +196,16 @@ public:
     // the answer to the next request.
     VoiceRequest requestVoice(int model, int midiChannel, VoiceData& voiceData);
 
+    // The same for the TG-33's edit multi: its request goes out after
+    // whatever waits, and only a multi dump ends the wait; it is decoded into
+    // `multi`. A damaged one leaves `multi` untouched: the outcome is NoReply
+    // and the error says what is wrong.
+    VoiceRequest requestMulti(int midiChannel, Multi& multi);
+    // Queues the multi's dump on the channel through the paced queue, where
+    // a newer multi replaces one that waits (as sendVoice does the voice's).
+    // False when no output is open.
+    bool sendMulti(const Multi& multi, int midiChannel);
+
     // --- Voice banks ---------------------------------------------------
     // Taking a bank is polled by the caller, who keeps its windows going
     // meanwhile: start it, look at bankArrival() as often as it likes, stop
@@ -263,6 +274,11 @@ private:
     };
 
     void onSysEx(const std::uint8_t* data, std::size_t size);
+    // What a request waits for.
+    enum class Awaited { Voice, Multi };
+    // Sends the request after whatever waits and waits for its reply.
+    VoiceRequest awaitReply(const std::uint8_t* request, std::size_t size, Awaited awaited,
+                            std::vector<std::uint8_t>& reply);
     void tellSendOutcome(const std::string& error);
     // A bank message, whole or the part so far; true when it was one.
     bool onBank(const std::uint8_t* data, std::size_t size, bool whole);
@@ -295,6 +311,7 @@ private:
     std::mutex mutex_;
     bool waiting_ = false;
     bool received_ = false;
+    Awaited awaited_ = Awaited::Voice;
     std::array<std::uint8_t, kTg33DumpSize> reply_{};
     std::size_t replySize_ = 0;
     // Taking a bank, under mutex_.

@@ -27,6 +27,15 @@ void SendPacer::offerVoice(Bytes message)
         queue_.push_back({std::move(message), true});
 }
 
+void SendPacer::offerMulti(Bytes message)
+{
+    const auto waiting = std::find_if(queue_.begin(), queue_.end(), [](const Entry& e) { return e.multi; });
+    if (waiting != queue_.end())
+        waiting->bytes = std::move(message);
+    else
+        queue_.push_back({std::move(message), false, false, false, false, {}, true});
+}
+
 void SendPacer::offerMessage(Bytes message)
 {
     queue_.push_back({std::move(message), false});

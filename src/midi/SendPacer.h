@@ -49,6 +49,9 @@ public:
     // place (so it keeps its turn before a request queued after it);
     // otherwise it joins the end of the queue.
     void offerVoice(Bytes message);
+    // A new state of the multi, kept as offerVoice keeps the voice's: a
+    // multi dump that still waits is replaced in place.
+    void offerMulti(Bytes message);
     // Any other message (a dump request): never merged or dropped, sent
     // after everything that waits now.
     void offerMessage(Bytes message);
@@ -98,6 +101,7 @@ private:
         bool bank = false;                  // a piece of a bank
         bool closesBank = false;            // its last piece, or the F7 after a dropped one
         Clock::duration pauseAfter{};
+        bool multi = false;                 // a multi dump
     };
 
     // Where the next message to hand over waits.

@@ -144,6 +144,11 @@ private slots:
             picture(*editor.window, editor.window->objectName());
             editor.window->hide();
         }
+        context.MainForm->findChild<QAction*>("Multi1")->trigger();
+        auto* multi = context.MainForm->findChild<QWidget*>("MultiEdit");
+        QVERIFY(multi != nullptr);
+        picture(*multi, multi->objectName());
+        multi->hide();
 
         // The dialogs, each grabbed while it is shown and then closed.
         modal.setAnswerer([&](QDialog& dialog) {

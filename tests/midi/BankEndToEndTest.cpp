@@ -1,7 +1,9 @@
 // Voice banks between the program's port and morvane-sim through a real
 // JACK server: getting one as its blocks arrive, sending one block by block
-// with the instrument's pause, and stopping a send between blocks.
+// with the instrument's pause, and stopping a send between blocks. Also the
+// TG-33's edit multi, fetched and sent the same way.
 #include "MidiPort.h"
+#include "Multi.h"
 #include "RandomVoice.h"
 #include "RtMidiBackend.h"
 #include "SimProcess.h"
@@ -249,6 +251,41 @@ TEST_F(BankEndToEnd, GetBankFromASilentInstrumentEndsWithNoReply)
     port->setBankReplyWait(300ms);
     EXPECT_EQ(MidiPort::BankArrival::State::NoReply, getBank(DumpLayout::Sy).state);
     EXPECT_TRUE(sim.waitFor("received bank request \"PK  2203VM\" device 0x20 (not answered)")) << sim.output();
+}
+
+// The edit multi of a TG-33 on device 3: fetched, edited and sent, and
+// fetched again as the instrument now holds it; a request for another
+// device gets no answer.
+TEST_F(BankEndToEnd, TheMultiIsFetchedAndSentThroughTheInstrument)
+{
+    test::SimProcess sim({"--log", "--model", "tg33", "--device", "3"});
+    ASSERT_TRUE(sim.started()) << sim.output();
+    connectTo(sim);
+    constexpr int kChannel = 2;
+
+    Multi multi;
+    ASSERT_TRUE(port->requestMulti(kChannel, multi)) << sim.output();
+    EXPECT_EQ("SIM MULT", multi.nameText());
+    EXPECT_EQ(105, multi.parts[5][PartField::Volume]);
+    EXPECT_TRUE(sim.waitFor("sent multi device 0x02 bytes 226 name \"SIM MULT\"")) << sim.output();
+
+    std::copy_n("JACKMULT", 8, multi.name.begin());
+    multi.parts[3][PartField::Volume] = 42;
+    multi.parts[3][PartField::Bank] = 2;
+    ASSERT_TRUE(port->sendMulti(multi, kChannel));
+    port->finishSending();
+    EXPECT_TRUE(sim.waitFor("received multi device 0x02 bytes 226 name \"JACKMULT\"")) << sim.output();
+    EXPECT_TRUE(sim.waitFor(" 4:2/3@42 ")) << sim.output();
+
+    Multi again;
+    ASSERT_TRUE(port->requestMulti(kChannel, again)) << sim.output();
+    EXPECT_EQ(multi, again);
+
+    port->setReplyWait(300ms);
+    Multi untouched = again;
+    EXPECT_EQ(VoiceRequest::Outcome::NoReply, port->requestMulti(kChannel + 1, untouched).outcome);
+    EXPECT_EQ(again, untouched);
+    EXPECT_TRUE(sim.waitFor("received multi request device 0x23 (not for this instrument)")) << sim.output();
 }
 
 } // namespace

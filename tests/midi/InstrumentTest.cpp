@@ -151,5 +151,40 @@ TEST_F(InstrumentTest, TakesEveryVoiceDumpAndNothingElse)
     EXPECT_EQ(encoded(instrument.voice()), decoded(encoded(voice)));
 }
 
+// As a TG-33 it answers the multi request with its multi on the request's
+// device number, and keeps a sound multi it is sent, never a damaged one.
+TEST_F(InstrumentTest, AnswersAndKeepsTheMulti)
+{
+    Instrument instrument({.device = 3});
+    const auto request = multiRequest(*MidiChannel::of(3));
+    auto response = instrument.handle(request.data(), request.size());
+    EXPECT_EQ("received multi request device 0x23", response.log);
+    Multi got;
+    ASSERT_EQ("", decodeMulti(response.reply.data(), response.reply.size(), got));
+    EXPECT_EQ(0x03, response.reply[kDeviceByte]);
+    EXPECT_EQ(instrument.multi(), got);
+    EXPECT_EQ("SIM MULT", got.nameText());
+
+    const auto other = multiRequest(*MidiChannel::of(4));
+    EXPECT_TRUE(instrument.handle(other.data(), other.size()).reply.empty());
+    Instrument sy({.layout = DumpLayout::Sy});
+    EXPECT_TRUE(sy.handle(request.data(), request.size()).reply.empty());
+
+    Multi sent = initialMulti();
+    sent.parts[1][PartField::Volume] = 77;
+    sent.parts[1][PartField::On] = 1;
+    const MultiDump dump = encodeMulti(sent);
+    Bytes damaged(dump.begin(), dump.end());
+    damaged[40] ^= 1;
+    response = handle(instrument, damaged);
+    EXPECT_NE(std::string::npos, response.log.find("not stored: the multi dump's checksum")) << response.log;
+    EXPECT_EQ(got, instrument.multi());
+
+    response = handle(instrument, Bytes(dump.begin(), dump.end()));
+    EXPECT_EQ(0u, response.log.rfind("received multi device 0x00 bytes 226 name \"Untitled\" 1:0/0@127 2:0/0@77", 0))
+        << response.log;
+    EXPECT_EQ(sent, instrument.multi());
+}
+
 } // namespace
 } // namespace morvane

@@ -19,11 +19,12 @@ using namespace std::chrono_literals;
 constexpr int kMsPerByteBaud = 10100;
 constexpr std::size_t kVoiceBytes = 100;
 constexpr std::size_t kBankPieceBytes = 50;
+constexpr std::size_t kMultiBytes = 40;
 
 struct Offer {
     int atMs;
     char kind;   // 'v' a new state of the voice, 'r' a dump request, 'n' a note message,
-                 // 'b' a bank of three pieces, 'x' the bank cancelled
+                 // 'b' a bank of three pieces, 'x' the bank cancelled, 'm' a new state of the multi
 };
 
 struct Sent {
@@ -48,6 +49,7 @@ std::vector<Sent> run(int baud, const std::vector<Offer>& offers)
     int voices = 0;
     int requests = 0;
     int notes = 0;
+    int multis = 0;
     std::size_t next = 0;
     while (next < offers.size() || pacer.waiting()) {
         Clock::time_point moment = Clock::time_point::max();
@@ -67,6 +69,8 @@ std::vector<Sent> run(int baud, const std::vector<Offer>& offers)
                                 100ms);
             else if (offers[next].kind == 'x')
                 pacer.dropBank();
+            else if (offers[next].kind == 'm')
+                pacer.offerMulti(SendPacer::Bytes(kMultiBytes, static_cast<std::uint8_t>(++multis)));
             else
                 pacer.offerMessage(SendPacer::Bytes(15, static_cast<std::uint8_t>(++requests)));
         }
@@ -75,6 +79,7 @@ std::vector<Sent> run(int baud, const std::vector<Offer>& offers)
                               : message->size() == 3             ? 'n'
                               : message->size() == kBankPieceBytes ? 'b'
                               : message->size() == 1             ? 'f'
+                              : message->size() == kMultiBytes   ? 'm'
                                                                  : 'r';
             sent.push_back({static_cast<int>((now - Clock::time_point{}) / 1ms),
                             kind + std::to_string(message->front())});
@@ -111,6 +116,8 @@ TEST(SendPacer, SendsTheLatestStateAtTheCablesPace)
          kMsPerByteBaud, {{0, 'v'}, {10, 'v'}, {20, 'r'}}, {{0, "v1"}, {100, "v2"}, {200, "r1"}}},
         {"a newer state takes the waiting dump's place, ahead of the request",
          kMsPerByteBaud, {{0, 'v'}, {10, 'v'}, {20, 'r'}, {30, 'v'}}, {{0, "v1"}, {100, "v3"}, {200, "r1"}}},
+        {"a multi and the voice each keep only their latest state, in their turns",
+         kMsPerByteBaud, {{0, 'v'}, {10, 'm'}, {20, 'v'}, {30, 'm'}}, {{0, "v1"}, {100, "m2"}, {140, "v2"}}},
         {"requests are never merged",
          kMsPerByteBaud, {{0, 'r'}, {1, 'r'}}, {{0, "r1"}, {15, "r2"}}},
         {"a dump after a request waits only for the request's bytes",

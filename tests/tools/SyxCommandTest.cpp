@@ -299,3 +299,53 @@ TEST_F(SyxCommand, AnSyBankNeedsTheMultisOfARealBank)
     EXPECT_NE(std::string::npos, show.out.find("Block 17")) << show.out;
     EXPECT_NE(std::string::npos, show.err.find("the multi data")) << show.err;
 }
+
+// A multi through the tool: the editor's init multi as JSON, rebuilt byte for
+// byte but for its byte count; an edited JSON; values out of range refused.
+TEST_F(SyxCommand, MultiJsonAndBuild)
+{
+    const std::string init = std::string(MORVANE_FIXTURES) + "/tg33-multi-init-from-editor.syx";
+    const ToolRun json = run("json " + init);
+    ASSERT_EQ(0, json.status) << json.err;
+    for (const char* text : {"\"multi\": {", "\"name\": \"Untitled\"", "\"part16\": {", "\"volume\": 127", "\"kept\": {",
+                             "\"byte31\": 0"})
+        EXPECT_NE(std::string::npos, json.out.find(text)) << text << "\n" << json.out;
+
+    const ToolRun show = run("show " + init);
+    ASSERT_EQ(0, show.status) << show.err;
+    for (const char* line : {"TG-33 multi, 226 bytes", "\"Untitled\"", "Byte count:     226 (the message holds 218)",
+                             "Reverb Hall, balance 0", "32/0 notes", "Part  1:        IA1, volume 127, detune 0"})
+        EXPECT_NE(std::string::npos, show.out.find(line)) << line << "\n" << show.out;
+    EXPECT_EQ(std::string::npos, show.out.find("Part  2"));
+
+    const std::string out = (dir / "m.syx").string();
+    const ToolRun build = run("build " + file("m.json", json.out) + " " + out);
+    ASSERT_EQ(0, build.status) << build.err;
+    std::string expected = slurp(init);
+    expected[2] = 0x00;                       // files are written for device 1
+    expected[4] = 0x01, expected[5] = 0x5A;   // and with the right count
+    EXPECT_EQ(expected, slurp(out));
+
+    const ToolRun edited = run("build " + file("e.json", R"({"multi": {"common": {"name": "Band", "assignMode": 2},
+                                                           "part3": {"voice": 63, "detune": -10}}})") + " " + out);
+    ASSERT_EQ(0, edited.status) << edited.err;
+    const ToolRun back = run("json " + out);
+    for (const char* text : {"\"name\": \"Band    \"", "\"assignMode\": 2", "\"voice\": 63", "\"detune\": -10"})
+        EXPECT_NE(std::string::npos, back.out.find(text)) << text << "\n" << back.out;
+
+    const std::string before = slurp(out);
+    for (const auto& [bad, says] : std::vector<std::pair<std::string, std::string>>{
+             {R"({"multi": {"part3": {"volume": 128}}})", "multi.part3.volume = 128 is outside 0..127"},
+             {R"({"multi": {"part17": {}}})", "unknown field multi.part17"},
+             {R"({"multi": {"common": {"kept": {"byte2": 200}}}})", "multi.common.kept.byte2 = 200 is outside 0..127"},
+             {R"({"multi": {"part1": {"noteShift": 25}}})", "outside -24..24"}}) {
+        const ToolRun refused = run("build " + file("bad.json", bad) + " " + out);
+        EXPECT_EQ(1, refused.status) << bad;
+        EXPECT_NE(std::string::npos, refused.err.find(says)) << refused.err;
+    }
+    EXPECT_EQ(before, slurp(out));
+
+    const ToolRun damaged = run("json " + file("cut.syx", slurp(init).substr(0, 120) + "\xF7"));
+    EXPECT_EQ(1, damaged.status);
+    EXPECT_NE(std::string::npos, damaged.err.find("121 bytes long, not 226")) << damaged.err;
+}

@@ -66,6 +66,54 @@ Instrument::Instrument(Options options) : options_(options)
     for (std::size_t i = 0; i < multi.size(); ++i)
         multi[i] = static_cast<std::uint8_t>((i * 5 + 3) & 0x7F);
     syBank_.setMulti(multi);
+
+    multi_ = initialMulti();
+    constexpr std::string_view kMultiName = "SIM MULT";
+    std::copy(kMultiName.begin(), kMultiName.end(), multi_.name.begin());
+    for (int p = 0; p < kMultiParts; ++p) {
+        MultiPart& part = multi_.parts[static_cast<std::size_t>(p)];
+        part[PartField::On] = 1;
+        part[PartField::Voice] = p;
+        part[PartField::Volume] = 100 + p;
+    }
+}
+
+bool Instrument::handleMulti(const std::uint8_t* data, std::size_t size, Response& response)
+{
+    if (isMultiRequest(data, size)) {
+        const int channel = channelOfDeviceByte(data[kDeviceByte]).index();
+        response.log = "received multi request device " + hexByte(data[kDeviceByte]);
+        if ((options_.device >= 0 && channel != options_.device)
+            || (options_.layout && *options_.layout != DumpLayout::Tg33)) {
+            response.log += " (not for this instrument)";
+        } else if (options_.silent) {
+            response.log += " (not answered)";
+        } else {
+            const MultiDump dump = encodeMulti(multi_, MidiChannel::lowNibble(channel));
+            response.reply.assign(dump.begin(), dump.end());
+            response.replyLog = "sent multi device " + hexByte(dump[kDeviceByte]) + " bytes "
+                                + std::to_string(dump.size()) + " name "
+                                + quoted(reinterpret_cast<const std::uint8_t*>(multi_.name.data()), multi_.name.size());
+        }
+        return true;
+    }
+    if (!isMultiDump(data, size))
+        return false;
+    response.log = "received multi device " + hexByte(data[kDeviceByte]) + " bytes " + std::to_string(size);
+    Multi received;
+    if (const std::string fault = decodeMulti(data, size, received); !fault.empty()) {
+        response.log += " not stored: " + fault;
+        return true;
+    }
+    multi_ = received;
+    response.log += " name " + quoted(reinterpret_cast<const std::uint8_t*>(multi_.name.data()), multi_.name.size());
+    for (int p = 0; p < kMultiParts; ++p) {
+        const MultiPart& part = multi_.parts[static_cast<std::size_t>(p)];
+        if (part[PartField::On] != 0)
+            response.log += " " + std::to_string(p + 1) + ":" + std::to_string(part[PartField::Bank]) + "/"
+                            + std::to_string(part[PartField::Voice]) + "@" + std::to_string(part[PartField::Volume]);
+    }
+    return true;
 }
 
 std::string Instrument::loadBankFile(const std::string& path)
@@ -126,6 +174,8 @@ std::vector<std::vector<std::uint8_t>> Instrument::foreignMessages()
 Instrument::Response Instrument::handle(const std::uint8_t* data, std::size_t size)
 {
     Response response;
+    if (handleMulti(data, size, response))
+        return response;
     if (const auto layout = bankRequestLayout(data, size)) {
         const int channel = data[kDeviceByte] & 0x0F;
         response.log = "received bank request " + quoted(data + 4, kSyFormatId.size()) + " device "

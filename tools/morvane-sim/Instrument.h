@@ -2,9 +2,11 @@
 // receives, apart from any MIDI system: answers dump requests with its edit
 // voice and takes every voice dump it is sent; answers bank requests with
 // its internal memory (64 voices, and on the SY the multi data) and takes
-// every whole bank it is sent into that memory.
+// every whole bank it is sent into that memory. As a TG-33 it also answers
+// the multi request with its edit multi and takes every multi dump it is sent.
 #pragma once
 
+#include "Multi.h"
 #include "VoiceBank.h"
 #include "VoiceData.h"
 #include "VoiceFile.h"
@@ -60,6 +62,9 @@ public:
     const VoiceBank& bank(DumpLayout layout) const { return layout == DumpLayout::Tg33 ? tgBank_ : syBank_; }
 
     VoiceParameters& voice() { return voice_; }
+    // The edit multi: "SIM MULT", each part playing its own voice at its own
+    // volume, until a multi dump takes its place.
+    const Multi& multi() const { return multi_; }
     VoiceData& voiceData() { return voiceData_; }
 
     // The messages that --send-foreign sends: a voice-sized message from
@@ -68,11 +73,16 @@ public:
     static std::vector<std::vector<std::uint8_t>> foreignMessages();
 
 private:
+    // A multi request or a multi dump; false for anything else.
+    bool handleMulti(const std::uint8_t* data, std::size_t size, Response& response);
+
+private:
     Options options_;
     VoiceParameters voice_{};
     VoiceData voiceData_{voice_};
     VoiceBank syBank_{DumpLayout::Sy};
     VoiceBank tgBank_{DumpLayout::Tg33};
+    Multi multi_;
     int blocksSeen_ = 0;          // of the bank arriving now
     std::size_t seenSize_ = 0;
 };

@@ -36,7 +36,9 @@ edit voice. It holds 64 internal voices and the multi data of its own (or
 those of the banks given with --bank), answers the SY-22/SY-35 and TG-33 bank
 requests with a bank of that layout in its blocks, pausing 100 ms after each
 as the instrument does, and takes every whole bank it receives into that
-memory. It runs until interrupted (Ctrl+C).
+memory. As a TG-33 it also holds an edit multi ("SIM MULT"), answers the
+multi request with it and takes every sound multi dump it receives. It runs
+until interrupted (Ctrl+C).
 
 Options:
   --name NAME         MIDI client name (default morvane-sim); the ports are

@@ -27,9 +27,9 @@ constexpr int kBadInput = 1;
 constexpr int kUsageError = 2;
 
 const char* const kUsage =
-    "usage: morvane-syx json FILE             print the voice in FILE as JSON\n"
-    "       morvane-syx build JSON OUT        write the voice described by JSON as a .SYX file\n"
-    "       morvane-syx show FILE             print a short summary of the voice in FILE\n"
+    "usage: morvane-syx json FILE             print the voice or TG-33 multi in FILE as JSON\n"
+    "       morvane-syx build JSON OUT        write the voice or multi described by JSON as a .SYX file\n"
+    "       morvane-syx show FILE             print a short summary of the voice or multi in FILE\n"
     "       morvane-syx randomise IN OUT --amount N [--seed S]\n"
     "                                         move every field but the name by up to N % (1-100)\n"
     "       morvane-syx blend A B OUT --mix N the voice N % (0-100) of the way from A to B\n"
@@ -65,8 +65,23 @@ bool readVoice(const std::string& path, VoiceParameters& voice, std::vector<std:
     return result == VoiceFileResult::Loaded;
 }
 
+// True when the file's first System Exclusive message is a TG-33 multi dump.
+bool holdsMulti(const std::string& path)
+{
+    std::vector<std::uint8_t> message;
+    readVoiceMessage(path, message);
+    return isMultiDump(message.data(), message.size());
+}
+
 int jsonCommand(const std::string& path)
 {
+    if (holdsMulti(path)) {
+        Multi multi;
+        if (const std::string error = readMultiFile(path, multi); !error.empty())
+            return fail(path + ": " + error);
+        std::cout << multiToJson(multi);
+        return 0;
+    }
     VoiceParameters voice;
     std::vector<std::uint8_t> message;
     std::string error;
@@ -83,9 +98,18 @@ int buildCommand(const std::string& jsonPath, const std::string& outPath)
     std::vector<std::uint8_t> bytes;
     if (const VoiceFileResult read = readRegularFile(jsonPath, bytes, kMaxJsonSize); read != VoiceFileResult::Loaded)
         return fail(jsonPath + ": " + (read == VoiceFileResult::TooLarge ? "the file is too large" : describe(read)));
+    const std::string json(bytes.begin(), bytes.end());
+    if (isMultiJson(json)) {
+        Multi multi = initialMulti();
+        if (const std::string error = multiFromJson(json, multi); !error.empty())
+            return fail(jsonPath + ": " + error);
+        if (const std::string why = writeMultiFile(outPath, multi); !why.empty())
+            return fail(outPath + ": " + why);
+        return 0;
+    }
     VoiceParameters voice;
     VoiceData data(voice);
-    const std::string error = voiceFromJson(std::string(bytes.begin(), bytes.end()), voice);
+    const std::string error = voiceFromJson(json, voice);
     if (!error.empty())
         return fail(jsonPath + ": " + error);
     if (std::string why; !writeVoiceFile(outPath, data, &why))
@@ -203,8 +227,47 @@ std::string innerChecksumVerdict(DumpLayout layout, const std::uint8_t* message)
     return "wrong (stored " + hex(high) + " " + hex(low) + ", expected " + hex(expected) + ")";
 }
 
+// A multi file's summary: its name, effect, assignment and the parts that
+// are on.
+int showMulti(const std::string& path)
+{
+    Multi multi;
+    if (const std::string error = readMultiFile(path, multi); !error.empty())
+        return fail(path + ": " + error);
+    std::vector<std::uint8_t> message;
+    readVoiceMessage(path, message);
+    const unsigned count = message[4] * 128u + message[5];
+    const int effect = multi[MultiField::EffectType];
+    const int assign = multi[MultiField::AssignMode];
+    std::cout << "Layout:         TG-33 multi, " << kMultiDumpSize << " bytes\n"
+              << "Name:           \"" << multi.nameText() << "\"\n"
+              << "Checksum:       correct\n"
+              << "Byte count:     " << count
+              << (count == kMultiByteCount ? " (matches)" : " (the message holds " + std::to_string(kMultiByteCount) + ")")
+              << '\n'
+              << "Effect:         "
+              << (effect >= 0 && effect < 16 ? std::string(kEffectNames[static_cast<std::size_t>(effect)]) : "?")
+              << ", balance " << multi[MultiField::Balance] << ", sends " << multi[MultiField::Send1] << " and "
+              << multi[MultiField::Send2] << '\n'
+              << "Assignment:     "
+              << (assign >= 0 && assign < 3 ? std::string(kAssignModeNames[static_cast<std::size_t>(assign)]) : "?")
+              << '\n';
+    for (int p = 0; p < kMultiParts; ++p) {
+        const MultiPart& part = multi.parts[static_cast<std::size_t>(p)];
+        if (part[PartField::On] != 0)
+            std::cout << "Part " << (p + 1 < 10 ? " " : "") << p + 1 << ":        "
+                      << multiSlotName(part[PartField::Bank], part[PartField::Voice]) << ", volume "
+                      << part[PartField::Volume] << ", detune " << part[PartField::Detune] << ", note shift "
+                      << part[PartField::NoteShift] << ", pan " << part[PartField::Pan] << ", effect group "
+                      << part[PartField::EffectGroup] + 1 << '\n';
+    }
+    return 0;
+}
+
 int showCommand(const std::string& path)
 {
+    if (holdsMulti(path))
+        return showMulti(path);
     VoiceParameters voice;
     std::vector<std::uint8_t> message;
     std::string error;

@@ -25,11 +25,12 @@ struct HelpContext {
 };
 
 constexpr std::string_view kContentsPage = "index.html";
-constexpr std::array<HelpContext, 4> kContexts{{
+constexpr std::array<HelpContext, 5> kContexts{{
     {1, "awm.html"},
     {4, "fm.html"},
     {9, "vectors.html"},
     {10, "common.html"},
+    {HelpWindow::kMultiContext, "multi.html"},
 }};
 
 constexpr bool contextsAreDistinct()

@@ -17,6 +17,8 @@ public:
     // 1 AWM elements, 4 FM elements, 9 vectors, 10 voice common; an unknown
     // context opens the contents.
     void showContext(int context);
+    // The multi editor's context.
+    static constexpr int kMultiContext = 20;
 
     // The page a context opens, for tests.
     static QUrl pageOf(int context);

@@ -39,6 +39,16 @@ public:
         max_ = info.max;
     }
 
+    // A field of a record other than the voice (a multi's): read and written
+    // through `get` and `set`, with the range, place and words that record's
+    // own table gives.
+    FieldRef(std::function<int()> get, std::function<void(int)> set, int min, int max, std::string path,
+             std::string words)
+        : get_(std::move(get)), set_(std::move(set)), path_(std::move(path)), words_(std::move(words)), min_(min),
+          max_(max)
+    {
+    }
+
     int get() const { return get_(); }
     void set(int value) const { set_(value); }
     int storedMin() const { return min_; }
