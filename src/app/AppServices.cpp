@@ -169,6 +169,18 @@ void AppServices::blend(const VoiceParameters& other, int mix)
     showStep();
 }
 
+void AppServices::takeVoice(const VoiceParameters& result, const std::string& name)
+{
+    setComparing(false);
+    session_.take(result, name);
+    showStep();
+}
+
+void AppServices::auditionVoice(const VoiceParameters& voice)
+{
+    link_.sendVoice(voice, context_.settings->midiChannel);
+}
+
 void AppServices::undo()
 {
     setComparing(false);

@@ -110,6 +110,13 @@ public:
     // randomiseVoice); blend mixes the other voice in by `mix` percent.
     void randomise(int amount, unsigned parts, std::uint32_t seed);
     void blend(const VoiceParameters& other, int mix);
+    // A voice made by a sound-design window (the morph pad, a variation)
+    // replaces the edited voice the same way, as the step `name`.
+    void takeVoice(const VoiceParameters& result, const std::string& name);
+    // Sends a voice the instrument is to play for a while (a point of the
+    // morph pad, a variation heard) through the paced send path, whatever
+    // the auto-send switch says; the edited voice stays as it is.
+    void auditionVoice(const VoiceParameters& voice);
 
     int showModal(QDialog& dialog) override;
     TSelectVoiceType& selectVoiceType() override;

@@ -23,6 +23,16 @@ void InstrumentLink::sendVoice(int channel)
     port_->sendVoice(voice_, channel);
 }
 
+void InstrumentLink::sendVoice(const VoiceParameters& voice, int channel)
+{
+    if (port_ == nullptr)
+        return;
+    VoiceParameters copy;
+    VoiceData data(copy);
+    copy = voice;
+    port_->sendVoice(data, channel);
+}
+
 void InstrumentLink::setWireRate(int baud)
 {
     port_->setWireRate(baud);

@@ -7,6 +7,7 @@
 
 #include "Clock.h"
 #include "MidiPort.h"
+#include "VoiceParameters.h"
 
 #include <memory>
 
@@ -27,6 +28,9 @@ public:
     // path: it returns at once, and a state that waits for the cable is
     // replaced by a newer one. The outcome reaches the port's listener.
     void sendVoice(int channel);
+    // Another voice the same way, for the instrument to play while the
+    // current voice stays as it is (the morph pad, a variation heard).
+    void sendVoice(const VoiceParameters& voice, int channel);
     // The pace of sends.
     void setWireRate(int baud);
     // The instrument's edit voice in the layout of `model`, asked for on

@@ -1,6 +1,7 @@
 #include "TMainForm.h"
 
 #include "TBankEdit.h"
+#include "MorphPad.h"
 
 #include "AboutMorvane.h"
 #include "AppContext.h"
@@ -266,6 +267,7 @@ void TMainForm::buildMenus()
         {nullptr, "C&ompare with loaded voice", "Compare1", QKeySequence(Qt::CTRL | Qt::Key_K), &TMainForm::Compare1Click},
         {nullptr, "Ra&ndomise...", "Randomise1", {}, &TMainForm::Randomise1Click},
         {nullptr, "B&lend with voice file...", "Blend1", {}, &TMainForm::Blend1Click},
+        {nullptr, "&Morph pad...", "MorphPad1", {}, &TMainForm::MorphPad1Click},
         {nullptr, nullptr, nullptr, {}, nullptr},
         {nullptr, "Elements &A && C", "ElementA1", QKeySequence(Qt::CTRL | Qt::Key_A), nullptr},
         {nullptr, "Elements &B && D", "ElementB1", QKeySequence(Qt::CTRL | Qt::Key_B), nullptr},
@@ -572,6 +574,13 @@ TBankEdit& TMainForm::bankEdit()
     }
     showEditor(BankEdit);
     return *BankEdit;
+}
+
+void TMainForm::MorphPad1Click()
+{
+    if (MorphPad == nullptr)
+        MorphPad = new TMorphPad(context_, services_, this);
+    showEditor(MorphPad);
 }
 
 void TMainForm::BankWindow1Click()

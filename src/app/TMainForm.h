@@ -19,6 +19,7 @@ class AppServices;
 class LibraryBrowser;
 class TBankEdit;
 class TBlend;
+class TMorphPad;
 class TRandomise;
 class TTestNote;
 
@@ -67,6 +68,7 @@ public:
     void showComparing(bool on);
     void Randomise1Click();
     void Blend1Click();
+    void MorphPad1Click();
     void Getsoundfromsynth1Click();
     // The bank window, made on first use, and its transfers from the MIDI menu.
     TBankEdit& bankEdit();
@@ -111,6 +113,7 @@ private:
     QAction* Pacesends1 = nullptr;   // checked: sends keep to the MIDI cable's pace
     TRandomise* Randomise = nullptr;
     TBlend* Blend = nullptr;
+    TMorphPad* MorphPad = nullptr;
     TTestNote* TestNote = nullptr;
     TBankEdit* BankEdit = nullptr;
     bool exiting_ = false;

@@ -1,0 +1,229 @@
+// Playing the editor with the whole program made by the start-up sequence
+// and an in-process MIDI system as the instrument: the morph pad.
+#include "AppServices.h"
+#include "AppShell.h"
+#include "InProcessMidiBackend.h"
+#include "ManualClock.h"
+#include "MidiPort.h"
+#include "ModalHost.h"
+#include "MorphPad.h"
+#include "MorvaneApplication.h"
+#include "ProgramUnderTest.h"
+#include "RandomVoice.h"
+#include "Settings.h"
+#include "TMainForm.h"
+#include "VoiceData.h"
+#include "VoiceFile.h"
+#include "VoiceLibrary.h"
+#include "VoiceTransforms.h"
+#include "LibraryBrowser.h"
+
+#include <QAction>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cstring>
+
+namespace morvane {
+
+class PlayEditorTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        // The clock moves only when a test moves it; sends keep to the
+        // cable's pace on it, so what waits for the cable is seen.
+        shell = test::startProgram(modal, dir, dir.filePath("store.ini"), "3", midi, clock.now());
+        QCOMPARE(context().settings->wireRate, 31250);
+        context().MainForm->show();
+        QVERIFY(QTest::qWaitForWindowExposed(context().MainForm));
+        start = voice();
+    }
+    void cleanup()
+    {
+        modal.setAnswerer({});
+        shell->shutDown();
+        shell.reset();
+        QFile::remove(dir.filePath("store.ini"));
+        QFile::remove(dir.filePath("SOUNDS.SYL"));
+    }
+
+    // Corners from the current voice, files and the library; a drag sends
+    // the point's voice through the paced path, which keeps only the newest
+    // while the cable is busy; Keep is one undo step; closing sends the
+    // edited voice back.
+    void morphPadCornersDragKeep()
+    {
+        VoiceParameters b = test::RandomVoice(2).make(), c = test::RandomVoice(3).make(), d = test::RandomVoice(4).make();
+        std::memcpy(c.common.name, "Library ", 8);
+        const QString fileB = writeVoice("b.syx", b), fileD = writeVoice("d.syx", d);
+
+        action("MorphPad1")->trigger();
+        auto* pad = context().MainForm->findChild<TMorphPad*>("MorphPad");
+        QVERIFY(pad != nullptr);
+        QVERIFY(QTest::qWaitForWindowExposed(pad));
+        QVERIFY(!button(pad, "bKeep")->isEnabled());
+
+        // What cannot fill a corner is said, and the corner stays empty.
+        QFile notAVoice(dir.filePath("text.syx"));
+        QVERIFY(notAVoice.open(QIODevice::WriteOnly));
+        notAVoice.write("not a voice");
+        notAVoice.close();
+        const struct {
+            const char* button;
+            QString file;
+            const char* said;
+        } refused[] = {{"bLibraryC", {}, "Select a voice in the library list"},
+                       {"bFileB", dir.filePath("text.syx"), "text.syx: "}};
+        for (const auto& r : refused) {
+            const QString said = answerWith(r.file, [&] { button(pad, r.button)->click(); });
+            QVERIFY2(said.contains(r.said), qPrintable(said));
+        }
+        QVERIFY(!pad->corner(1) && !pad->corner(2));
+        {  // a voice in the library, selected in its list
+            VoiceParameters copy;
+            VoiceData data(copy);
+            copy = c;
+            QVERIFY(context().library->appendRecord(1, data).ok());
+        }
+        context().MainForm->browser().fillList();
+
+        button(pad, "bCurrentA")->click();
+        answerWith(fileB, [&] { button(pad, "bFileB")->click(); });
+        auto* list = context().MainForm->findChild<QListView*>("dbListBox");
+        list->setCurrentIndex(list->model()->index(list->model()->rowCount() - 1, 0));
+        button(pad, "bLibraryC")->click();
+        QVERIFY(!button(pad, "bKeep")->isEnabled());
+        answerWith(fileD, [&] { button(pad, "bFileD")->click(); });
+        QVERIFY(button(pad, "bKeep")->isEnabled());
+        QVERIFY(same(*pad->corner(0), start));
+        QVERIFY(pad->corner(1)->elementA.waveform == b.elementA.waveform);
+        QCOMPARE(QByteArray(pad->corner(2)->common.name, 8), QByteArray("Library "));
+        QVERIFY(pad->findChild<QLabel*>("lCornerC")->text().contains("Library"));
+        // The point starts on A: the instrument got A's voice.
+        settle();
+        QCOMPARE(lastDump().mid(4), dumpOf(start).mid(4));
+
+        // A drag of 20 moves while the clock stands: the first goes at once,
+        // the others wait for the cable and only the newest is left.
+        const int before = dumps();
+        MorphSquare* square = pad->square();
+        square->setFocus();
+        const QRect r = square->rect();
+        QTest::mousePress(square, Qt::LeftButton, {}, r.center());
+        for (int i = 1; i <= 20; ++i)
+            QTest::mouseMove(square, r.center() + QPoint(i * 2, -i * 2));
+        QTest::mouseRelease(square, Qt::LeftButton, {}, r.center() + QPoint(40, -40));
+        QTest::keyClick(square, Qt::Key_Right);
+        const QPointF at = square->point();
+        QVERIFY2(at.x() > 0.5 && at.y() > 0.5, qPrintable(QStringLiteral("%1 %2").arg(at.x()).arg(at.y())));
+        QTest::qWait(250);  // the sending thread hands over what is due
+        QCOMPARE(dumps(), before + 1);
+        const VoiceParameters morphed = morphVoices(*pad->corner(0), *pad->corner(1), *pad->corner(2),
+                                                    *pad->corner(3), at.x(), at.y());
+        settle();
+        QCOMPARE(dumps(), before + 2);
+        QCOMPARE(lastDump().mid(4), dumpOf(morphed).mid(4));
+        QVERIFY(same(voice(), start));  // the editors' voice is untouched
+
+        button(pad, "bKeep")->click();
+        QVERIFY(same(voice(), morphed));
+        QCOMPARE(action("Undo1")->text(), QStringLiteral("&Undo Morph"));
+        action("Undo1")->trigger();
+        QVERIFY(same(voice(), start));
+
+        // Moved again and closed without keeping: the instrument gets the
+        // edited voice back.
+        QTest::keyClick(square, Qt::Key_Down, Qt::ShiftModifier);
+        pad->close();
+        settle();
+        QCOMPARE(lastDump().mid(4), dumpOf(start).mid(4));
+    }
+
+private:
+    // Runs `click`, answering a file dialog with `file` and a message box
+    // with OK; gives the message's text.
+    QString answerWith(const QString& file, const std::function<void()>& click)
+    {
+        QString said;
+        modal.setAnswerer([&](QDialog& dialog) {
+            if (auto* files = qobject_cast<QFileDialog*>(&dialog)) {
+                auto* name = files->findChild<QLineEdit*>("fileNameEdit");
+                name->setText(file);
+                QTest::keyClick(name, Qt::Key_Return);
+            } else if (auto* box = qobject_cast<QMessageBox*>(&dialog)) {
+                said = box->text();
+                box->button(QMessageBox::Ok)->click();
+            }
+        });
+        click();
+        modal.setAnswerer({});
+        return said;
+    }
+    QString writeVoice(const char* name, const VoiceParameters& voice)
+    {
+        VoiceParameters copy;
+        VoiceData data(copy);
+        copy = voice;
+        const QString path = dir.filePath(QString::fromLatin1(name));
+        if (!writeVoiceFile(path.toStdString(), data))
+            qFatal("cannot write %s", qPrintable(path));
+        return path;
+    }
+    // Lets the cable carry everything that waits.
+    void settle()
+    {
+        clock.advance(std::chrono::seconds(1));
+        context().midiPort->finishSending();
+    }
+    std::vector<QByteArray> sentDumps() const
+    {
+        std::vector<QByteArray> found;
+        for (const std::vector<std::uint8_t>& m : midi->sent())
+            if (m.size() == kSyDumpSize)
+                found.emplace_back(reinterpret_cast<const char*>(m.data()), int(m.size()));
+        return found;
+    }
+    int dumps() const { return int(sentDumps().size()); }
+    QByteArray lastDump() const
+    {
+        const std::vector<QByteArray> found = sentDumps();
+        return found.empty() ? QByteArray() : found.back();
+    }
+    static QByteArray dumpOf(const VoiceParameters& voice)
+    {
+        const VoiceDump dump = encodeDump(voice);
+        return QByteArray(reinterpret_cast<const char*>(dump.data()), int(dump.size()));
+    }
+    static QPushButton* button(QWidget* window, const char* name) { return window->findChild<QPushButton*>(name); }
+    const AppContext& context() const { return shell->context(); }
+    VoiceParameters& voice() { return *context().voice; }
+    QAction* action(const char* name) { return context().MainForm->findChild<QAction*>(name); }
+    template <typename T>
+    static bool same(const T& a, const T& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+    QTemporaryDir dir;
+    test::ManualClock clock;
+    ModalHost modal;
+    std::unique_ptr<AppShell> shell;
+    InProcessMidiBackend* midi = nullptr;
+    VoiceParameters start{};
+};
+
+} // namespace morvane
+
+int main(int argc, char** argv)
+{
+    morvane::MorvaneApplication app(argc, argv);
+    morvane::PlayEditorTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "PlayEditorTest.moc"
