@@ -181,6 +181,15 @@ void AppServices::auditionVoice(const VoiceParameters& voice)
     link_.sendVoice(voice, context_.settings->midiChannel);
 }
 
+void AppServices::hearVoice(const VoiceParameters& voice)
+{
+    auditionVoice(voice);
+    const Settings& settings = *context_.settings;
+    link_.startTestNote(settings.midiChannel, settings.testNoteKey, settings.testNoteVelocity, settings.testNoteLength,
+                        true);
+    link_.releaseTestNote();
+}
+
 void AppServices::undo()
 {
     setComparing(false);

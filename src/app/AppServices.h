@@ -117,6 +117,9 @@ public:
     // morph pad, a variation heard) through the paced send path, whatever
     // the auto-send switch says; the edited voice stays as it is.
     void auditionVoice(const VoiceParameters& voice);
+    // The same, and the test note (as startTestNote, released) sounding
+    // with that voice: its note-on goes behind the voice.
+    void hearVoice(const VoiceParameters& voice);
 
     int showModal(QDialog& dialog) override;
     TSelectVoiceType& selectVoiceType() override;

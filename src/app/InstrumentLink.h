@@ -40,7 +40,10 @@ public:
 
     // The test note: started held, then released; stopTestNote ends one that
     // sounds. Nothing is sent while no port is open.
-    void startTestNote(int channel, int key, int velocity, int lengthMs);
+    // With `afterVoice` the note-on goes behind the voice that waits for the
+    // cable, so the note sounds with it (the note's length still counts
+    // from now).
+    void startTestNote(int channel, int key, int velocity, int lengthMs, bool afterVoice = false);
     void releaseTestNote();
     void stopTestNote();
     bool testNoteSounding() const;
@@ -49,6 +52,7 @@ private:
     MidiPort* const& port_;
     VoiceData& voice_;
     std::unique_ptr<TestNote> testNote_;
+    bool afterVoice_ = false;  // while a note starts behind the voice
 };
 
 } // namespace morvane

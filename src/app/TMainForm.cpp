@@ -2,6 +2,7 @@
 
 #include "TBankEdit.h"
 #include "MorphPad.h"
+#include "ExploreWindow.h"
 
 #include "AboutMorvane.h"
 #include "AppContext.h"
@@ -268,6 +269,7 @@ void TMainForm::buildMenus()
         {nullptr, "Ra&ndomise...", "Randomise1", {}, &TMainForm::Randomise1Click},
         {nullptr, "B&lend with voice file...", "Blend1", {}, &TMainForm::Blend1Click},
         {nullptr, "&Morph pad...", "MorphPad1", {}, &TMainForm::MorphPad1Click},
+        {nullptr, "E&xplore...", "Explore1", {}, &TMainForm::Explore1Click},
         {nullptr, nullptr, nullptr, {}, nullptr},
         {nullptr, "Elements &A && C", "ElementA1", QKeySequence(Qt::CTRL | Qt::Key_A), nullptr},
         {nullptr, "Elements &B && D", "ElementB1", QKeySequence(Qt::CTRL | Qt::Key_B), nullptr},
@@ -581,6 +583,13 @@ void TMainForm::MorphPad1Click()
     if (MorphPad == nullptr)
         MorphPad = new TMorphPad(context_, services_, this);
     showEditor(MorphPad);
+}
+
+void TMainForm::Explore1Click()
+{
+    if (Explore == nullptr)
+        Explore = new TExplore(context_, services_, this);
+    showEditor(Explore);
 }
 
 void TMainForm::BankWindow1Click()

@@ -20,6 +20,7 @@ class LibraryBrowser;
 class TBankEdit;
 class TBlend;
 class TMorphPad;
+class TExplore;
 class TRandomise;
 class TTestNote;
 
@@ -69,6 +70,7 @@ public:
     void Randomise1Click();
     void Blend1Click();
     void MorphPad1Click();
+    void Explore1Click();
     void Getsoundfromsynth1Click();
     // The bank window, made on first use, and its transfers from the MIDI menu.
     TBankEdit& bankEdit();
@@ -114,6 +116,7 @@ private:
     TRandomise* Randomise = nullptr;
     TBlend* Blend = nullptr;
     TMorphPad* MorphPad = nullptr;
+    TExplore* Explore = nullptr;
     TTestNote* TestNote = nullptr;
     TBankEdit* BankEdit = nullptr;
     bool exiting_ = false;

@@ -1,5 +1,6 @@
 #include "Exploration.h"
 
+#include "DumpCheck.h"
 #include "RandomVoice.h"
 #include "VoiceData.h"
 #include "VoiceFields.h"
@@ -54,8 +55,10 @@ TEST(Exploration, RoundsAreRepeatableWithASeedAndStayInRange)
             for (std::size_t r = 0; r < shown.size(); ++r) {
                 EXPECT_TRUE(sameRound(shown[r], repeated[r])) << at << " round " << r;
                 ASSERT_EQ(shown[r].size(), std::size_t(Exploration::kVariations)) << at;
-                for (const VoiceParameters& v : shown[r])
+                for (const VoiceParameters& v : shown[r]) {
                     EXPECT_EQ(findFieldOutOfRange(v), "") << at << " round " << r;
+                    EXPECT_EQ(encodeCheckedDump(v).fault, "") << at << " round " << r << ": the voice can be sent";
+                }
                 // Eight different voices, none the voice it started from.
                 for (std::size_t i = 0; i < shown[r].size(); ++i)
                     for (std::size_t j = i + 1; j < shown[r].size(); ++j)
