@@ -2,6 +2,7 @@
 
 #include "AboutMorvane.h"
 #include "AppContext.h"
+#include "ControllerLink.h"
 #include "EditorStyle.h"
 #include "MessageDialog.h"
 #include "HelpWindow.h"
@@ -302,6 +303,28 @@ void AppServices::startTestNote()
 void AppServices::releaseTestNote()
 {
     link_.releaseTestNote();
+}
+
+ControllerLink& AppServices::controllers()
+{
+    if (!controllers_)
+        controllers_ = std::make_unique<ControllerLink>(*context_.settings, *this);
+    return *controllers_;
+}
+
+void AppServices::learnController(const std::string& path)
+{
+    controllers().learn(path);
+}
+
+void AppServices::forgetController(const std::string& path)
+{
+    controllers().forget(path);
+}
+
+std::string AppServices::controllerOf(const std::string& path) const
+{
+    return controllers_ ? controllers_->controllerOf(path) : std::string();
 }
 
 void AppServices::stopTestNote()

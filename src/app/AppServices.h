@@ -22,6 +22,7 @@
 namespace morvane {
 
 struct AppContext;
+class ControllerLink;
 class EditorWindow;
 class HelpWindow;
 
@@ -59,6 +60,11 @@ public:
     // program does before it closes the ports.
     void startTestNote() override;
     void releaseTestNote() override;
+    // Hardware controllers, through the controller input (ControllerLink).
+    void learnController(const std::string& path) override;
+    void forgetController(const std::string& path) override;
+    std::string controllerOf(const std::string& path) const override;
+    ControllerLink& controllers();
     void stopTestNote();
     const VoiceHistory* history() const { return session_.history(); }
     // The parts this class is made of, each usable alone.
@@ -135,6 +141,7 @@ private:
     std::vector<Editor> editors_;
     EditSession session_;
     InstrumentLink link_;
+    std::unique_ptr<ControllerLink> controllers_;
 
     void updateEditors();
     // The voice changed as a step (a transformation, undo, redo): shows it

@@ -3,6 +3,7 @@
 #include "TBankEdit.h"
 #include "MorphPad.h"
 #include "ExploreWindow.h"
+#include "ControllersDialog.h"
 
 #include "AboutMorvane.h"
 #include "AppContext.h"
@@ -287,6 +288,7 @@ void TMainForm::buildMenus()
         {nullptr, nullptr, nullptr, {}, nullptr},
         {nullptr, "Play &test note", "PlayTestNote1", QKeySequence(Qt::CTRL | Qt::Key_T), &TMainForm::PlayTestNote1Click},
         {nullptr, "Test note &options...", "TestNoteOptions1", {}, &TMainForm::TestNoteOptions1Click},
+        {nullptr, "&Controllers...", "Controllers1", {}, &TMainForm::Controllers1Click},
         {"&Help", "&Contents", "Contents1", {}, &TMainForm::Contents1Click},
         {nullptr, "&About", "About2", {}, &TMainForm::About2Click},
     };
@@ -583,6 +585,14 @@ void TMainForm::MorphPad1Click()
     if (MorphPad == nullptr)
         MorphPad = new TMorphPad(context_, services_, this);
     showEditor(MorphPad);
+}
+
+void TMainForm::Controllers1Click()
+{
+    if (Controllers == nullptr)
+        Controllers = new TControllers(services_.controllers(), this);
+    Controllers->fill();
+    services_.showModal(*Controllers);
 }
 
 void TMainForm::Explore1Click()

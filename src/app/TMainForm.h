@@ -21,6 +21,7 @@ class TBankEdit;
 class TBlend;
 class TMorphPad;
 class TExplore;
+class TControllers;
 class TRandomise;
 class TTestNote;
 
@@ -71,6 +72,7 @@ public:
     void Blend1Click();
     void MorphPad1Click();
     void Explore1Click();
+    void Controllers1Click();
     void Getsoundfromsynth1Click();
     // The bank window, made on first use, and its transfers from the MIDI menu.
     TBankEdit& bankEdit();
@@ -117,6 +119,7 @@ private:
     TBlend* Blend = nullptr;
     TMorphPad* MorphPad = nullptr;
     TExplore* Explore = nullptr;
+    TControllers* Controllers = nullptr;
     TTestNote* TestNote = nullptr;
     TBankEdit* BankEdit = nullptr;
     bool exiting_ = false;

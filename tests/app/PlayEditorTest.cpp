@@ -1,7 +1,9 @@
 // Playing the editor with the whole program made by the start-up sequence
-// and an in-process MIDI system as the instrument: the morph pad and
-// guided variation.
+// and an in-process MIDI system as the instrument: the morph pad, guided
+// variation and hardware controllers.
 #include "AppServices.h"
+#include "ControllerLink.h"
+#include "TAWMEdit.h"
 #include "AppShell.h"
 #include "InProcessMidiBackend.h"
 #include "ManualClock.h"
@@ -21,7 +23,11 @@
 #include "VoiceTransforms.h"
 #include "LibraryBrowser.h"
 
+#include <QAbstractSlider>
 #include <QAction>
+#include <QComboBox>
+#include <QContextMenuEvent>
+#include <QListWidget>
 #include <QCheckBox>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -235,7 +241,101 @@ private slots:
         QVERIFY(!sameVoices(window->exploration()->variations(), first));
     }
 
+    // A knob of the controller input learned from a control's context menu
+    // moves the field that control edits now, over its whole range in its
+    // shown form, as one undo step per gesture, sent each move; the Controllers
+    // dialog chooses the input, lists the binding and forgets it.
+    void controllerLearnMovesTheField()
+    {
+        services().setWireRate(0);
+        context().settings->autoSend = true;
+        InProcessMidiBackend* knobs = nullptr;
+        services().controllers().setBackendFactory([&knobs] {
+            auto backend = std::make_unique<InProcessMidiBackend>(std::vector<std::string>{"Synth out", "Knobs"},
+                                                                  std::vector<std::string>{});
+            knobs = backend.get();
+            return backend;
+        });
+        modal.setAnswerer([](QDialog& dialog) {
+            auto* input = dialog.findChild<QComboBox*>("cbControllerInput");
+            input->setFocus();
+            while (input->currentText() != "Knobs" && input->currentIndex() + 1 < input->count())
+                QTest::keyClick(input, Qt::Key_Down);
+            dialog.reject();
+        });
+        action("Controllers1")->trigger();
+        QCOMPARE(context().settings->controllerInName, QStringLiteral("Knobs"));
+        QCOMPARE(knobs->openInputIndex(), 1);
+
+        // Learned on element C's pan bar: the binding is element C's pan.
+        QWidget& awm = *context().AWMEdit;
+        awm.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&awm));
+        auto* element = awm.findChild<QComboBox*>("cbElement");
+        element->setCurrentIndex(1);
+        emit element->activated(1);
+        auto* pan = awm.findChild<QAbstractSlider*>("sbPan");
+        controlMenuAction(pan, "LearnController")->trigger();
+        const VoiceParameters before = voice();
+        const std::size_t steps = services().history()->steps();
+        const int sentBefore = dumps();
+        for (const std::uint8_t value : {0, 64, 127}) {  // one turn of the knob, moved three times
+            knobs->deliver({0xB2, 74, value});
+            QTRY_COMPARE(pan->value(), value == 0 ? 0 : value == 64 ? 2 : 4);
+            QCOMPARE(int(voice().elementC.pan), 4 - pan->value());  // shown inverted: 4 is stored 0
+        }
+        QCOMPARE(int(voice().elementA.pan), int(before.elementA.pan));
+        QCOMPARE(context().settings->controllerBindings, QStringList{"cc 2 74 elementC.pan"});
+        QCOMPARE(services().history()->steps(), steps + 1);
+        QCOMPARE(action("Undo1")->text(), QStringLiteral("&Undo Pan"));
+        settle();
+        QCOMPARE(dumps(), sentBefore + 3);
+        QCOMPARE(lastDump().mid(4), dumpOf(voice()).mid(4));
+        action("Undo1")->trigger();
+        QVERIFY(same(voice(), before));
+
+        // Other controllers and other channels move nothing; compare makes
+        // the control read-only for the knob too.
+        knobs->deliver({0xB2, 75, 0});
+        knobs->deliver({0xB3, 74, 0});
+        action("Compare1")->trigger();
+        knobs->deliver({0xB2, 74, 0});
+        QTest::qWait(50);
+        action("Compare1")->trigger();
+        QVERIFY(same(voice(), before));
+
+        QAction* forget = controlMenuAction(pan, "ForgetController");
+        QVERIFY(forget->isEnabled());
+        QVERIFY2(forget->text().contains("CC 74, channel 3"), qPrintable(forget->text()));
+        QApplication::activePopupWidget()->close();
+        modal.setAnswerer([](QDialog& dialog) {
+            auto* list = dialog.findChild<QListWidget*>("lwBindings");
+            QCOMPARE(list->count(), 1);
+            QVERIFY(list->item(0)->text().contains("elementC.pan"));
+            list->setCurrentRow(0);
+            dialog.findChild<QPushButton*>("bForget")->click();
+            QCOMPARE(list->count(), 0);
+            dialog.reject();
+        });
+        action("Controllers1")->trigger();
+        QVERIFY(context().settings->controllerBindings.isEmpty());
+        knobs->deliver({0xB2, 74, 0});
+        QTest::qWait(50);
+        QVERIFY(same(voice(), before));
+    }
+
 private:
+    // Opens the context menu of an editor control as a right click does and
+    // gives its action of that name.
+    static QAction* controlMenuAction(QWidget* control, const char* name)
+    {
+        QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(2, 2), control->mapToGlobal(QPoint(2, 2)));
+        QApplication::sendEvent(control, &event);
+        QWidget* popup = QApplication::activePopupWidget();
+        if (popup == nullptr)
+            qFatal("no context menu");
+        return popup->findChild<QAction*>(name);
+    }
     // Runs `click`, answering a file dialog with `file` and a message box
     // with OK; gives the message's text.
     QString answerWith(const QString& file, const std::function<void()>& click)

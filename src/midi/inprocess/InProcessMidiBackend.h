@@ -54,6 +54,7 @@ public:
     std::vector<std::string> inputNames() override;
     std::vector<std::string> outputNames() override;
     MidiError openInput(int index, SysExHandler handler) override;
+    void setChannelHandler(SysExHandler handler) override;
     MidiError openOutput(int index) override;
     MidiError send(const std::uint8_t* data, std::size_t size) override;
     void closeInput() override;
@@ -70,6 +71,7 @@ private:
     mutable std::mutex mutex_;           // the records
     std::mutex deliverMutex_;          // the handler against deliveries from other threads
     SysExHandler handler_;
+    SysExHandler channelHandler_;
     int inputIndex_ = -1;
     int outputIndex_ = -1;
     std::vector<Call> calls_;
