@@ -7,7 +7,6 @@
 #include "VoiceLibrary.h"
 
 #include <QCheckBox>
-#include <QCloseEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -40,7 +39,7 @@ QPushButton* pushButton(QWidget* parent, const QString& caption, const QString& 
 } // namespace
 
 TExplore::TExplore(AppContext& context, AppServices& services, QWidget* parent)
-    : QWidget(parent, Qt::Window), context_(context), services_(services)
+    : QDialog(parent), context_(context), services_(services)
 {
     setObjectName(QStringLiteral("Explore"));
     setWindowTitle(QStringLiteral("Explore"));
@@ -103,7 +102,7 @@ TExplore::TExplore(AppContext& context, AppServices& services, QWidget* parent)
     bKeep->setToolTip(QStringLiteral("Make the variation last heard the edited voice (one undo step)"));
     connect(bKeep, &QPushButton::clicked, this, &TExplore::KeepClick);
     auto* close = pushButton(this, QStringLiteral("Close"), QStringLiteral("bClose"));
-    connect(close, &QPushButton::clicked, this, &QWidget::close);
+    connect(close, &QPushButton::clicked, this, &QDialog::reject);
     auto* foot = new QHBoxLayout;
     foot->addWidget(lRound, 1);
     foot->addWidget(bBack);
@@ -211,13 +210,13 @@ void TExplore::showRound()
     bKeep->setEnabled(heard_.has_value());
 }
 
-void TExplore::closeEvent(QCloseEvent* event)
+void TExplore::reject()
 {
     // The instrument goes back to the voice in the editors.
     if (auditioned_)
         services_.sendVoice();
     auditioned_ = false;
-    QWidget::closeEvent(event);
+    QDialog::reject();
 }
 
 } // namespace morvane

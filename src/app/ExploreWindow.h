@@ -9,6 +9,7 @@
 
 #include "Exploration.h"
 
+#include <QDialog>
 #include <QWidget>
 
 #include <array>
@@ -26,7 +27,7 @@ namespace morvane {
 struct AppContext;
 class AppServices;
 
-class TExplore : public QWidget {
+class TExplore : public QDialog {
     Q_OBJECT
 public:
     TExplore(AppContext& context, AppServices& services, QWidget* parent = nullptr);
@@ -47,8 +48,9 @@ public:
     // How many library voices a blend round draws its mates from, at most.
     static constexpr int kMates = 16;
 
-protected:
-    void closeEvent(QCloseEvent* event) override;
+    // Closing (also by Escape) sends the edited voice back to the
+    // instrument when another was heard since.
+    void reject() override;
 
 private:
     AppContext& context_;

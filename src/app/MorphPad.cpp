@@ -11,7 +11,6 @@
 #include "VoiceLibrary.h"
 #include "VoiceTransforms.h"
 
-#include <QCloseEvent>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
@@ -130,7 +129,7 @@ void MorphSquare::keyPressEvent(QKeyEvent* event)
 }
 
 TMorphPad::TMorphPad(AppContext& context, AppServices& services, QWidget* parent)
-    : QWidget(parent, Qt::Window), context_(context), services_(services)
+    : QDialog(parent), context_(context), services_(services)
 {
     setObjectName(QStringLiteral("MorphPad"));
     setWindowTitle(QStringLiteral("Morph pad"));
@@ -189,7 +188,7 @@ TMorphPad::TMorphPad(AppContext& context, AppServices& services, QWidget* parent
     auto* close = new QPushButton(QStringLiteral("Close"), this);
     close->setObjectName(QStringLiteral("bClose"));
     close->setAutoDefault(false);
-    connect(close, &QPushButton::clicked, this, &QWidget::close);
+    connect(close, &QPushButton::clicked, this, &QDialog::reject);
     auto* foot = new QHBoxLayout;
     foot->addWidget(lPoint, 1);
     foot->addWidget(play);
@@ -288,13 +287,13 @@ void TMorphPad::KeepClick()
     }
 }
 
-void TMorphPad::closeEvent(QCloseEvent* event)
+void TMorphPad::reject()
 {
     // The instrument goes back to the voice in the editors.
     if (auditioned_)
         services_.sendVoice();
     auditioned_ = false;
-    QWidget::closeEvent(event);
+    QDialog::reject();
 }
 
 void TMorphPad::problem(const QString& text)

@@ -9,6 +9,7 @@
 #include "VoiceParameters.h"
 
 #include <QPointF>
+#include <QDialog>
 #include <QWidget>
 
 #include <array>
@@ -51,7 +52,7 @@ private:
     QPointF pointAt(QPointF position) const;
 };
 
-class TMorphPad : public QWidget {
+class TMorphPad : public QDialog {
     Q_OBJECT
 public:
     TMorphPad(AppContext& context, AppServices& services, QWidget* parent = nullptr);
@@ -73,8 +74,9 @@ public:
     MorphSquare* square() const { return square_; }
     void KeepClick();
 
-protected:
-    void closeEvent(QCloseEvent* event) override;
+    // Closing (also by Escape) sends the edited voice back to the
+    // instrument when another was heard since.
+    void reject() override;
 
 private:
     AppContext& context_;
