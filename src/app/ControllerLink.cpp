@@ -4,10 +4,89 @@
 #include "EditorWindow.h"
 #include "Settings.h"
 
+#include "BoundControls.h"
+#include "VoiceFields.h"
+#include "VoiceTransforms.h"
+
 #include <QMetaObject>
 #include <QPointer>
 
+#include <functional>
+
 namespace morvane {
+
+namespace {
+
+// The named field at `path` ("elementA.pan") of a voice, with a way to set
+// it; found by the same walk and the same names as findField.
+struct FieldAt {
+    FieldInfo info;
+    std::string name;  // the last part of the path
+    std::function<void(int)> set;
+    std::function<int()> get;
+};
+
+struct PathSeeker {
+    const std::string& wanted;
+    std::string path;
+    std::optional<FieldAt> found;
+    const void* address = nullptr;
+
+    void group(const char* name, auto body)
+    {
+        const std::size_t length = path.size();
+        path += name;
+        path += '.';
+        body();
+        path.resize(length);
+    }
+    template <typename T>
+    void take(const std::string& full, std::string_view name, T& value)
+    {
+        if (found || full != wanted)
+            return;
+        address = &value;
+        found = FieldAt{{}, std::string(name), [&value](int v) { value = static_cast<T>(v); },
+                        [&value] { return static_cast<int>(value); }};
+    }
+    template <typename T>
+    void field(std::string_view name, T& value, int, int)
+    {
+        take(path + std::string(name), name, value);
+    }
+    void text(const char*, char*, std::size_t) {}
+    template <typename T>
+    void steps(std::string_view name, T* values, int count, int, int)
+    {
+        for (int i = 0; i < count; ++i)
+            take(path + std::string(name) + "[" + std::to_string(i) + "]", name, values[i]);
+    }
+};
+
+std::optional<FieldAt> fieldAt(VoiceParameters& voice, const std::string& path)
+{
+    PathSeeker seeker{path, {}, {}};
+    visitVoice(voice, seeker);
+    if (seeker.found)
+        seeker.found->info = findField(voice, seeker.address);
+    return seeker.found;
+}
+
+// The voice's envelopes by their places, for the peak stage a level decides.
+struct EnvelopePlace {
+    const char* prefix;
+    EnvelopeParams& (*get)(VoiceParameters&);
+};
+constexpr EnvelopePlace kEnvelopes[] = {
+    {"elementA.envelope.", [](VoiceParameters& v) -> EnvelopeParams& { return v.elementA.envelope; }},
+    {"elementC.envelope.", [](VoiceParameters& v) -> EnvelopeParams& { return v.elementC.envelope; }},
+    {"elementB.modulator.envelope.", [](VoiceParameters& v) -> EnvelopeParams& { return v.elementB.modulator.envelope; }},
+    {"elementB.carrier.envelope.", [](VoiceParameters& v) -> EnvelopeParams& { return v.elementB.carrier.envelope; }},
+    {"elementD.modulator.envelope.", [](VoiceParameters& v) -> EnvelopeParams& { return v.elementD.modulator.envelope; }},
+    {"elementD.carrier.envelope.", [](VoiceParameters& v) -> EnvelopeParams& { return v.elementD.carrier.envelope; }},
+};
+
+} // namespace
 
 ControllerLink::ControllerLink(Settings& settings, AppServices& services, QObject* parent)
     : QObject(parent), settings_(settings), services_(services)
@@ -121,6 +200,32 @@ void ControllerLink::take(const ControllerMove& move)
     for (const AppServices::Editor& editor : services_.editors())
         if (editor.window->moveField(*path, move.fraction))
             return;
+    moveUnshownField(*path, move.fraction);
+}
+
+void ControllerLink::moveUnshownField(const std::string& path, double fraction)
+{
+    // No control edits the field now (its window shows another element): a
+    // number is moved in the voice the same way, through the field's shown
+    // form. A choice is left alone, as choosing a wave or an envelope type
+    // in a window also sets other fields.
+    VoiceParameters& voice = services_.voice();
+    const std::optional<FieldAt> field = fieldAt(voice, path);
+    if (!field || services_.comparing() || fieldKind(field->name, field->info.min, field->info.max) != FieldKind::Number)
+        return;
+    const ShownForm form = field->info.shown;
+    const int a = form.shown(field->info.min), b = form.shown(field->info.max);
+    const int stored = form.stored(positionAt(fraction, std::min(a, b), std::max(a, b)));
+    if (stored == field->get())
+        return;
+    field->set(stored);
+    for (const EnvelopePlace& envelope : kEnvelopes)
+        if (path.rfind(envelope.prefix, 0) == 0 && field->name.ends_with("Level"))
+            updatePeakStage(envelope.get(voice));
+    services_.voiceEdited(field->info.words, path);
+    if (services_.autoSend())
+        services_.sendVoice();
+    services_.refreshEditors();
 }
 
 void ControllerLink::keep()

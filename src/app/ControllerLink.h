@@ -65,6 +65,7 @@ private:
 
     MidiBackend* backend();
     void keep();
+    void moveUnshownField(const std::string& path, double fraction);
 };
 
 } // namespace morvane

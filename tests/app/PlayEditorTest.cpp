@@ -294,6 +294,22 @@ private slots:
         action("Undo1")->trigger();
         QVERIFY(same(voice(), before));
 
+        // With the window on element A the knob still moves element C's pan,
+        // in the voice, as one step; the bar shows element A's.
+        element->setCurrentIndex(0);
+        emit element->activated(0);
+        const int shownA = pan->value();
+        QCOMPARE(int(before.elementC.pan), 0);
+        knobs->deliver({0xB2, 74, 0});
+        QTRY_COMPARE(int(voice().elementC.pan), 4);  // the bottom of the shown form
+        QCOMPARE(pan->value(), shownA);
+        QCOMPARE(int(voice().elementA.pan), int(before.elementA.pan));
+        QCOMPARE(action("Undo1")->text(), QStringLiteral("&Undo Pan"));
+        action("Undo1")->trigger();
+        QVERIFY(same(voice(), before));
+        element->setCurrentIndex(1);
+        emit element->activated(1);
+
         // Other controllers and other channels move nothing; compare makes
         // the control read-only for the knob too.
         knobs->deliver({0xB2, 75, 0});
