@@ -197,10 +197,22 @@ void ControllerLink::take(const ControllerMove& move)
         keep();
         emit learned(QString::fromStdString(move.id.text()), QString::fromStdString(*path));
     }
+    if (const auto target = targets_.find(*path); target != targets_.end()) {
+        target->second(move.fraction);
+        return;
+    }
     for (const AppServices::Editor& editor : services_.editors())
         if (editor.window->moveField(*path, move.fraction))
             return;
     moveUnshownField(*path, move.fraction);
+}
+
+void ControllerLink::setTarget(const std::string& path, std::function<void(double)> move)
+{
+    if (move)
+        targets_[path] = std::move(move);
+    else
+        targets_.erase(path);
 }
 
 void ControllerLink::moveUnshownField(const std::string& path, double fraction)

@@ -14,6 +14,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <map>
 #include <memory>
 
 namespace morvane {
@@ -51,6 +52,11 @@ public:
     // A move as it comes from the input, on the window thread.
     void take(const ControllerMove& move);
 
+    // A place that is no voice field but can be learned the same way (the
+    // morph pad's point: "morphPad.x", "morphPad.y"): its moves go to
+    // `move` while one is set; an empty function takes it away again.
+    void setTarget(const std::string& path, std::function<void(double)> move);
+
 signals:
     // A controller was bound by learning: its text, and the field's place.
     void learned(const QString& controller, const QString& path);
@@ -62,6 +68,7 @@ private:
     std::unique_ptr<MidiBackend> backend_;
     QString openName_;
     ControllerMap map_;
+    std::map<std::string, std::function<void(double)>> targets_;
 
     MidiBackend* backend();
     void keep();

@@ -2,6 +2,7 @@
 
 #include "AppContext.h"
 #include "AppServices.h"
+#include "ControllerLink.h"
 #include "EditorStyle.h"
 #include "LibraryBrowser.h"
 #include "Settings.h"
@@ -17,6 +18,7 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
@@ -30,6 +32,9 @@ namespace morvane {
 namespace {
 
 constexpr const char* kCornerLetters = "ABCD";
+// The places a controller learned on the square moves.
+constexpr const char* kAcross = "morphPad.x";
+constexpr const char* kUp = "morphPad.y";
 // Where each corner sits in the square, in the square's own units.
 constexpr QPointF kCornerPoints[TMorphPad::kCorners] = {{0, 0}, {1, 0}, {0, 1}, {1, 1}};
 
@@ -138,6 +143,11 @@ TMorphPad::TMorphPad(AppContext& context, AppServices& services, QWidget* parent
     square_ = new MorphSquare(this);
     square_->setObjectName(QStringLiteral("pad"));
     connect(square_, &MorphSquare::pointMoved, this, [this] { pointMoved(); });
+    controllers_ = &services_.controllers();
+    controllers_->setTarget(kAcross, [this](double x) { square_->setPoint({x, square_->point().y()}); });
+    controllers_->setTarget(kUp, [this](double y) { square_->setPoint({square_->point().x(), y}); });
+    square_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(square_, &QWidget::customContextMenuRequested, this, &TMorphPad::offerControllerMenu);
 
     auto* grid = new QGridLayout;
     for (int i = 0; i < kCorners; ++i) {
@@ -199,6 +209,40 @@ TMorphPad::TMorphPad(AppContext& context, AppServices& services, QWidget* parent
     layout->addLayout(grid, 1);
     layout->addLayout(foot);
     showPoint();
+}
+
+TMorphPad::~TMorphPad()
+{
+    if (controllers_) {
+        controllers_->setTarget(kAcross, {});
+        controllers_->setTarget(kUp, {});
+    }
+}
+
+void TMorphPad::offerControllerMenu(const QPoint& at)
+{
+    auto* menu = new QMenu(this);
+    menu->setObjectName(QStringLiteral("PadMenu"));
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    struct Direction {
+        const char* path;
+        const char* words;
+        const char* name;
+    } const directions[] = {{kAcross, "across (A to B)", "Across"}, {kUp, "up (A to C)", "Up"}};
+    for (const Direction& d : directions) {
+        const std::string path = d.path;
+        QAction* learn = menu->addAction(QStringLiteral("Learn controller for %1").arg(QString::fromLatin1(d.words)));
+        learn->setObjectName(QStringLiteral("LearnController") + QString::fromLatin1(d.name));
+        connect(learn, &QAction::triggered, this, [this, path] { services_.learnController(path); });
+        const std::string bound = services_.controllerOf(path);
+        QAction* forget = menu->addAction(bound.empty() ? QStringLiteral("Forget controller for %1").arg(QString::fromLatin1(d.words))
+                                                        : QStringLiteral("Forget controller for %1 (%2)")
+                                                              .arg(QString::fromLatin1(d.words), QString::fromStdString(bound)));
+        forget->setObjectName(QStringLiteral("ForgetController") + QString::fromLatin1(d.name));
+        forget->setEnabled(!bound.empty());
+        connect(forget, &QAction::triggered, this, [this, path] { services_.forgetController(path); });
+    }
+    menu->popup(square_->mapToGlobal(at));
 }
 
 void TMorphPad::setCorner(int corner, const VoiceParameters& voice, const QString& from)

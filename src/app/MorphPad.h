@@ -9,6 +9,7 @@
 #include "VoiceParameters.h"
 
 #include <QPointF>
+#include <QPointer>
 #include <QDialog>
 #include <QWidget>
 
@@ -22,6 +23,7 @@ namespace morvane {
 
 struct AppContext;
 class AppServices;
+class ControllerLink;
 
 // The square itself: paints the corners and the point, and moves the point
 // by mouse (press or drag) and by the arrow keys (1 % a press, 10 % with
@@ -61,6 +63,7 @@ public:
     static constexpr int kCorners = 4;
     void setCorner(int corner, const VoiceParameters& voice, const QString& from);
     const std::optional<VoiceParameters>& corner(int corner) const { return corners_[static_cast<std::size_t>(corner)]; }
+    ~TMorphPad() override;
 
     // Fills a corner from the current voice, a voice file (a file dialog
     // asks which) or the voice selected in the library list; a file or
@@ -82,6 +85,8 @@ private:
     AppContext& context_;
     AppServices& services_;
     std::array<std::optional<VoiceParameters>, kCorners> corners_;
+    // The controller input, whose learned knobs move the point.
+    QPointer<ControllerLink> controllers_;
     std::array<QLabel*, kCorners> names_{};
     MorphSquare* square_;
     QLabel* lPoint;
@@ -91,6 +96,9 @@ private:
 
     void pointMoved();
     void showPoint();
+    // The square's context menu: a knob for each direction, learned or
+    // forgotten as for an editor control.
+    void offerControllerMenu(const QPoint& at);
     void problem(const QString& text);
 };
 

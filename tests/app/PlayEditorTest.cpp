@@ -338,6 +338,20 @@ private slots:
         knobs->deliver({0xB2, 74, 0});
         QTest::qWait(50);
         QVERIFY(same(voice(), before));
+
+        // A knob learned on the morph pad's square moves its point across.
+        action("MorphPad1")->trigger();
+        auto* pad = context().MainForm->findChild<TMorphPad*>("MorphPad");
+        QVERIFY(QTest::qWaitForWindowExposed(pad));
+        for (const char* corner : {"bCurrentA", "bCurrentB", "bCurrentC", "bCurrentD"})
+            button(pad, corner)->click();
+        controlMenuAction(pad->square(), "LearnControllerAcross")->trigger();
+        knobs->deliver({0xB2, 16, 127});
+        QTRY_COMPARE(pad->square()->point(), QPointF(1, 0));
+        knobs->deliver({0xB2, 16, 0});
+        QTRY_COMPARE(pad->square()->point(), QPointF(0, 0));
+        QCOMPARE(context().settings->controllerBindings, QStringList{"cc 2 16 morphPad.x"});
+        pad->close();
     }
 
 private:
