@@ -141,9 +141,10 @@ bool ControllerLink::open(const QString& name, QString& problem)
     // that comes while the link goes away is dropped.
     QPointer<ControllerLink> self(this);
     midi.setChannelHandler([self](const std::uint8_t* data, std::size_t size) {
-        if (const std::optional<ControllerMove> move = readControllerMessage(data, size))
+        const std::optional<ControllerMove> move = readControllerMessage(data, size);
+        if (QObject* target = self.data(); move && target != nullptr)
             QMetaObject::invokeMethod(
-                self.data(), [self, move = *move] { if (self) self->take(move); }, Qt::QueuedConnection);
+                target, [self, move = *move] { if (self) self->take(move); }, Qt::QueuedConnection);
     });
     if (const MidiError error = midi.openInput(index, [](const std::uint8_t*, std::size_t) {})) {
         problem = QString::fromStdString(*error);
