@@ -2,6 +2,7 @@
 
 #include "AboutMorvane.h"
 #include "AppContext.h"
+#include "ControllerLink.h"
 #include "EditorStyle.h"
 #include "MessageDialog.h"
 #include "HelpWindow.h"
@@ -169,6 +170,27 @@ void AppServices::blend(const VoiceParameters& other, int mix)
     showStep();
 }
 
+void AppServices::takeVoice(const VoiceParameters& result, const std::string& name)
+{
+    setComparing(false);
+    session_.take(result, name);
+    showStep();
+}
+
+void AppServices::auditionVoice(const VoiceParameters& voice)
+{
+    link_.sendVoice(voice, context_.settings->midiChannel);
+}
+
+void AppServices::hearVoice(const VoiceParameters& voice)
+{
+    auditionVoice(voice);
+    const Settings& settings = *context_.settings;
+    link_.startTestNote(settings.midiChannel, settings.testNoteKey, settings.testNoteVelocity, settings.testNoteLength,
+                        true);
+    link_.releaseTestNote();
+}
+
 void AppServices::undo()
 {
     setComparing(false);
@@ -281,6 +303,28 @@ void AppServices::startTestNote()
 void AppServices::releaseTestNote()
 {
     link_.releaseTestNote();
+}
+
+ControllerLink& AppServices::controllers()
+{
+    if (!controllers_)
+        controllers_ = std::make_unique<ControllerLink>(*context_.settings, *this);
+    return *controllers_;
+}
+
+void AppServices::learnController(const std::string& path)
+{
+    controllers().learn(path);
+}
+
+void AppServices::forgetController(const std::string& path)
+{
+    controllers().forget(path);
+}
+
+std::string AppServices::controllerOf(const std::string& path) const
+{
+    return controllers_ ? controllers_->controllerOf(path) : std::string();
 }
 
 void AppServices::stopTestNote()

@@ -22,6 +22,7 @@
 namespace morvane {
 
 struct AppContext;
+class ControllerLink;
 class EditorWindow;
 class HelpWindow;
 
@@ -59,6 +60,11 @@ public:
     // program does before it closes the ports.
     void startTestNote() override;
     void releaseTestNote() override;
+    // Hardware controllers, through the controller input (ControllerLink).
+    void learnController(const std::string& path) override;
+    void forgetController(const std::string& path) override;
+    std::string controllerOf(const std::string& path) const override;
+    ControllerLink& controllers();
     void stopTestNote();
     const VoiceHistory* history() const { return session_.history(); }
     // The parts this class is made of, each usable alone.
@@ -110,6 +116,16 @@ public:
     // randomiseVoice); blend mixes the other voice in by `mix` percent.
     void randomise(int amount, unsigned parts, std::uint32_t seed);
     void blend(const VoiceParameters& other, int mix);
+    // A voice made by a sound-design window (the morph pad, a variation)
+    // replaces the edited voice the same way, as the step `name`.
+    void takeVoice(const VoiceParameters& result, const std::string& name);
+    // Sends a voice the instrument is to play for a while (a point of the
+    // morph pad, a variation heard) through the paced send path, whatever
+    // the auto-send switch says; the edited voice stays as it is.
+    void auditionVoice(const VoiceParameters& voice);
+    // The same, and the test note (as startTestNote, released) sounding
+    // with that voice: its note-on goes behind the voice.
+    void hearVoice(const VoiceParameters& voice);
 
     int showModal(QDialog& dialog) override;
     TSelectVoiceType& selectVoiceType() override;
@@ -125,6 +141,7 @@ private:
     std::vector<Editor> editors_;
     EditSession session_;
     InstrumentLink link_;
+    std::unique_ptr<ControllerLink> controllers_;
 
     void updateEditors();
     // The voice changed as a step (a transformation, undo, redo): shows it

@@ -11,6 +11,7 @@
 #include "EventLoopWaiter.h"
 #include "MidiPort.h"
 #include "PortChoices.h"
+#include "ControllerLink.h"
 #include "RtMidiBackend.h"
 #include "TMainForm.h"
 #include "TSelectVoiceType.h"
@@ -151,6 +152,10 @@ void AppShell::createObjects()
 
     services_ = std::make_unique<AppServices>(context_, now_);
     context_.services = services_.get();
+    // The controller input is a port of its own; a test brings its own.
+    if (!midiBackendFactory_)
+        services_->controllers().setBackendFactory([] { return std::make_unique<RtMidiBackend>("morvane-controller"); });
+    services_->controllers().openChosen();
 }
 
 void AppShell::createWindows()
@@ -437,6 +442,8 @@ void AppShell::shutDown()
     portWatch_.reset();
     exitSignals_.reset();
     QObject::disconnect(sessionEnd_);
+    if (services_)
+        services_->controllers().close();
     if (midiPort_) {
         if (services_)
             services_->stopTestNote();  // no note is left sounding

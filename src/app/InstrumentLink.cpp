@@ -10,7 +10,7 @@ InstrumentLink::InstrumentLink(MidiPort* const& port, VoiceData& voice, Now now)
                                       [this](std::vector<std::uint8_t> message) {
                                           // With no output open there is nothing to tell: opening said so.
                                           if (port_ != nullptr)
-                                              port_->sendShort(std::move(message));
+                                              port_->sendShort(std::move(message), afterVoice_);
                                       },
                                       std::move(now)))
 {
@@ -23,6 +23,16 @@ void InstrumentLink::sendVoice(int channel)
     port_->sendVoice(voice_, channel);
 }
 
+void InstrumentLink::sendVoice(const VoiceParameters& voice, int channel)
+{
+    if (port_ == nullptr)
+        return;
+    VoiceParameters copy;
+    VoiceData data(copy);
+    copy = voice;
+    port_->sendVoice(data, channel);
+}
+
 void InstrumentLink::setWireRate(int baud)
 {
     port_->setWireRate(baud);
@@ -33,9 +43,11 @@ VoiceRequest InstrumentLink::requestVoice(int model, int channel)
     return port_->requestVoice(model, channel, voice_);
 }
 
-void InstrumentLink::startTestNote(int channel, int key, int velocity, int lengthMs)
+void InstrumentLink::startTestNote(int channel, int key, int velocity, int lengthMs, bool afterVoice)
 {
+    afterVoice_ = afterVoice;
     testNote_->start(channel, key, velocity, lengthMs);
+    afterVoice_ = false;
 }
 
 void InstrumentLink::releaseTestNote()

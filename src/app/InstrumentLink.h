@@ -7,6 +7,7 @@
 
 #include "Clock.h"
 #include "MidiPort.h"
+#include "VoiceParameters.h"
 
 #include <memory>
 
@@ -27,6 +28,9 @@ public:
     // path: it returns at once, and a state that waits for the cable is
     // replaced by a newer one. The outcome reaches the port's listener.
     void sendVoice(int channel);
+    // Another voice the same way, for the instrument to play while the
+    // current voice stays as it is (the morph pad, a variation heard).
+    void sendVoice(const VoiceParameters& voice, int channel);
     // The pace of sends.
     void setWireRate(int baud);
     // The instrument's edit voice in the layout of `model`, asked for on
@@ -36,7 +40,10 @@ public:
 
     // The test note: started held, then released; stopTestNote ends one that
     // sounds. Nothing is sent while no port is open.
-    void startTestNote(int channel, int key, int velocity, int lengthMs);
+    // With `afterVoice` the note-on goes behind the voice that waits for the
+    // cable, so the note sounds with it (the note's length still counts
+    // from now).
+    void startTestNote(int channel, int key, int velocity, int lengthMs, bool afterVoice = false);
     void releaseTestNote();
     void stopTestNote();
     bool testNoteSounding() const;
@@ -46,6 +53,7 @@ private:
     MidiPort* const& port_;
     VoiceData& voice_;
     std::unique_ptr<TestNote> testNote_;
+    bool afterVoice_ = false;  // while a note starts behind the voice
 };
 
 } // namespace morvane

@@ -33,6 +33,8 @@ constexpr const char* kOutDeviceNameName = "Out device name";
 constexpr const char* kLibraryName = "Library";
 constexpr const char* kLastFolderName = "Last folder";
 constexpr const char* kRecentFilesName = "Recent files";
+constexpr const char* kControllerInName = "Controller in device name";
+constexpr const char* kControllerBindingsName = "Controller bindings";
 // One value per window, "Windows/<objectName>" = "x,y".
 constexpr const char* kWindowsGroup = "Windows/";
 
@@ -132,8 +134,12 @@ Settings::Settings(std::unique_ptr<QSettings> store)
         libraryPath = nameText;
     if (readValue(*store_, kLastFolderName, nameText) && nameText.size() <= kMaxNameLength)
         lastFolder = nameText;
+    if (readValue(*store_, kControllerInName, nameText) && nameText.size() <= kMaxNameLength)
+        controllerInName = nameText;
     for (const QString& key : store_->allKeys()) {
-        if (key.compare(QLatin1String(kRecentFilesName), Qt::CaseInsensitive) == 0) {
+        if (key.compare(QLatin1String(kControllerBindingsName), Qt::CaseInsensitive) == 0) {
+            controllerBindings = store_->value(key).toStringList().mid(0, kMaxControllerBindings);
+        } else if (key.compare(QLatin1String(kRecentFilesName), Qt::CaseInsensitive) == 0) {
             // At most the list's length, each a path of sensible length.
             recentFiles.clear();
             for (const QString& path : store_->value(key).toStringList()) {
@@ -193,7 +199,8 @@ bool Settings::saveSettings()
                             kAutoSendName,     kWireRateName,      kInDeviceNameName, kOutDeviceNameName,
                             kLibraryName,      kLastFolderName,    kRecentFilesName,
                             kTestKeyName,      kTestVelocityName,  kTestLengthName,
-                            kStartActionName,  kFilterAnyName,     kMainWindowSizeName};
+                            kStartActionName,  kFilterAnyName,     kMainWindowSizeName,
+                            kControllerInName, kControllerBindingsName};
     for (const QString& key : store_->allKeys()) {
         for (const QString& name : names) {
             if (key.compare(name, Qt::CaseInsensitive) == 0)
@@ -217,6 +224,10 @@ bool Settings::saveSettings()
         store_->setValue(kLastFolderName, lastFolder);
     if (!recentFiles.isEmpty())
         store_->setValue(kRecentFilesName, recentFiles);
+    if (!controllerInName.isEmpty())
+        store_->setValue(kControllerInName, controllerInName);
+    if (!controllerBindings.isEmpty())
+        store_->setValue(kControllerBindingsName, controllerBindings);
     for (auto place = windowPlaces.cbegin(); place != windowPlaces.cend(); ++place)
         store_->setValue(QLatin1String(kWindowsGroup) + place.key(),
                          QStringLiteral("%1,%2").arg(place.value().x()).arg(place.value().y()));

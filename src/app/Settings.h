@@ -73,6 +73,12 @@ public:
     // The library filter lists voices with every ticked category (false) or
     // with any of them (true).
     bool filterAny = false;
+    // The controller input (a keyboard's knobs), by its MIDI system name;
+    // empty for none. The hardware controllers bound to voice fields, one
+    // line each (ControllerMap::save).
+    QString controllerInName;
+    QStringList controllerBindings;
+    static constexpr int kMaxControllerBindings = 512;
     bool settingsFound = false;
 
 private:

@@ -2,6 +2,9 @@
 
 #include "TBankEdit.h"
 #include "TMultiEdit.h"
+#include "MorphPad.h"
+#include "ExploreWindow.h"
+#include "ControllersDialog.h"
 
 #include "AboutMorvane.h"
 #include "AppContext.h"
@@ -268,6 +271,8 @@ void TMainForm::buildMenus()
         {nullptr, "C&ompare with loaded voice", "Compare1", QKeySequence(Qt::CTRL | Qt::Key_K), &TMainForm::Compare1Click},
         {nullptr, "Ra&ndomise...", "Randomise1", {}, &TMainForm::Randomise1Click},
         {nullptr, "B&lend with voice file...", "Blend1", {}, &TMainForm::Blend1Click},
+        {nullptr, "&Morph pad...", "MorphPad1", {}, &TMainForm::MorphPad1Click},
+        {nullptr, "E&xplore...", "Explore1", {}, &TMainForm::Explore1Click},
         {nullptr, nullptr, nullptr, {}, nullptr},
         {nullptr, "Elements &A && C", "ElementA1", QKeySequence(Qt::CTRL | Qt::Key_A), nullptr},
         {nullptr, "Elements &B && D", "ElementB1", QKeySequence(Qt::CTRL | Qt::Key_B), nullptr},
@@ -287,6 +292,7 @@ void TMainForm::buildMenus()
         {nullptr, nullptr, nullptr, {}, nullptr},
         {nullptr, "Play &test note", "PlayTestNote1", QKeySequence(Qt::CTRL | Qt::Key_T), &TMainForm::PlayTestNote1Click},
         {nullptr, "Test note &options...", "TestNoteOptions1", {}, &TMainForm::TestNoteOptions1Click},
+        {nullptr, "&Controllers...", "Controllers1", {}, &TMainForm::Controllers1Click},
         {"&Help", "&Contents", "Contents1", {}, &TMainForm::Contents1Click},
         {nullptr, "&About", "About2", {}, &TMainForm::About2Click},
     };
@@ -619,6 +625,28 @@ TMultiEdit& TMainForm::multiEdit()
 void TMainForm::Multi1Click()
 {
     multiEdit();
+}
+
+void TMainForm::MorphPad1Click()
+{
+    if (MorphPad == nullptr)
+        MorphPad = new TMorphPad(context_, services_, this);
+    showEditor(MorphPad);
+}
+
+void TMainForm::Controllers1Click()
+{
+    if (Controllers == nullptr)
+        Controllers = new TControllers(services_.controllers(), this);
+    Controllers->fill();
+    services_.showModal(*Controllers);
+}
+
+void TMainForm::Explore1Click()
+{
+    if (Explore == nullptr)
+        Explore = new TExplore(context_, services_, this);
+    showEditor(Explore);
 }
 
 void TMainForm::BankWindow1Click()

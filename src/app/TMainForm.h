@@ -20,6 +20,9 @@ class LibraryBrowser;
 class TBankEdit;
 class TBlend;
 class TMultiEdit;
+class TMorphPad;
+class TExplore;
+class TControllers;
 class TRandomise;
 class TTestNote;
 
@@ -68,6 +71,9 @@ public:
     void showComparing(bool on);
     void Randomise1Click();
     void Blend1Click();
+    void MorphPad1Click();
+    void Explore1Click();
+    void Controllers1Click();
     void Getsoundfromsynth1Click();
     // The bank window, made on first use, and its transfers from the MIDI menu.
     TBankEdit& bankEdit();
@@ -115,6 +121,9 @@ private:
     QAction* Pacesends1 = nullptr;   // checked: sends keep to the MIDI cable's pace
     TRandomise* Randomise = nullptr;
     TBlend* Blend = nullptr;
+    TMorphPad* MorphPad = nullptr;
+    TExplore* Explore = nullptr;
+    TControllers* Controllers = nullptr;
     TTestNote* TestNote = nullptr;
     TBankEdit* BankEdit = nullptr;
     TMultiEdit* MultiEdit = nullptr;

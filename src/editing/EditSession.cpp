@@ -99,4 +99,10 @@ void EditSession::blend(const VoiceParameters& other, int mix)
     apply(blendVoices(voice_, other, mix), "Blend");
 }
 
+void EditSession::take(const VoiceParameters& result, const std::string& name)
+{
+    setComparing(false);
+    apply(result, name);
+}
+
 } // namespace morvane

@@ -54,6 +54,9 @@ public:
     // name, after compare ends. See randomiseVoice and blendVoices.
     void randomise(int amount, unsigned parts, std::uint32_t seed);
     void blend(const VoiceParameters& other, int mix);
+    // A voice made elsewhere (the morph pad, a variation) becomes the
+    // edited voice as one step of the name given.
+    void take(const VoiceParameters& result, const std::string& name);
 
 private:
     VoiceParameters& voice_;

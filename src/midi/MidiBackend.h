@@ -54,6 +54,11 @@ public:
     // MIDI system that hands over only whole messages never calls it.
     virtual void setProgressHandler(SysExHandler handler) { (void)handler; }
 
+    // Also receives every channel message (status 80-EF) the open input
+    // gets, one whole message a call, on the MIDI system's thread: the
+    // controller input's knobs. Set before opening.
+    virtual void setChannelHandler(SysExHandler handler) { (void)handler; }
+
     // Whether the lists of inputs and outputs may differ from the last time
     // this was asked. A MIDI system that tells of new, gone and renamed
     // ports answers from what it was told; one that cannot be told always

@@ -394,13 +394,16 @@ bool MidiPort::sendVoice(const VoiceData& voiceData, int midiChannel)
     return true;
 }
 
-bool MidiPort::sendShort(std::vector<std::uint8_t> message)
+bool MidiPort::sendShort(std::vector<std::uint8_t> message, bool afterWaiting)
 {
     if (!outputIsOpen())
         return false;
     {
         std::lock_guard lock(sendMutex_);
-        pacer_.offerShort(std::move(message));
+        if (afterWaiting)
+            pacer_.offerMessage(std::move(message));
+        else
+            pacer_.offerShort(std::move(message));
     }
     sendWake_.notify_one();
     return true;

@@ -167,9 +167,10 @@ public:
     void setSendListener(SendListener listener);
 
     // Queues a short channel message (a note-on or note-off) ahead of every
-    // dump that waits (SendPacer::offerShort). Returns at once: false when no
-    // output is open.
-    bool sendShort(std::vector<std::uint8_t> message);
+    // dump that waits (SendPacer::offerShort), or with `afterWaiting` behind
+    // everything that waits now (a note that is to sound with the voice just
+    // queued). Returns at once: false when no output is open.
+    bool sendShort(std::vector<std::uint8_t> message, bool afterWaiting = false);
 
     // The pace of sending: the cable's bits per second (31,250 for MIDI), or
     // SendPacer::kAtOnce for an interface that paces itself or a fast link.

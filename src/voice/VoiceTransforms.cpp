@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstring>
 #include <random>
 #include <string>
@@ -125,13 +126,23 @@ struct Randomiser : PathWalk {
     }
 };
 
-// Walks the result voice, which starts as a copy of the heavier voice, and
-// reads the same field of `a` and `b` at the same place in their records.
-struct Blender : PathWalk {
+// Rounds numerator / denominator (above 0) to the nearest whole number,
+// halves away from zero.
+int roundRatio(long long numerator, long long denominator)
+{
+    return static_cast<int>(numerator >= 0 ? (2 * numerator + denominator) / (2 * denominator)
+                                           : -((-2 * numerator + denominator) / (2 * denominator)));
+}
+
+// Weighs up to four voices. Walks the result voice, which starts as a copy
+// of the heaviest one, and reads the same field of each voice at the same
+// place in its record. Only voices of some weight are held.
+struct Weigher : PathWalk {
     VoiceParameters& out;
-    const VoiceParameters& a;
-    const VoiceParameters& b;
-    int mix;
+    const VoiceParameters* const* voices;
+    const long long* weights;
+    std::size_t count;
+    long long total;
 
     template <typename T>
     const T& same(const VoiceParameters& other, const T& value) const
@@ -143,9 +154,18 @@ struct Blender : PathWalk {
     template <typename T>
     void weigh(T& value, int min, int max)
     {
-        const long long x = same(a, value);
-        const long long y = same(b, value);
-        value = static_cast<T>(std::clamp(roundHundredths(x * (100 - mix) + y * mix), min, max));
+        long long sum = 0;
+        for (std::size_t i = 0; i < count; ++i)
+            sum += static_cast<long long>(same(*voices[i], value)) * weights[i];
+        value = static_cast<T>(std::clamp(roundRatio(sum, total), min, max));
+    }
+    template <typename T>
+    bool anyMarker(const T& value) const
+    {
+        for (std::size_t i = 0; i < count; ++i)
+            if (isStepMarker(same(*voices[i], value)))
+                return true;
+        return false;
     }
 
     template <typename T>
@@ -156,16 +176,48 @@ struct Blender : PathWalk {
     }
     void text(const char*, char*, std::size_t) {}
     template <typename T>
-    void steps(std::string_view name, T* values, int count, int min, int max)
+    void steps(std::string_view name, T* values, int count_, int min, int max)
     {
-        for (int i = 0; i < count; ++i) {
+        for (int i = 0; i < count_; ++i) {
             if (name != "stepTime")
                 weigh(values[i], min, max);
-            else if (!isStepMarker(same(a, values[i])) && !isStepMarker(same(b, values[i])))
+            else if (!anyMarker(values[i]))
                 weigh(values[i], min, kLongestStep);
         }
     }
 };
+
+// The one weighing behind blend and morph: numbers are the weighted mean,
+// rounded (halves away from zero) and kept in range; choices, the vectors'
+// markers and the name come from the heaviest voice, the first of equals.
+// A voice that carries the whole weight is given back unchanged, also where
+// a field lies outside its range (the reset voice's vector speeds are 0).
+VoiceParameters weighVoices(const std::array<const VoiceParameters*, 4>& all,
+                            const std::array<long long, 4>& allWeights, std::size_t count)
+{
+    std::array<const VoiceParameters*, 4> voices{};
+    std::array<long long, 4> weights{};
+    std::size_t held = 0;
+    std::size_t heaviest = 0;
+    long long total = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        if (allWeights[i] <= 0)
+            continue;
+        voices[held] = all[i];
+        weights[held] = allWeights[i];
+        if (weights[held] > weights[heaviest])
+            heaviest = held;
+        total += allWeights[i];
+        ++held;
+    }
+    if (held == 1)
+        return *voices[0];
+    VoiceParameters out = *voices[heaviest];
+    Weigher weigher{{}, out, voices.data(), weights.data(), held, total};
+    visitVoice(out, weigher);
+    updatePeakStages(out, *voices[heaviest]);
+    return out;
+}
 
 } // namespace
 
@@ -188,17 +240,21 @@ void randomiseVoice(VoiceParameters& voice, int amount, unsigned parts, std::uin
 VoiceParameters blendVoices(const VoiceParameters& a, const VoiceParameters& b, int mix)
 {
     mix = std::clamp(mix, 0, 100);
-    // The ends are the voices themselves, also where a field lies outside
-    // its range (the reset voice's vector speeds are 0), which a weighed
-    // value is brought back into.
-    if (mix == 0 || mix == 100)
-        return mix == 0 ? a : b;
-    const VoiceParameters& heavier = mix > 50 ? b : a;
-    VoiceParameters out = heavier;
-    Blender blender{{}, out, a, b, mix};
-    visitVoice(out, blender);
-    updatePeakStages(out, heavier);
-    return out;
+    return weighVoices({&a, &b, nullptr, nullptr}, {100 - mix, mix, 0, 0}, 2);
+}
+
+VoiceParameters morphVoices(const VoiceParameters& a, const VoiceParameters& b, const VoiceParameters& c,
+                            const VoiceParameters& d, double x, double y)
+{
+    const auto steps = [](double t) {
+        return std::isfinite(t) ? std::clamp<long long>(std::llround(t * kMorphSteps), 0, kMorphSteps) : 0;
+    };
+    const long long across = steps(x);
+    const long long up = steps(y);
+    return weighVoices({&a, &b, &c, &d},
+                       {(kMorphSteps - across) * (kMorphSteps - up), across * (kMorphSteps - up),
+                        (kMorphSteps - across) * up, across * up},
+                       4);
 }
 
 } // namespace morvane

@@ -46,4 +46,17 @@ void randomiseVoice(VoiceParameters& voice, int amount, unsigned parts, std::uin
 // 100 % gives `b`, unchanged.
 VoiceParameters blendVoices(const VoiceParameters& a, const VoiceParameters& b, int mix);
 
+// A point of the morph square is placed to this many steps along each side.
+inline constexpr int kMorphSteps = 10000;
+
+// The voice at the point (x, y) of a square with `a` at (0, 0), `b` at
+// (1, 0), `c` at (0, 1) and `d` at (1, 1); x and y are kept within 0-1 and
+// placed to 1/kMorphSteps. Every voice weighs by the point's bilinear
+// weights, by the same rules as blendVoices: numbers are weighted and
+// rounded, choices and the name come from the nearest corner (the first of
+// a, b, c, d where the point is as near to several). On a side the result is
+// blendVoices of that side's two voices, and a corner gives its voice.
+VoiceParameters morphVoices(const VoiceParameters& a, const VoiceParameters& b, const VoiceParameters& c,
+                            const VoiceParameters& d, double x, double y);
+
 } // namespace morvane

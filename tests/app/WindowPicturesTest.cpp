@@ -149,6 +149,16 @@ private slots:
         QVERIFY(multi != nullptr);
         picture(*multi, multi->objectName());
         multi->hide();
+        // The sound-design windows: the morph pad and a round of Explore.
+        for (const auto& [action, name] : {std::pair{"MorphPad1", "MorphPad"}, std::pair{"Explore1", "Explore"}}) {
+            context.MainForm->findChild<QAction*>(action)->trigger();
+            QWidget* window = context.MainForm->findChild<QWidget*>(name);
+            QVERIFY(window != nullptr);
+            if (auto* start = window->findChild<QPushButton*>("bStart"))
+                start->click();
+            picture(*window, QString::fromLatin1(name));
+            window->hide();
+        }
 
         // The dialogs, each grabbed while it is shown and then closed.
         modal.setAnswerer([&](QDialog& dialog) {
@@ -156,7 +166,7 @@ private slots:
             dialog.reject();
         });
         for (const char* action :
-             {"SelectMIDIdevices1", "About2", "Randomise1", "Blend1", "TestNoteOptions1", "Open1", "Save1"})
+             {"SelectMIDIdevices1", "About2", "Randomise1", "Blend1", "TestNoteOptions1", "Controllers1", "Open1", "Save1"})
             context.MainForm->findChild<QAction*>(action)->trigger();
         for (QDialog* dialog : std::initializer_list<QDialog*>{context.InvFile, context.SaveErrDlg,
                                                                 context.OverwriteDlg, context.noMIDIData,

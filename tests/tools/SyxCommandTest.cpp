@@ -228,6 +228,64 @@ TEST_F(SyxCommand, RandomiseIsRepeatableWithASeedAndBlendReachesBothVoices)
     }
 }
 
+TEST_F(SyxCommand, MorphGivesTheCornersAndOnASideTheBlend)
+{
+    const fs::path steel = fs::path(MORVANE_FIXTURES) / "sy22-steel-voice.syx";
+    const fs::path init = fs::path(MORVANE_FIXTURES) / "tg33-init-voice.syx";
+    ASSERT_TRUE(fs::exists(steel) && fs::exists(init)) << "missing test data: " << MORVANE_FIXTURES;
+    const std::string a = steel.string(), b = (dir / "b.syx").string(), c = (dir / "c.syx").string();
+    ASSERT_EQ(0, run("build " + file("b.json", R"({"common": {"name": "Bee", "bendRange": 12}})") + " " + b).status);
+    ASSERT_EQ(0, run("randomise " + a + " " + c + " --amount 60 --seed 3").status);
+    const std::string d = init.string();
+    const std::string corners = a + " " + b + " " + c + " " + d + " ";
+    const std::string out = (dir / "m.syx").string(), blended = (dir / "bl.syx").string();
+
+    // Corners and sides; a side's point equals the blend byte for byte.
+    struct Point {
+        const char* at;
+        std::string blend;  // the blend command the point equals
+    } points[] = {
+        {"0,0", "blend " + a + " " + b + " " + blended + " --mix 0"},
+        {"1,1", "blend " + c + " " + d + " " + blended + " --mix 100"},
+        {"0.5,0", "blend " + a + " " + b + " " + blended + " --mix 50"},
+        {"0.37,1", "blend " + c + " " + d + " " + blended + " --mix 37"},
+        {"1,.8", "blend " + b + " " + d + " " + blended + " --mix 80"},
+        {"0,0.25", "blend " + a + " " + c + " " + blended + " --mix 25"},
+    };
+    for (const Point& p : points) {
+        const ToolRun m = run("morph " + corners + out + " --at " + p.at);
+        ASSERT_EQ(0, m.status) << p.at << ": " << m.err;
+        ASSERT_EQ(0, run(p.blend).status) << p.blend;
+        EXPECT_EQ(slurp(out), slurp(blended)) << p.at;
+    }
+    ASSERT_EQ(0, run("morph " + corners + out + " --at 0,0").status);
+    EXPECT_EQ(slurp(out), slurp(steel));
+    fs::remove(out);
+
+    struct Case {
+        std::string arguments;
+        int status;
+        const char* message;
+    } cases[] = {
+        {"morph " + corners + out + " --at 1.5,0", 1, "from 0 to 1"},
+        {"morph " + corners + out + " --at 0.5", 1, "from 0 to 1"},
+        {"morph " + corners + out + " --at -0.1,0.5", 1, "from 0 to 1"},
+        {"morph " + corners + out + " --at x,y", 1, "from 0 to 1"},
+        {"morph " + corners + out + " --at 0.5,0.5,0", 1, "from 0 to 1"},
+        {"morph " + corners + out + " --at nan,0", 1, "from 0 to 1"},
+        {"morph " + corners + out, 1, "--at"},
+        {"morph " + a + " " + b + " " + (dir / "missing.syx").string() + " " + d + " " + out + " --at 0,0", 1,
+         "missing.syx: cannot open"},
+        {"morph " + a + " " + b + " " + c + " " + out + " --at 0,0", 2, "usage"},
+    };
+    for (const Case& k : cases) {
+        const ToolRun r = run(k.arguments);
+        EXPECT_EQ(k.status, r.status) << k.arguments;
+        EXPECT_NE(std::string::npos, r.err.find(k.message)) << k.arguments << ": " << r.err;
+        EXPECT_FALSE(fs::exists(out)) << k.arguments;
+    }
+}
+
 TEST_F(SyxCommand, TheRealTg33BankIsShownExtractedAndBuiltAgainByteForByte)
 {
     const fs::path fixture = fs::path(MORVANE_FIXTURES) / "tg33-bank-backup.syx";

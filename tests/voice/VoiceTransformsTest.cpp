@@ -211,5 +211,76 @@ TEST(VoiceTransforms, BlendGivesEitherVoiceAtTheEndsAndTheMidpointsHalfway)
     EXPECT_EQ(mostlyB.levelVector.stepTime[0], 20);
 }
 
+TEST(VoiceTransforms, MorphCornersAreTheVoicesAndSidesAreBlends)
+{
+    const VoiceParameters a = test::RandomVoice(11).make();
+    const VoiceParameters b = test::RandomVoice(12).make();
+    const VoiceParameters c = test::RandomVoice(13).make();
+    VoiceParameters d = test::RandomVoice(14).make();
+    d.levelVectorSpeed = 0;  // outside its range, as in the reset voice: a corner still gives it unchanged
+
+    struct Corner {
+        double x, y;
+        const VoiceParameters& voice;
+    } corners[] = {{0, 0, a}, {1, 0, b}, {0, 1, c}, {1, 1, d}};
+    for (const Corner& k : corners)
+        EXPECT_TRUE(differences(morphVoices(a, b, c, d, k.x, k.y), k.voice).empty()) << k.x << "," << k.y;
+
+    // Each side, walked at several mixes, is the blend of its two voices.
+    struct Side {
+        const char* name;
+        const VoiceParameters& from;
+        const VoiceParameters& to;
+        double x0, y0, dx, dy;
+    } sides[] = {
+        {"A-B", a, b, 0, 0, 1, 0},
+        {"A-C", a, c, 0, 0, 0, 1},
+        {"B-D", b, d, 1, 0, 0, 1},
+        {"C-D", c, d, 0, 1, 1, 0},
+    };
+    for (const Side& s : sides)
+        for (const int mix : {1, 25, 37, 50, 51, 99}) {
+            const double t = mix / 100.0;
+            const VoiceParameters morphed = morphVoices(a, b, c, d, s.x0 + s.dx * t, s.y0 + s.dy * t);
+            EXPECT_TRUE(differences(morphed, blendVoices(s.from, s.to, mix)).empty()) << s.name << " at " << mix;
+        }
+}
+
+TEST(VoiceTransforms, MorphCentreIsTheFourWayMeanWithChoicesFromTheFirstCorner)
+{
+    const VoiceParameters a = test::RandomVoice(21).make();
+    const VoiceParameters b = test::RandomVoice(22).make();
+    const VoiceParameters c = test::RandomVoice(23).make();
+    const VoiceParameters d = test::RandomVoice(24).make();
+    const VoiceParameters centre = morphVoices(a, b, c, d, 0.5, 0.5);
+    EXPECT_EQ(std::string(centre.common.name, 8), std::string(a.common.name, 8));
+
+    const std::vector<FieldPair> ab = pairs(a, b), cd = pairs(c, d), mid = pairs(centre, centre);
+    for (std::size_t i = 0; i < ab.size(); ++i) {
+        std::string name = ab[i].path.substr(ab[i].path.rfind('.') + 1);
+        name = name.substr(0, name.find('['));
+        if (name == "peakStage")
+            continue;
+        const int values[] = {ab[i].a, ab[i].b, cd[i].a, cd[i].b};
+        bool marker = false;
+        for (const int v : values)
+            marker = marker || (name == "stepTime" && v >= kStepRepeat);
+        int expected = ab[i].a;
+        if (fieldKind(name, ab[i].min, ab[i].max) == FieldKind::Number && !marker) {
+            const int sum = values[0] + values[1] + values[2] + values[3];  // a quarter, halves away from zero
+            expected = sum >= 0 ? (sum + 2) / 4 : -((-sum + 2) / 4);
+        }
+        EXPECT_EQ(mid[i].a, expected) << ab[i].path;
+    }
+
+    // Near a corner its choices win; anywhere the fields stay in range,
+    // also for points outside the square, which are brought to its edge.
+    EXPECT_EQ(morphVoices(a, b, c, d, 0.8, 0.6).elementA.waveform, d.elementA.waveform);
+    EXPECT_EQ(morphVoices(a, b, c, d, 0.2, 0.6).common.voiceConfig, c.common.voiceConfig);
+    for (const auto& [x, y] : {std::pair{0.13, 0.71}, {0.66, 0.42}, {0.999, 0.001}, {-3.0, 2.0}})
+        EXPECT_EQ(findFieldOutOfRange(morphVoices(a, b, c, d, x, y)), "") << x << "," << y;
+    EXPECT_TRUE(differences(morphVoices(a, b, c, d, -3.0, 2.0), c).empty());
+}
+
 } // namespace
 } // namespace morvane

@@ -3,7 +3,8 @@
 # request in both layouts, and the processor time of a wait that nobody
 # answers; then a one-second drag of an editor control through the program's
 # send path against a simulator behind a modelled 31,250-baud cable, with
-# pacing on and off; then Get bank and Send bank in both layouts against a
+# pacing on and off, and the morph pad's point moved 100 times a second for
+# three seconds the same way; then Get bank and Send bank in both layouts against a
 # simulator behind such a cable. Uses the running JACK server, or starts one with its
 # dummy driver.
 #
@@ -58,6 +59,8 @@ start_sim "bench-silent-$$" --silent
 
 start_sim "bench-cable-$$" --wire-rate 31250 --log
 QT_QPA_PLATFORM=offscreen "$build/tools/morvane-sim/morvane-send-bench" "bench-cable-$$" "$logs/bench-cable-$$.log"
+# The morph pad's point moved 100 times a second for three seconds.
+QT_QPA_PLATFORM=offscreen "$build/tools/morvane-sim/morvane-send-bench" "bench-cable-$$" "$logs/bench-cable-$$.log" 300 100 morph
 
 start_sim "bench-bank-$$" --wire-rate 31250 --log
 "$build/tools/morvane-sim/morvane-bank-bench" "bench-bank-$$" "$logs/bench-bank-$$.log"

@@ -2,24 +2,31 @@
 // against an instrument behind a MIDI cable (a running morvane-sim
 // --wire-rate 31250 --log), once with sends paced to the cable and once sent
 // at once. For each: the dumps the program handed to the MIDI system, the
-// dumps the instrument received, the delay from the last change until the
-// instrument held the final voice, and whether that voice equals the
-// editor's, byte for byte.
+// dumps the instrument received, how many of them were still to arrive at
+// the last change (how far behind the instrument was), the delay from the
+// last change until the instrument held the final voice, and whether that
+// voice equals the editor's, byte for byte.
 //
-//   morvane-send-bench SIM_NAME SIM_LOG [CHANGES [PER_SECOND]]
+//   morvane-send-bench SIM_NAME SIM_LOG [CHANGES [PER_SECOND [editor|morph]]]
 //
 // SIM_LOG is the file the simulator's output goes to; the default drag is 60
-// changes at 60 a second. benchmark.sh runs it.
+// changes at 60 a second of the voice common editor's attack. With `morph`
+// the point of the morph pad moves instead (over four voices, across the
+// square and back), and the final voice is the point's. benchmark.sh runs it.
 #include "AppServices.h"
 #include "AppShell.h"
 #include "ModalHost.h"
 #include "MidiPort.h"
+#include "MorphPad.h"
+#include "TMainForm.h"
+#include "VoiceTransforms.h"
 #include "MorvaneApplication.h"
 #include "RtMidiBackend.h"
 #include "TVoiceCommonEdit.h"
 #include "UpDown.h"
 #include "VoiceData.h"
 
+#include <QAction>
 #include <QDialog>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -29,6 +36,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -93,6 +101,7 @@ struct Result {
     int sent = 0;
     int refused = 0;
     int received = 0;
+    int behind = 0;  // dumps that arrived after the last change
     double delayMs = -1;
     bool same = false;
 };
@@ -104,7 +113,7 @@ struct Sim {
     std::string outputPort() const { return name + "-out:out"; }
 };
 
-Result drag(MorvaneApplication& app, const Sim& sim, int wireRate, int changes, int perSecond)
+Result drag(MorvaneApplication& app, const Sim& sim, int wireRate, int changes, int perSecond, bool morph)
 {
     Result result;
     const std::string client = "morvane-send-bench-" + std::to_string(wireRate);
@@ -155,12 +164,35 @@ Result drag(MorvaneApplication& app, const Sim& sim, int wireRate, int changes, 
     context.voice->levelVector.abPosition[1] = 40;
     context.voice->detuneVector.cdPosition[1] = 20;
     context.services->refreshEditors();
-    TVoiceCommonEdit& editor = *context.VoiceCommonEdit;
-    editor.show();
-    UpDown* attack = editor.findChild<UpDown*>(QStringLiteral("udAttack"));
-    if (attack == nullptr) {
-        std::fprintf(stderr, "morvane-send-bench: the voice common editor has no udAttack\n");
-        std::exit(1);
+    std::function<void(int)> change;
+    std::function<VoiceDump()> finalVoice = [&] { return encodeDump(*context.voice); };
+    TMorphPad* pad = nullptr;
+    if (morph) {
+        // The current voice and three randomised from it on the corners; the
+        // point goes across the square and back along its diagonal.
+        context.MainForm->findChild<QAction*>(QStringLiteral("MorphPad1"))->trigger();
+        pad = context.MainForm->findChild<TMorphPad*>(QStringLiteral("MorphPad"));
+        for (int corner = 0; corner < TMorphPad::kCorners; ++corner) {
+            VoiceParameters voice = *context.voice;
+            if (corner > 0)
+                randomiseVoice(voice, 60, kAllVoiceParts, static_cast<std::uint32_t>(corner));
+            pad->setCorner(corner, voice, QStringLiteral("bench"));
+        }
+        change = [pad, changes](int i) {
+            const double t = 2.0 * (i + 1) / changes;
+            const double at = t <= 1 ? t : 2 - t + 1.0 / changes;
+            pad->square()->setPoint({at, 1 - at});
+        };
+        finalVoice = [pad] { return encodeDump(*pad->voiceAtPoint()); };
+    } else {
+        TVoiceCommonEdit& editor = *context.VoiceCommonEdit;
+        editor.show();
+        UpDown* attack = editor.findChild<UpDown*>(QStringLiteral("udAttack"));
+        if (attack == nullptr) {
+            std::fprintf(stderr, "morvane-send-bench: the voice common editor has no udAttack\n");
+            std::exit(1);
+        }
+        change = [attack](int) { attack->stepUp(); };
     }
     context.midiPort->finishSending();
     counter->dumps = 0;
@@ -173,17 +205,17 @@ Result drag(MorvaneApplication& app, const Sim& sim, int wireRate, int changes, 
             app.processEvents();
             std::this_thread::sleep_for(500us);
         }
-        attack->stepUp();
+        change(i);
         app.processEvents();
     }
     const auto lastChange = Clock::now();
     result.changes = changes;
     result.dragMs = msOf(lastChange - start);
-    const VoiceDump final = encodeDump(*context.voice);
+    const VoiceDump final = finalVoice();
 
     // The request goes out after every waiting dump, and the simulator takes
     // messages in order: its answer is the voice it ends with.
-    context.midiPort->setReplyWait(60s);
+    context.midiPort->setReplyWait(120s);
     VoiceParameters held{};
     VoiceData heldData(held);
     const bool answered = static_cast<bool>(context.midiPort->requestVoice(0, 0, heldData));
@@ -195,23 +227,25 @@ Result drag(MorvaneApplication& app, const Sim& sim, int wireRate, int changes, 
     // "received dump ... at T ms": the last T is when the final voice arrived.
     const std::string log = readAll(sim.log).substr(logBefore);
     double lastArrival = 0;
+    const double lastChangeMs = msOf(lastChange.time_since_epoch());
     for (std::size_t at = log.find("received dump"); at != std::string::npos; at = log.find("received dump", at + 1)) {
         ++result.received;
         const std::size_t time = log.find(" at ", at);
         if (time != std::string::npos)
             lastArrival = std::atof(log.c_str() + time + 4);
+        if (time != std::string::npos && lastArrival > lastChangeMs)
+            ++result.behind;
     }
-    const double lastChangeMs = msOf(lastChange.time_since_epoch());
     result.delayMs = lastArrival - lastChangeMs;
     return result;
 }
 
 void print(const char* mode, const Result& r)
 {
-    std::printf("%-26s %d changes in %.0f ms; dumps sent %d%s, received %d; last change to final voice held "
-                "%.0f ms; final voice equals the editor's: %s\n",
+    std::printf("%-26s %d changes in %.0f ms; dumps sent %d%s, received %d; behind at the last change: %d dumps; "
+                "last change to final voice held %.0f ms; final voice equals the editor's: %s\n",
                 mode, r.changes, r.dragMs, r.sent, r.refused ? (" (" + std::to_string(r.refused) + " refused)").c_str() : "",
-                r.received, r.delayMs, r.same ? "yes" : "NO");
+                r.received, r.behind, r.delayMs, r.same ? "yes" : "NO");
 }
 
 } // namespace
@@ -225,12 +259,17 @@ int main(int argc, char** argv)
     const Sim sim{argv[1], argv[2]};
     const int changes = argc > 3 ? std::max(2, std::atoi(argv[3])) : 60;
     const int perSecond = argc > 4 ? std::max(1, std::atoi(argv[4])) : 60;
+    const bool morph = argc > 5 && std::string(argv[5]) == "morph";
+    if (argc > 5 && !morph && std::string(argv[5]) != "editor") {
+        std::fprintf(stderr, "morvane-send-bench: the last argument is editor or morph\n");
+        return 2;
+    }
     int appArgc = 1;
     MorvaneApplication app(appArgc, argv);
     std::printf("one dump on a 31,250-baud cable: 189.44 ms; instrument: morvane-sim --wire-rate 31250\n");
-    const Result paced = drag(app, sim, 31250, changes, perSecond);
+    const Result paced = drag(app, sim, 31250, changes, perSecond, morph);
     print("pacing on (31,250 baud):", paced);
-    const Result atOnce = drag(app, sim, 0, changes, perSecond);
+    const Result atOnce = drag(app, sim, 0, changes, perSecond, morph);
     print("pacing off (at once):", atOnce);
     return paced.same && atOnce.same ? 0 : 1;
 }

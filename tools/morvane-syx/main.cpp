@@ -33,6 +33,9 @@ const char* const kUsage =
     "       morvane-syx randomise IN OUT --amount N [--seed S]\n"
     "                                         move every field but the name by up to N % (1-100)\n"
     "       morvane-syx blend A B OUT --mix N the voice N % (0-100) of the way from A to B\n"
+    "       morvane-syx morph A B C D OUT --at X,Y\n"
+    "                                         the voice at X,Y (each 0-1) of a square with A at 0,0,\n"
+    "                                         B at 1,0, C at 0,1 and D at 1,1\n"
     "       morvane-syx lib list [LIBRARY] [--categories A,B] [--name TEXT]\n"
     "       morvane-syx lib add LIBRARY FILE... --categories A,B\n"
     "       morvane-syx lib import LIBRARY FILE... --categories A,B [--keep-whole]\n"
@@ -202,6 +205,33 @@ int blendCommand(const Arguments& args)
     return writeTransformed(args.files[2], blendVoices(a, b, static_cast<int>(*mix)));
 }
 
+// A number from 0 to 1 written as decimals ("0.25", "1", ".5"), or nothing.
+std::optional<double> unitNumber(const std::string& text)
+{
+    double n = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), n, std::chars_format::fixed);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() || !(n >= 0 && n <= 1))
+        return std::nullopt;
+    return n;
+}
+
+int morphCommand(const Arguments& args)
+{
+    const std::string* atText = args.option("--at");
+    const std::size_t comma = atText ? atText->find(',') : std::string::npos;
+    const std::optional<double> x = comma != std::string::npos ? unitNumber(atText->substr(0, comma)) : std::nullopt;
+    const std::optional<double> y = comma != std::string::npos ? unitNumber(atText->substr(comma + 1)) : std::nullopt;
+    if (!x || !y)
+        return fail("--at takes a point X,Y with X and Y from 0 to 1, such as 0.5,0.25");
+    VoiceParameters corners[4];
+    std::vector<std::uint8_t> message;
+    std::string error;
+    for (int i = 0; i < 4; ++i)
+        if (!readVoice(args.files[static_cast<std::size_t>(i)], corners[i], message, error))
+            return fail(error);
+    return writeTransformed(args.files[4], morphVoices(corners[0], corners[1], corners[2], corners[3], *x, *y));
+}
+
 std::string hex(unsigned value)
 {
     char text[8];
@@ -319,6 +349,11 @@ int main(int argc, char** argv)
         const Arguments parsed(args, {"--mix"});
         if (parsed.valid && parsed.files.size() == 3)
             return blendCommand(parsed);
+    }
+    if (command == "morph") {
+        const Arguments parsed(args, {"--at"});
+        if (parsed.valid && parsed.files.size() == 5)
+            return morphCommand(parsed);
     }
     if (command == "bank")
         return runBankCommand({args.begin() + 1, args.end()}, std::cout, std::cerr);

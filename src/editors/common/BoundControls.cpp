@@ -4,6 +4,9 @@
 #include <QCheckBox>
 #include <QComboBox>
 
+#include <algorithm>
+#include <cmath>
+
 namespace morvane {
 
 BoundCheck::BoundCheck(QCheckBox& box, FieldRef field, QObject* parent)
@@ -15,6 +18,17 @@ BoundCheck::BoundCheck(QCheckBox& box, FieldRef field, QObject* parent)
         emit entered();
         emit changed();
     });
+}
+
+void BoundCheck::moveTo(double fraction)
+{
+    const bool checked = fraction >= 0.5;
+    if (checked == box_.isChecked() && (field_.get() != 0) == checked)
+        return;
+    box_.setChecked(checked);
+    field_.set(checked ? 1 : 0);
+    emit entered();
+    emit changed();
 }
 
 void BoundCheck::refresh()
@@ -36,6 +50,19 @@ BoundList::BoundList(QComboBox& box, FieldRef field, ShownForm form, QObject* pa
         emit entered();
         emit changed();
     });
+}
+
+void BoundList::moveTo(double fraction)
+{
+    if (box_.count() == 0)
+        return;
+    const int index = positionAt(fraction, 0, box_.count() - 1);
+    if (index == box_.currentIndex())
+        return;
+    box_.setCurrentIndex(index);
+    field_.set(form_.stored(index));
+    emit entered();
+    emit changed();
 }
 
 void BoundList::refresh()
@@ -74,6 +101,17 @@ void BoundSlider::refresh()
 QWidget* BoundSlider::widget() const
 {
     return &slider_;
+}
+
+void BoundSlider::moveTo(double fraction)
+{
+    // A new position stores through valueChanged, as a drag does.
+    slider_.setValue(positionAt(fraction, slider_.minimum(), slider_.maximum()));
+}
+
+int positionAt(double fraction, int min, int max)
+{
+    return min + static_cast<int>(std::lround(std::clamp(fraction, 0.0, 1.0) * (max - min)));
 }
 
 } // namespace morvane

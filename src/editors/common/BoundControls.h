@@ -17,6 +17,8 @@
 #include <QObject>
 #include <QStringList>
 
+#include <functional>
+
 class QAbstractSlider;
 class QCheckBox;
 class QComboBox;
@@ -27,11 +29,17 @@ class BoundControl : public QObject {
     Q_OBJECT
 public:
     BoundControl(const FieldRef& field, QObject* parent)
-        : QObject(parent), path_(field.path()), words_(field.words())
+        : QObject(parent), path_(field.path()), words_(field.words()), now_([field] { return field.currentPath(); })
     {
     }
     virtual void refresh() = 0;
     virtual QWidget* widget() const = 0;
+    // Moves the control as the user would, to `fraction` (0-1) of its
+    // range: a hardware knob. A change stores, follows up and sends as any.
+    virtual void moveTo(double fraction) = 0;
+    // The field the control edits now, which may be another than the one it
+    // was made for (the window switched element).
+    std::string currentPath() const { return now_(); }
     // The bound field's place, as "elementA.envelope.attackRate".
     const std::string& path() const { return path_; }
     // The field's name as a user reads it, the name of the undo step a
@@ -45,7 +53,11 @@ signals:
 private:
     std::string path_;
     std::string words_;
+    std::function<std::string()> now_;
 };
+
+// The place `fraction` (0-1, kept within) reaches along min-max, rounded.
+int positionAt(double fraction, int min, int max);
 
 // A check box: checked while the field is not zero; stores 1 or 0.
 class BoundCheck : public BoundControl {
@@ -54,6 +66,7 @@ public:
     BoundCheck(QCheckBox& box, FieldRef field, QObject* parent);
     void refresh() override;
     QWidget* widget() const override;
+    void moveTo(double fraction) override;
     QCheckBox& box() const { return box_; }
 
 private:
@@ -68,6 +81,7 @@ public:
     BoundList(QComboBox& box, FieldRef field, ShownForm form, QObject* parent);
     void refresh() override;
     QWidget* widget() const override;
+    void moveTo(double fraction) override;
     QComboBox& box() const { return box_; }
 
 private:
@@ -83,6 +97,7 @@ public:
     BoundSlider(QAbstractSlider& slider, FieldRef field, ShownForm form, ShownRange range, QObject* parent);
     void refresh() override;
     QWidget* widget() const override;
+    void moveTo(double fraction) override;
     QAbstractSlider& slider() const { return slider_; }
 
 private:

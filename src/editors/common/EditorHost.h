@@ -45,6 +45,18 @@ public:
     // shortcut) sounds for that length.
     virtual void startTestNote() = 0;
     virtual void releaseTestNote() = 0;
+
+    // Hardware controllers: learning binds the next control change or pitch
+    // bend on the controller input to the field at `path`, which it moves
+    // from then on; forgetting drops it. controllerOf names the controller
+    // bound ("CC 74, channel 1"), empty with none.
+    virtual void learnController(const std::string& path) { (void)path; }
+    virtual void forgetController(const std::string& path) { (void)path; }
+    virtual std::string controllerOf(const std::string& path) const
+    {
+        (void)path;
+        return {};
+    }
 };
 
 // The element editors draw their envelopes with the voice-wide attack and

@@ -12,6 +12,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSlider>
@@ -19,6 +20,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <type_traits>
 
 namespace morvane {
 
@@ -147,10 +149,52 @@ void EditorWindow::showHistory(const QString& undoName, const QString& redoName)
     redoAction_->setText(redoName.isEmpty() ? QStringLiteral("Redo") : QStringLiteral("Redo ") + redoName);
 }
 
+bool EditorWindow::moveField(const std::string& path, double fraction)
+{
+    if (comparing_)
+        return false;
+    for (BoundControl* control : bindings_)
+        if (control->widget()->isEnabled() && control->currentPath() == path) {
+            control->moveTo(fraction);
+            return true;
+        }
+    return false;
+}
+
+void EditorWindow::offerControlMenu(BoundControl& control, QWidget& widget)
+{
+    widget.setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(&widget, &QWidget::customContextMenuRequested, this, [this, &control, &widget](const QPoint& at) {
+        auto* box = qobject_cast<QLineEdit*>(&widget);
+        QMenu* menu = box != nullptr ? box->createStandardContextMenu() : new QMenu(this);
+        menu->setObjectName(QStringLiteral("ControlMenu"));
+        menu->setAttribute(Qt::WA_DeleteOnClose);
+        if (box == nullptr)
+            menu->addActions({undoAction_, redoAction_});
+        menu->addSeparator();
+        const std::string path = control.currentPath();
+        const std::string bound = host_.controllerOf(path);
+        QAction* learn = menu->addAction(QStringLiteral("Learn controller"));
+        learn->setObjectName(QStringLiteral("LearnController"));
+        learn->setToolTip(QStringLiteral("Move a knob of the controller input: it moves this control from now on"));
+        connect(learn, &QAction::triggered, this, [this, path] { host_.learnController(path); });
+        QAction* forget = menu->addAction(bound.empty() ? QStringLiteral("Forget controller")
+                                                        : QStringLiteral("Forget controller (%1)").arg(QString::fromStdString(bound)));
+        forget->setObjectName(QStringLiteral("ForgetController"));
+        forget->setEnabled(!bound.empty());
+        connect(forget, &QAction::triggered, this, [this, path] { host_.forgetController(path); });
+        menu->popup(widget.mapToGlobal(at));
+    });
+}
+
 template <typename Control>
 Control& EditorWindow::bind(Control* control)
 {
     bindings_.push_back(control);
+    offerControlMenu(*control, *control->widget());
+    if constexpr (std::is_same_v<Control, NumberField>)
+        if (control->upDown() != nullptr)
+            offerControlMenu(*control, *control->upDown());
     connect(control, &BoundControl::changed, this,
             [this, control] { sendIfReady(control->words(), control->path()); });
     return *control;

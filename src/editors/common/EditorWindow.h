@@ -65,6 +65,11 @@ public:
     void showComparing(bool on);
     bool comparing() const { return comparing_; }
 
+    // A hardware controller moved the field at `path` to `fraction` (0-1) of
+    // its range: the control that edits that field now moves as the user
+    // would move it. False when no usable control of the window edits it.
+    bool moveField(const std::string& path, double fraction);
+
 protected:
     EditorWindow(EditorHost& host, const QString& objectName, const QString& caption, int helpContext,
                  QWidget* parent);
@@ -125,6 +130,9 @@ protected:
 private:
     template <typename Control>
     Control& bind(Control* control);
+    // The context menu of a bound control: undo, redo, and learning or
+    // forgetting a hardware controller for its field.
+    void offerControlMenu(BoundControl& control, QWidget& widget);
     BoundSlider& slider(QAbstractSlider* widget, const char* name, FieldRef field, ShownForm form,
                         std::optional<ShownRange> range, const char* toolTip);
 

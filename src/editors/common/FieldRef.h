@@ -29,6 +29,8 @@ public:
         using T = std::remove_reference_t<decltype(locate())>;
         static_assert(std::is_integral_v<T>, "a bound field is an integer");
         get_ = [locate]() -> int { return static_cast<int>(locate()); };
+        address_ = [locate]() -> const void* { return &locate(); };
+        voice_ = &voice;
         set_ = [locate](int value) { locate() = static_cast<T>(value); };
         const FieldInfo info = findField(voice, &locate());
         if (info.path.empty())
@@ -55,12 +57,17 @@ public:
     int storedMax() const { return max_; }
     // The field's place when the control was made, as "elementA.lfoSpeed".
     const std::string& path() const { return path_; }
+    // The place of the field it points at now (another element's, say, once
+    // the window shows that one).
+    std::string currentPath() const { return findField(*voice_, address_()).path; }
     // What a user reads for the field, as the table names it: "Attack rate".
     const std::string& words() const { return words_; }
 
 private:
     std::function<int()> get_;
     std::function<void(int)> set_;
+    std::function<const void*()> address_;
+    VoiceParameters* voice_ = nullptr;
     std::string path_;
     std::string words_;
     int min_ = 0;

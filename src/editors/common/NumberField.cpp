@@ -126,6 +126,13 @@ void NumberField::step(int position)
     emit changed();
 }
 
+void NumberField::moveTo(double fraction)
+{
+    const int position = positionAt(fraction, range_.min, range_.max);
+    if (position != form_.shown(field_.get()))
+        step(position);
+}
+
 void NumberField::endEntry()
 {
     entryStart_.reset();

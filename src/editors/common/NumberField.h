@@ -40,6 +40,7 @@ public:
 
     void refresh() override;
     QWidget* widget() const override;
+    void moveTo(double fraction) override;
     QLineEdit& box() const { return box_; }
     UpDown* upDown() const { return upDown_; }
     const FieldRef& field() const { return field_; }

@@ -128,6 +128,8 @@ public:
     // again when the file changed).
     std::vector<int> recordsNamed(const std::string& name);
     int rowCount() const { return model_->rowCount(); }
+    // The record of the list's current row; -1 with none.
+    int currentRecord() const;
     bool canModify() const { return rowCount() > 0; }
 
 signals:
@@ -160,8 +162,6 @@ private:
     void extravtVoiceKP();
     bool loadRecord(int record, bool send = true);
     int selectedRow() const;
-    // The record of the list's current row; -1 with none.
-    int currentRecord() const;
     // The records the user picked, checked against the file as it is now:
     // the list is read again first when another program changed the file
     // since it was listed, and each record must still be at its number with

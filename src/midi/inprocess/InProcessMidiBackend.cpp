@@ -33,6 +33,8 @@ void InProcessMidiBackend::failOutput(int index, std::string text)
 void InProcessMidiBackend::deliver(const std::vector<std::uint8_t>& message)
 {
     std::lock_guard lock(deliverMutex_);
+    if (handler_ && channelHandler_ && !message.empty() && message[0] >= 0x80 && message[0] < 0xF0)
+        channelHandler_(message.data(), message.size());
     if (handler_)
         handler_(message.data(), message.size());
 }
@@ -52,6 +54,12 @@ void InProcessMidiBackend::setProgressHandler(SysExHandler handler)
         if (progressHandler_)
             progressHandler_(data, size);
     });
+}
+
+void InProcessMidiBackend::setChannelHandler(SysExHandler handler)
+{
+    std::lock_guard lock(deliverMutex_);
+    channelHandler_ = std::move(handler);
 }
 
 void InProcessMidiBackend::setOnSend(std::function<void(const std::vector<std::uint8_t>&)> onSend)

@@ -61,6 +61,7 @@ public:
     std::vector<std::string> inputNames() override;
     std::vector<std::string> outputNames() override;
     MidiError openInput(int index, SysExHandler handler) override;
+    void setChannelHandler(SysExHandler handler) override;
     MidiError openOutput(int index) override;
     MidiError send(const std::uint8_t* data, std::size_t size) override;
     void setProgressHandler(SysExHandler handler) override;
@@ -83,6 +84,7 @@ private:
         if (handler_)
             handler_(data, size);
     }};
+    SysExHandler channelHandler_;
     int inputIndex_ = -1;
     int outputIndex_ = -1;
     std::vector<Call> calls_;

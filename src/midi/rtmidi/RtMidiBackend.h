@@ -46,7 +46,7 @@ public:
     MidiError openVirtualInput(SysExHandler handler);
     // Also receives every channel message (status 80-EF) the input gets, one
     // whole message a call, on the MIDI system's thread. Set before opening.
-    void setChannelHandler(SysExHandler handler);
+    void setChannelHandler(SysExHandler handler) override;
     MidiError openVirtualOutput();
 
     // On JACK, from the server's own notices of ports that came, went or
