@@ -121,12 +121,12 @@ void AppShell::createObjects()
     // the order the sends were made; until the window exists there is
     // nothing to show it in, and the window shows the latest when it is made.
     sendOutcomes_ = std::make_unique<QObject>();
-    midiPort_->setSendListener([this](const std::string& error) {
+    midiPort_->setSendListener([this](const std::string& error, SendPacer::Carries what) {
         QMetaObject::invokeMethod(
             sendOutcomes_.get(),
-            [this, error] {
+            [this, error, what] {
                 if (mainForm_)
-                    mainForm_->showSendResult(error);
+                    mainForm_->showSendResult(error, what);
             },
             Qt::QueuedConnection);
     });

@@ -222,9 +222,18 @@ void TMainForm::showLinkState()
                           + linkLine("output", port.outputLink(), port.chosenOutput()));
 }
 
-void TMainForm::showSendResult(const std::string& error)
+void TMainForm::showSendResult(const std::string& error, SendPacer::Carries what)
 {
-    const QString text = error.empty() ? QString() : QStringLiteral("Voice not sent: ") + QString::fromStdString(error);
+    const auto notSent = [what] {
+        switch (what) {
+        case SendPacer::Carries::Voice: return QStringLiteral("Voice not sent: ");
+        case SendPacer::Carries::Multi: return QStringLiteral("Multi not sent: ");
+        case SendPacer::Carries::Bank: return QStringLiteral("Bank not sent: ");
+        case SendPacer::Carries::Other: break;
+        }
+        return QStringLiteral("Not sent: ");
+    };
+    const QString text = error.empty() ? QString() : notSent() + QString::fromStdString(error);
     if (text == SendState->text())
         return;
     SendState->setText(text);

@@ -3,6 +3,8 @@
 // Closing it ends the program.
 #pragma once
 
+#include "SendPacer.h"
+
 #include <QWidget>
 
 #include <string>
@@ -40,10 +42,10 @@ public:
     void editorsCreated();
 
     // The foot of the window: whether the instrument's input and output are
-    // connected (the port names in the tool tip), and why the last voice
-    // send failed, until one succeeds again.
+    // connected (the port names in the tool tip), and why the last message
+    // (a voice, a multi, a bank ...) could not be sent, until one goes again.
     void showLinkState();
-    void showSendResult(const std::string& error);
+    void showSendResult(const std::string& error, SendPacer::Carries what = SendPacer::Carries::Voice);
     // A line of news below them (what start-up did, which library is used);
     // an empty text clears them all.
     void addNotice(const QString& text);

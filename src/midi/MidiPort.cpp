@@ -139,6 +139,7 @@ void MidiPort::sendLoop()
     std::unique_lock lock(sendMutex_);
     while (!stopSending_) {
         if (std::optional<SendPacer::Bytes> message = pacer_.takeDue()) {
+            const SendPacer::Carries what = pacer_.lastTaken();
             inFlight_ = true;
             lock.unlock();
             MidiError error;
@@ -154,7 +155,7 @@ void MidiPort::sendLoop()
             // Told before the message counts as handed over, so that whoever
             // waits for that (finishSending) finds the listener told.
             lock.unlock();
-            tellSendOutcome(outcome);
+            tellSendOutcome(outcome, what);
             lock.lock();
             inFlight_ = false;
             if (!pacer_.waiting())
@@ -250,11 +251,11 @@ void MidiPort::setSendListener(SendListener listener)
     sendListener_ = std::move(listener);
 }
 
-void MidiPort::tellSendOutcome(const std::string& error)
+void MidiPort::tellSendOutcome(const std::string& error, SendPacer::Carries what)
 {
     std::lock_guard lock(listenerMutex_);
     if (sendListener_)
-        sendListener_(error);
+        sendListener_(error, what);
 }
 
 void MidiPort::linkChanged()
@@ -374,7 +375,7 @@ bool MidiPort::sendVoice(const VoiceData& voiceData, int midiChannel)
             std::lock_guard lock(sendMutex_);
             sendError_ = error;
         }
-        tellSendOutcome(error);
+        tellSendOutcome(error, SendPacer::Carries::Voice);
         return false;
     };
     if (output_.link != Link::Open)
@@ -447,7 +448,7 @@ bool MidiPort::sendMulti(const Multi& multi, int midiChannel)
             std::lock_guard lock(sendMutex_);
             sendError_ = error;
         }
-        tellSendOutcome(error);
+        tellSendOutcome(error, SendPacer::Carries::Multi);
         return false;
     }
     const MultiDump dump = encodeMulti(multi, MidiChannel::lowNibble(midiChannel));

@@ -85,8 +85,8 @@ public:
     using ErrorReporter = std::function<void(const std::string& text)>;
     // Told the outcome of a send: empty when the message was handed over,
     // else why not, in the MIDI system's words (what sendError() returns from
-    // then on).
-    using SendListener = std::function<void(const std::string& error)>;
+    // then on), and what the message carried.
+    using SendListener = std::function<void(const std::string& error, SendPacer::Carries what)>;
 
     // How long requestVoice waits when nothing comes: more than 2 and at most
     // 3 seconds.
@@ -280,7 +280,7 @@ private:
     // Sends the request after whatever waits and waits for its reply.
     VoiceRequest awaitReply(const std::uint8_t* request, std::size_t size, Awaited awaited,
                             std::vector<std::uint8_t>& reply);
-    void tellSendOutcome(const std::string& error);
+    void tellSendOutcome(const std::string& error, SendPacer::Carries what);
     // A bank message, whole or the part so far; true when it was one.
     bool onBank(const std::uint8_t* data, std::size_t size, bool whole);
     void sendLoop();

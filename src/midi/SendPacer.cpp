@@ -90,6 +90,10 @@ std::optional<SendPacer::Bytes> SendPacer::takeDue()
         return std::nullopt;
     Entry taken = std::move(*entry);
     queue_.erase(entry);
+    lastTaken_ = taken.bank    ? Carries::Bank
+                 : taken.multi ? Carries::Multi
+                 : taken.voice ? Carries::Voice
+                               : Carries::Other;
     // The cable starts on it now, or, for a short message handed over while
     // it is busy, once it is free.
     busyUntil_ = std::max(now, busyUntil_) + wireTime(taken.bytes.size());

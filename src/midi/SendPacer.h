@@ -28,6 +28,8 @@ public:
     using Clock = SteadyClock;
     using Bytes = std::vector<std::uint8_t>;
     using Now = morvane::Now;
+    // What a message handed over carries.
+    enum class Carries : std::uint8_t { Voice, Multi, Bank, Other };
 
     // The MIDI cable's rate, and the rate that means "no pacing".
     static constexpr int kCableBaud = 31250;
@@ -86,6 +88,8 @@ public:
     // The message that may be handed over now, if any. From then on the
     // cable counts as busy with it for its wire time.
     std::optional<Bytes> takeDue();
+    // What the message takeDue gave last carries.
+    Carries lastTaken() const { return lastTaken_; }
 
     // When the first waiting message may go; none when nothing waits.
     std::optional<Clock::time_point> nextDue() const;
@@ -116,6 +120,7 @@ private:
     bool bankOpen_ = false;
     int bankSent_ = 0;
     int bankTotal_ = 0;
+    Carries lastTaken_ = Carries::Other;
 };
 
 } // namespace morvane

@@ -8,6 +8,7 @@
 #include "LibraryBrowser.h"
 #include "MessageDialogs.h"
 #include "MidiPort.h"
+#include "Multi.h"
 #include "ModalHost.h"
 #include "MorvaneApplication.h"
 #include "ProgramUnderTest.h"
@@ -558,6 +559,12 @@ private slots:
         context().services->sendVoice();
         QTRY_COMPARE(form().SendState->text(), QString());
         QCOMPARE(form().SendState->toolTip(), QString());
+
+        // A multi that fails is told as a multi, not as the voice.
+        midi->failSends("The MIDI system is gone");
+        QVERIFY(context().midiPort->sendMulti(Multi{}, 0));
+        QTRY_COMPARE(form().SendState->toolTip(), QStringLiteral("Multi not sent: The MIDI system is gone"));
+        midi->failSends(std::nullopt);
     }
 
     void theLastFolderAndTheRecentFilesAreRemembered()

@@ -537,7 +537,7 @@ TEST_F(MidiPortTest, TheSendListenerIsToldEachOutcome)
 {
     std::mutex mutex;
     std::vector<std::string> outcomes;
-    port->setSendListener([&](const std::string& error) {
+    port->setSendListener([&](const std::string& error, SendPacer::Carries) {
         std::lock_guard lock(mutex);
         outcomes.push_back(error);
     });
