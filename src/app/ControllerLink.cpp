@@ -26,20 +26,12 @@ struct FieldAt {
     std::function<int()> get;
 };
 
-struct PathSeeker {
+struct PathSeeker : detail::PathVisitor {
+    explicit PathSeeker(const std::string& wanted) : wanted(wanted) {}
     const std::string& wanted;
-    std::string path;
     std::optional<FieldAt> found;
     const void* address = nullptr;
 
-    void group(const char* name, auto body)
-    {
-        const std::size_t length = path.size();
-        path += name;
-        path += '.';
-        body();
-        path.resize(length);
-    }
     template <typename T>
     void take(const std::string& full, std::string_view name, T& value)
     {
@@ -65,7 +57,7 @@ struct PathSeeker {
 
 std::optional<FieldAt> fieldAt(VoiceParameters& voice, const std::string& path)
 {
-    PathSeeker seeker{path, {}, {}};
+    PathSeeker seeker(path);
     visitVoice(voice, seeker);
     if (seeker.found)
         seeker.found->info = findField(voice, seeker.address);

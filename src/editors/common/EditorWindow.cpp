@@ -349,15 +349,20 @@ void EditorWindow::showEvent(QShowEvent* event)
     }
 }
 
+bool claimsUndoKeys(const QEvent* event)
+{
+    if (event->type() != QEvent::ShortcutOverride)
+        return false;
+    const auto* key = static_cast<const QKeyEvent*>(event);
+    return key->matches(QKeySequence::Undo) || key->matches(QKeySequence::Redo)
+           || key->keyCombination() == QKeyCombination(Qt::CTRL, Qt::Key_Y);
+}
+
 bool EditorWindow::eventFilter(QObject* watched, QEvent* event)
 {
     // The window's undo and redo come before a box's own text undo.
-    if (event->type() == QEvent::ShortcutOverride) {
-        auto* key = static_cast<QKeyEvent*>(event);
-        if (key->matches(QKeySequence::Undo) || key->matches(QKeySequence::Redo)
-            || key->keyCombination() == QKeyCombination(Qt::CTRL, Qt::Key_Y))
-            return true;
-    }
+    if (claimsUndoKeys(event))
+        return true;
     return QWidget::eventFilter(watched, event);
 }
 

@@ -157,6 +157,10 @@ inline constexpr const char* kEditsVoiceProperty = "editsVoice";
 
 // Layout pieces the windows share.
 QHBoxLayout* row(std::initializer_list<QWidget*> widgets, bool stretch = true);
+
+// Whether `event` is a box's claim on undo or redo keys, which a window
+// takes back so that its own undo and redo come first.
+bool claimsUndoKeys(const QEvent* event);
 QGroupBox* group(const char* caption, QLayout* content, QWidget* parent);
 
 // Sets the keyboard order of a window's controls to reading order: group by

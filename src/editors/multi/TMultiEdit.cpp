@@ -471,12 +471,8 @@ void TMultiEdit::changeEvent(QEvent* event)
 bool TMultiEdit::eventFilter(QObject* watched, QEvent* event)
 {
     // The window's undo and redo come before a box's own text undo.
-    if (event->type() == QEvent::ShortcutOverride) {
-        auto* key = static_cast<QKeyEvent*>(event);
-        if (key->matches(QKeySequence::Undo) || key->matches(QKeySequence::Redo)
-            || key->keyCombination() == QKeyCombination(Qt::CTRL, Qt::Key_Y))
-            return true;
-    }
+    if (claimsUndoKeys(event))
+        return true;
     return QWidget::eventFilter(watched, event);
 }
 
