@@ -20,6 +20,7 @@
 
 #include <cstring>
 #include <fstream>
+#include <random>
 #include <functional>
 
 #include <sys/stat.h>
@@ -456,6 +457,76 @@ private slots:
         QVERIFY(other.appendRecord(0x0002, *data).ok());
         QTest::keyClick(search, Qt::Key_Backspace);
         QCOMPARE(listed(), (QStringList{"BrassPad", "PadBrass", "Pad 9"}));
+    }
+
+    // The list keeps the rows of recent filters and narrows from them; after
+    // any run of key presses, clicks and order changes it must list exactly
+    // what the filter rule lists from scratch.
+    void theListAgreesWithTheFilterRuleWhateverCameBefore()
+    {
+        std::mt19937 rng(28);
+        const std::string letters = "abAB c";
+        std::vector<RecordSummary> records;
+        for (int n = 0; n < 300; ++n) {
+            std::string name(8, ' ');
+            for (char& c : name)
+                c = letters[rng() % letters.size()];
+            records.push_back({name, (1u << (rng() % 4)) | (1u << (rng() % 4)) | (rng() % 2 ? 0x10000u : 0u)});
+        }
+        LibraryListModel model;
+        model.setRecords(records);
+        std::uint32_t mask = 0;
+        std::string part;
+        bool any = false, byName = false;
+        for (int step = 0; step < 600; ++step) {
+            switch (rng() % 6) {
+            case 0: case 1:
+                if (part.size() < 4)
+                    part += "abAB c"[rng() % 6];
+                break;
+            case 2:
+                if (!part.empty())
+                    part.pop_back();
+                break;
+            case 3: mask ^= 1u << (rng() % 4); break;
+            case 4: any = !any; break;
+            case 5: byName = rng() % 4 == 0 ? !byName : byName; break;
+            }
+            model.setSortByName(byName);
+            model.setFilter(mask, part, any);
+            std::vector<int> expected = filterRecords(records, mask, part, any);
+            if (byName) {
+                const auto key = [&](int n) {
+                    QString name = QString::fromStdString(records[static_cast<std::size_t>(n)].name).toLower();
+                    return std::make_pair(name, n);
+                };
+                std::sort(expected.begin(), expected.end(), [&](int a, int b) { return key(a) < key(b); });
+            }
+            std::vector<int> shown;
+            for (int row = 0; row < model.rowCount(); ++row)
+                shown.push_back(model.recordOfRow(row));
+            QVERIFY2(shown == expected, qPrintable(QStringLiteral("step %1: mask %2, \"%3\", any %4, by name %5")
+                                                       .arg(step).arg(mask).arg(QString::fromStdString(part))
+                                                       .arg(any).arg(byName)));
+            for (std::size_t row = 0; row < shown.size(); row += 7)
+                QCOMPARE(model.rowOfRecord(shown[row]), int(row));
+        }
+    }
+
+    // A list too long to be placed at once still scrolls to the voice loaded
+    // far down it.
+    void aVoiceFarDownALongListIsScrolledTo()
+    {
+        LibraryRecord record;
+        std::memcpy(voice.common.name, "Far     ", 8);
+        QVERIFY(makeRecord(0x1, *data, record).ok());
+        QVERIFY(library->appendRecords(std::vector<LibraryRecord>(30000, record)).ok());
+        openBrowser();
+        list()->resize(200, 300);
+        browser->showLoadedRecord(29000);
+        const QModelIndex far = list()->model()->index(29000, 0);
+        QCOMPARE(list()->currentIndex(), far);
+        QTRY_VERIFY(list()->viewport()->rect().intersects(list()->visualRect(far)));
     }
 
     void voiceTypeCancelAddsNothingAndKeepsTheMarks()

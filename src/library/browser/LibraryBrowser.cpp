@@ -30,6 +30,7 @@
 #include <QUrl>
 
 #include <algorithm>
+#include <bit>
 #include <cctype>
 #include <filesystem>
 #include <optional>
@@ -51,54 +52,198 @@ protected:
     }
 };
 
+// The list of voices. Its rows are placed in slices (see the browser), so a
+// row far down may not have its place yet when it is to be scrolled to: that
+// is done once the last slice is placed.
+class LibraryListView : public QListView {
+public:
+    using QListView::QListView;
+    static constexpr int kRowsPerSlice = 10000;
+
+    void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override
+    {
+        pending_ = QPersistentModelIndex();
+        if (index.isValid() && !visualRect(index).isValid()) {
+            pending_ = index;
+            pendingHint_ = hint;
+            return;
+        }
+        QListView::scrollTo(index, hint);
+    }
+
+protected:
+    void updateGeometries() override
+    {
+        QListView::updateGeometries();
+        if (pending_.isValid() && visualRect(pending_).isValid()) {
+            const QModelIndex index = pending_;
+            pending_ = QPersistentModelIndex();
+            QListView::scrollTo(index, pendingHint_);
+        }
+    }
+
+private:
+    QPersistentModelIndex pending_;
+    ScrollHint pendingHint_ = EnsureVisible;
+};
+
 } // namespace
+
+namespace {
+
+// Names are ASCII; the locale plays no part.
+constexpr char lowerAscii(char c)
+{
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c;
+}
+
+// Up to eight characters in one word, the first in the lowest byte.
+std::uint64_t packed(std::string_view text)
+{
+    std::uint64_t word = 0;
+    for (std::size_t i = 0; i < text.size() && i < 8; ++i)
+        word |= std::uint64_t{static_cast<unsigned char>(lowerAscii(text[i]))} << (8 * i);
+    return word;
+}
+
+// The same for ordering: the first character in the highest byte.
+std::uint64_t sortKey(std::string_view text)
+{
+    std::uint64_t word = 0;
+    for (std::size_t i = 0; i < 8; ++i)
+        word = (word << 8) | (i < text.size() ? static_cast<unsigned char>(lowerAscii(text[i])) : 0u);
+    return word;
+}
+
+// Whether the packed part of `length` characters (1 to 8) is in the packed name.
+bool holds(std::uint64_t name, std::uint64_t part, std::size_t length)
+{
+    // Most names lack the first character: one test over all eight bytes.
+    constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+    const std::uint64_t apart = name ^ (kOnes * (part & 0xFF));
+    if (((apart - kOnes) & ~apart & (kOnes << 7)) == 0)
+        return false;
+    const std::uint64_t keep = length >= 8 ? ~std::uint64_t{0} : (std::uint64_t{1} << (8 * length)) - 1;
+    for (std::size_t at = 0; at + length <= 8; ++at)
+        if (((name >> (8 * at)) & keep) == part)
+            return true;
+    return false;
+}
+
+} // namespace
+
+bool LibraryListModel::Filter::implies(const Filter& wider) const
+{
+    if (byName != wider.byName || part.find(wider.part) == std::string::npos)
+        return false;
+    if (wider.mask == 0)
+        return true;
+    if (mask == 0)
+        return false;
+    if (!wider.any)  // every one of wider's categories must be among ours, all of them carried
+        return !any && (wider.mask & ~mask) == 0;
+    // wider lists records with one of its categories
+    return any ? (mask & ~wider.mask) == 0 : (mask & wider.mask) != 0;
+}
+
+bool LibraryListModel::Filter::passes(std::uint64_t name, std::uint32_t categories) const
+{
+    if (mask != 0 && (any ? (categories & mask) == 0 : (mask & ~categories) != 0))
+        return false;
+    return part.empty() || (part.size() <= 8 && holds(name, packedPart, part.size()));
+}
 
 void LibraryListModel::setRecords(std::vector<RecordSummary> records)
 {
     beginResetModel();
     records_ = std::move(records);
+    names_.resize(records_.size());
+    for (std::size_t n = 0; n < records_.size(); ++n)
+        names_[n] = packed(records_[n].name);
     rowRecords_.clear();
     nameOrder_.clear();
+    recent_.clear();
+    shown_.reset();
     endResetModel();
+}
+
+const std::vector<int>& LibraryListModel::everyRecord()
+{
+    if (byName_) {
+        // The order by name is worked out once per reading of the names.
+        if (nameOrder_.size() != records_.size()) {
+            std::vector<std::pair<std::uint64_t, int>> keyed(records_.size());
+            for (std::size_t n = 0; n < records_.size(); ++n)
+                keyed[n] = {sortKey(records_[n].name), static_cast<int>(n)};
+            std::sort(keyed.begin(), keyed.end());
+            nameOrder_.resize(keyed.size());
+            for (std::size_t i = 0; i < keyed.size(); ++i)
+                nameOrder_[i] = keyed[i].second;
+        }
+        return nameOrder_;
+    }
+    if (numberOrder_.size() != records_.size()) {
+        numberOrder_.resize(records_.size());
+        for (std::size_t n = 0; n < numberOrder_.size(); ++n)
+            numberOrder_[n] = static_cast<int>(n);
+    }
+    return numberOrder_;
 }
 
 void LibraryListModel::setFilter(std::uint32_t filterMask, const std::string& namePart, bool any)
 {
-    beginResetModel();
-    rowRecords_ = filterRecords(records_, filterMask, namePart, any);
-    if (byName_) {
-        // The order by name is worked out once per reading of the names;
-        // a filter then only walks it.
-        if (nameOrder_.size() != records_.size()) {
-            std::vector<std::pair<std::string, int>> keyed;
-            keyed.reserve(records_.size());
-            for (std::size_t n = 0; n < records_.size(); ++n) {
-                std::string name = records_[n].name;
-                std::transform(name.begin(), name.end(), name.begin(),
-                               [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-                keyed.emplace_back(std::move(name), static_cast<int>(n));
-            }
-            std::sort(keyed.begin(), keyed.end());
-            nameOrder_.clear();
-            for (const auto& entry : keyed)
-                nameOrder_.push_back(entry.second);
-        }
-        std::vector<char> listed(records_.size(), 0);
-        for (const int n : rowRecords_)
-            listed[static_cast<std::size_t>(n)] = 1;
-        rowRecords_.clear();
-        for (const int n : nameOrder_)
-            if (listed[static_cast<std::size_t>(n)] != 0)
-                rowRecords_.push_back(n);
+    Filter filter;
+    filter.mask = filterMask & kCategoryBits;
+    // One category is the same rule either way.
+    filter.any = any && std::popcount(filter.mask) > 1;
+    filter.part.resize(namePart.size());
+    std::transform(namePart.begin(), namePart.end(), filter.part.begin(), lowerAscii);
+    filter.packedPart = packed(filter.part);
+    filter.byName = byName_;
+    if (shown_ && *shown_ == filter)
+        return;  // the list already shows this
+
+    std::vector<int> rows;
+    const auto cached = std::find_if(recent_.begin(), recent_.end(),
+                                     [&](const Recent& entry) { return entry.filter == filter; });
+    if (cached != recent_.end()) {
+        rows = cached->rows;
+        std::rotate(recent_.begin(), cached, cached + 1);  // the latest first
+    } else if (filter.mask == 0 && filter.part.empty()) {
+        rows = everyRecord();
+    } else {
+        // A filter that only narrows one met lately works on its rows; the
+        // fewest such rows are taken.
+        const std::vector<int>* from = &everyRecord();
+        for (const Recent& entry : recent_)
+            if (filter.implies(entry.filter) && entry.rows.size() < from->size())
+                from = &entry.rows;
+        for (const int n : *from)
+            if (filter.passes(names_[static_cast<std::size_t>(n)], records_[static_cast<std::size_t>(n)].categories))
+                rows.push_back(n);
+        recent_.insert(recent_.begin(), {filter, rows});
+        if (recent_.size() > kRecentFilters)
+            recent_.pop_back();
     }
+    beginResetModel();
+    rowRecords_ = std::move(rows);
+    rowOfRecord_.clear();
+    shown_ = filter;
     endResetModel();
 }
 
 int LibraryListModel::rowOfRecord(int record) const
 {
     if (byName_) {
-        const auto it = std::find(rowRecords_.begin(), rowRecords_.end(), record);
-        return it != rowRecords_.end() ? static_cast<int>(it - rowRecords_.begin()) : -1;
+        // Worked out once per list: a list of a million is not walked per look-up.
+        if (rowOfRecord_.empty() && !rowRecords_.empty()) {
+            rowOfRecord_.assign(records_.size(), -1);
+            for (std::size_t row = 0; row < rowRecords_.size(); ++row)
+                rowOfRecord_[static_cast<std::size_t>(rowRecords_[row])] = static_cast<int>(row);
+        }
+        return record >= 0 && static_cast<std::size_t>(record) < rowOfRecord_.size()
+                   ? rowOfRecord_[static_cast<std::size_t>(record)]
+                   : -1;
     }
     const auto it = std::lower_bound(rowRecords_.begin(), rowRecords_.end(), record);
     return it != rowRecords_.end() && *it == record ? static_cast<int>(it - rowRecords_.begin()) : -1;
@@ -147,7 +292,7 @@ QVariant LibraryListModel::data(const QModelIndex& index, int role) const
 LibraryBrowser::LibraryBrowser(VoiceLibrary& library, VoiceData& voiceData, LibraryBrowserHost& host,
                                QWidget* parent)
     : QGroupBox(QStringLiteral(" Database "), parent), library_(library), voiceData_(voiceData), host_(host),
-      model_(new LibraryListModel(this)), tfSearch(new QLineEdit(this)), dbListBox(new QListView(this))
+      model_(new LibraryListModel(this)), tfSearch(new QLineEdit(this)), dbListBox(new LibraryListView(this))
 {
     setObjectName(QStringLiteral("GroupBox1"));
     setToolTip(QStringLiteral("Voice library: %1").arg(QString::fromStdString(library.path())));
@@ -206,6 +351,10 @@ LibraryBrowser::LibraryBrowser(VoiceLibrary& library, VoiceData& voiceData, Libr
     dbListBox->setEditTriggers(QAbstractItemView::NoEditTriggers);
     dbListBox->setDragEnabled(true);   // voices into a bank window
     dbListBox->setUniformItemSizes(true);  // keeps a list of 100,000 names quick
+    // Rows are placed a slice at a time between events, so that a list of a
+    // million names changes within a frame and the rest follows unseen.
+    dbListBox->setLayoutMode(QListView::Batched);
+    dbListBox->setBatchSize(LibraryListView::kRowsPerSlice);
     dbListBox->setToolTip(QStringLiteral("Double click a voice name to load it"));
     QFont bold = dbListBox->font();
     bold.setBold(true);

@@ -12,6 +12,8 @@
 #include <QGroupBox>
 
 #include <cstdint>
+#include <optional>
+#include <string>
 #include <vector>
 
 class QAction;
@@ -48,7 +50,11 @@ public:
 inline constexpr const char* kLibraryRecordsMime = "application/x-morvane-records";
 
 // The listed rows: the number and name of each record that passes the
-// filter, in file order or by name.
+// filter, in file order or by name. The names are kept packed beside the
+// records, so a filter is one pass over them; a filter that narrows one met
+// lately (a letter typed, a category ticked) works only on that one's rows,
+// and the last few filters' rows are kept (a letter taken away again, a box
+// unticked again).
 class LibraryListModel : public QAbstractListModel {
     Q_OBJECT
 public:
@@ -76,10 +82,37 @@ public:
     QMimeData* mimeData(const QModelIndexList& indexes) const override;
 
 private:
+    struct Filter {
+        std::uint32_t mask = 0;      // categories only; 0 lets every record through
+        bool any = false;            // one of them rather than all (never with one alone)
+        std::string part;            // in lower case
+        std::uint64_t packedPart = 0;
+        bool byName = false;
+        bool operator==(const Filter& other) const
+        {
+            return mask == other.mask && any == other.any && part == other.part && byName == other.byName;
+        }
+        // Whether every record this filter lets through also passes `wider`.
+        bool implies(const Filter& wider) const;
+        bool passes(std::uint64_t name, std::uint32_t categories) const;
+    };
+    struct Recent {
+        Filter filter;
+        std::vector<int> rows;
+    };
+    static constexpr std::size_t kRecentFilters = 8;
+    // Every record in the list's order.
+    const std::vector<int>& everyRecord();
+
     std::vector<RecordSummary> records_;
+    std::vector<std::uint64_t> names_;  // each name in lower case, packed
     std::vector<int> rowRecords_;  // row r shows record rowRecords_[r]
+    mutable std::vector<int> rowOfRecord_;  // the other way round, by name; made when first needed
     bool byName_ = false;
     std::vector<int> nameOrder_;   // every record, by name; made when first needed
+    std::vector<int> numberOrder_; // every record, by number
+    std::vector<Recent> recent_;   // the latest first
+    std::optional<Filter> shown_;  // what rowRecords_ was made by
 };
 
 class LibraryBrowser : public QGroupBox {
