@@ -3,6 +3,15 @@
 #include "VoiceData.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <numeric>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace morvane {
 
@@ -25,6 +34,78 @@ std::uint64_t hashOf(const VoiceDump& dump, bool withName)
         hash = (hash ^ dump[i]) * 0x100000001b3ull;
     }
     return hash;
+}
+
+// The kept hashes: this header, then two hashes per record in file order.
+// The library's device, inode, size and time of change say which state of
+// the library they are of; byte order and sizes are those of this machine
+// (the byte-order mark tells a foreign file, which is then made anew).
+constexpr char kHashesMagic[8] = {'M', 'V', 'H', 'A', 'S', 'H', '1', '\0'};
+struct HashesHeader {
+    char magic[8];
+    std::uint32_t byteOrder;   // 0x01020304
+    std::uint32_t count;       // records hashed
+    std::uint64_t device;
+    std::uint64_t inode;
+    std::uint64_t size;
+    std::int64_t seconds;
+    std::int64_t nanoseconds;
+    std::uint64_t check;       // the hashes mixed in order: a damaged file is not used
+};
+static_assert(sizeof(HashesHeader) == 64);
+
+constexpr std::uint64_t kSumStart = 0x9E3779B97F4A7C15ull;
+constexpr std::uint64_t mixed(std::uint64_t sum, std::uint64_t word)
+{
+    return (sum ^ word) * 0x100000001b3ull;
+}
+
+struct LibraryState {
+    bool known = false;
+    std::uint64_t device = 0, inode = 0, size = 0;
+    std::int64_t seconds = 0, nanoseconds = 0;
+    bool writable = false;     // the permission bits allow writing
+};
+
+LibraryState stateOf(const std::string& target)
+{
+    struct stat status {};
+    if (::stat(target.c_str(), &status) != 0)
+        return {};
+    return {true,
+            static_cast<std::uint64_t>(status.st_dev),
+            static_cast<std::uint64_t>(status.st_ino),
+            static_cast<std::uint64_t>(status.st_size),
+            static_cast<std::int64_t>(status.st_mtim.tv_sec),
+            static_cast<std::int64_t>(status.st_mtim.tv_nsec),
+            (status.st_mode & 0222) != 0};
+}
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
+
+// The kept hashes and the header they were kept under; false when there
+// are none or they cannot be used.
+bool readKept(const std::string& path, HashesHeader& header, std::vector<std::uint64_t>& words)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const FileHandle file(::fdopen(fd, "rb"));
+    if (!file) {
+        ::close(fd);
+        return false;
+    }
+    if (std::fread(&header, sizeof header, 1, file.get()) != 1 || std::memcmp(header.magic, kHashesMagic, 8) != 0
+        || header.byteOrder != 0x01020304)
+        return false;
+    words.resize(std::size_t{header.count} * 2);
+    if (!words.empty() && std::fread(words.data(), sizeof(std::uint64_t), words.size(), file.get()) != words.size())
+        return false;
+    return std::fgetc(file.get()) == EOF  // nothing after the last record's
+           && std::accumulate(words.begin(), words.end(), kSumStart, mixed) == header.check;
 }
 
 } // namespace
@@ -58,6 +139,122 @@ LibraryResult DuplicateIndex::build()
         insert(canonicalDump(record), n);
         stored_ = n + 1;
     });
+}
+
+LibraryResult DuplicateIndex::prepare(const std::vector<VoiceDump>& wanted)
+{
+    exact_.clear();
+    nameless_.clear();
+    pending_.clear();
+    kept_.clear();
+    const std::string target = library_.targetPath();
+    const LibraryState state = stateOf(target);
+    const int count = library_.recordCount();
+    HashesHeader header{};
+    std::vector<std::uint64_t> words;
+    bool current = false;
+    if (state.known && readKept(hashesPath(target), header, words) && header.device == state.device
+        && header.inode == state.inode && header.count <= static_cast<std::uint32_t>(count)) {
+        const bool unchanged = header.size == state.size && header.seconds == state.seconds
+                               && header.nanoseconds == state.nanoseconds;
+        // Only grown: records were appended after the last one hashed.
+        const bool grown = header.size < state.size && static_cast<int>(header.count) == recordCountForSize(header.size);
+        if ((unchanged && static_cast<int>(header.count) == count) || grown) {
+            current = unchanged;
+            kept_.resize(header.count);
+            for (std::size_t n = 0; n < kept_.size(); ++n)
+                kept_[n] = {words[2 * n], words[2 * n + 1]};
+        }
+    }
+    words = {};
+    if (kept_.empty() && count > 0) {
+        if (LibraryResult read = library_.forEachRecord([this](int, const LibraryRecord& record) {
+                const VoiceDump dump = canonicalDump(record);
+                kept_.push_back({hashOf(dump, true), hashOf(dump, false)});
+            });
+            !read)
+            return read;
+    } else {
+        for (int n = static_cast<int>(kept_.size()); n < count; ++n) {
+            LibraryRecord record;
+            if (LibraryResult read = library_.readRecord(n, record); !read)
+                return read;
+            const VoiceDump dump = canonicalDump(record);
+            kept_.push_back({hashOf(dump, true), hashOf(dump, false)});
+        }
+    }
+    stored_ = static_cast<int>(kept_.size());
+
+    // Only records that may match one of the wanted voices go into the look-up.
+    std::vector<std::uint64_t> wantedExact, wantedNameless;
+    for (const VoiceDump& dump : wanted) {
+        wantedExact.push_back(hashOf(dump, true));
+        wantedNameless.push_back(hashOf(dump, false));
+    }
+    std::sort(wantedExact.begin(), wantedExact.end());
+    std::sort(wantedNameless.begin(), wantedNameless.end());
+    for (std::size_t n = 0; n < kept_.size(); ++n) {
+        if (std::binary_search(wantedExact.begin(), wantedExact.end(), kept_[n].exact))
+            exact_.emplace(kept_[n].exact, static_cast<int>(n));
+        if (std::binary_search(wantedNameless.begin(), wantedNameless.end(), kept_[n].nameless))
+            nameless_.emplace(kept_[n].nameless, static_cast<int>(n));
+    }
+    if (!current)
+        keep();
+    return {};
+}
+
+void DuplicateIndex::appended(int first, const std::vector<VoiceDump>& dumps)
+{
+    if (first != static_cast<int>(kept_.size()))
+        return;  // not prepared for this library as it was: the next import reads what it must
+    for (const VoiceDump& dump : dumps)
+        kept_.push_back({hashOf(dump, true), hashOf(dump, false)});
+    stored_ = static_cast<int>(kept_.size());
+    keep();
+}
+
+void DuplicateIndex::keep()
+{
+    const std::string target = library_.targetPath();
+    const LibraryState state = stateOf(target);
+    // A library that may not be written is not written beside either, and a
+    // library that no longer holds what was hashed is not described by it.
+    if (!state.known || !state.writable || recordCountForSize(state.size) != static_cast<int>(kept_.size()))
+        return;
+    HashesHeader header{};
+    std::memcpy(header.magic, kHashesMagic, 8);
+    header.byteOrder = 0x01020304;
+    header.count = static_cast<std::uint32_t>(kept_.size());
+    header.device = state.device;
+    header.inode = state.inode;
+    header.size = state.size;
+    header.seconds = state.seconds;
+    header.nanoseconds = state.nanoseconds;
+    header.check = kSumStart;
+    for (const Hashes& hashes : kept_)
+        header.check = mixed(mixed(header.check, hashes.exact), hashes.nameless);
+    // Written whole beside it and moved into place: a reader sees the old
+    // file or the new one.
+    const std::string path = hashesPath(target);
+    const std::string fresh = path + ".new";
+    ::unlink(fresh.c_str());
+    const int fd = ::open(fresh.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return;
+    FileHandle file(::fdopen(fd, "wb"));
+    if (!file) {
+        ::close(fd);
+        ::unlink(fresh.c_str());
+        return;
+    }
+    bool written = std::fwrite(&header, sizeof header, 1, file.get()) == 1;
+    static_assert(sizeof(Hashes) == 2 * sizeof(std::uint64_t));
+    if (written && !kept_.empty())
+        written = std::fwrite(kept_.data(), sizeof(Hashes), kept_.size(), file.get()) == kept_.size();
+    written = std::fclose(file.release()) == 0 && written;
+    if (!written || std::rename(fresh.c_str(), path.c_str()) != 0)
+        ::unlink(fresh.c_str());
 }
 
 void DuplicateIndex::insert(const VoiceDump& dump, int number)

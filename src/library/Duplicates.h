@@ -11,6 +11,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 #include <unordered_map>
 #include <vector>
 
@@ -34,6 +35,22 @@ public:
     // Reads every record in one pass.
     LibraryResult build();
 
+    // Makes the index ready to look for the voices of `wanted` (and those
+    // then added by addPending) without reading the whole library each time:
+    // the two hashes of every record are kept in TARGET.hashes beside the
+    // library, with the library's size and time of change when they were
+    // last brought up to date. Records appended since are read and hashed;
+    // when the library was changed in any other way, or nothing was kept,
+    // every record is. Call with the library locked. The kept file is only a
+    // help: one that is missing, damaged or cannot be written costs time,
+    // never a wrong answer, as every match is confirmed against the record.
+    LibraryResult prepare(const std::vector<VoiceDump>& wanted);
+    // The caller appended these voices as records `first` on (with the lock
+    // still held since prepare): their hashes are kept with the others.
+    void appended(int first, const std::vector<VoiceDump>& dumps);
+    // The kept hashes of the library at `target` (the file a library names).
+    static std::string hashesPath(const std::string& target) { return target + ".hashes"; }
+
     struct Match {
         int exact = -1;      // a record (or pending voice) that is the same voice
         int nameOnly = -1;   // one that differs only in name, when none is the same
@@ -55,8 +72,16 @@ private:
     bool dumpOf(int number, VoiceDump& dump);
     void insert(const VoiceDump& dump, int number);
 
+    struct Hashes {
+        std::uint64_t exact;
+        std::uint64_t nameless;
+    };
+    // Writes kept_ beside the library, stamped with the library as it is now.
+    void keep();
+
     const VoiceLibrary& library_;
     int stored_ = 0;
+    std::vector<Hashes> kept_;   // every record's, after prepare
     std::unordered_multimap<std::uint64_t, int> exact_;
     std::unordered_multimap<std::uint64_t, int> nameless_;
     std::unordered_map<int, VoiceDump> pending_;

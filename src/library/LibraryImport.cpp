@@ -84,26 +84,32 @@ static ImportReport addVoices(VoiceLibrary& library, const std::vector<SourceVoi
         report.error = lock.result().error();
         return report;
     }
-    DuplicateIndex index(library);
-    if (LibraryResult built = index.build(); !built) {
-        report.refused = true;
-        report.error = built.error();
-        return report;
-    }
-    const int count = library.recordCount();
-    std::vector<LibraryRecord> records;
+    std::vector<LibraryRecord> made(offered.size());
+    std::vector<VoiceDump> dumps(offered.size());
     VoiceParameters voice;
     VoiceData data(voice);
     for (std::size_t n = 0; n < offered.size(); ++n) {
         voice = offered[n].voice;
-        LibraryRecord record;
-        if (LibraryResult made = makeRecord(offeredMasks[n], data, record); !made) {
+        if (LibraryResult madeOne = makeRecord(offeredMasks[n], data, made[n]); !madeOne) {
             report.refused = true;
-            report.error = made.error();
+            report.error = madeOne.error();
             return report;
         }
-        VoiceDump dump;
-        std::copy(record.begin() + kRecordMaskSize, record.end(), dump.begin());
+        std::copy(made[n].begin() + kRecordMaskSize, made[n].end(), dumps[n].begin());
+    }
+    // The library's voices are hashed once and kept beside it; an import
+    // reads only what was appended since.
+    DuplicateIndex index(library);
+    if (LibraryResult prepared = index.prepare(dumps); !prepared) {
+        report.refused = true;
+        report.error = prepared.error();
+        return report;
+    }
+    const int count = library.recordCount();
+    std::vector<LibraryRecord> records;
+    std::vector<VoiceDump> added;
+    for (std::size_t n = 0; n < offered.size(); ++n) {
+        const VoiceDump& dump = dumps[n];
         const DuplicateIndex::Match match = index.find(dump);
         if (match.exact >= 0 && match.exact < count) {
             ++report.exactDuplicates;
@@ -114,7 +120,8 @@ static ImportReport addVoices(VoiceLibrary& library, const std::vector<SourceVoi
         else if (match.nameOnly >= 0)
             ++report.nameOnlyDuplicates;
         index.addPending(dump, count + static_cast<int>(records.size()));
-        records.push_back(record);
+        records.push_back(made[n]);
+        added.push_back(canonicalDump(made[n]));
     }
     if (!records.empty()) {
         if (LibraryResult appended = library.appendRecords(records); !appended) {
@@ -123,6 +130,7 @@ static ImportReport addVoices(VoiceLibrary& library, const std::vector<SourceVoi
             return report;
         }
         report.firstRecord = count;
+        index.appended(count, added);
     }
     report.added = static_cast<int>(records.size());
     return report;

@@ -1,6 +1,7 @@
 #include "VoiceLibrary.h"
 
 #include "DumpCheck.h"
+#include "Duplicates.h"
 #include "VoiceData.h"
 #include "VoiceFile.h"
 
@@ -643,6 +644,9 @@ LibraryResult VoiceLibrary::overwriteRecord(int n, std::uint32_t mask, const Voi
     Record record;
     if (LibraryResult made = makeRecord(mask, voiceData, record); !made)
         return made;
+    // The hashes kept for imports would hold the old voice, and an append
+    // after this change would look like the only change: they are made anew.
+    ::unlink(DuplicateIndex::hashesPath(targetPath()).c_str());
     int error = writeAt(file.get(), recordOffset(n), record.data(), record.size());
     if (error == 0 && flushEachWrite_)
         error = syncToDisk(file.get());
@@ -726,6 +730,7 @@ LibraryResult VoiceLibrary::rewrite(const std::function<bool(int n, LibraryRecor
         return give_up(lastError());
     if (const int error = closeWritten(out.release()); error != 0)
         return give_up(error);
+    ::unlink(DuplicateIndex::hashesPath(target).c_str());  // record numbers change: hashed anew
     if (::rename(temp.c_str(), target.c_str()) != 0) {
         const int error = lastError();
         ::unlink(temp.c_str());
