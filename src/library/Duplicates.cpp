@@ -141,7 +141,7 @@ LibraryResult DuplicateIndex::build()
     });
 }
 
-LibraryResult DuplicateIndex::prepare(const std::vector<VoiceDump>& wanted)
+LibraryResult DuplicateIndex::prepare(const std::vector<VoiceDump>& wanted, ReadProgress* progress)
 {
     exact_.clear();
     nameless_.clear();
@@ -167,21 +167,43 @@ LibraryResult DuplicateIndex::prepare(const std::vector<VoiceDump>& wanted)
         }
     }
     words = {};
+    cancelled_ = false;
+    if (progress != nullptr) {
+        progress->total = count - static_cast<int>(kept_.size());
+        progress->done = 0;
+    }
+    // False once the caller asked to stop; counts the records hashed.
+    const auto going = [&] {
+        if (progress == nullptr)
+            return true;
+        if (progress->cancel.load(std::memory_order_relaxed)) {
+            cancelled_ = true;
+            return false;
+        }
+        progress->done.fetch_add(1, std::memory_order_relaxed);
+        return true;
+    };
     if (kept_.empty() && count > 0) {
-        if (LibraryResult read = library_.forEachRecord([this](int, const LibraryRecord& record) {
+        if (LibraryResult read = library_.forEachRecord([&](int, const LibraryRecord& record) {
+                if (cancelled_ || !going())
+                    return;  // the rest of the file is only read through
                 const VoiceDump dump = canonicalDump(record);
                 kept_.push_back({hashOf(dump, true), hashOf(dump, false)});
             });
             !read)
             return read;
     } else {
-        for (int n = static_cast<int>(kept_.size()); n < count; ++n) {
+        for (int n = static_cast<int>(kept_.size()); n < count && going(); ++n) {
             LibraryRecord record;
             if (LibraryResult read = library_.readRecord(n, record); !read)
                 return read;
             const VoiceDump dump = canonicalDump(record);
             kept_.push_back({hashOf(dump, true), hashOf(dump, false)});
         }
+    }
+    if (cancelled_) {
+        kept_.clear();
+        return {};
     }
     stored_ = static_cast<int>(kept_.size());
 

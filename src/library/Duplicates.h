@@ -10,6 +10,7 @@
 #include "VoiceLibrary.h"
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <unordered_map>
@@ -18,6 +19,14 @@
 namespace morvane {
 
 using VoiceDump = std::array<std::uint8_t, kSyDumpSize>;
+
+// Shared with another thread while a long read runs: it may ask the read to
+// stop, and sees how far it got (records read of total).
+struct ReadProgress {
+    std::atomic<bool> cancel{false};
+    std::atomic<int> done{0};
+    std::atomic<int> total{0};
+};
 
 // The dump of a stored record as the encoder writes it today.
 VoiceDump canonicalDump(const LibraryRecord& record);
@@ -44,7 +53,10 @@ public:
     // every record is. Call with the library locked. The kept file is only a
     // help: one that is missing, damaged or cannot be written costs time,
     // never a wrong answer, as every match is confirmed against the record.
-    LibraryResult prepare(const std::vector<VoiceDump>& wanted);
+    // With `progress`, a cancel stops the reading; the index is then not
+    // ready (cancelled() says so) and nothing is kept.
+    LibraryResult prepare(const std::vector<VoiceDump>& wanted, ReadProgress* progress = nullptr);
+    bool cancelled() const { return cancelled_; }
     // The caller appended these voices as records `first` on (with the lock
     // still held since prepare): their hashes are kept with the others.
     void appended(int first, const std::vector<VoiceDump>& dumps);
@@ -82,6 +94,7 @@ private:
     const VoiceLibrary& library_;
     int stored_ = 0;
     std::vector<Hashes> kept_;   // every record's, after prepare
+    bool cancelled_ = false;
     std::unordered_multimap<std::uint64_t, int> exact_;
     std::unordered_multimap<std::uint64_t, int> nameless_;
     std::unordered_map<int, VoiceDump> pending_;

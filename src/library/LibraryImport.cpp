@@ -16,7 +16,8 @@ std::string voices(int n)
 } // namespace
 
 static ImportReport addVoices(VoiceLibrary& library, const std::vector<SourceVoice>& offered,
-                              const std::vector<std::uint32_t>& offeredMasks, ImportReport report);
+                              const std::vector<std::uint32_t>& offeredMasks, ImportReport report,
+                              ReadProgress* progress = nullptr);
 
 ImportReport importVoiceFiles(VoiceLibrary& library, const std::vector<std::string>& files, std::uint32_t mask,
                               bool keepWhole)
@@ -28,7 +29,7 @@ ImportReport importVoiceFiles(VoiceLibrary& library, const std::vector<std::stri
 }
 
 ImportReport importVoiceFiles(VoiceLibrary& library, const std::vector<std::string>& files, const ImportMasks& masks,
-                              bool keepWhole)
+                              bool keepWhole, ReadProgress* progress)
 {
     ImportReport report;
     std::vector<SourceVoice> offered;
@@ -62,7 +63,7 @@ ImportReport importVoiceFiles(VoiceLibrary& library, const std::vector<std::stri
     report.offered = static_cast<int>(offered.size()) + report.leftOut;
     if (report.refused)
         return report;
-    return addVoices(library, offered, offeredMasks, std::move(report));
+    return addVoices(library, offered, offeredMasks, std::move(report), progress);
 }
 
 ImportReport importVoices(VoiceLibrary& library, const std::vector<SourceVoice>& voices, std::uint32_t mask)
@@ -73,7 +74,8 @@ ImportReport importVoices(VoiceLibrary& library, const std::vector<SourceVoice>&
 }
 
 static ImportReport addVoices(VoiceLibrary& library, const std::vector<SourceVoice>& offered,
-                              const std::vector<std::uint32_t>& offeredMasks, ImportReport report)
+                              const std::vector<std::uint32_t>& offeredMasks, ImportReport report,
+                              ReadProgress* progress)
 {
     // Held from looking for voices already there to the append: another
     // program's change in between would make the numbers and the skipped
@@ -100,11 +102,19 @@ static ImportReport addVoices(VoiceLibrary& library, const std::vector<SourceVoi
     // The library's voices are hashed once and kept beside it; an import
     // reads only what was appended since.
     DuplicateIndex index(library);
-    if (LibraryResult prepared = index.prepare(dumps); !prepared) {
+    if (LibraryResult prepared = index.prepare(dumps, progress); !prepared) {
         report.refused = true;
         report.error = prepared.error();
         return report;
     }
+    const auto stopped = [&] {
+        if (progress == nullptr || !progress->cancel)
+            return false;
+        report.refused = report.cancelled = true;
+        return true;
+    };
+    if (stopped())
+        return report;  // index.cancelled() too
     const int count = library.recordCount();
     std::vector<LibraryRecord> records;
     std::vector<VoiceDump> added;
@@ -123,6 +133,8 @@ static ImportReport addVoices(VoiceLibrary& library, const std::vector<SourceVoi
         records.push_back(made[n]);
         added.push_back(canonicalDump(made[n]));
     }
+    if (stopped())
+        return report;  // the last moment a cancel leaves the library untouched
     if (!records.empty()) {
         if (LibraryResult appended = library.appendRecords(records); !appended) {
             report.refused = true;
@@ -139,6 +151,8 @@ static ImportReport addVoices(VoiceLibrary& library, const std::vector<SourceVoi
 std::string ImportReport::summary(const std::string& libraryPath) const
 {
     std::string text;
+    if (cancelled)
+        return "The import was cancelled. Nothing was added to " + libraryPath + ".";
     if (refused) {
         text = "Nothing was added to " + libraryPath + ".";
         if (!error.empty())

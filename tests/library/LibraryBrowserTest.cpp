@@ -14,6 +14,7 @@
 #include <QListView>
 #include <QMimeData>
 #include <QUrl>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -247,6 +248,48 @@ private slots:
         QCOMPARE(library->recordCategories(1), 0x0021u);
         QVERIFY(host->errors.isEmpty());
         QCOMPARE(titles, (QStringList{"Categories of the imported voices", "Import voices"}));
+    }
+
+    // The import runs beside the window: while it waits (here for another
+    // writer's lock) the window goes on, a progress dialog shows, and its
+    // Cancel stops the import before anything is written.
+    void aLongImportShowsProgressAndCancelAddsNothing()
+    {
+        store("Old one ", 0x0001);
+        openBrowser();
+        const QByteArray before = fileBytes(path);
+        QStringList told;
+        host->answer = [&](QDialog& dialog) {
+            if (auto* box = qobject_cast<QMessageBox*>(&dialog)) {
+                told << box->text();
+                box->button(QMessageBox::Ok)->click();
+                return;
+            }
+            dialog.findChild<QCheckBox*>("cbPad")->click();
+            dialog.findChild<QPushButton*>("Okay")->click();
+        };
+        VoiceLibrary other(path);
+        auto held = std::make_unique<LibraryLock>(other);
+        QVERIFY(bool(*held));
+        bool cancelled = false;
+        QTimer watch;
+        connect(&watch, &QTimer::timeout, this, [&] {
+            auto* progress = browser->findChild<QProgressDialog*>("ImportProgress");
+            if (progress == nullptr || !progress->isVisible())
+                return;
+            watch.stop();
+            progress->findChild<QPushButton*>()->click();
+            cancelled = true;
+            held.reset();  // the import may go on now, and must find itself cancelled
+        });
+        watch.start(20);
+        browser->importFiles({voiceFile("new.syx", "NewOne  ")});
+        QVERIFY(cancelled);
+        QCOMPARE(fileBytes(path), before);
+        QCOMPARE(listed(), QStringList{"Old one"});
+        QVERIFY(host->errors.isEmpty());
+        QCOMPARE(told.size(), 1);
+        QVERIFY2(told[0].contains("cancelled") && told[0].contains("Nothing was added"), qPrintable(told[0]));
     }
 
     void aDropWithOneFileThatIsNoVoiceAddsNothingAndNamesIt()

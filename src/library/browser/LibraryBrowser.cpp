@@ -25,15 +25,19 @@
 #include <QStyledItemDelegate>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QProgressDialog>
 #include <QRegularExpressionValidator>
 #include <QTimer>
+#include <QEventLoop>
 #include <QUrl>
 
 #include <algorithm>
 #include <bit>
 #include <cctype>
 #include <filesystem>
+#include <limits>
 #include <optional>
+#include <thread>
 
 namespace morvane {
 
@@ -757,25 +761,93 @@ void LibraryBrowser::importFiles(const QStringList& paths)
         }
     }
     // Files with no whole voice are not asked about; the import names them.
-    ImportReport report = importVoiceFiles(library_, files, masks, false);
+    ImportRun run = runImport(files, masks, false);
     QString problems;
-    for (const std::string& problem : report.problems)
+    for (const std::string& problem : run.report.problems)
         problems += QString::fromStdString(problem) + QLatin1Char('\n');
-    if (report.canKeepWhole()
+    if (run.report.canKeepWhole()
         && ask(QStringLiteral("Damaged bank"),
-               problems + QLatin1Char('\n') + QString::fromStdString(report.summary(library_.path()))
+               problems + QLatin1Char('\n') + QString::fromStdString(run.report.summary(library_.path()))
                    + QStringLiteral("\n\nAdd the voices that are whole?"))) {
-        report = importVoiceFiles(library_, files, masks, true);
-    } else if (report.refused) {
-        host_.reportLibraryError(problems + QString::fromStdString(report.summary(library_.path())));
+        run = runImport(files, masks, true);
+    } else if (run.report.refused && !run.report.cancelled) {
+        host_.reportLibraryError(problems + QString::fromStdString(run.report.summary(library_.path())));
         return;
     }
-    if (report.refused) {
-        host_.reportLibraryError(QString::fromStdString(report.summary(library_.path())));
+    if (run.report.cancelled) {
+        tell(QStringLiteral("Import voices"), QString::fromStdString(run.report.summary(library_.path())));
         return;
     }
-    reload(report.firstRecord);
-    tell(QStringLiteral("Import voices"), QString::fromStdString(report.summary(library_.path())));
+    if (run.report.refused) {
+        host_.reportLibraryError(QString::fromStdString(run.report.summary(library_.path())));
+        return;
+    }
+    if (run.scanned && run.scanError.ok()) {
+        scanned_ = run.stamp;
+        model_->setRecords(std::move(run.records));
+        listFiltered(run.report.firstRecord);
+    } else {
+        reload(run.report.firstRecord);
+    }
+    tell(QStringLiteral("Import voices"), QString::fromStdString(run.report.summary(library_.path())));
+}
+
+LibraryBrowser::ImportRun LibraryBrowser::runImport(const std::vector<std::string>& files, const ImportMasks& masks,
+                                                    bool keepWhole)
+{
+    // The import and the reading of the names afterwards run on a thread of
+    // their own with a library object of their own (the file lock keeps the
+    // two apart from this one's writes); the windows go on painting, and a
+    // dialog shows how far the reading got and can cancel it.
+    ImportRun run;
+    ReadProgress progress;
+    QProgressDialog dialog(QStringLiteral("Importing voices into the library..."), QStringLiteral("Cancel"), 0, 0,
+                           this);
+    dialog.setObjectName(QStringLiteral("ImportProgress"));
+    dialog.setWindowTitle(QStringLiteral("Import voices"));
+    dialog.setWindowModality(Qt::ApplicationModal);
+    dialog.setAutoReset(false);
+    dialog.setAutoClose(false);
+    dialog.setMinimumDuration(std::numeric_limits<int>::max());  // shown below, when it is time
+    dialog.reset();
+    connect(&dialog, &QProgressDialog::canceled, &dialog, [&] {
+        progress.cancel = true;
+        dialog.setLabelText(QStringLiteral("Cancelling..."));
+    });
+    QTimer poll;
+    connect(&poll, &QTimer::timeout, &dialog, [&] {
+        const int total = progress.total.load();
+        if (total > 0 && dialog.maximum() != total)
+            dialog.setMaximum(total);
+        if (total > 0)
+            dialog.setValue(std::min(progress.done.load(), total - 1));
+    });
+    poll.start(50);
+    QEventLoop loop;
+    std::atomic<bool> finished{false};
+    const std::string path = library_.path();
+    std::thread worker([&, path] {
+        VoiceLibrary library(path);
+        run.report = importVoiceFiles(library, files, masks, keepWhole, &progress);
+        if (!run.report.refused) {
+            // The list is read again here too: at a million voices that is
+            // longer than a frame.
+            run.stamp = stamp();
+            run.scanError = library.scanRecords(run.records);
+            run.scanned = true;
+        }
+        finished = true;
+        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+    });
+    // A quick import shows no dialog; until it shows, key presses and clicks
+    // wait for the import to end.
+    QTimer::singleShot(kShowProgressAfterMs, &loop, [&] { loop.exit(1); });
+    if (loop.exec(QEventLoop::ExcludeUserInputEvents) == 1 && !finished) {
+        dialog.show();
+        loop.exec();
+    }
+    worker.join();
+    return run;
 }
 
 void LibraryBrowser::deleteSelected()

@@ -6,6 +6,7 @@
 // search box works on them, and they are read again when the library changes.
 #pragma once
 
+#include "LibraryImport.h"
 #include "VoiceLibrary.h"
 
 #include <QAbstractListModel>
@@ -186,6 +187,18 @@ private:
         bool operator==(const Stamp&) const = default;
     };
     Stamp stamp() const;
+    // An import run off this thread: its report and, when it added voices,
+    // the names read afterwards with the stamp taken before reading them.
+    struct ImportRun {
+        ImportReport report;
+        bool scanned = false;
+        LibraryResult scanError;
+        std::vector<RecordSummary> records;
+        Stamp stamp;
+    };
+    ImportRun runImport(const std::vector<std::string>& files, const ImportMasks& masks, bool keepWhole);
+    // The progress dialog of an import shows only when it takes longer.
+    static constexpr int kShowProgressAfterMs = 300;
     std::vector<int> selectedRecords() const;
     bool ask(const QString& title, const QString& text);
     void tell(const QString& title, const QString& text);
