@@ -108,6 +108,66 @@ bool readKept(const std::string& path, HashesHeader& header, std::vector<std::ui
            && std::accumulate(words.begin(), words.end(), kSumStart, mixed) == header.check;
 }
 
+// Writes the hashes beside the library at `target`, stamped with the
+// library as it is now.
+void writeKept(const std::string& target, const std::vector<KeptHashes>& kept)
+{
+    const LibraryState state = stateOf(target);
+    // A library that may not be written is not written beside either, and a
+    // library that no longer holds what was hashed is not described by it.
+    if (!state.known || !state.writable || recordCountForSize(state.size) != static_cast<int>(kept.size()))
+        return;
+    HashesHeader header{};
+    std::memcpy(header.magic, kHashesMagic, 8);
+    header.byteOrder = 0x01020304;
+    header.count = static_cast<std::uint32_t>(kept.size());
+    header.device = state.device;
+    header.inode = state.inode;
+    header.size = state.size;
+    header.seconds = state.seconds;
+    header.nanoseconds = state.nanoseconds;
+    header.check = kSumStart;
+    for (const KeptHashes& hashes : kept)
+        header.check = mixed(mixed(header.check, hashes.exact), hashes.nameless);
+    // Written whole beside it and moved into place: a reader sees the old
+    // file or the new one.
+    const std::string path = DuplicateIndex::hashesPath(target);
+    const std::string fresh = path + ".new";
+    ::unlink(fresh.c_str());
+    const int fd = ::open(fresh.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return;
+    FileHandle file(::fdopen(fd, "wb"));
+    if (!file) {
+        ::close(fd);
+        ::unlink(fresh.c_str());
+        return;
+    }
+    bool written = std::fwrite(&header, sizeof header, 1, file.get()) == 1;
+    static_assert(sizeof(KeptHashes) == 2 * sizeof(std::uint64_t));
+    if (written && !kept.empty())
+        written = std::fwrite(kept.data(), sizeof(KeptHashes), kept.size(), file.get()) == kept.size();
+    written = std::fclose(file.release()) == 0 && written;
+    if (!written || std::rename(fresh.c_str(), path.c_str()) != 0)
+        ::unlink(fresh.c_str());
+}
+
+// The kept hashes when they describe the library at `target` as it is now.
+bool readCurrent(const std::string& target, std::vector<KeptHashes>& kept)
+{
+    const LibraryState state = stateOf(target);
+    HashesHeader header{};
+    std::vector<std::uint64_t> words;
+    if (!state.known || !readKept(DuplicateIndex::hashesPath(target), header, words) || header.device != state.device
+        || header.inode != state.inode || header.size != state.size || header.seconds != state.seconds
+        || header.nanoseconds != state.nanoseconds || static_cast<int>(header.count) != recordCountForSize(state.size))
+        return false;
+    kept.resize(header.count);
+    for (std::size_t n = 0; n < kept.size(); ++n)
+        kept[n] = {words[2 * n], words[2 * n + 1]};
+    return true;
+}
+
 } // namespace
 
 VoiceDump canonicalDump(const LibraryRecord& record)
@@ -139,6 +199,32 @@ LibraryResult DuplicateIndex::build()
         insert(canonicalDump(record), n);
         stored_ = n + 1;
     });
+}
+
+HashCarry::HashCarry(const std::string& target) : target_(target)
+{
+    active_ = readCurrent(target, old_);
+    if (active_)
+        new_.reserve(old_.size());
+}
+
+void HashCarry::follow(int n, const LibraryRecord& before, const LibraryRecord* after)
+{
+    if (!active_ || after == nullptr)
+        return;
+    if (n >= 0 && static_cast<std::size_t>(n) < old_.size()
+        && std::equal(before.begin() + kRecordMaskSize, before.end(), after->begin() + kRecordMaskSize)) {
+        new_.push_back(old_[static_cast<std::size_t>(n)]);  // the same voice; only its categories may differ
+        return;
+    }
+    const VoiceDump dump = canonicalDump(*after);
+    new_.push_back({hashOf(dump, true), hashOf(dump, false)});
+}
+
+void HashCarry::keep() const
+{
+    if (active_)
+        writeKept(target_, new_);
 }
 
 LibraryResult DuplicateIndex::prepare(const std::vector<VoiceDump>& wanted, ReadProgress* progress)
@@ -238,45 +324,7 @@ void DuplicateIndex::appended(int first, const std::vector<VoiceDump>& dumps)
 
 void DuplicateIndex::keep()
 {
-    const std::string target = library_.targetPath();
-    const LibraryState state = stateOf(target);
-    // A library that may not be written is not written beside either, and a
-    // library that no longer holds what was hashed is not described by it.
-    if (!state.known || !state.writable || recordCountForSize(state.size) != static_cast<int>(kept_.size()))
-        return;
-    HashesHeader header{};
-    std::memcpy(header.magic, kHashesMagic, 8);
-    header.byteOrder = 0x01020304;
-    header.count = static_cast<std::uint32_t>(kept_.size());
-    header.device = state.device;
-    header.inode = state.inode;
-    header.size = state.size;
-    header.seconds = state.seconds;
-    header.nanoseconds = state.nanoseconds;
-    header.check = kSumStart;
-    for (const Hashes& hashes : kept_)
-        header.check = mixed(mixed(header.check, hashes.exact), hashes.nameless);
-    // Written whole beside it and moved into place: a reader sees the old
-    // file or the new one.
-    const std::string path = hashesPath(target);
-    const std::string fresh = path + ".new";
-    ::unlink(fresh.c_str());
-    const int fd = ::open(fresh.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
-    if (fd < 0)
-        return;
-    FileHandle file(::fdopen(fd, "wb"));
-    if (!file) {
-        ::close(fd);
-        ::unlink(fresh.c_str());
-        return;
-    }
-    bool written = std::fwrite(&header, sizeof header, 1, file.get()) == 1;
-    static_assert(sizeof(Hashes) == 2 * sizeof(std::uint64_t));
-    if (written && !kept_.empty())
-        written = std::fwrite(kept_.data(), sizeof(Hashes), kept_.size(), file.get()) == kept_.size();
-    written = std::fclose(file.release()) == 0 && written;
-    if (!written || std::rename(fresh.c_str(), path.c_str()) != 0)
-        ::unlink(fresh.c_str());
+    writeKept(library_.targetPath(), kept_);
 }
 
 void DuplicateIndex::insert(const VoiceDump& dump, int number)

@@ -34,6 +34,32 @@ VoiceDump canonicalDump(const LibraryRecord& record);
 bool sameVoice(const VoiceDump& a, const VoiceDump& b);
 bool sameButName(const VoiceDump& a, const VoiceDump& b);
 
+// The two hashes of one record, as kept beside the library.
+struct KeptHashes {
+    std::uint64_t exact;
+    std::uint64_t nameless;
+};
+
+// Carries the hashes kept beside a library through a rewrite of it: the
+// rewrite tells what became of each record, and the new file's hashes are
+// kept without hashing again any voice but the changed ones. Does nothing
+// when the kept hashes did not describe the library as it was.
+class HashCarry {
+public:
+    explicit HashCarry(const std::string& target);
+    bool active() const { return active_; }
+    // Old record n was dropped (after is null) or written as `after`.
+    void follow(int n, const LibraryRecord& before, const LibraryRecord* after);
+    // Once the new file is in place.
+    void keep() const;
+
+private:
+    std::string target_;
+    bool active_ = false;
+    std::vector<KeptHashes> old_;
+    std::vector<KeptHashes> new_;
+};
+
 // The voices of a library, and of voices about to be added to it, by the
 // two kinds of sameness. Only hashes are kept; a hash that matches is
 // confirmed byte for byte.
@@ -84,10 +110,7 @@ private:
     bool dumpOf(int number, VoiceDump& dump);
     void insert(const VoiceDump& dump, int number);
 
-    struct Hashes {
-        std::uint64_t exact;
-        std::uint64_t nameless;
-    };
+    using Hashes = KeptHashes;
     // Writes kept_ beside the library, stamped with the library as it is now.
     void keep();
 
