@@ -221,6 +221,17 @@ void HashCarry::follow(int n, const LibraryRecord& before, const LibraryRecord* 
     new_.push_back({hashOf(dump, true), hashOf(dump, false)});
 }
 
+void HashCarry::replaced(int n, const LibraryRecord& record)
+{
+    if (!active_ || n < 0 || static_cast<std::size_t>(n) >= old_.size()) {
+        active_ = false;
+        return;
+    }
+    new_ = old_;
+    const VoiceDump dump = canonicalDump(record);
+    new_[static_cast<std::size_t>(n)] = {hashOf(dump, true), hashOf(dump, false)};
+}
+
 void HashCarry::keep() const
 {
     if (active_)

@@ -42,7 +42,8 @@ struct KeptHashes {
 
 // Carries the hashes kept beside a library through a rewrite of it: the
 // rewrite tells what became of each record, and the new file's hashes are
-// kept without hashing again any voice but the changed ones. Does nothing
+// kept without hashing again any voice but the changed ones (the same for a
+// record replaced in place). Does nothing
 // when the kept hashes did not describe the library as it was.
 class HashCarry {
 public:
@@ -50,6 +51,8 @@ public:
     bool active() const { return active_; }
     // Old record n was dropped (after is null) or written as `after`.
     void follow(int n, const LibraryRecord& before, const LibraryRecord* after);
+    // Or, for a change in place: record n now holds `record`, the others stay.
+    void replaced(int n, const LibraryRecord& record);
     // Once the new file is in place.
     void keep() const;
 

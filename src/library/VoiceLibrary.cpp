@@ -644,8 +644,11 @@ LibraryResult VoiceLibrary::overwriteRecord(int n, std::uint32_t mask, const Voi
     Record record;
     if (LibraryResult made = makeRecord(mask, voiceData, record); !made)
         return made;
-    // The hashes kept for imports would hold the old voice, and an append
-    // after this change would look like the only change: they are made anew.
+    // The hashes kept for imports are moved aside while the record changes
+    // (left as they were, an append after this change would look like the
+    // only change) and kept again, with the new voice's, once it is written.
+    HashCarry hashes(targetPath());
+    hashes.replaced(n, record);
     ::unlink(DuplicateIndex::hashesPath(targetPath()).c_str());
     int error = writeAt(file.get(), recordOffset(n), record.data(), record.size());
     if (error == 0 && flushEachWrite_)
@@ -655,6 +658,7 @@ LibraryResult VoiceLibrary::overwriteRecord(int n, std::uint32_t mask, const Voi
     if (error != 0)
         return LibraryResult::failure("The " + number + " of " + describePath()
                                       + " could not be replaced: " + reason(error) + ".");
+    hashes.keep();
     return {};
 }
 
