@@ -503,26 +503,28 @@ private slots:
     }
 
     // The list keeps the rows of recent filters and narrows from them; after
-    // any run of key presses, clicks and order changes it must list exactly
+    // any run of key presses, clicks, order changes and voices appended it must list exactly
     // what the filter rule lists from scratch.
     void theListAgreesWithTheFilterRuleWhateverCameBefore()
     {
         std::mt19937 rng(28);
         const std::string letters = "abAB c";
-        std::vector<RecordSummary> records;
-        for (int n = 0; n < 300; ++n) {
+        const auto randomRecord = [&]() -> RecordSummary {
             std::string name(8, ' ');
             for (char& c : name)
                 c = letters[rng() % letters.size()];
-            records.push_back({name, (1u << (rng() % 4)) | (1u << (rng() % 4)) | (rng() % 2 ? 0x10000u : 0u)});
-        }
+            return {name, (1u << (rng() % 4)) | (1u << (rng() % 4)) | (rng() % 2 ? 0x10000u : 0u)};
+        };
+        std::vector<RecordSummary> records;
+        for (int n = 0; n < 300; ++n)
+            records.push_back(randomRecord());
         LibraryListModel model;
         model.setRecords(records);
         std::uint32_t mask = 0;
         std::string part;
         bool any = false, byName = false;
         for (int step = 0; step < 600; ++step) {
-            switch (rng() % 6) {
+            switch (rng() % 7) {
             case 0: case 1:
                 if (part.size() < 4)
                     part += "abAB c"[rng() % 6];
@@ -534,6 +536,15 @@ private slots:
             case 3: mask ^= 1u << (rng() % 4); break;
             case 4: any = !any; break;
             case 5: byName = rng() % 4 == 0 ? !byName : byName; break;
+            case 6:
+                if (rng() % 4 == 0) {  // voices appended to the library
+                    std::vector<RecordSummary> added(1 + rng() % 3);
+                    for (RecordSummary& record : added)
+                        record = randomRecord();
+                    records.insert(records.end(), added.begin(), added.end());
+                    model.appendRecords(added);
+                }
+                break;
             }
             model.setSortByName(byName);
             model.setFilter(mask, part, any);

@@ -32,12 +32,15 @@
 #include <QUrl>
 
 #include <algorithm>
+#include <iterator>
 #include <bit>
 #include <cctype>
 #include <filesystem>
 #include <limits>
 #include <optional>
 #include <thread>
+
+#include <sys/stat.h>
 
 namespace morvane {
 
@@ -166,6 +169,36 @@ void LibraryListModel::setRecords(std::vector<RecordSummary> records)
         names_[n] = packed(records_[n].name);
     rowRecords_.clear();
     nameOrder_.clear();
+    recent_.clear();
+    shown_.reset();
+    endResetModel();
+}
+
+void LibraryListModel::appendRecords(std::vector<RecordSummary> records)
+{
+    beginResetModel();
+    const std::size_t had = records_.size();
+    records_.insert(records_.end(), std::make_move_iterator(records.begin()), std::make_move_iterator(records.end()));
+    names_.resize(records_.size());
+    for (std::size_t n = had; n < records_.size(); ++n)
+        names_[n] = packed(records_[n].name);
+    // The order by name, when made, takes the new records in by merging.
+    if (nameOrder_.size() == had && had > 0) {
+        const auto before = [this](int a, int b) {
+            const std::uint64_t keyA = sortKey(records_[static_cast<std::size_t>(a)].name);
+            const std::uint64_t keyB = sortKey(records_[static_cast<std::size_t>(b)].name);
+            return keyA != keyB ? keyA < keyB : a < b;
+        };
+        for (std::size_t n = had; n < records_.size(); ++n)
+            nameOrder_.push_back(static_cast<int>(n));
+        const auto middle = nameOrder_.begin() + static_cast<std::ptrdiff_t>(had);
+        std::sort(middle, nameOrder_.end(), before);
+        std::inplace_merge(nameOrder_.begin(), middle, nameOrder_.end(), before);
+    } else {
+        nameOrder_.clear();
+    }
+    rowRecords_.clear();
+    rowOfRecord_.clear();
     recent_.clear();
     shown_.reset();
     endResetModel();
@@ -427,28 +460,60 @@ void LibraryBrowser::fillList()
     reload();
 }
 
-LibraryBrowser::Stamp LibraryBrowser::stamp() const
+LibraryBrowser::Stamp LibraryBrowser::stampOf(const std::string& path)
 {
-    std::error_code sizeError, timeError;
-    const std::uintmax_t size = std::filesystem::file_size(library_.path(), sizeError);
-    const auto time = std::filesystem::last_write_time(library_.path(), timeError);
-    return {sizeError ? 0 : size, timeError ? 0 : static_cast<std::int64_t>(time.time_since_epoch().count())};
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0)
+        return {};
+    return {static_cast<std::uintmax_t>(status.st_size),
+            static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1000000000 + status.st_mtim.tv_nsec,
+            static_cast<std::uint64_t>(status.st_dev), static_cast<std::uint64_t>(status.st_ino)};
+}
+
+LibraryBrowser::Reading LibraryBrowser::readLibrary(const VoiceLibrary& library, const Stamp& scanned, int had)
+{
+    // The stamp is taken before the reading: a change during it reads again next time.
+    Reading reading;
+    reading.stamp = stampOf(library.path());
+    const Stamp& now = reading.stamp;
+    const int has = recordCountForSize(now.size);
+    // The same file, only grown since it was read (voices added here or by
+    // another program): only the new records are read.
+    if (scanned.inode != 0 && now.device == scanned.device && now.inode == scanned.inode && now.size > scanned.size
+        && had == recordCountForSize(scanned.size) && has - had <= kReadAppendedUpTo) {
+        LibraryRecord bytes;
+        for (int n = had; n < has && library.readRecord(n, bytes); ++n)
+            reading.records.push_back(summarize(bytes));
+        if (static_cast<int>(reading.records.size()) == has - had) {
+            reading.appended = true;
+            return reading;
+        }
+        reading.records.clear();
+    }
+    reading.result = library.scanRecords(reading.records);
+    return reading;
+}
+
+void LibraryBrowser::takeReading(Reading reading, int record)
+{
+    if (!reading.result)
+        host_.reportLibraryError(QString::fromStdString(reading.result.error()));
+    scanned_ = reading.stamp;
+    if (reading.appended)
+        model_->appendRecords(std::move(reading.records));
+    else
+        model_->setRecords(std::move(reading.records));
+    listFiltered(record);
 }
 
 void LibraryBrowser::reload(int record)
 {
-    // The stamp is taken before the scan: a change during it reads again next time.
-    scanned_ = stamp();
-    std::vector<RecordSummary> records;
-    if (const LibraryResult scanned = library_.scanRecords(records); !scanned)
-        host_.reportLibraryError(QString::fromStdString(scanned.error()));
-    model_->setRecords(std::move(records));
-    listFiltered(record);
+    takeReading(readLibrary(library_, scanned_, model_->recordCount()), record);
 }
 
 void LibraryBrowser::applyFilter(int record)
 {
-    if (stamp() != scanned_)
+    if (stampOf(library_.path()) != scanned_)
         reload(record);
     else
         listFiltered(record);
@@ -484,7 +549,7 @@ int LibraryBrowser::currentRecord() const
 
 void LibraryBrowser::showLoadedRecord(int record)
 {
-    if (record >= 0 && stamp() != scanned_)
+    if (record >= 0 && stampOf(library_.path()) != scanned_)
         reload(record);  // the file changed since the names were read
     const int row = record >= 0 ? model_->rowOfRecord(record) : -1;
     if (row < 0) {
@@ -498,7 +563,7 @@ void LibraryBrowser::showLoadedRecord(int record)
 
 std::vector<int> LibraryBrowser::recordsNamed(const std::string& name)
 {
-    if (stamp() != scanned_)
+    if (stampOf(library_.path()) != scanned_)
         reload(currentRecord());
     std::vector<int> records;
     for (int n = 0; n < model_->recordCount(); ++n)
@@ -560,7 +625,7 @@ bool LibraryBrowser::checkPicked(const std::vector<int>& records, std::vector<Li
     std::vector<RecordSummary> seen;
     for (const int record : records)
         seen.push_back(model_->record(record));
-    if (stamp() != scanned_)
+    if (stampOf(library_.path()) != scanned_)
         reload(records.empty() ? -1 : records.front());
     // A few are read one by one; many (a whole list selected) in one pass.
     constexpr std::size_t kReadOneByOne = 16;
@@ -782,13 +847,7 @@ void LibraryBrowser::importFiles(const QStringList& paths)
         host_.reportLibraryError(QString::fromStdString(run.report.summary(library_.path())));
         return;
     }
-    if (run.scanned && run.scanError.ok()) {
-        scanned_ = run.stamp;
-        model_->setRecords(std::move(run.records));
-        listFiltered(run.report.firstRecord);
-    } else {
-        reload(run.report.firstRecord);
-    }
+    takeReading(std::move(run.reading), run.report.firstRecord);
     tell(QStringLiteral("Import voices"), QString::fromStdString(run.report.summary(library_.path())));
 }
 
@@ -826,16 +885,15 @@ LibraryBrowser::ImportRun LibraryBrowser::runImport(const std::vector<std::strin
     QEventLoop loop;
     std::atomic<bool> finished{false};
     const std::string path = library_.path();
-    std::thread worker([&, path] {
+    const Stamp scanned = scanned_;
+    const int had = model_->recordCount();
+    std::thread worker([&, path, scanned, had] {
         VoiceLibrary library(path);
         run.report = importVoiceFiles(library, files, masks, keepWhole, &progress);
-        if (!run.report.refused) {
-            // The list is read again here too: at a million voices that is
-            // longer than a frame.
-            run.stamp = stamp();
-            run.scanError = library.scanRecords(run.records);
-            run.scanned = true;
-        }
+        // The list is read again here too: at a million voices a whole
+        // reading is longer than a frame.
+        if (!run.report.refused)
+            run.reading = readLibrary(library, scanned, had);
         finished = true;
         QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
     });

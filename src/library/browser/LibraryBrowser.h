@@ -65,6 +65,8 @@ public:
     static constexpr int kRecordRole = Qt::UserRole;
 
     void setRecords(std::vector<RecordSummary> records);
+    // Records appended to the library since: these follow the others.
+    void appendRecords(std::vector<RecordSummary> records);
     // any: records with at least one of the filter's categories, rather
     // than all of them.
     void setFilter(std::uint32_t filterMask, const std::string& namePart, bool any = false);
@@ -179,22 +181,34 @@ private:
     void applyFilter(int record = -1);
     void reload(int record = -1);
     void listFiltered(int record);
-    // The file's size and time of change: when they differ from those of the
-    // last read, the kept names are read again.
+    // The file's size, time of change and identity: when they differ from
+    // those of the last read, the kept names are read again (only the
+    // appended ones when the same file only grew, up to this many).
     struct Stamp {
         std::uintmax_t size = 0;
         std::int64_t time = 0;
+        std::uint64_t device = 0;
+        std::uint64_t inode = 0;
         bool operator==(const Stamp&) const = default;
     };
-    Stamp stamp() const;
-    // An import run off this thread: its report and, when it added voices,
-    // the names read afterwards with the stamp taken before reading them.
+    static constexpr int kReadAppendedUpTo = 256;
+    static Stamp stampOf(const std::string& path);
+    // What reading the library again gave: the records appended since the
+    // reading `scanned` of `had` records, or all of them. Needs nothing of
+    // the browser, so an import's thread does it too.
+    struct Reading {
+        Stamp stamp;
+        bool appended = false;
+        std::vector<RecordSummary> records;
+        LibraryResult result;
+    };
+    static Reading readLibrary(const VoiceLibrary& library, const Stamp& scanned, int had);
+    void takeReading(Reading reading, int record);
+    // An import run off this thread: its report and, unless it was refused,
+    // the library read again afterwards.
     struct ImportRun {
         ImportReport report;
-        bool scanned = false;
-        LibraryResult scanError;
-        std::vector<RecordSummary> records;
-        Stamp stamp;
+        Reading reading;
     };
     ImportRun runImport(const std::vector<std::string>& files, const ImportMasks& masks, bool keepWhole);
     // The progress dialog of an import shows only when it takes longer.
