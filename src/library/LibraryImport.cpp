@@ -66,11 +66,12 @@ ImportReport importVoiceFiles(VoiceLibrary& library, const std::vector<std::stri
     return addVoices(library, offered, offeredMasks, std::move(report), progress);
 }
 
-ImportReport importVoices(VoiceLibrary& library, const std::vector<SourceVoice>& voices, std::uint32_t mask)
+ImportReport importVoices(VoiceLibrary& library, const std::vector<SourceVoice>& voices, std::uint32_t mask,
+                          ReadProgress* progress)
 {
     ImportReport report;
     report.offered = static_cast<int>(voices.size());
-    return addVoices(library, voices, std::vector<std::uint32_t>(voices.size(), mask), std::move(report));
+    return addVoices(library, voices, std::vector<std::uint32_t>(voices.size(), mask), std::move(report), progress);
 }
 
 static ImportReport addVoices(VoiceLibrary& library, const std::vector<SourceVoice>& offered,

@@ -42,7 +42,8 @@ ImportReport importVoiceFiles(VoiceLibrary& library, const std::vector<std::stri
 
 // The same for voices already read (a bank window's): added in one write,
 // those already in the library skipped.
-ImportReport importVoices(VoiceLibrary& library, const std::vector<SourceVoice>& voices, std::uint32_t mask);
+ImportReport importVoices(VoiceLibrary& library, const std::vector<SourceVoice>& voices, std::uint32_t mask,
+                          ReadProgress* progress = nullptr);
 
 // The same with each voice's own categories: masks[f][v] for the v-th whole
 // voice (in file order, as readVoiceSource gives them) of files[f]. A voice

@@ -36,6 +36,7 @@
 #include <bit>
 #include <cctype>
 #include <filesystem>
+#include <functional>
 #include <limits>
 #include <optional>
 #include <thread>
@@ -851,17 +852,16 @@ void LibraryBrowser::importFiles(const QStringList& paths)
     tell(QStringLiteral("Import voices"), QString::fromStdString(run.report.summary(library_.path())));
 }
 
-LibraryBrowser::ImportRun LibraryBrowser::runImport(const std::vector<std::string>& files, const ImportMasks& masks,
-                                                    bool keepWhole)
+void runBeside(QWidget* parent, const std::string& path,
+               const std::function<void(VoiceLibrary& library, ReadProgress& progress)>& work)
 {
-    // The import and the reading of the names afterwards run on a thread of
-    // their own with a library object of their own (the file lock keeps the
-    // two apart from this one's writes); the windows go on painting, and a
-    // dialog shows how far the reading got and can cancel it.
-    ImportRun run;
+    // The work runs on a thread of its own with a library object of its own
+    // (the file lock keeps it apart from this thread's writes); the windows
+    // go on painting, and a dialog shows how far the reading got and can
+    // cancel it.
     ReadProgress progress;
     QProgressDialog dialog(QStringLiteral("Importing voices into the library..."), QStringLiteral("Cancel"), 0, 0,
-                           this);
+                           parent);
     dialog.setObjectName(QStringLiteral("ImportProgress"));
     dialog.setWindowTitle(QStringLiteral("Import voices"));
     dialog.setWindowModality(Qt::ApplicationModal);
@@ -869,12 +869,12 @@ LibraryBrowser::ImportRun LibraryBrowser::runImport(const std::vector<std::strin
     dialog.setAutoClose(false);
     dialog.setMinimumDuration(std::numeric_limits<int>::max());  // shown below, when it is time
     dialog.reset();
-    connect(&dialog, &QProgressDialog::canceled, &dialog, [&] {
+    QObject::connect(&dialog, &QProgressDialog::canceled, &dialog, [&] {
         progress.cancel = true;
         dialog.setLabelText(QStringLiteral("Cancelling..."));
     });
     QTimer poll;
-    connect(&poll, &QTimer::timeout, &dialog, [&] {
+    QObject::connect(&poll, &QTimer::timeout, &dialog, [&] {
         const int total = progress.total.load();
         if (total > 0 && dialog.maximum() != total)
             dialog.setMaximum(total);
@@ -884,27 +884,35 @@ LibraryBrowser::ImportRun LibraryBrowser::runImport(const std::vector<std::strin
     poll.start(50);
     QEventLoop loop;
     std::atomic<bool> finished{false};
-    const std::string path = library_.path();
-    const Stamp scanned = scanned_;
-    const int had = model_->recordCount();
-    std::thread worker([&, path, scanned, had] {
+    std::thread worker([&] {
         VoiceLibrary library(path);
-        run.report = importVoiceFiles(library, files, masks, keepWhole, &progress);
-        // The list is read again here too: at a million voices a whole
-        // reading is longer than a frame.
-        if (!run.report.refused)
-            run.reading = readLibrary(library, scanned, had);
+        work(library, progress);
         finished = true;
         QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
     });
     // A quick import shows no dialog; until it shows, key presses and clicks
     // wait for the import to end.
-    QTimer::singleShot(kShowProgressAfterMs, &loop, [&] { loop.exit(1); });
+    QTimer::singleShot(kShowImportProgressAfterMs, &loop, [&] { loop.exit(1); });
     if (loop.exec(QEventLoop::ExcludeUserInputEvents) == 1 && !finished) {
         dialog.show();
         loop.exec();
     }
     worker.join();
+}
+
+LibraryBrowser::ImportRun LibraryBrowser::runImport(const std::vector<std::string>& files, const ImportMasks& masks,
+                                                    bool keepWhole)
+{
+    ImportRun run;
+    const Stamp scanned = scanned_;
+    const int had = model_->recordCount();
+    runBeside(this, library_.path(), [&](VoiceLibrary& library, ReadProgress& progress) {
+        run.report = importVoiceFiles(library, files, masks, keepWhole, &progress);
+        // The list is read again there too: at a million voices a whole
+        // reading is longer than a frame.
+        if (!run.report.refused)
+            run.reading = readLibrary(library, scanned, had);
+    });
     return run;
 }
 

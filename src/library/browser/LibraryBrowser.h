@@ -13,6 +13,7 @@
 #include <QGroupBox>
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -118,6 +119,16 @@ private:
     std::optional<Filter> shown_;  // what rowRecords_ was made by
 };
 
+// Runs `work` (an import into the library at `path`) on a thread of its
+// own, through a library object of its own, and returns when it is done:
+// meanwhile the windows go on painting; when it takes longer than
+// kShowImportProgressAfterMs the dialog "ImportProgress" shows how far it
+// got, and its Cancel sets progress.cancel. Until then key presses and
+// clicks wait.
+inline constexpr int kShowImportProgressAfterMs = 300;
+void runBeside(QWidget* parent, const std::string& path,
+               const std::function<void(VoiceLibrary& library, ReadProgress& progress)>& work);
+
 class LibraryBrowser : public QGroupBox {
     Q_OBJECT
 public:
@@ -211,8 +222,6 @@ private:
         Reading reading;
     };
     ImportRun runImport(const std::vector<std::string>& files, const ImportMasks& masks, bool keepWhole);
-    // The progress dialog of an import shows only when it takes longer.
-    static constexpr int kShowProgressAfterMs = 300;
     std::vector<int> selectedRecords() const;
     bool ask(const QString& title, const QString& text);
     void tell(const QString& title, const QString& text);
