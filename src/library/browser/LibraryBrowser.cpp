@@ -165,6 +165,7 @@ void LibraryListModel::setRecords(std::vector<RecordSummary> records)
 {
     beginResetModel();
     records_ = std::move(records);
+    names_.reserve(records_.capacity());
     names_.resize(records_.size());
     for (std::size_t n = 0; n < records_.size(); ++n)
         names_[n] = packed(records_[n].name);
@@ -491,6 +492,9 @@ LibraryBrowser::Reading LibraryBrowser::readLibrary(const VoiceLibrary& library,
         }
         reading.records.clear();
     }
+    // Room for voices added later: a list of a million is not moved to grow
+    // by a few (scanRecords keeps a larger capacity).
+    reading.records.reserve(static_cast<std::size_t>(has) + static_cast<std::size_t>(has) / 16 + 256);
     reading.result = library.scanRecords(reading.records);
     return reading;
 }
