@@ -161,19 +161,32 @@ struct BrowserTimes {
     Spread untick;      // and unticked
 };
 
+// A browser on the library, listed and shown.
+struct ShownBrowser {
+    VoiceParameters voice{};
+    VoiceData data{voice};
+    BenchHost host;
+    LibraryBrowser browser;
+
+    explicit ShownBrowser(VoiceLibrary& library) : browser(library, data, host)
+    {
+        browser.resize(420, 640);
+        browser.setUp();
+        browser.show();
+        if (!QTest::qWaitForWindowExposed(&browser)) {
+            std::cerr << "library_bench: the browser was not shown\n";
+            std::exit(1);
+        }
+    }
+};
+
 // Imports the bank through the browser and gives the longest time the
 // window's event loop went without turning (from a timer every 2 ms) and the
 // whole import's time.
 std::pair<double, double> importThroughBrowser(VoiceLibrary& library, const std::string& bank)
 {
-    VoiceParameters voice{};
-    VoiceData data(voice);
-    BenchHost host;
-    LibraryBrowser browser(library, data, host);
-    browser.resize(420, 640);
-    browser.setUp();
-    browser.show();
-    static_cast<void>(QTest::qWaitForWindowExposed(&browser));
+    ShownBrowser shown(library);
+    LibraryBrowser& browser = shown.browser;
     QApplication::processEvents();
     auto last = std::chrono::steady_clock::now();
     auto start = last;
@@ -199,17 +212,8 @@ std::pair<double, double> importThroughBrowser(VoiceLibrary& library, const std:
 
 BrowserTimes timeBrowser(VoiceLibrary& library, const char* word)
 {
-    VoiceParameters voice{};
-    VoiceData data(voice);
-    BenchHost host;
-    LibraryBrowser browser(library, data, host);
-    browser.resize(420, 640);
-    browser.setUp();
-    browser.show();
-    if (!QTest::qWaitForWindowExposed(&browser)) {
-        std::cerr << "library_bench: the browser was not shown\n";
-        std::exit(1);
-    }
+    ShownBrowser shown(library);
+    LibraryBrowser& browser = shown.browser;
     auto* search = browser.findChild<QLineEdit*>(QStringLiteral("tfSearch"));
     auto* box = browser.findChild<QCheckBox*>(QStringLiteral("cbStrings"));
     search->setFocus();
