@@ -503,7 +503,8 @@ private slots:
     }
 
     // The list keeps the rows of recent filters and narrows from them; after
-    // any run of key presses, clicks, order changes and voices appended it must list exactly
+    // any run of key presses, clicks, order changes and voices appended,
+    // changed or deleted it must list exactly
     // what the filter rule lists from scratch.
     void theListAgreesWithTheFilterRuleWhateverCameBefore()
     {
@@ -524,7 +525,7 @@ private slots:
         std::string part;
         bool any = false, byName = false;
         for (int step = 0; step < 600; ++step) {
-            switch (rng() % 7) {
+            switch (rng() % 9) {
             case 0: case 1:
                 if (part.size() < 4)
                     part += "abAB c"[rng() % 6];
@@ -543,6 +544,22 @@ private slots:
                         record = randomRecord();
                     records.insert(records.end(), added.begin(), added.end());
                     model.appendRecords(added);
+                }
+                break;
+            case 7: {  // a voice renamed, recategorised or replaced
+                const int n = static_cast<int>(rng() % records.size());
+                records[static_cast<std::size_t>(n)] = randomRecord();
+                model.replaceRecord(n, records[static_cast<std::size_t>(n)]);
+                break;
+            }
+            case 8:
+                if (rng() % 4 == 0 && records.size() > 50) {  // voices deleted
+                    std::vector<int> removed{static_cast<int>(rng() % records.size()), static_cast<int>(rng() % records.size())};
+                    std::sort(removed.begin(), removed.end());
+                    removed.erase(std::unique(removed.begin(), removed.end()), removed.end());
+                    for (auto it = removed.rbegin(); it != removed.rend(); ++it)
+                        records.erase(records.begin() + *it);
+                    model.removeRecords(removed);
                 }
                 break;
             }
@@ -564,7 +581,31 @@ private slots:
                                                        .arg(any).arg(byName)));
             for (std::size_t row = 0; row < shown.size(); row += 7)
                 QCOMPARE(model.rowOfRecord(shown[row]), int(row));
+            QCOMPARE(model.recordCount(), int(records.size()));
+            for (std::size_t n = step % 5; n < records.size(); n += 5)
+                QVERIFY(model.record(int(n)) == records[n]);
         }
+    }
+
+    // A change made here is taken into the list without reading the library
+    // again only when nothing else changed it: another program's voice,
+    // added while the rename dialog was open, is listed too.
+    void anotherProgramsChangeDuringADialogIsListedWithOurs()
+    {
+        store("One     ", 0x1);
+        store("Two     ", 0x1);
+        openBrowser();
+        select({0});
+        answerAll(true, {}, "First");
+        const auto rename = host->answer;
+        host->answer = [&, rename](QDialog& dialog) {
+            VoiceLibrary other(path);
+            std::memcpy(voice.common.name, "Three   ", 8);
+            QVERIFY(other.appendRecord(0x1, *data).ok());
+            rename(dialog);
+        };
+        trigger("RenameVoice");
+        QCOMPARE(listed(), (QStringList{"First", "Two", "Three"}));
     }
 
     // A list too long to be placed at once still scrolls to the voice loaded

@@ -169,10 +169,8 @@ void LibraryListModel::setRecords(std::vector<RecordSummary> records)
     names_.resize(records_.size());
     for (std::size_t n = 0; n < records_.size(); ++n)
         names_[n] = packed(records_[n].name);
-    rowRecords_.clear();
     nameOrder_.clear();
-    recent_.clear();
-    shown_.reset();
+    forgetFilters();
     endResetModel();
 }
 
@@ -199,11 +197,70 @@ void LibraryListModel::appendRecords(std::vector<RecordSummary> records)
     } else {
         nameOrder_.clear();
     }
+    forgetFilters();
+    endResetModel();
+}
+
+void LibraryListModel::replaceRecord(int n, RecordSummary record)
+{
+    beginResetModel();
+    const auto at = static_cast<std::size_t>(n);
+    records_[at] = std::move(record);
+    names_[at] = packed(records_[at].name);
+    // Its place by name, when that order is made: taken out and put in again.
+    if (nameOrder_.size() == records_.size()) {
+        nameOrder_.erase(std::find(nameOrder_.begin(), nameOrder_.end(), n));
+        const auto key = [this](int r) {
+            return std::make_pair(sortKey(records_[static_cast<std::size_t>(r)].name), r);
+        };
+        nameOrder_.insert(std::lower_bound(nameOrder_.begin(), nameOrder_.end(), n,
+                                           [&](int a, int b) { return key(a) < key(b); }),
+                          n);
+    }
+    forgetFilters();
+    endResetModel();
+}
+
+void LibraryListModel::removeRecords(const std::vector<int>& numbers)
+{
+    beginResetModel();
+    // Each record's number after the removal; -1 for a removed one.
+    std::vector<int> moved(records_.size(), 0);
+    for (const int n : numbers)
+        if (n >= 0 && n < recordCount())
+            moved[static_cast<std::size_t>(n)] = -1;
+    std::size_t next = 0;
+    for (std::size_t n = 0; n < records_.size(); ++n) {
+        if (moved[n] < 0)
+            continue;
+        moved[n] = static_cast<int>(next);
+        if (next != n) {
+            records_[next] = std::move(records_[n]);
+            names_[next] = names_[n];
+        }
+        ++next;
+    }
+    records_.resize(next);
+    names_.resize(next);
+    if (nameOrder_.size() == moved.size()) {
+        std::size_t kept = 0;
+        for (const int n : nameOrder_)
+            if (moved[static_cast<std::size_t>(n)] >= 0)
+                nameOrder_[kept++] = moved[static_cast<std::size_t>(n)];
+        nameOrder_.resize(kept);
+    } else {
+        nameOrder_.clear();
+    }
+    forgetFilters();
+    endResetModel();
+}
+
+void LibraryListModel::forgetFilters()
+{
     rowRecords_.clear();
     rowOfRecord_.clear();
     recent_.clear();
     shown_.reset();
-    endResetModel();
 }
 
 const std::vector<int>& LibraryListModel::everyRecord()
@@ -511,6 +568,43 @@ void LibraryBrowser::takeReading(Reading reading, int record)
     listFiltered(record);
 }
 
+void LibraryBrowser::changeLibrary(const std::function<LibraryResult()>& change, const std::function<bool()>& takeIn,
+                                   int record)
+{
+    bool takenIn = false;
+    {
+        // Held over the change and the look at the file around it: when the
+        // names were read from the file as it was just before, this change
+        // is the only one since, and the list takes it in without reading a
+        // library of a million voices again.
+        const LibraryLock lock(library_);
+        if (!lock) {
+            host_.reportLibraryError(QString::fromStdString(lock.result().error()));
+        } else {
+            const bool current = stampOf(library_.path()) == scanned_;
+            if (const LibraryResult changed = change(); !changed)
+                host_.reportLibraryError(QString::fromStdString(changed.error()));
+            else if (current && takeIn()) {
+                scanned_ = stampOf(library_.path());
+                takenIn = true;
+            }
+        }
+    }
+    if (takenIn)
+        listFiltered(record);
+    else
+        reload(record);
+}
+
+bool LibraryBrowser::takeRecordAgain(int record)
+{
+    LibraryRecord bytes;
+    if (record < 0 || record >= model_->recordCount() || !library_.readRecord(record, bytes))
+        return false;
+    model_->replaceRecord(record, summarize(bytes));
+    return true;
+}
+
 void LibraryBrowser::reload(int record)
 {
     takeReading(readLibrary(library_, scanned_, model_->recordCount()), record);
@@ -788,10 +882,8 @@ void LibraryBrowser::ModifyVoiceClick()
     const std::uint32_t categories = dialog.buildCategoryMask();
     if (host_.showModal(host_.overwriteDialog()) != QDialog::Accepted || categories == 0)
         return;
-    if (const LibraryResult replaced = library_.overwriteRecord(record, categories, voiceData_, &stored.front());
-        !replaced)
-        host_.reportLibraryError(QString::fromStdString(replaced.error()));
-    reload(record);
+    changeLibrary([&] { return library_.overwriteRecord(record, categories, voiceData_, &stored.front()); },
+                  [&] { return takeRecordAgain(record); }, record);
 }
 
 void LibraryBrowser::importFiles(const QStringList& paths)
@@ -933,9 +1025,12 @@ void LibraryBrowser::deleteSelected()
                              : QStringLiteral("these %1 voices").arg(records.size());
     if (!ask(QStringLiteral("Delete voices"), QStringLiteral("Delete %1 from the library?").arg(what)))
         return;
-    if (const LibraryResult removed = library_.removeRecords(records, stored); !removed)
-        host_.reportLibraryError(QString::fromStdString(removed.error()));
-    reload(records.front());
+    changeLibrary([&] { return library_.removeRecords(records, stored); },
+                  [&] {
+                      model_->removeRecords(records);
+                      return true;
+                  },
+                  records.front());
 }
 
 void LibraryBrowser::renameSelected()
@@ -958,10 +1053,9 @@ void LibraryBrowser::renameSelected()
     }
     if (host_.showModal(dialog) != QDialog::Accepted)
         return;
-    if (const LibraryResult renamed = library_.renameRecord(record, dialog.textValue().toStdString(), &stored.front());
-        !renamed)
-        host_.reportLibraryError(QString::fromStdString(renamed.error()));
-    reload(record);
+    const std::string name = dialog.textValue().toStdString();
+    changeLibrary([&] { return library_.renameRecord(record, name, &stored.front()); },
+                  [&] { return takeRecordAgain(record); }, record);
 }
 
 void LibraryBrowser::changeCategoriesOfSelected()
@@ -979,9 +1073,8 @@ void LibraryBrowser::changeCategoriesOfSelected()
         return;
     // The bits above the sixteen categories stay as they are.
     const std::uint32_t mask = (model_->record(record).categories & ~kCategoryBits) | dialog.buildCategoryMask();
-    if (const LibraryResult changed = library_.setRecordCategories(record, mask, &stored.front()); !changed)
-        host_.reportLibraryError(QString::fromStdString(changed.error()));
-    reload(record);
+    changeLibrary([&] { return library_.setRecordCategories(record, mask, &stored.front()); },
+                  [&] { return takeRecordAgain(record); }, record);
 }
 
 void LibraryBrowser::exportSelected()

@@ -68,6 +68,10 @@ public:
     void setRecords(std::vector<RecordSummary> records);
     // Records appended to the library since: these follow the others.
     void appendRecords(std::vector<RecordSummary> records);
+    // Record n changed (renamed, given other categories or another voice).
+    void replaceRecord(int n, RecordSummary record);
+    // The records removed from the library (those after move down).
+    void removeRecords(const std::vector<int>& numbers);
     // any: records with at least one of the filter's categories, rather
     // than all of them.
     void setFilter(std::uint32_t filterMask, const std::string& namePart, bool any = false);
@@ -107,6 +111,8 @@ private:
     static constexpr std::size_t kRecentFilters = 8;
     // Every record in the list's order.
     const std::vector<int>& everyRecord();
+    // The rows listed and kept were of other records: made again.
+    void forgetFilters();
 
     std::vector<RecordSummary> records_;
     std::vector<std::uint64_t> names_;  // each name in lower case, packed
@@ -191,6 +197,12 @@ private:
     // file changed since. Keeps `record` selected when it is listed.
     void applyFilter(int record = -1);
     void reload(int record = -1);
+    // Makes a change of the library, then lists it (keeping `record`
+    // selected): `takeIn` brings the kept names up to date when nothing else
+    // changed the file (false: they are read again).
+    void changeLibrary(const std::function<LibraryResult()>& change, const std::function<bool()>& takeIn, int record);
+    // Reads the record again into the kept names; false when it cannot.
+    bool takeRecordAgain(int record);
     void listFiltered(int record);
     // The file's size, time of change and identity: when they differ from
     // those of the last read, the kept names are read again (only the
