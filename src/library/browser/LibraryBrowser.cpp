@@ -39,6 +39,7 @@
 #include <functional>
 #include <limits>
 #include <optional>
+#include <future>
 #include <thread>
 
 #include <sys/stat.h>
@@ -114,14 +115,16 @@ std::uint64_t packed(std::string_view text)
     return word;
 }
 
-// The same for ordering: the first character in the highest byte.
-std::uint64_t sortKey(std::string_view text)
+// A packed name turned round: the key of the order by name (ignoring
+// case), the first character in the highest byte.
+constexpr std::uint64_t sortKey(std::uint64_t name)
 {
-    std::uint64_t word = 0;
-    for (std::size_t i = 0; i < 8; ++i)
-        word = (word << 8) | (i < text.size() ? static_cast<unsigned char>(lowerAscii(text[i])) : 0u);
-    return word;
+    std::uint64_t key = 0;
+    for (int i = 0; i < 8; ++i, name >>= 8)
+        key = (key << 8) | (name & 0xFF);
+    return key;
 }
+static_assert(sortKey(0x0807060504030201ull) == 0x0102030405060708ull);
 
 // Whether the packed part of `length` characters (1 to 8) is in the packed name.
 bool holds(std::uint64_t name, std::uint64_t part, std::size_t length)
@@ -170,12 +173,39 @@ void LibraryListModel::setRecords(std::vector<RecordSummary> records)
     for (std::size_t n = 0; n < records_.size(); ++n)
         names_[n] = packed(records_[n].name);
     nameOrder_.clear();
+    // A long list is put in order by name beside the window, in case it is
+    // asked for: at a million names that takes longer than a frame.
+    comingNameOrder_ = {};
+    if (!byName_ && names_.size() >= kOrderBesideFrom) {
+        std::packaged_task<std::vector<int>()> sorting([names = names_] { return orderByName(names); });
+        comingNameOrder_ = sorting.get_future();
+        std::thread(std::move(sorting)).detach();
+    }
     forgetFilters();
     endResetModel();
 }
 
+std::vector<int> LibraryListModel::orderByName(const std::vector<std::uint64_t>& names)
+{
+    std::vector<std::pair<std::uint64_t, int>> keyed(names.size());
+    for (std::size_t n = 0; n < names.size(); ++n)
+        keyed[n] = {sortKey(names[n]), static_cast<int>(n)};
+    std::sort(keyed.begin(), keyed.end());
+    std::vector<int> order(keyed.size());
+    for (std::size_t i = 0; i < keyed.size(); ++i)
+        order[i] = keyed[i].second;
+    return order;
+}
+
+void LibraryListModel::takeComingNameOrder()
+{
+    if (comingNameOrder_.valid())
+        nameOrder_ = comingNameOrder_.get();  // waits when it is not ready yet
+}
+
 void LibraryListModel::appendRecords(std::vector<RecordSummary> records)
 {
+    takeComingNameOrder();
     beginResetModel();
     const std::size_t had = records_.size();
     records_.insert(records_.end(), std::make_move_iterator(records.begin()), std::make_move_iterator(records.end()));
@@ -185,8 +215,8 @@ void LibraryListModel::appendRecords(std::vector<RecordSummary> records)
     // The order by name, when made, takes the new records in by merging.
     if (nameOrder_.size() == had && had > 0) {
         const auto before = [this](int a, int b) {
-            const std::uint64_t keyA = sortKey(records_[static_cast<std::size_t>(a)].name);
-            const std::uint64_t keyB = sortKey(records_[static_cast<std::size_t>(b)].name);
+            const std::uint64_t keyA = sortKey(names_[static_cast<std::size_t>(a)]);
+            const std::uint64_t keyB = sortKey(names_[static_cast<std::size_t>(b)]);
             return keyA != keyB ? keyA < keyB : a < b;
         };
         for (std::size_t n = had; n < records_.size(); ++n)
@@ -203,6 +233,7 @@ void LibraryListModel::appendRecords(std::vector<RecordSummary> records)
 
 void LibraryListModel::replaceRecord(int n, RecordSummary record)
 {
+    takeComingNameOrder();
     beginResetModel();
     const auto at = static_cast<std::size_t>(n);
     records_[at] = std::move(record);
@@ -211,7 +242,7 @@ void LibraryListModel::replaceRecord(int n, RecordSummary record)
     if (nameOrder_.size() == records_.size()) {
         nameOrder_.erase(std::find(nameOrder_.begin(), nameOrder_.end(), n));
         const auto key = [this](int r) {
-            return std::make_pair(sortKey(records_[static_cast<std::size_t>(r)].name), r);
+            return std::make_pair(sortKey(names_[static_cast<std::size_t>(r)]), r);
         };
         nameOrder_.insert(std::lower_bound(nameOrder_.begin(), nameOrder_.end(), n,
                                            [&](int a, int b) { return key(a) < key(b); }),
@@ -223,6 +254,7 @@ void LibraryListModel::replaceRecord(int n, RecordSummary record)
 
 void LibraryListModel::removeRecords(const std::vector<int>& numbers)
 {
+    takeComingNameOrder();
     beginResetModel();
     // Each record's number after the removal; -1 for a removed one.
     std::vector<int> moved(records_.size(), 0);
@@ -267,15 +299,9 @@ const std::vector<int>& LibraryListModel::everyRecord()
 {
     if (byName_) {
         // The order by name is worked out once per reading of the names.
-        if (nameOrder_.size() != records_.size()) {
-            std::vector<std::pair<std::uint64_t, int>> keyed(records_.size());
-            for (std::size_t n = 0; n < records_.size(); ++n)
-                keyed[n] = {sortKey(records_[n].name), static_cast<int>(n)};
-            std::sort(keyed.begin(), keyed.end());
-            nameOrder_.resize(keyed.size());
-            for (std::size_t i = 0; i < keyed.size(); ++i)
-                nameOrder_[i] = keyed[i].second;
-        }
+        takeComingNameOrder();
+        if (nameOrder_.size() != records_.size())
+            nameOrder_ = orderByName(names_);
         return nameOrder_;
     }
     if (numberOrder_.size() != records_.size()) {

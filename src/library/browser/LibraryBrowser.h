@@ -13,6 +13,7 @@
 #include <QGroupBox>
 
 #include <cstdint>
+#include <future>
 #include <functional>
 #include <optional>
 #include <string>
@@ -113,6 +114,10 @@ private:
     const std::vector<int>& everyRecord();
     // The rows listed and kept were of other records: made again.
     void forgetFilters();
+    static std::vector<int> orderByName(const std::vector<std::uint64_t>& names);
+    // The order by name worked out beside the window, once it is there.
+    void takeComingNameOrder();
+    static constexpr std::size_t kOrderBesideFrom = 50000;
 
     std::vector<RecordSummary> records_;
     std::vector<std::uint64_t> names_;  // each name in lower case, packed
@@ -120,6 +125,7 @@ private:
     mutable std::vector<int> rowOfRecord_;  // the other way round, by name; made when first needed
     bool byName_ = false;
     std::vector<int> nameOrder_;   // every record, by name; made when first needed
+    std::future<std::vector<int>> comingNameOrder_;
     std::vector<int> numberOrder_; // every record, by number
     std::vector<Recent> recent_;   // the latest first
     std::optional<Filter> shown_;  // what rowRecords_ was made by
