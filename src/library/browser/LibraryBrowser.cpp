@@ -96,10 +96,6 @@ private:
     ScrollHint pendingHint_ = EnsureVisible;
 };
 
-} // namespace
-
-namespace {
-
 // Names are ASCII; the locale plays no part.
 constexpr char lowerAscii(char c)
 {
