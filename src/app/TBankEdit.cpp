@@ -553,12 +553,16 @@ void TBankEdit::AddToLibraryClick()
     const std::uint32_t categories = dialog.buildCategoryMask();
     if (answer == QDialog::Rejected || categories == 0)
         return;
-    const ImportReport report = importVoices(*context_.library, voices, categories);
+    // Beside the window, as the library box's import (a large library takes a while).
+    ImportReport report;
+    runBeside(this, context_.library->path(), [&](VoiceLibrary& library, ReadProgress& progress) {
+        report = importVoices(library, voices, categories, &progress);
+    });
     if (libraryChanged_)
         libraryChanged_();
     const QString summary = QString::fromStdString(report.summary(context_.library->path()));
     say(summary);
-    if (report.refused)
+    if (report.refused && !report.cancelled)
         warn(QStringLiteral("Add all to library"), summary);
 }
 

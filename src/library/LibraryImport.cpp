@@ -16,7 +16,8 @@ std::string voices(int n)
 } // namespace
 
 static ImportReport addVoices(VoiceLibrary& library, const std::vector<SourceVoice>& offered,
-                              const std::vector<std::uint32_t>& offeredMasks, ImportReport report);
+                              const std::vector<std::uint32_t>& offeredMasks, ImportReport report,
+                              ReadProgress* progress = nullptr);
 
 ImportReport importVoiceFiles(VoiceLibrary& library, const std::vector<std::string>& files, std::uint32_t mask,
                               bool keepWhole)
@@ -28,7 +29,7 @@ ImportReport importVoiceFiles(VoiceLibrary& library, const std::vector<std::stri
 }
 
 ImportReport importVoiceFiles(VoiceLibrary& library, const std::vector<std::string>& files, const ImportMasks& masks,
-                              bool keepWhole)
+                              bool keepWhole, ReadProgress* progress)
 {
     ImportReport report;
     std::vector<SourceVoice> offered;
@@ -62,18 +63,20 @@ ImportReport importVoiceFiles(VoiceLibrary& library, const std::vector<std::stri
     report.offered = static_cast<int>(offered.size()) + report.leftOut;
     if (report.refused)
         return report;
-    return addVoices(library, offered, offeredMasks, std::move(report));
+    return addVoices(library, offered, offeredMasks, std::move(report), progress);
 }
 
-ImportReport importVoices(VoiceLibrary& library, const std::vector<SourceVoice>& voices, std::uint32_t mask)
+ImportReport importVoices(VoiceLibrary& library, const std::vector<SourceVoice>& voices, std::uint32_t mask,
+                          ReadProgress* progress)
 {
     ImportReport report;
     report.offered = static_cast<int>(voices.size());
-    return addVoices(library, voices, std::vector<std::uint32_t>(voices.size(), mask), std::move(report));
+    return addVoices(library, voices, std::vector<std::uint32_t>(voices.size(), mask), std::move(report), progress);
 }
 
 static ImportReport addVoices(VoiceLibrary& library, const std::vector<SourceVoice>& offered,
-                              const std::vector<std::uint32_t>& offeredMasks, ImportReport report)
+                              const std::vector<std::uint32_t>& offeredMasks, ImportReport report,
+                              ReadProgress* progress)
 {
     // Held from looking for voices already there to the append: another
     // program's change in between would make the numbers and the skipped
@@ -84,26 +87,40 @@ static ImportReport addVoices(VoiceLibrary& library, const std::vector<SourceVoi
         report.error = lock.result().error();
         return report;
     }
-    DuplicateIndex index(library);
-    if (LibraryResult built = index.build(); !built) {
-        report.refused = true;
-        report.error = built.error();
-        return report;
-    }
-    const int count = library.recordCount();
-    std::vector<LibraryRecord> records;
+    std::vector<LibraryRecord> made(offered.size());
+    std::vector<VoiceDump> dumps(offered.size());
     VoiceParameters voice;
     VoiceData data(voice);
     for (std::size_t n = 0; n < offered.size(); ++n) {
         voice = offered[n].voice;
-        LibraryRecord record;
-        if (LibraryResult made = makeRecord(offeredMasks[n], data, record); !made) {
+        if (LibraryResult madeOne = makeRecord(offeredMasks[n], data, made[n]); !madeOne) {
             report.refused = true;
-            report.error = made.error();
+            report.error = madeOne.error();
             return report;
         }
-        VoiceDump dump;
-        std::copy(record.begin() + kRecordMaskSize, record.end(), dump.begin());
+        std::copy(made[n].begin() + kRecordMaskSize, made[n].end(), dumps[n].begin());
+    }
+    // The library's voices are hashed once and kept beside it; an import
+    // reads only what was appended since.
+    DuplicateIndex index(library);
+    if (LibraryResult prepared = index.prepare(dumps, progress); !prepared) {
+        report.refused = true;
+        report.error = prepared.error();
+        return report;
+    }
+    const auto stopped = [&] {
+        if (progress == nullptr || !progress->cancel)
+            return false;
+        report.refused = report.cancelled = true;
+        return true;
+    };
+    if (stopped())
+        return report;  // index.cancelled() too
+    const int count = library.recordCount();
+    std::vector<LibraryRecord> records;
+    std::vector<VoiceDump> added;
+    for (std::size_t n = 0; n < offered.size(); ++n) {
+        const VoiceDump& dump = dumps[n];
         const DuplicateIndex::Match match = index.find(dump);
         if (match.exact >= 0 && match.exact < count) {
             ++report.exactDuplicates;
@@ -114,8 +131,11 @@ static ImportReport addVoices(VoiceLibrary& library, const std::vector<SourceVoi
         else if (match.nameOnly >= 0)
             ++report.nameOnlyDuplicates;
         index.addPending(dump, count + static_cast<int>(records.size()));
-        records.push_back(record);
+        records.push_back(made[n]);
+        added.push_back(canonicalDump(made[n]));
     }
+    if (stopped())
+        return report;  // the last moment a cancel leaves the library untouched
     if (!records.empty()) {
         if (LibraryResult appended = library.appendRecords(records); !appended) {
             report.refused = true;
@@ -123,6 +143,7 @@ static ImportReport addVoices(VoiceLibrary& library, const std::vector<SourceVoi
             return report;
         }
         report.firstRecord = count;
+        index.appended(count, added);
     }
     report.added = static_cast<int>(records.size());
     return report;
@@ -131,6 +152,8 @@ static ImportReport addVoices(VoiceLibrary& library, const std::vector<SourceVoi
 std::string ImportReport::summary(const std::string& libraryPath) const
 {
     std::string text;
+    if (cancelled)
+        return "The import was cancelled. Nothing was added to " + libraryPath + ".";
     if (refused) {
         text = "Nothing was added to " + libraryPath + ".";
         if (!error.empty())

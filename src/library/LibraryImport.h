@@ -4,6 +4,7 @@
 // twice are added as the files have them (and counted).
 #pragma once
 
+#include "Duplicates.h"
 #include "VoiceLibrary.h"
 #include "VoiceSource.h"
 
@@ -15,6 +16,7 @@ namespace morvane {
 
 struct ImportReport {
     bool refused = false;           // nothing was added: see problems and error
+    bool cancelled = false;         // refused: asked to stop before anything was written
     int offered = 0;                // voices read from the files
     int added = 0;
     int firstRecord = -1;           // the number of the first added record
@@ -40,13 +42,18 @@ ImportReport importVoiceFiles(VoiceLibrary& library, const std::vector<std::stri
 
 // The same for voices already read (a bank window's): added in one write,
 // those already in the library skipped.
-ImportReport importVoices(VoiceLibrary& library, const std::vector<SourceVoice>& voices, std::uint32_t mask);
+ImportReport importVoices(VoiceLibrary& library, const std::vector<SourceVoice>& voices, std::uint32_t mask,
+                          ReadProgress* progress = nullptr);
 
 // The same with each voice's own categories: masks[f][v] for the v-th whole
 // voice (in file order, as readVoiceSource gives them) of files[f]. A voice
 // with no category, or none given, is left out.
 using ImportMasks = std::vector<std::vector<std::uint32_t>>;
+// With `progress` it can be run on a thread of its own: progress shows the
+// reading of the library (the long part the first time a library is met) and
+// its cancel stops the import before anything is written; once the voices
+// are being written they are written whole.
 ImportReport importVoiceFiles(VoiceLibrary& library, const std::vector<std::string>& files, const ImportMasks& masks,
-                              bool keepWhole);
+                              bool keepWhole, ReadProgress* progress = nullptr);
 
 } // namespace morvane

@@ -1,6 +1,7 @@
 #include "VoiceLibrary.h"
 
 #include "DumpCheck.h"
+#include "Duplicates.h"
 #include "VoiceData.h"
 #include "VoiceFile.h"
 
@@ -643,6 +644,12 @@ LibraryResult VoiceLibrary::overwriteRecord(int n, std::uint32_t mask, const Voi
     Record record;
     if (LibraryResult made = makeRecord(mask, voiceData, record); !made)
         return made;
+    // The hashes kept for imports are moved aside while the record changes
+    // (left as they were, an append after this change would look like the
+    // only change) and kept again, with the new voice's, once it is written.
+    HashCarry hashes(targetPath());
+    hashes.replaced(n, record);
+    ::unlink(DuplicateIndex::hashesPath(targetPath()).c_str());
     int error = writeAt(file.get(), recordOffset(n), record.data(), record.size());
     if (error == 0 && flushEachWrite_)
         error = syncToDisk(file.get());
@@ -651,6 +658,7 @@ LibraryResult VoiceLibrary::overwriteRecord(int n, std::uint32_t mask, const Voi
     if (error != 0)
         return LibraryResult::failure("The " + number + " of " + describePath()
                                       + " could not be replaced: " + reason(error) + ".");
+    hashes.keep();
     return {};
 }
 
@@ -712,12 +720,18 @@ LibraryResult VoiceLibrary::rewrite(const std::function<bool(int n, LibraryRecor
     errno = 0;
     if (!copy(header, std::min<std::size_t>(kLibraryHeaderSize, static_cast<std::size_t>(size))))
         return give_up(lastError());
-    LibraryRecord record;
+    // The hashes kept for imports follow their records into the new file.
+    HashCarry hashes(target);
+    LibraryRecord record, before;
     for (int n = 0; n < count; ++n) {
         if (std::fread(record.data(), 1, record.size(), in.get()) != record.size())
             return give_up(lastError());
-        if (replace(n, record) && std::fwrite(record.data(), 1, record.size(), out.get()) != record.size())
+        if (hashes.active())
+            before = record;
+        const bool kept = replace(n, record);
+        if (kept && std::fwrite(record.data(), 1, record.size(), out.get()) != record.size())
             return give_up(lastError());
+        hashes.follow(n, before, kept ? &record : nullptr);
     }
     std::vector<std::uint8_t> tail(static_cast<std::size_t>(size) - std::min<std::size_t>(static_cast<std::size_t>(size), recordOffset(count)));
     if (!tail.empty() && !copy(tail.data(), tail.size()))
@@ -726,6 +740,7 @@ LibraryResult VoiceLibrary::rewrite(const std::function<bool(int n, LibraryRecor
         return give_up(lastError());
     if (const int error = closeWritten(out.release()); error != 0)
         return give_up(error);
+    ::unlink(DuplicateIndex::hashesPath(target).c_str());  // they describe the old file
     if (::rename(temp.c_str(), target.c_str()) != 0) {
         const int error = lastError();
         ::unlink(temp.c_str());
@@ -733,6 +748,7 @@ LibraryResult VoiceLibrary::rewrite(const std::function<bool(int n, LibraryRecor
                                       + unchanged);
     }
     syncFolder(std::filesystem::path(target).parent_path());
+    hashes.keep();
     return {};
 }
 

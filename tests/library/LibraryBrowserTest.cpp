@@ -14,12 +14,14 @@
 #include <QListView>
 #include <QMimeData>
 #include <QUrl>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include <cstring>
 #include <fstream>
+#include <random>
 #include <functional>
 
 #include <sys/stat.h>
@@ -248,6 +250,48 @@ private slots:
         QCOMPARE(titles, (QStringList{"Categories of the imported voices", "Import voices"}));
     }
 
+    // The import runs beside the window: while it waits (here for another
+    // writer's lock) the window goes on, a progress dialog shows, and its
+    // Cancel stops the import before anything is written.
+    void aLongImportShowsProgressAndCancelAddsNothing()
+    {
+        store("Old one ", 0x0001);
+        openBrowser();
+        const QByteArray before = fileBytes(path);
+        QStringList told;
+        host->answer = [&](QDialog& dialog) {
+            if (auto* box = qobject_cast<QMessageBox*>(&dialog)) {
+                told << box->text();
+                box->button(QMessageBox::Ok)->click();
+                return;
+            }
+            dialog.findChild<QCheckBox*>("cbPad")->click();
+            dialog.findChild<QPushButton*>("Okay")->click();
+        };
+        VoiceLibrary other(path);
+        auto held = std::make_unique<LibraryLock>(other);
+        QVERIFY(bool(*held));
+        bool cancelled = false;
+        QTimer watch;
+        connect(&watch, &QTimer::timeout, this, [&] {
+            auto* progress = browser->findChild<QProgressDialog*>("ImportProgress");
+            if (progress == nullptr || !progress->isVisible())
+                return;
+            watch.stop();
+            progress->findChild<QPushButton*>()->click();
+            cancelled = true;
+            held.reset();  // the import may go on now, and must find itself cancelled
+        });
+        watch.start(20);
+        browser->importFiles({voiceFile("new.syx", "NewOne  ")});
+        QVERIFY(cancelled);
+        QCOMPARE(fileBytes(path), before);
+        QCOMPARE(listed(), QStringList{"Old one"});
+        QVERIFY(host->errors.isEmpty());
+        QCOMPARE(told.size(), 1);
+        QVERIFY2(told[0].contains("cancelled") && told[0].contains("Nothing was added"), qPrintable(told[0]));
+    }
+
     void aDropWithOneFileThatIsNoVoiceAddsNothingAndNamesIt()
     {
         store("Old one ", 0x0001);
@@ -456,6 +500,146 @@ private slots:
         QVERIFY(other.appendRecord(0x0002, *data).ok());
         QTest::keyClick(search, Qt::Key_Backspace);
         QCOMPARE(listed(), (QStringList{"BrassPad", "PadBrass", "Pad 9"}));
+    }
+
+    // The list keeps the rows of recent filters and narrows from them; after
+    // any run of key presses, clicks, order changes and voices appended,
+    // changed or deleted it must list exactly
+    // what the filter rule lists from scratch.
+    void theListAgreesWithTheFilterRuleWhateverCameBefore_data()
+    {
+        QTest::addColumn<int>("voices");
+        QTest::addColumn<int>("steps");
+        QTest::addColumn<int>("byNameAt");  // the step that switches to the order by name, or -1
+        QTest::newRow("a few hundred voices") << 300 << 600 << -1;
+        // Enough for the order by name to be worked out beside the window,
+        // and changed by the voices changed before it is asked for.
+        QTest::newRow("sixty thousand") << 60000 << 40 << 20;
+    }
+    void theListAgreesWithTheFilterRuleWhateverCameBefore()
+    {
+        QFETCH(int, voices);
+        QFETCH(int, steps);
+        QFETCH(int, byNameAt);
+        std::mt19937 rng(28);
+        const std::string letters = "abAB c";
+        const auto randomRecord = [&]() -> RecordSummary {
+            std::string name(8, ' ');
+            for (char& c : name)
+                c = letters[rng() % letters.size()];
+            return {name, (1u << (rng() % 4)) | (1u << (rng() % 4)) | (rng() % 2 ? 0x10000u : 0u)};
+        };
+        std::vector<RecordSummary> records;
+        for (int n = 0; n < voices; ++n)
+            records.push_back(randomRecord());
+        LibraryListModel model;
+        model.setRecords(records);
+        std::uint32_t mask = 0;
+        std::string part;
+        bool any = false, byName = false;
+        for (int step = 0; step < steps; ++step) {
+            switch (rng() % 9) {
+            case 0: case 1:
+                if (part.size() < 4)
+                    part += "abAB c"[rng() % 6];
+                break;
+            case 2:
+                if (!part.empty())
+                    part.pop_back();
+                break;
+            case 3: mask ^= 1u << (rng() % 4); break;
+            case 4: any = !any; break;
+            case 5: byName = rng() % 4 == 0 ? !byName : byName; break;
+            case 6:
+                if (rng() % 4 == 0) {  // voices appended to the library
+                    std::vector<RecordSummary> added(1 + rng() % 3);
+                    for (RecordSummary& record : added)
+                        record = randomRecord();
+                    records.insert(records.end(), added.begin(), added.end());
+                    model.appendRecords(added);
+                }
+                break;
+            case 7: {  // a voice renamed, recategorised or replaced
+                const int n = static_cast<int>(rng() % records.size());
+                records[static_cast<std::size_t>(n)] = randomRecord();
+                model.replaceRecord(n, records[static_cast<std::size_t>(n)]);
+                break;
+            }
+            case 8:
+                if (rng() % 4 == 0 && records.size() > 50) {  // voices deleted
+                    std::vector<int> removed{static_cast<int>(rng() % records.size()), static_cast<int>(rng() % records.size())};
+                    std::sort(removed.begin(), removed.end());
+                    removed.erase(std::unique(removed.begin(), removed.end()), removed.end());
+                    for (auto it = removed.rbegin(); it != removed.rend(); ++it)
+                        records.erase(records.begin() + *it);
+                    model.removeRecords(removed);
+                }
+                break;
+            }
+            if (step == byNameAt) {  // the whole list by name
+                byName = true;
+                mask = 0;
+                part.clear();
+            }
+            model.setSortByName(byName);
+            model.setFilter(mask, part, any);
+            std::vector<int> expected = filterRecords(records, mask, part, any);
+            if (byName) {
+                const auto key = [&](int n) {
+                    QString name = QString::fromStdString(records[static_cast<std::size_t>(n)].name).toLower();
+                    return std::make_pair(name, n);
+                };
+                std::sort(expected.begin(), expected.end(), [&](int a, int b) { return key(a) < key(b); });
+            }
+            std::vector<int> shown;
+            for (int row = 0; row < model.rowCount(); ++row)
+                shown.push_back(model.recordOfRow(row));
+            QVERIFY2(shown == expected, qPrintable(QStringLiteral("step %1: mask %2, \"%3\", any %4, by name %5")
+                                                       .arg(step).arg(mask).arg(QString::fromStdString(part))
+                                                       .arg(any).arg(byName)));
+            for (std::size_t row = 0; row < shown.size(); row += 7)
+                QCOMPARE(model.rowOfRecord(shown[row]), int(row));
+            QCOMPARE(model.recordCount(), int(records.size()));
+            for (std::size_t n = step % 5; n < records.size(); n += 5)
+                QVERIFY(model.record(int(n)) == records[n]);
+        }
+    }
+
+    // A change made here is taken into the list without reading the library
+    // again only when nothing else changed it: another program's voice,
+    // added while the rename dialog was open, is listed too.
+    void anotherProgramsChangeDuringADialogIsListedWithOurs()
+    {
+        store("One     ", 0x1);
+        store("Two     ", 0x1);
+        openBrowser();
+        select({0});
+        answerAll(true, {}, "First");
+        const auto rename = host->answer;
+        host->answer = [&, rename](QDialog& dialog) {
+            VoiceLibrary other(path);
+            std::memcpy(voice.common.name, "Three   ", 8);
+            QVERIFY(other.appendRecord(0x1, *data).ok());
+            rename(dialog);
+        };
+        trigger("RenameVoice");
+        QCOMPARE(listed(), (QStringList{"First", "Two", "Three"}));
+    }
+
+    // A list too long to be placed at once still scrolls to the voice loaded
+    // far down it.
+    void aVoiceFarDownALongListIsScrolledTo()
+    {
+        LibraryRecord record;
+        std::memcpy(voice.common.name, "Far     ", 8);
+        QVERIFY(makeRecord(0x1, *data, record).ok());
+        QVERIFY(library->appendRecords(std::vector<LibraryRecord>(30000, record)).ok());
+        openBrowser();
+        list()->resize(200, 300);
+        browser->showLoadedRecord(29000);
+        const QModelIndex far = list()->model()->index(29000, 0);
+        QCOMPARE(list()->currentIndex(), far);
+        QTRY_VERIFY(list()->viewport()->rect().intersects(list()->visualRect(far)));
     }
 
     void voiceTypeCancelAddsNothingAndKeepsTheMarks()

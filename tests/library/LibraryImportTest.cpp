@@ -291,3 +291,89 @@ TEST_F(LibraryImportTest, DuplicateGroupsOverManyBlocksAreThoseEveryPairGives)
     EXPECT_EQ(exact, groups.exact);
     EXPECT_EQ(nameOnly, groups.nameOnly);
 }
+
+// An import keeps the library's hashes beside it and then reads only what was
+// appended since. Whatever happened to the library or to the kept file in
+// between, the next import must answer as one that reads every record.
+TEST_F(LibraryImportTest, KeptHashesAnswerAsAFreshReadAfterAnyChange)
+{
+    const std::vector<SourceVoice> bank = readVoiceSource(bankPath()).voices;
+    ASSERT_EQ(64u, bank.size());
+    const std::vector<SourceVoice> firstHalf(bank.begin(), bank.begin() + 32);
+    // The last import offers the bank and voice 6 as renamed below.
+    std::vector<SourceVoice> offered = bank;
+    offered.push_back(bank[5]);
+    std::memcpy(offered.back().voice.common.name, "Other   ", 8);
+    struct Case {
+        const char* what;
+        std::function<void(VoiceLibrary& other, const std::string& hashes)> change;
+    };
+    // Record-making of bank voice n (a VoiceData starts its voice afresh).
+    VoiceParameters voice;
+    const VoiceData data(voice);
+    const auto voiceOf = [&](std::size_t n) -> const VoiceData& {
+        voice = bank[n].voice;
+        return data;
+    };
+    const Case cases[] = {
+        {"nothing", [](VoiceLibrary&, const std::string&) {}},
+        {"another program appended",
+         [&](VoiceLibrary& other, const std::string&) {
+             ASSERT_TRUE(other.appendRecord(1, voiceOf(40)));
+         }},
+        {"a record replaced in place, then one appended",
+         [&](VoiceLibrary& other, const std::string&) {
+             ASSERT_TRUE(other.overwriteRecord(3, 1, voiceOf(50)));
+             ASSERT_TRUE(other.appendRecord(1, voiceOf(60)));
+         }},
+        {"records removed, then one appended",
+         [&](VoiceLibrary& other, const std::string&) {
+             ASSERT_TRUE(other.removeRecords({0, 1, 2}));
+             ASSERT_TRUE(other.appendRecord(1, voiceOf(45)));
+         }},
+        {"a record renamed", [](VoiceLibrary& other, const std::string&) { ASSERT_TRUE(other.renameRecord(5, "Other")); }},
+        {"the kept file damaged",
+         [](VoiceLibrary&, const std::string& hashes) {
+             std::fstream file(hashes, std::ios::in | std::ios::out | std::ios::binary);
+             file.seekp(60);
+             file.write("\xFF\xFF\xFF\xFF", 4);
+         }},
+        {"the kept file cut short",
+         [](VoiceLibrary&, const std::string& hashes) { fs::resize_file(hashes, fs::file_size(hashes) - 8); }},
+        {"the kept file of another library",
+         [&](VoiceLibrary&, const std::string& hashes) {
+             const std::string otherPath = pathOf("OTHER.SYL");
+             VoiceLibrary otherLibrary(otherPath);
+             ASSERT_FALSE(importVoices(otherLibrary, {bank.begin() + 32, bank.end()}, 1).refused);
+             fs::copy_file(otherPath + ".hashes", hashes, fs::copy_options::overwrite_existing);
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        // The same history in two libraries; the second's kept hashes are
+        // removed before the last import, so it reads every record.
+        ImportReport reports[2];
+        Bytes contents[2];
+        for (int kept = 0; kept < 2; ++kept) {
+            const std::string path = pathOf(std::string(kept == 0 ? "KEPT-" : "FRESH-") + c.what + ".SYL");
+            VoiceLibrary lib(path);
+            ASSERT_FALSE(importVoices(lib, firstHalf, 1).refused);
+            const std::string hashes = DuplicateIndex::hashesPath(path);
+            ASSERT_TRUE(fs::exists(hashes));
+            VoiceLibrary other(path);
+            c.change(other, hashes);
+            EXPECT_TRUE(fs::exists(hashes)) << "every change of the library carries them over";
+            if (kept == 1)
+                fs::remove(hashes);
+            reports[kept] = importVoices(lib, offered, 1);
+            ASSERT_FALSE(reports[kept].refused) << reports[kept].error;
+            contents[kept] = read(path);
+
+        }
+        EXPECT_EQ(reports[0].added, reports[1].added);
+        EXPECT_EQ(reports[0].exactDuplicates, reports[1].exactDuplicates);
+        EXPECT_EQ(reports[0].nameOnlyDuplicates, reports[1].nameOnlyDuplicates);
+        EXPECT_EQ(reports[0].repeated, reports[1].repeated);
+        EXPECT_EQ(contents[0], contents[1]);
+    }
+}

@@ -25,14 +25,24 @@
 #include <QStyledItemDelegate>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QProgressDialog>
 #include <QRegularExpressionValidator>
 #include <QTimer>
+#include <QEventLoop>
 #include <QUrl>
 
 #include <algorithm>
+#include <iterator>
+#include <bit>
 #include <cctype>
 #include <filesystem>
+#include <functional>
+#include <limits>
 #include <optional>
+#include <future>
+#include <thread>
+
+#include <sys/stat.h>
 
 namespace morvane {
 
@@ -51,54 +61,307 @@ protected:
     }
 };
 
+// The list of voices. Its rows are placed in slices (see the browser), so a
+// row far down may not have its place yet when it is to be scrolled to: that
+// is done once the last slice is placed.
+class LibraryListView : public QListView {
+public:
+    using QListView::QListView;
+    static constexpr int kRowsPerSlice = 10000;
+
+    void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override
+    {
+        pending_ = QPersistentModelIndex();
+        if (index.isValid() && !visualRect(index).isValid()) {
+            pending_ = index;
+            pendingHint_ = hint;
+            return;
+        }
+        QListView::scrollTo(index, hint);
+    }
+
+protected:
+    void updateGeometries() override
+    {
+        QListView::updateGeometries();
+        if (pending_.isValid() && visualRect(pending_).isValid()) {
+            const QModelIndex index = pending_;
+            pending_ = QPersistentModelIndex();
+            QListView::scrollTo(index, pendingHint_);
+        }
+    }
+
+private:
+    QPersistentModelIndex pending_;
+    ScrollHint pendingHint_ = EnsureVisible;
+};
+
+// Names are ASCII; the locale plays no part.
+constexpr char lowerAscii(char c)
+{
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c;
+}
+
+// Up to eight characters in one word, the first in the lowest byte.
+std::uint64_t packed(std::string_view text)
+{
+    std::uint64_t word = 0;
+    for (std::size_t i = 0; i < text.size() && i < 8; ++i)
+        word |= std::uint64_t{static_cast<unsigned char>(lowerAscii(text[i]))} << (8 * i);
+    return word;
+}
+
+// A packed name turned round: the key of the order by name (ignoring
+// case), the first character in the highest byte.
+constexpr std::uint64_t sortKey(std::uint64_t name)
+{
+    std::uint64_t key = 0;
+    for (int i = 0; i < 8; ++i, name >>= 8)
+        key = (key << 8) | (name & 0xFF);
+    return key;
+}
+static_assert(sortKey(0x0807060504030201ull) == 0x0102030405060708ull);
+
+// Whether the packed part of `length` characters (1 to 8) is in the packed name.
+bool holds(std::uint64_t name, std::uint64_t part, std::size_t length)
+{
+    // Most names lack the first character: one test over all eight bytes.
+    constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+    const std::uint64_t apart = name ^ (kOnes * (part & 0xFF));
+    if (((apart - kOnes) & ~apart & (kOnes << 7)) == 0)
+        return false;
+    const std::uint64_t keep = length >= 8 ? ~std::uint64_t{0} : (std::uint64_t{1} << (8 * length)) - 1;
+    for (std::size_t at = 0; at + length <= 8; ++at)
+        if (((name >> (8 * at)) & keep) == part)
+            return true;
+    return false;
+}
+
 } // namespace
+
+bool LibraryListModel::Filter::implies(const Filter& wider) const
+{
+    if (byName != wider.byName || part.find(wider.part) == std::string::npos)
+        return false;
+    if (wider.mask == 0)
+        return true;
+    if (mask == 0)
+        return false;
+    if (!wider.any)  // every one of wider's categories must be among ours, all of them carried
+        return !any && (wider.mask & ~mask) == 0;
+    // wider lists records with one of its categories
+    return any ? (mask & ~wider.mask) == 0 : (mask & wider.mask) != 0;
+}
+
+bool LibraryListModel::Filter::passes(std::uint64_t name, std::uint32_t categories) const
+{
+    if (mask != 0 && (any ? (categories & mask) == 0 : (mask & ~categories) != 0))
+        return false;
+    return part.empty() || (part.size() <= 8 && holds(name, packedPart, part.size()));
+}
 
 void LibraryListModel::setRecords(std::vector<RecordSummary> records)
 {
     beginResetModel();
     records_ = std::move(records);
-    rowRecords_.clear();
+    names_.reserve(records_.capacity());
+    names_.resize(records_.size());
+    for (std::size_t n = 0; n < records_.size(); ++n)
+        names_[n] = packed(records_[n].name);
     nameOrder_.clear();
+    // A long list is put in order by name beside the window, in case it is
+    // asked for: at a million names that takes longer than a frame.
+    comingNameOrder_ = {};
+    if (!byName_ && names_.size() >= kOrderBesideFrom) {
+        std::packaged_task<std::vector<int>()> sorting([names = names_] { return orderByName(names); });
+        comingNameOrder_ = sorting.get_future();
+        std::thread(std::move(sorting)).detach();
+    }
+    forgetFilters();
     endResetModel();
+}
+
+std::vector<int> LibraryListModel::orderByName(const std::vector<std::uint64_t>& names)
+{
+    std::vector<std::pair<std::uint64_t, int>> keyed(names.size());
+    for (std::size_t n = 0; n < names.size(); ++n)
+        keyed[n] = {sortKey(names[n]), static_cast<int>(n)};
+    std::sort(keyed.begin(), keyed.end());
+    std::vector<int> order(keyed.size());
+    for (std::size_t i = 0; i < keyed.size(); ++i)
+        order[i] = keyed[i].second;
+    return order;
+}
+
+void LibraryListModel::takeComingNameOrder()
+{
+    if (comingNameOrder_.valid())
+        nameOrder_ = comingNameOrder_.get();  // waits when it is not ready yet
+}
+
+void LibraryListModel::appendRecords(std::vector<RecordSummary> records)
+{
+    takeComingNameOrder();
+    beginResetModel();
+    const std::size_t had = records_.size();
+    records_.insert(records_.end(), std::make_move_iterator(records.begin()), std::make_move_iterator(records.end()));
+    names_.resize(records_.size());
+    for (std::size_t n = had; n < records_.size(); ++n)
+        names_[n] = packed(records_[n].name);
+    // The order by name, when made, takes the new records in by merging.
+    if (nameOrder_.size() == had && had > 0) {
+        const auto before = [this](int a, int b) {
+            const std::uint64_t keyA = sortKey(names_[static_cast<std::size_t>(a)]);
+            const std::uint64_t keyB = sortKey(names_[static_cast<std::size_t>(b)]);
+            return keyA != keyB ? keyA < keyB : a < b;
+        };
+        for (std::size_t n = had; n < records_.size(); ++n)
+            nameOrder_.push_back(static_cast<int>(n));
+        const auto middle = nameOrder_.begin() + static_cast<std::ptrdiff_t>(had);
+        std::sort(middle, nameOrder_.end(), before);
+        std::inplace_merge(nameOrder_.begin(), middle, nameOrder_.end(), before);
+    } else {
+        nameOrder_.clear();
+    }
+    forgetFilters();
+    endResetModel();
+}
+
+void LibraryListModel::replaceRecord(int n, RecordSummary record)
+{
+    takeComingNameOrder();
+    beginResetModel();
+    const auto at = static_cast<std::size_t>(n);
+    records_[at] = std::move(record);
+    names_[at] = packed(records_[at].name);
+    // Its place by name, when that order is made: taken out and put in again.
+    if (nameOrder_.size() == records_.size()) {
+        nameOrder_.erase(std::find(nameOrder_.begin(), nameOrder_.end(), n));
+        const auto key = [this](int r) {
+            return std::make_pair(sortKey(names_[static_cast<std::size_t>(r)]), r);
+        };
+        nameOrder_.insert(std::lower_bound(nameOrder_.begin(), nameOrder_.end(), n,
+                                           [&](int a, int b) { return key(a) < key(b); }),
+                          n);
+    }
+    forgetFilters();
+    endResetModel();
+}
+
+void LibraryListModel::removeRecords(const std::vector<int>& numbers)
+{
+    takeComingNameOrder();
+    beginResetModel();
+    // Each record's number after the removal; -1 for a removed one.
+    std::vector<int> moved(records_.size(), 0);
+    for (const int n : numbers)
+        if (n >= 0 && n < recordCount())
+            moved[static_cast<std::size_t>(n)] = -1;
+    std::size_t next = 0;
+    for (std::size_t n = 0; n < records_.size(); ++n) {
+        if (moved[n] < 0)
+            continue;
+        moved[n] = static_cast<int>(next);
+        if (next != n) {
+            records_[next] = std::move(records_[n]);
+            names_[next] = names_[n];
+        }
+        ++next;
+    }
+    records_.resize(next);
+    names_.resize(next);
+    if (nameOrder_.size() == moved.size()) {
+        std::size_t kept = 0;
+        for (const int n : nameOrder_)
+            if (moved[static_cast<std::size_t>(n)] >= 0)
+                nameOrder_[kept++] = moved[static_cast<std::size_t>(n)];
+        nameOrder_.resize(kept);
+    } else {
+        nameOrder_.clear();
+    }
+    forgetFilters();
+    endResetModel();
+}
+
+void LibraryListModel::forgetFilters()
+{
+    rowRecords_.clear();
+    rowOfRecord_.clear();
+    recent_.clear();
+    shown_.reset();
+}
+
+const std::vector<int>& LibraryListModel::everyRecord()
+{
+    if (byName_) {
+        // The order by name is worked out once per reading of the names.
+        takeComingNameOrder();
+        if (nameOrder_.size() != records_.size())
+            nameOrder_ = orderByName(names_);
+        return nameOrder_;
+    }
+    if (numberOrder_.size() != records_.size()) {
+        numberOrder_.resize(records_.size());
+        for (std::size_t n = 0; n < numberOrder_.size(); ++n)
+            numberOrder_[n] = static_cast<int>(n);
+    }
+    return numberOrder_;
 }
 
 void LibraryListModel::setFilter(std::uint32_t filterMask, const std::string& namePart, bool any)
 {
-    beginResetModel();
-    rowRecords_ = filterRecords(records_, filterMask, namePart, any);
-    if (byName_) {
-        // The order by name is worked out once per reading of the names;
-        // a filter then only walks it.
-        if (nameOrder_.size() != records_.size()) {
-            std::vector<std::pair<std::string, int>> keyed;
-            keyed.reserve(records_.size());
-            for (std::size_t n = 0; n < records_.size(); ++n) {
-                std::string name = records_[n].name;
-                std::transform(name.begin(), name.end(), name.begin(),
-                               [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-                keyed.emplace_back(std::move(name), static_cast<int>(n));
-            }
-            std::sort(keyed.begin(), keyed.end());
-            nameOrder_.clear();
-            for (const auto& entry : keyed)
-                nameOrder_.push_back(entry.second);
-        }
-        std::vector<char> listed(records_.size(), 0);
-        for (const int n : rowRecords_)
-            listed[static_cast<std::size_t>(n)] = 1;
-        rowRecords_.clear();
-        for (const int n : nameOrder_)
-            if (listed[static_cast<std::size_t>(n)] != 0)
-                rowRecords_.push_back(n);
+    Filter filter;
+    filter.mask = filterMask & kCategoryBits;
+    // One category is the same rule either way.
+    filter.any = any && std::popcount(filter.mask) > 1;
+    filter.part.resize(namePart.size());
+    std::transform(namePart.begin(), namePart.end(), filter.part.begin(), lowerAscii);
+    filter.packedPart = packed(filter.part);
+    filter.byName = byName_;
+    if (shown_ && *shown_ == filter)
+        return;  // the list already shows this
+
+    std::vector<int> rows;
+    const auto cached = std::find_if(recent_.begin(), recent_.end(),
+                                     [&](const Recent& entry) { return entry.filter == filter; });
+    if (cached != recent_.end()) {
+        rows = cached->rows;
+        std::rotate(recent_.begin(), cached, cached + 1);  // the latest first
+    } else if (filter.mask == 0 && filter.part.empty()) {
+        rows = everyRecord();
+    } else {
+        // A filter that only narrows one met lately works on its rows; the
+        // fewest such rows are taken.
+        const std::vector<int>* from = &everyRecord();
+        for (const Recent& entry : recent_)
+            if (filter.implies(entry.filter) && entry.rows.size() < from->size())
+                from = &entry.rows;
+        for (const int n : *from)
+            if (filter.passes(names_[static_cast<std::size_t>(n)], records_[static_cast<std::size_t>(n)].categories))
+                rows.push_back(n);
+        recent_.insert(recent_.begin(), {filter, rows});
+        if (recent_.size() > kRecentFilters)
+            recent_.pop_back();
     }
+    beginResetModel();
+    rowRecords_ = std::move(rows);
+    rowOfRecord_.clear();
+    shown_ = filter;
     endResetModel();
 }
 
 int LibraryListModel::rowOfRecord(int record) const
 {
     if (byName_) {
-        const auto it = std::find(rowRecords_.begin(), rowRecords_.end(), record);
-        return it != rowRecords_.end() ? static_cast<int>(it - rowRecords_.begin()) : -1;
+        // Worked out once per list: a list of a million is not walked per look-up.
+        if (rowOfRecord_.empty() && !rowRecords_.empty()) {
+            rowOfRecord_.assign(records_.size(), -1);
+            for (std::size_t row = 0; row < rowRecords_.size(); ++row)
+                rowOfRecord_[static_cast<std::size_t>(rowRecords_[row])] = static_cast<int>(row);
+        }
+        return record >= 0 && static_cast<std::size_t>(record) < rowOfRecord_.size()
+                   ? rowOfRecord_[static_cast<std::size_t>(record)]
+                   : -1;
     }
     const auto it = std::lower_bound(rowRecords_.begin(), rowRecords_.end(), record);
     return it != rowRecords_.end() && *it == record ? static_cast<int>(it - rowRecords_.begin()) : -1;
@@ -147,7 +410,7 @@ QVariant LibraryListModel::data(const QModelIndex& index, int role) const
 LibraryBrowser::LibraryBrowser(VoiceLibrary& library, VoiceData& voiceData, LibraryBrowserHost& host,
                                QWidget* parent)
     : QGroupBox(QStringLiteral(" Database "), parent), library_(library), voiceData_(voiceData), host_(host),
-      model_(new LibraryListModel(this)), tfSearch(new QLineEdit(this)), dbListBox(new QListView(this))
+      model_(new LibraryListModel(this)), tfSearch(new QLineEdit(this)), dbListBox(new LibraryListView(this))
 {
     setObjectName(QStringLiteral("GroupBox1"));
     setToolTip(QStringLiteral("Voice library: %1").arg(QString::fromStdString(library.path())));
@@ -206,6 +469,10 @@ LibraryBrowser::LibraryBrowser(VoiceLibrary& library, VoiceData& voiceData, Libr
     dbListBox->setEditTriggers(QAbstractItemView::NoEditTriggers);
     dbListBox->setDragEnabled(true);   // voices into a bank window
     dbListBox->setUniformItemSizes(true);  // keeps a list of 100,000 names quick
+    // Rows are placed a slice at a time between events, so that a list of a
+    // million names changes within a frame and the rest follows unseen.
+    dbListBox->setLayoutMode(QListView::Batched);
+    dbListBox->setBatchSize(LibraryListView::kRowsPerSlice);
     dbListBox->setToolTip(QStringLiteral("Double click a voice name to load it"));
     QFont bold = dbListBox->font();
     bold.setBold(true);
@@ -274,28 +541,100 @@ void LibraryBrowser::fillList()
     reload();
 }
 
-LibraryBrowser::Stamp LibraryBrowser::stamp() const
+LibraryBrowser::Stamp LibraryBrowser::stampOf(const std::string& path)
 {
-    std::error_code sizeError, timeError;
-    const std::uintmax_t size = std::filesystem::file_size(library_.path(), sizeError);
-    const auto time = std::filesystem::last_write_time(library_.path(), timeError);
-    return {sizeError ? 0 : size, timeError ? 0 : static_cast<std::int64_t>(time.time_since_epoch().count())};
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0)
+        return {};
+    return {static_cast<std::uintmax_t>(status.st_size),
+            static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1000000000 + status.st_mtim.tv_nsec,
+            static_cast<std::uint64_t>(status.st_dev), static_cast<std::uint64_t>(status.st_ino)};
+}
+
+LibraryBrowser::Reading LibraryBrowser::readLibrary(const VoiceLibrary& library, const Stamp& scanned, int had)
+{
+    // The stamp is taken before the reading: a change during it reads again next time.
+    Reading reading;
+    reading.stamp = stampOf(library.path());
+    const Stamp& now = reading.stamp;
+    const int has = recordCountForSize(now.size);
+    // The same file, only grown since it was read (voices added here or by
+    // another program): only the new records are read.
+    if (scanned.inode != 0 && now.device == scanned.device && now.inode == scanned.inode && now.size > scanned.size
+        && had == recordCountForSize(scanned.size) && has - had <= kReadAppendedUpTo) {
+        LibraryRecord bytes;
+        for (int n = had; n < has && library.readRecord(n, bytes); ++n)
+            reading.records.push_back(summarize(bytes));
+        if (static_cast<int>(reading.records.size()) == has - had) {
+            reading.appended = true;
+            return reading;
+        }
+        reading.records.clear();
+    }
+    // Room for voices added later: a list of a million is not moved to grow
+    // by a few (scanRecords keeps a larger capacity).
+    reading.records.reserve(static_cast<std::size_t>(has) + static_cast<std::size_t>(has) / 16 + 256);
+    reading.result = library.scanRecords(reading.records);
+    return reading;
+}
+
+void LibraryBrowser::takeReading(Reading reading, int record)
+{
+    if (!reading.result)
+        host_.reportLibraryError(QString::fromStdString(reading.result.error()));
+    scanned_ = reading.stamp;
+    if (reading.appended)
+        model_->appendRecords(std::move(reading.records));
+    else
+        model_->setRecords(std::move(reading.records));
+    listFiltered(record);
+}
+
+void LibraryBrowser::changeLibrary(const std::function<LibraryResult()>& change, const std::function<bool()>& takeIn,
+                                   int record)
+{
+    bool takenIn = false;
+    {
+        // Held over the change and the look at the file around it: when the
+        // names were read from the file as it was just before, this change
+        // is the only one since, and the list takes it in without reading a
+        // library of a million voices again.
+        const LibraryLock lock(library_);
+        if (!lock) {
+            host_.reportLibraryError(QString::fromStdString(lock.result().error()));
+        } else {
+            const bool current = stampOf(library_.path()) == scanned_;
+            if (const LibraryResult changed = change(); !changed)
+                host_.reportLibraryError(QString::fromStdString(changed.error()));
+            else if (current && takeIn()) {
+                scanned_ = stampOf(library_.path());
+                takenIn = true;
+            }
+        }
+    }
+    if (takenIn)
+        listFiltered(record);
+    else
+        reload(record);
+}
+
+bool LibraryBrowser::takeRecordAgain(int record)
+{
+    LibraryRecord bytes;
+    if (record < 0 || record >= model_->recordCount() || !library_.readRecord(record, bytes))
+        return false;
+    model_->replaceRecord(record, summarize(bytes));
+    return true;
 }
 
 void LibraryBrowser::reload(int record)
 {
-    // The stamp is taken before the scan: a change during it reads again next time.
-    scanned_ = stamp();
-    std::vector<RecordSummary> records;
-    if (const LibraryResult scanned = library_.scanRecords(records); !scanned)
-        host_.reportLibraryError(QString::fromStdString(scanned.error()));
-    model_->setRecords(std::move(records));
-    listFiltered(record);
+    takeReading(readLibrary(library_, scanned_, model_->recordCount()), record);
 }
 
 void LibraryBrowser::applyFilter(int record)
 {
-    if (stamp() != scanned_)
+    if (stampOf(library_.path()) != scanned_)
         reload(record);
     else
         listFiltered(record);
@@ -331,7 +670,7 @@ int LibraryBrowser::currentRecord() const
 
 void LibraryBrowser::showLoadedRecord(int record)
 {
-    if (record >= 0 && stamp() != scanned_)
+    if (record >= 0 && stampOf(library_.path()) != scanned_)
         reload(record);  // the file changed since the names were read
     const int row = record >= 0 ? model_->rowOfRecord(record) : -1;
     if (row < 0) {
@@ -345,7 +684,7 @@ void LibraryBrowser::showLoadedRecord(int record)
 
 std::vector<int> LibraryBrowser::recordsNamed(const std::string& name)
 {
-    if (stamp() != scanned_)
+    if (stampOf(library_.path()) != scanned_)
         reload(currentRecord());
     std::vector<int> records;
     for (int n = 0; n < model_->recordCount(); ++n)
@@ -407,7 +746,7 @@ bool LibraryBrowser::checkPicked(const std::vector<int>& records, std::vector<Li
     std::vector<RecordSummary> seen;
     for (const int record : records)
         seen.push_back(model_->record(record));
-    if (stamp() != scanned_)
+    if (stampOf(library_.path()) != scanned_)
         reload(records.empty() ? -1 : records.front());
     // A few are read one by one; many (a whole list selected) in one pass.
     constexpr std::size_t kReadOneByOne = 16;
@@ -565,10 +904,8 @@ void LibraryBrowser::ModifyVoiceClick()
     const std::uint32_t categories = dialog.buildCategoryMask();
     if (host_.showModal(host_.overwriteDialog()) != QDialog::Accepted || categories == 0)
         return;
-    if (const LibraryResult replaced = library_.overwriteRecord(record, categories, voiceData_, &stored.front());
-        !replaced)
-        host_.reportLibraryError(QString::fromStdString(replaced.error()));
-    reload(record);
+    changeLibrary([&] { return library_.overwriteRecord(record, categories, voiceData_, &stored.front()); },
+                  [&] { return takeRecordAgain(record); }, record);
 }
 
 void LibraryBrowser::importFiles(const QStringList& paths)
@@ -608,25 +945,93 @@ void LibraryBrowser::importFiles(const QStringList& paths)
         }
     }
     // Files with no whole voice are not asked about; the import names them.
-    ImportReport report = importVoiceFiles(library_, files, masks, false);
+    ImportRun run = runImport(files, masks, false);
     QString problems;
-    for (const std::string& problem : report.problems)
+    for (const std::string& problem : run.report.problems)
         problems += QString::fromStdString(problem) + QLatin1Char('\n');
-    if (report.canKeepWhole()
+    if (run.report.canKeepWhole()
         && ask(QStringLiteral("Damaged bank"),
-               problems + QLatin1Char('\n') + QString::fromStdString(report.summary(library_.path()))
+               problems + QLatin1Char('\n') + QString::fromStdString(run.report.summary(library_.path()))
                    + QStringLiteral("\n\nAdd the voices that are whole?"))) {
-        report = importVoiceFiles(library_, files, masks, true);
-    } else if (report.refused) {
-        host_.reportLibraryError(problems + QString::fromStdString(report.summary(library_.path())));
+        run = runImport(files, masks, true);
+    } else if (run.report.refused && !run.report.cancelled) {
+        host_.reportLibraryError(problems + QString::fromStdString(run.report.summary(library_.path())));
         return;
     }
-    if (report.refused) {
-        host_.reportLibraryError(QString::fromStdString(report.summary(library_.path())));
+    if (run.report.cancelled) {
+        tell(QStringLiteral("Import voices"), QString::fromStdString(run.report.summary(library_.path())));
         return;
     }
-    reload(report.firstRecord);
-    tell(QStringLiteral("Import voices"), QString::fromStdString(report.summary(library_.path())));
+    if (run.report.refused) {
+        host_.reportLibraryError(QString::fromStdString(run.report.summary(library_.path())));
+        return;
+    }
+    takeReading(std::move(run.reading), run.report.firstRecord);
+    tell(QStringLiteral("Import voices"), QString::fromStdString(run.report.summary(library_.path())));
+}
+
+void runBeside(QWidget* parent, const std::string& path,
+               const std::function<void(VoiceLibrary& library, ReadProgress& progress)>& work)
+{
+    // The work runs on a thread of its own with a library object of its own
+    // (the file lock keeps it apart from this thread's writes); the windows
+    // go on painting, and a dialog shows how far the reading got and can
+    // cancel it.
+    ReadProgress progress;
+    QProgressDialog dialog(QStringLiteral("Importing voices into the library..."), QStringLiteral("Cancel"), 0, 0,
+                           parent);
+    dialog.setObjectName(QStringLiteral("ImportProgress"));
+    dialog.setWindowTitle(QStringLiteral("Import voices"));
+    dialog.setWindowModality(Qt::ApplicationModal);
+    dialog.setAutoReset(false);
+    dialog.setAutoClose(false);
+    dialog.setMinimumDuration(std::numeric_limits<int>::max());  // shown below, when it is time
+    dialog.reset();
+    QObject::connect(&dialog, &QProgressDialog::canceled, &dialog, [&] {
+        progress.cancel = true;
+        dialog.setLabelText(QStringLiteral("Cancelling..."));
+    });
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &dialog, [&] {
+        const int total = progress.total.load();
+        if (total > 0 && dialog.maximum() != total)
+            dialog.setMaximum(total);
+        if (total > 0)
+            dialog.setValue(std::min(progress.done.load(), total - 1));
+    });
+    poll.start(50);
+    QEventLoop loop;
+    std::atomic<bool> finished{false};
+    std::thread worker([&] {
+        VoiceLibrary library(path);
+        work(library, progress);
+        finished = true;
+        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+    });
+    // A quick import shows no dialog; until it shows, key presses and clicks
+    // wait for the import to end.
+    QTimer::singleShot(kShowImportProgressAfterMs, &loop, [&] { loop.exit(1); });
+    if (loop.exec(QEventLoop::ExcludeUserInputEvents) == 1 && !finished) {
+        dialog.show();
+        loop.exec();
+    }
+    worker.join();
+}
+
+LibraryBrowser::ImportRun LibraryBrowser::runImport(const std::vector<std::string>& files, const ImportMasks& masks,
+                                                    bool keepWhole)
+{
+    ImportRun run;
+    const Stamp scanned = scanned_;
+    const int had = model_->recordCount();
+    runBeside(this, library_.path(), [&](VoiceLibrary& library, ReadProgress& progress) {
+        run.report = importVoiceFiles(library, files, masks, keepWhole, &progress);
+        // The list is read again there too: at a million voices a whole
+        // reading is longer than a frame.
+        if (!run.report.refused)
+            run.reading = readLibrary(library, scanned, had);
+    });
+    return run;
 }
 
 void LibraryBrowser::deleteSelected()
@@ -642,9 +1047,12 @@ void LibraryBrowser::deleteSelected()
                              : QStringLiteral("these %1 voices").arg(records.size());
     if (!ask(QStringLiteral("Delete voices"), QStringLiteral("Delete %1 from the library?").arg(what)))
         return;
-    if (const LibraryResult removed = library_.removeRecords(records, stored); !removed)
-        host_.reportLibraryError(QString::fromStdString(removed.error()));
-    reload(records.front());
+    changeLibrary([&] { return library_.removeRecords(records, stored); },
+                  [&] {
+                      model_->removeRecords(records);
+                      return true;
+                  },
+                  records.front());
 }
 
 void LibraryBrowser::renameSelected()
@@ -667,10 +1075,9 @@ void LibraryBrowser::renameSelected()
     }
     if (host_.showModal(dialog) != QDialog::Accepted)
         return;
-    if (const LibraryResult renamed = library_.renameRecord(record, dialog.textValue().toStdString(), &stored.front());
-        !renamed)
-        host_.reportLibraryError(QString::fromStdString(renamed.error()));
-    reload(record);
+    const std::string name = dialog.textValue().toStdString();
+    changeLibrary([&] { return library_.renameRecord(record, name, &stored.front()); },
+                  [&] { return takeRecordAgain(record); }, record);
 }
 
 void LibraryBrowser::changeCategoriesOfSelected()
@@ -688,9 +1095,8 @@ void LibraryBrowser::changeCategoriesOfSelected()
         return;
     // The bits above the sixteen categories stay as they are.
     const std::uint32_t mask = (model_->record(record).categories & ~kCategoryBits) | dialog.buildCategoryMask();
-    if (const LibraryResult changed = library_.setRecordCategories(record, mask, &stored.front()); !changed)
-        host_.reportLibraryError(QString::fromStdString(changed.error()));
-    reload(record);
+    changeLibrary([&] { return library_.setRecordCategories(record, mask, &stored.front()); },
+                  [&] { return takeRecordAgain(record); }, record);
 }
 
 void LibraryBrowser::exportSelected()

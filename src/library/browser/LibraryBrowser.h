@@ -6,12 +6,17 @@
 // search box works on them, and they are read again when the library changes.
 #pragma once
 
+#include "LibraryImport.h"
 #include "VoiceLibrary.h"
 
 #include <QAbstractListModel>
 #include <QGroupBox>
 
 #include <cstdint>
+#include <future>
+#include <functional>
+#include <optional>
+#include <string>
 #include <vector>
 
 class QAction;
@@ -48,7 +53,11 @@ public:
 inline constexpr const char* kLibraryRecordsMime = "application/x-morvane-records";
 
 // The listed rows: the number and name of each record that passes the
-// filter, in file order or by name.
+// filter, in file order or by name. The names are kept packed beside the
+// records, so a filter is one pass over them; a filter that narrows one met
+// lately (a letter typed, a category ticked) works only on that one's rows,
+// and the last few filters' rows are kept (a letter taken away again, a box
+// unticked again).
 class LibraryListModel : public QAbstractListModel {
     Q_OBJECT
 public:
@@ -58,6 +67,12 @@ public:
     static constexpr int kRecordRole = Qt::UserRole;
 
     void setRecords(std::vector<RecordSummary> records);
+    // Records appended to the library since: these follow the others.
+    void appendRecords(std::vector<RecordSummary> records);
+    // Record n changed (renamed, given other categories or another voice).
+    void replaceRecord(int n, RecordSummary record);
+    // The records removed from the library (those after move down).
+    void removeRecords(const std::vector<int>& numbers);
     // any: records with at least one of the filter's categories, rather
     // than all of them.
     void setFilter(std::uint32_t filterMask, const std::string& namePart, bool any = false);
@@ -76,11 +91,55 @@ public:
     QMimeData* mimeData(const QModelIndexList& indexes) const override;
 
 private:
+    struct Filter {
+        std::uint32_t mask = 0;      // categories only; 0 lets every record through
+        bool any = false;            // one of them rather than all (never with one alone)
+        std::string part;            // in lower case
+        std::uint64_t packedPart = 0;
+        bool byName = false;
+        bool operator==(const Filter& other) const
+        {
+            return mask == other.mask && any == other.any && part == other.part && byName == other.byName;
+        }
+        // Whether every record this filter lets through also passes `wider`.
+        bool implies(const Filter& wider) const;
+        bool passes(std::uint64_t name, std::uint32_t categories) const;
+    };
+    struct Recent {
+        Filter filter;
+        std::vector<int> rows;
+    };
+    static constexpr std::size_t kRecentFilters = 8;
+    // Every record in the list's order.
+    const std::vector<int>& everyRecord();
+    // The rows listed and kept were of other records: made again.
+    void forgetFilters();
+    static std::vector<int> orderByName(const std::vector<std::uint64_t>& names);
+    // The order by name worked out beside the window, once it is there.
+    void takeComingNameOrder();
+    static constexpr std::size_t kOrderBesideFrom = 50000;
+
     std::vector<RecordSummary> records_;
+    std::vector<std::uint64_t> names_;  // each name in lower case, packed
     std::vector<int> rowRecords_;  // row r shows record rowRecords_[r]
+    mutable std::vector<int> rowOfRecord_;  // the other way round, by name; made when first needed
     bool byName_ = false;
     std::vector<int> nameOrder_;   // every record, by name; made when first needed
+    std::future<std::vector<int>> comingNameOrder_;
+    std::vector<int> numberOrder_; // every record, by number
+    std::vector<Recent> recent_;   // the latest first
+    std::optional<Filter> shown_;  // what rowRecords_ was made by
 };
+
+// Runs `work` (an import into the library at `path`) on a thread of its
+// own, through a library object of its own, and returns when it is done:
+// meanwhile the windows go on painting; when it takes longer than
+// kShowImportProgressAfterMs the dialog "ImportProgress" shows how far it
+// got, and its Cancel sets progress.cancel. Until then key presses and
+// clicks wait.
+inline constexpr int kShowImportProgressAfterMs = 300;
+void runBeside(QWidget* parent, const std::string& path,
+               const std::function<void(VoiceLibrary& library, ReadProgress& progress)>& work);
 
 class LibraryBrowser : public QGroupBox {
     Q_OBJECT
@@ -146,15 +205,43 @@ private:
     // file changed since. Keeps `record` selected when it is listed.
     void applyFilter(int record = -1);
     void reload(int record = -1);
+    // Makes a change of the library, then lists it (keeping `record`
+    // selected): `takeIn` brings the kept names up to date when nothing else
+    // changed the file (false: they are read again).
+    void changeLibrary(const std::function<LibraryResult()>& change, const std::function<bool()>& takeIn, int record);
+    // Reads the record again into the kept names; false when it cannot.
+    bool takeRecordAgain(int record);
     void listFiltered(int record);
-    // The file's size and time of change: when they differ from those of the
-    // last read, the kept names are read again.
+    // The file's size, time of change and identity: when they differ from
+    // those of the last read, the kept names are read again (only the
+    // appended ones when the same file only grew, up to this many).
     struct Stamp {
         std::uintmax_t size = 0;
         std::int64_t time = 0;
+        std::uint64_t device = 0;
+        std::uint64_t inode = 0;
         bool operator==(const Stamp&) const = default;
     };
-    Stamp stamp() const;
+    static constexpr int kReadAppendedUpTo = 256;
+    static Stamp stampOf(const std::string& path);
+    // What reading the library again gave: the records appended since the
+    // reading `scanned` of `had` records, or all of them. Needs nothing of
+    // the browser, so an import's thread does it too.
+    struct Reading {
+        Stamp stamp;
+        bool appended = false;
+        std::vector<RecordSummary> records;
+        LibraryResult result;
+    };
+    static Reading readLibrary(const VoiceLibrary& library, const Stamp& scanned, int had);
+    void takeReading(Reading reading, int record);
+    // An import run off this thread: its report and, unless it was refused,
+    // the library read again afterwards.
+    struct ImportRun {
+        ImportReport report;
+        Reading reading;
+    };
+    ImportRun runImport(const std::vector<std::string>& files, const ImportMasks& masks, bool keepWhole);
     std::vector<int> selectedRecords() const;
     bool ask(const QString& title, const QString& text);
     void tell(const QString& title, const QString& text);

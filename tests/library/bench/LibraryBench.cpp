@@ -1,7 +1,9 @@
 // Builds a library of many records in a temporary folder and times the ways
 // of filling the browser's list from it, beside one plain read of the file;
 // then filtering by a name part and categories from memory against reading
-// the file again per key press, and importing the TG-33 bank backup.
+// the file again per key press; the browser window's key presses and category
+// clicks against the same on a library of 1,000 voices; and importing the
+// TG-33 bank backup.
 //
 //   library_bench [RECORDS] [BANK]   (default 100000, the bank of the test data)
 //
@@ -10,10 +12,24 @@
 #include "BenchSupport.h"
 #include "RandomVoice.h"
 #include "VoiceData.h"
+#include "Duplicates.h"
 #include "LibraryImport.h"
 #include "VoiceLibrary.h"
+#include "LibraryBrowser.h"
+#include "TSelectVoiceType.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -22,6 +38,7 @@
 #include <iostream>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <unistd.h>
@@ -63,10 +80,206 @@ std::vector<int> rowsFor(const std::vector<RecordSummary>& records, std::uint32_
     return rows;
 }
 
+// Fills the library with `total` records: the shapes in turn, each named
+// with seven random letters (or spaces) and a digit, with two or three
+// random categories.
+void buildLibrary(VoiceLibrary& library, const std::vector<VoiceParameters>& shapes, int total)
+{
+    std::mt19937 rng(7);
+    std::uniform_int_distribution<std::size_t> pick(0, kCategoryCount - 1);
+    std::uniform_int_distribution<int> letter(0, 26);
+    VoiceParameters current;
+    const VoiceData data(current);
+    library.setFlushEachWrite(false);
+    std::vector<LibraryRecord> block;
+    for (int n = 0; n < total; ++n) {
+        current = shapes[static_cast<std::size_t>(n) % shapes.size()];
+        for (std::size_t i = 0; i < 7; ++i) {
+            const int l = letter(rng);
+            current.common.name[i] = l == 26 ? ' ' : static_cast<char>((i == 0 ? 'A' : 'a') + l);
+        }
+        current.common.name[7] = static_cast<char>('0' + n % 10);
+        const std::uint32_t mask = categoryBit(pick(rng)) | categoryBit(pick(rng)) | categoryBit(pick(rng));
+        block.emplace_back();
+        check(makeRecord(mask, data, block.back()));
+        if (block.size() == 4096 || n + 1 == total) {
+            check(library.appendRecords(block));
+            block.clear();
+        }
+    }
+    check(library.flushToDisk());
+    library.setFlushEachWrite(true);
+}
+
+// The program around the browser: the import's categories dialog is
+// answered with Pad for every voice, messages with Ok; the rest is cancelled.
+class BenchHost : public LibraryBrowserHost {
+public:
+    std::function<void()> answered;  // the categories dialog was answered: the import begins
+
+    int showModal(QDialog& dialog) override
+    {
+        if (qobject_cast<QMessageBox*>(&dialog) != nullptr)
+            return QMessageBox::Ok;
+        if (auto* pad = dialog.findChild<QCheckBox*>(QStringLiteral("cbPad"));
+            pad != nullptr && dialog.findChild<QPushButton*>(QStringLiteral("Okay")) != nullptr) {
+            pad->click();
+            dialog.findChild<QPushButton*>(QStringLiteral("Okay"))->click();
+            if (answered)
+                answered();
+            return dialog.result();
+        }
+        return QDialog::Rejected;
+    }
+    TSelectVoiceType& selectVoiceType() override { return voiceType_; }
+    QDialog& overwriteDialog() override { return overwrite_; }
+    void sendVoice() override {}
+    void refreshEditors() override {}
+    void reportLibraryError(const QString& text) override
+    {
+        std::cerr << "library_bench: " << text.toStdString() << '\n';
+        std::exit(1);
+    }
+
+private:
+    TSelectVoiceType voiceType_;
+    QDialog overwrite_;
+};
+
+// Median and worst of a set of times.
+struct Spread {
+    double median = 0;
+    double worst = 0;
+};
+
+Spread spread(std::vector<double> times)
+{
+    std::sort(times.begin(), times.end());
+    return {times[times.size() / 2], times.back()};
+}
+
+// What a key press or a click in the browser costs, from the event to the
+// list painted again.
+struct BrowserTimes {
+    Spread narrowing;   // a letter typed into the search box
+    Spread widening;    // a letter taken away, some left
+    Spread full;        // the last letter taken away: the whole list again
+    Spread tick;        // a category box ticked
+    Spread untick;      // and unticked
+    double byName = 0;  // the order switched to by name, the first time
+};
+
+// A browser on the library, listed and shown.
+struct ShownBrowser {
+    VoiceParameters voice{};
+    VoiceData data{voice};
+    BenchHost host;
+    LibraryBrowser browser;
+
+    explicit ShownBrowser(VoiceLibrary& library) : browser(library, data, host)
+    {
+        browser.resize(420, 640);
+        browser.setUp();
+        browser.show();
+        if (!QTest::qWaitForWindowExposed(&browser)) {
+            std::cerr << "library_bench: the browser was not shown\n";
+            std::exit(1);
+        }
+    }
+};
+
+// The longest time the event loop goes without turning (seen by a timer
+// every 2 ms) while `work` runs, from when `begin` is called.
+struct Pauses {
+    QTimer beat;
+    std::chrono::steady_clock::time_point last = std::chrono::steady_clock::now();
+    double longest = 0;
+
+    Pauses()
+    {
+        QObject::connect(&beat, &QTimer::timeout, [this] {
+            const auto now = std::chrono::steady_clock::now();
+            longest = std::max(longest, std::chrono::duration<double, std::milli>(now - last).count());
+            last = now;
+        });
+        beat.start(2);
+    }
+    void begin()
+    {
+        last = std::chrono::steady_clock::now();
+        longest = 0;
+    }
+};
+
+// Imports the bank through the browser: the longest pause of the window's
+// event loop once the categories are given, and the whole import's time.
+std::pair<double, double> importThroughBrowser(VoiceLibrary& library, const std::string& bank)
+{
+    ShownBrowser shown(library);
+    QApplication::processEvents();
+    Pauses pauses;
+    shown.host.answered = [&] { pauses.begin(); };
+    const double whole = milliseconds([&] { shown.browser.importFiles({QString::fromStdString(bank)}); });
+    return {pauses.longest, whole};
+}
+
+// The baseline: the same pause over `ms` milliseconds with one thread beside
+// the event loop busy all the time, as an import's is.
+double pauseBesideABusyThread(int ms)
+{
+    Pauses pauses;
+    std::atomic<bool> stop{false};
+    std::thread busy([&] {
+        std::uint64_t x = 1;
+        while (!stop.load(std::memory_order_relaxed))
+            x = x * 6364136223846793005ull + 1442695040888963407ull;
+        if (x == 0)
+            std::cerr << "";
+    });
+    QTimer::singleShot(0, [&] { pauses.begin(); });
+    QTest::qWait(ms);
+    stop = true;
+    busy.join();
+    return pauses.longest;
+}
+
+BrowserTimes timeBrowser(VoiceLibrary& library, const char* word)
+{
+    ShownBrowser shown(library);
+    LibraryBrowser& browser = shown.browser;
+    auto* search = browser.findChild<QLineEdit*>(QStringLiteral("tfSearch"));
+    auto* box = browser.findChild<QCheckBox*>(QStringLiteral("cbStrings"));
+    search->setFocus();
+    const auto timed = [&](const std::function<void()>& act) {
+        return milliseconds([&] {
+            act();
+            QApplication::processEvents();   // the list's layout waits for the event loop
+            QApplication::processEvents();
+            browser.repaint();
+        });
+    };
+    std::vector<double> narrowing, widening, full, tick, untick;
+    const int letters = static_cast<int>(std::string(word).size());
+    for (int run = 0; run < kRuns; ++run) {
+        for (int i = 0; i < letters; ++i)
+            narrowing.push_back(timed([&] { QTest::keyClick(search, word[i]); }));
+        for (int i = 0; i < letters; ++i)
+            (i + 1 < letters ? widening : full).push_back(timed([&] { QTest::keyClick(search, Qt::Key_Backspace); }));
+        tick.push_back(timed([&] { box->click(); }));
+        untick.push_back(timed([&] { box->click(); }));
+    }
+    auto* order = browser.findChild<QComboBox*>(QStringLiteral("cbSort"));
+    const double byName = timed([&] { order->setCurrentIndex(1); });
+    return {spread(narrowing), spread(widening), spread(full), spread(tick), spread(untick), byName};
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
     const int total = argc > 1 ? std::atoi(argv[1]) : 100000;
     if (total <= 0) {
         std::cerr << "usage: library_bench [RECORDS]\n";
@@ -78,22 +291,12 @@ int main(int argc, char** argv)
     VoiceLibrary library(path);
     const std::uint32_t stringsPad = categoryBit(categoryIndex("Strings")) | categoryBit(categoryIndex("Pad"));
 
-    // Voices of a few shapes, each record with two or three random categories.
+    // Voices of a few shapes, each record with a name of random letters and
+    // two or three random categories; added in blocks, flushed once.
     std::vector<VoiceParameters> shapes;
     for (unsigned seed = 1; seed <= 16; ++seed)
         shapes.push_back(test::RandomVoice(seed).make());
-    std::mt19937 rng(7);
-    std::uniform_int_distribution<std::size_t> pick(0, kCategoryCount - 1);
-    VoiceParameters current;
-    VoiceData data(current);
-    const double buildTime = milliseconds([&] {
-        for (int n = 0; n < total; ++n) {
-            current = shapes[static_cast<std::size_t>(n) % shapes.size()];
-            current.common.name[7] = static_cast<char>('0' + n % 10);
-            const std::uint32_t mask = categoryBit(pick(rng)) | categoryBit(pick(rng)) | categoryBit(pick(rng));
-            check(library.appendRecord(mask, data));
-        }
-    });
+    const double buildTime = milliseconds([&] { buildLibrary(library, shapes, total); });
     if (library.recordCount() != total) {
         std::cerr << "library_bench: the library holds " << library.recordCount() << " records\n";
         return 1;
@@ -144,7 +347,7 @@ int main(int argc, char** argv)
     row("filter of scanned records only, Strings+Pad", refilter);
     row("seek + read per field (recordCategories, recordName)", perField);
     std::printf("\n  rows listed: %zu with no filter, %zu with Strings+Pad\n", allRows, filteredRows);
-    std::printf("  building the library with %d appendRecord calls: %.0f ms\n", total, buildTime);
+    std::printf("  building the library (%d records, appended in blocks): %.0f ms\n", total, buildTime);
 
     // Typing "bra" into the search box with Strings+Pad ticked: three filters.
     const char* presses[] = {"b", "br", "bra"};
@@ -169,15 +372,52 @@ int main(int argc, char** argv)
     std::printf("  %-52s %9.1fx\n", "speed-up, Strings+Pad", keysRereading / keysFromMemory);
     std::printf("  %-52s %9.1fx\n", "speed-up, no category", keysRereading / keysNoCategories);
 
+    // The browser on this library and on one of 1,000 voices built the same
+    // way: a key press or a click should cost the same on both.
+    constexpr const char* kWord = "bra";
+    const BrowserTimes bigBrowser = timeBrowser(library, kWord);
+    VoiceLibrary thousand((dir / "THOUSAND.SYL").string());
+    buildLibrary(thousand, shapes, 1000);
+    const BrowserTimes smallBrowser = timeBrowser(thousand, kWord);
+    std::printf("\n  The browser window, from the event to the list painted again (\"%s\" typed, then erased)\n",
+                kWord);
+    std::printf("  %-44s %8s %8s %8s %8s %7s\n", "", "median", "worst", "1k med.", "1k worst", "x 1k");
+    const auto uiRow = [](const char* what, const Spread& big, const Spread& small) {
+        std::printf("  %-44s %8.2f %8.2f %8.2f %8.2f %7.1f\n", what, big.median, big.worst, small.median,
+                    small.worst, big.median / small.median);
+    };
+    uiRow("key press narrowing the list (ms)", bigBrowser.narrowing, smallBrowser.narrowing);
+    uiRow("key press widening it (ms)", bigBrowser.widening, smallBrowser.widening);
+    uiRow("key press back to the whole list (ms)", bigBrowser.full, smallBrowser.full);
+    uiRow("category box ticked (ms)", bigBrowser.tick, smallBrowser.tick);
+    uiRow("category box unticked (ms)", bigBrowser.untick, smallBrowser.untick);
+    std::printf("  %-44s %8.2f %8s %8.2f %8s %7.1f\n", "order switched to by name, first time (ms)", bigBrowser.byName, "",
+                smallBrowser.byName, "", bigBrowser.byName / smallBrowser.byName);
+
     const std::string bank = argc > 2 ? argv[2] : MORVANE_BANK;
     const std::string big = path;
-    const double intoBig = milliseconds([&] {
-        const ImportReport report = importVoiceFiles(library, {bank}, stringsPad, false);
+    const auto import = [&](const std::function<ImportReport()>& work) {
+        ImportReport report;
+        const double ms = milliseconds([&] { report = work(); });
         if (report.refused) {
             std::cerr << "library_bench: " << report.summary(big) << '\n';
             std::exit(1);
         }
-    });
+        return ms;
+    };
+    // The first import into a library reads every voice once; the next ones
+    // look only at what was added since.
+    const double intoBig = import([&] { return importVoiceFiles(library, {bank}, stringsPad, false); });
+    const double bigAgain = import([&] { return importVoiceFiles(library, {bank}, stringsPad, false); });
+    std::vector<SourceVoice> fresh64;
+    for (unsigned seed = 1000; seed < 1064; ++seed)
+        fresh64.push_back({0, test::RandomVoice(seed).make()});
+    const double bigNew = import([&] { return importVoices(library, fresh64, stringsPad); });
+    // Through the window: with the hashes kept, and the first time (none kept).
+    const auto [keptPause, keptWhole] = importThroughBrowser(library, bank);
+    fs::remove(DuplicateIndex::hashesPath(library.targetPath()));
+    const auto [firstPause, firstWhole] = importThroughBrowser(library, bank);
+    const double busyPause = pauseBesideABusyThread(static_cast<int>(std::min(firstWhole, 5000.0)));
     fs::remove(big);
 
     constexpr int kImports = 1000;
@@ -200,7 +440,17 @@ int main(int argc, char** argv)
             skipped += importVoiceFiles(same, {bank}, stringsPad, false).exactDuplicates;
     });
     std::printf("\n  Importing the 64-voice bank\n");
-    std::printf("  %-52s %9.1f ms\n", "into the library above (duplicate check included)", intoBig);
+    std::printf("  %-52s %9.1f ms\n", "into the library above, first import (64 added)", intoBig);
+    std::printf("  %-52s %9.1f ms  %6.1fx an import into an empty library\n", "the same bank again (64 skipped)",
+                bigAgain, bigAgain / (fresh / kImports));
+    std::printf("  %-52s %9.1f ms  %6.1fx an import into an empty library\n", "64 new voices (64 added)", bigNew,
+                bigNew / (fresh / kImports));
+    std::printf("  %-52s %9.1f ms, the window's longest pause %.1f ms\n", "through the browser window, hashes kept",
+                keptWhole, keptPause);
+    std::printf("  %-52s %9.1f ms, the window's longest pause %.1f ms\n", "through the browser window, first import",
+                firstWhole, firstPause);
+    std::printf("  %-52s %9s     the window's longest pause %.1f ms\n", "(baseline: a thread beside it busy, no import)",
+                "", busyPause);
     std::printf("  %-52s %9.2f ms each, %.0f ms in all (%d voices added)\n",
                 "1,000 times, each into a new empty library", fresh / kImports, fresh, added);
     std::printf("  %-52s %9.2f ms each, %.0f ms in all (%d skipped)\n",
