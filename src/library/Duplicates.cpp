@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <memory>
 #include <numeric>
+#include <optional>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -380,9 +381,9 @@ DuplicateIndex::Match DuplicateIndex::find(const VoiceDump& dump)
     return match;
 }
 
-// Two forward passes over the file, whatever its size. The first keeps two
-// hashes per record in flat arrays; records whose hash is shared by no other
-// are done with. The second splits each shared hash into classes by the bytes
+// The two hashes of every record come from those kept beside the library
+// (prepare); records whose hash is shared by no other are done with. The
+// records that share one are read again and split into classes by the bytes
 // themselves, holding one dump per class, not one per record, so memory is
 // linear in the records and small beside the file.
 LibraryResult DuplicateIndex::groups(Groups& groups)
@@ -396,15 +397,19 @@ LibraryResult DuplicateIndex::groups(Groups& groups)
             return hash != other.hash ? hash < other.hash : number < other.number;
         }
     };
+    // The two hashes of every record: those kept beside the library, brought
+    // up to date (the first search of a library works them all out).
+    if (LibraryResult ready = prepare({}); !ready)
+        return ready;
+    const std::size_t count = kept_.size();
     std::vector<Keyed> byVoice, byNameless;
-    if (LibraryResult read = library_.forEachRecord([&](int n, const LibraryRecord& record) {
-            const VoiceDump dump = canonicalDump(record);
-            byVoice.push_back({hashOf(dump, true), n});
-            byNameless.push_back({hashOf(dump, false), n});
-        });
-        !read)
-        return read;
-    const std::size_t count = byVoice.size();
+    byVoice.reserve(count);
+    byNameless.reserve(count);
+    for (std::size_t n = 0; n < count; ++n) {
+        byVoice.push_back({kept_[n].exact, static_cast<int>(n)});
+        byNameless.push_back({kept_[n].nameless, static_cast<int>(n)});
+    }
+    kept_ = {};
 
     // For each record, the run of records sharing its hash (-1 when it shares
     // it with none).
@@ -432,35 +437,65 @@ LibraryResult DuplicateIndex::groups(Groups& groups)
     if (voiceRuns == 0 && namelessRuns == 0)
         return {};
 
-    // A class: the dump that stands for it and its records in file order.
+    // A class: the dump that stands for it, the stored bytes of its first
+    // record, and its records in file order. A record stored with the same
+    // bytes as a class's first is in that class without being decoded.
     struct Class {
         VoiceDump dump;
+        VoiceDump stored;
         std::vector<int> numbers;
     };
     std::vector<std::vector<Class>> voiceClasses(static_cast<std::size_t>(voiceRuns));
     std::vector<std::vector<Class>> namelessClasses(static_cast<std::size_t>(namelessRuns));
-    const auto place = [](std::vector<Class>& classes, const VoiceDump& dump, int n,
+    const auto place = [](std::vector<Class>& classes, const VoiceDump& stored, const auto& dump, int n,
                           bool (*same)(const VoiceDump&, const VoiceDump&)) {
         for (Class& c : classes)
-            if (same(c.dump, dump)) {
+            if (c.stored == stored) {
                 c.numbers.push_back(n);
                 return;
             }
-        classes.push_back({dump, {n}});
-    };
-    if (LibraryResult read = library_.forEachRecord([&](int n, const LibraryRecord& record) {
-            const auto at = static_cast<std::size_t>(n);
-            // A record appended since the first pass has no place in it.
-            if (at >= count || (voiceRun[at] < 0 && namelessRun[at] < 0))
+        for (Class& c : classes)
+            if (same(c.dump, dump())) {
+                c.numbers.push_back(n);
                 return;
-            const VoiceDump dump = canonicalDump(record);
-            if (voiceRun[at] >= 0)
-                place(voiceClasses[static_cast<std::size_t>(voiceRun[at])], dump, n, sameVoice);
-            if (namelessRun[at] >= 0)
-                place(namelessClasses[static_cast<std::size_t>(namelessRun[at])], dump, n, sameButName);
-        });
-        !read)
-        return read;
+            }
+        classes.push_back({dump(), stored, {n}});
+    };
+    // Every hash that is shared is confirmed against the records themselves.
+    const auto confirm = [&](int n, const LibraryRecord& record) {
+        const auto at = static_cast<std::size_t>(n);
+        // A record appended since the hashes were read has no place in them.
+        if (at >= count || (voiceRun[at] < 0 && namelessRun[at] < 0))
+            return;
+        VoiceDump stored;
+        std::copy_n(record.data() + kRecordMaskSize, stored.size(), stored.begin());
+        std::optional<VoiceDump> canonical;
+        const auto dump = [&]() -> const VoiceDump& {
+            if (!canonical)
+                canonical = canonicalDump(record);
+            return *canonical;
+        };
+        if (voiceRun[at] >= 0)
+            place(voiceClasses[static_cast<std::size_t>(voiceRun[at])], stored, dump, n, sameVoice);
+        if (namelessRun[at] >= 0)
+            place(namelessClasses[static_cast<std::size_t>(namelessRun[at])], stored, dump, n, sameButName);
+    };
+    std::vector<int> shared;
+    for (std::size_t n = 0; n < count; ++n)
+        if (voiceRun[n] >= 0 || namelessRun[n] >= 0)
+            shared.push_back(static_cast<int>(n));
+    if (shared.size() > count / 16) {
+        // Many: one pass from start to end costs less than reading each.
+        if (LibraryResult read = library_.forEachRecord(confirm); !read)
+            return read;
+    } else {
+        LibraryRecord record;
+        for (int n : shared) {
+            if (LibraryResult read = library_.readRecord(n, record); !read)
+                return read;
+            confirm(n, record);
+        }
+    }
 
     const auto collect = [](std::vector<std::vector<Class>>& runs) {
         std::vector<std::vector<int>> found;

@@ -103,6 +103,8 @@ public:
 
     // Groups of two or more records: the same voice; and the same but for the
     // name (where the group holds more than one voice of the first kind).
+    // Brings the kept hashes up to date as prepare does: call with the
+    // library locked.
     struct Groups {
         std::vector<std::vector<int>> exact;
         std::vector<std::vector<int>> nameOnly;

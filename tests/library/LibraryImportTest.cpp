@@ -290,6 +290,13 @@ TEST_F(LibraryImportTest, DuplicateGroupsOverManyBlocksAreThoseEveryPairGives)
     ASSERT_TRUE(index.groups(groups));
     EXPECT_EQ(exact, groups.exact);
     EXPECT_EQ(nameOnly, groups.nameOnly);
+
+    // The search after it reads the hashes the first kept beside the library.
+    ASSERT_TRUE(std::filesystem::exists(DuplicateIndex::hashesPath(lib.targetPath())));
+    DuplicateIndex again(lib);
+    ASSERT_TRUE(again.groups(groups));
+    EXPECT_EQ(exact, groups.exact);
+    EXPECT_EQ(nameOnly, groups.nameOnly);
 }
 
 // An import keeps the library's hashes beside it and then reads only what was

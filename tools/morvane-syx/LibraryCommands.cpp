@@ -363,7 +363,11 @@ int Command::dups()
     std::vector<RecordSummary> records;
     if (!scanExisting(path, records))
         return kFailed;
-    const VoiceLibrary library(path);
+    VoiceLibrary library(path);
+    // Held while the kept hashes are brought up to date and the records read.
+    const LibraryLock lock(library);
+    if (!lock)
+        return fail(kFailed, lock.result().error());
     DuplicateIndex index(library);
     DuplicateIndex::Groups groups;
     if (const LibraryResult found = index.groups(groups); !found)
