@@ -173,9 +173,16 @@ bool readCurrent(const std::string& target, std::vector<KeptHashes>& kept)
 
 VoiceDump canonicalDump(const LibraryRecord& record)
 {
+    VoiceDump stored;
+    std::copy_n(record.data() + kRecordMaskSize, stored.size(), stored.begin());  // a record always holds 592 bytes
+    return canonicalDump(stored);
+}
+
+VoiceDump canonicalDump(const VoiceDump& stored)
+{
     VoiceParameters voice;
     VoiceData data(voice);
-    data.decodeDump(record.data() + kRecordMaskSize, kSyDumpSize);  // a record always holds 592 bytes
+    data.decodeDump(stored.data(), stored.size());
     return data.encodeDump();
 }
 
@@ -389,59 +396,69 @@ DuplicateIndex::Match DuplicateIndex::find(const VoiceDump& dump)
 LibraryResult DuplicateIndex::groups(Groups& groups)
 {
     groups = {};
-    struct Keyed {
-        std::uint64_t hash;
-        int number;
-        bool operator<(const Keyed& other) const
-        {
-            return hash != other.hash ? hash < other.hash : number < other.number;
-        }
-    };
     // The two hashes of every record: those kept beside the library, brought
     // up to date (the first search of a library works them all out).
     if (LibraryResult ready = prepare({}); !ready)
         return ready;
     const std::size_t count = kept_.size();
-    std::vector<Keyed> byVoice, byNameless;
-    byVoice.reserve(count);
-    byNameless.reserve(count);
-    for (std::size_t n = 0; n < count; ++n) {
-        byVoice.push_back({kept_[n].exact, static_cast<int>(n)});
-        byNameless.push_back({kept_[n].nameless, static_cast<int>(n)});
-    }
-    kept_ = {};
-
-    // For each record, the run of records sharing its hash (-1 when it shares
-    // it with none).
-    const auto runsOf = [count](std::vector<Keyed>& keyed, std::vector<int>& runOf) {
-        std::sort(keyed.begin(), keyed.end());
-        runOf.assign(count, -1);
-        int runs = 0;
-        for (std::size_t i = 0; i < keyed.size();) {
-            std::size_t j = i + 1;
-            while (j < keyed.size() && keyed[j].hash == keyed[i].hash)
-                ++j;
-            if (j - i > 1) {
-                for (std::size_t k = i; k < j; ++k)
-                    runOf[static_cast<std::size_t>(keyed[k].number)] = runs;
-                ++runs;
-            }
-            i = j;
+    // One order serves both kinds: the same voice is the same but for the
+    // name too, so records that share the first hash lie inside a run of
+    // records that share the second.
+    struct Keyed {
+        KeptHashes hashes;
+        int number;
+        bool operator<(const Keyed& other) const
+        {
+            if (hashes.nameless != other.hashes.nameless)
+                return hashes.nameless < other.hashes.nameless;
+            return hashes.exact != other.hashes.exact ? hashes.exact < other.hashes.exact : number < other.number;
         }
-        keyed = {};
-        return runs;
     };
-    std::vector<int> voiceRun, namelessRun;
-    const int voiceRuns = runsOf(byVoice, voiceRun);
-    const int namelessRuns = runsOf(byNameless, namelessRun);
+    std::vector<Keyed> keyed(count);
+    for (std::size_t n = 0; n < count; ++n)
+        keyed[n] = {kept_[n], static_cast<int>(n)};
+    kept_ = {};
+    std::sort(keyed.begin(), keyed.end());
+
+    // For each record, the run of records sharing its hash of each kind (-1
+    // when it shares it with none).
+    std::vector<int> voiceRun(count, -1), namelessRun(count, -1);
+    int voiceRuns = 0, namelessRuns = 0;
+    const auto runEnd = [&](std::size_t i, std::size_t end, auto hashOfKind) {
+        std::size_t j = i + 1;
+        while (j < end && hashOfKind(keyed[j]) == hashOfKind(keyed[i]))
+            ++j;
+        return j;
+    };
+    for (std::size_t i = 0; i < count;) {
+        const std::size_t end = runEnd(i, count, [](const Keyed& k) { return k.hashes.nameless; });
+        if (end - i > 1) {
+            for (std::size_t k = i; k < end; ++k)
+                namelessRun[static_cast<std::size_t>(keyed[k].number)] = namelessRuns;
+            ++namelessRuns;
+            for (std::size_t v = i; v < end;) {
+                const std::size_t voiceEnd = runEnd(v, end, [](const Keyed& k) { return k.hashes.exact; });
+                if (voiceEnd - v > 1) {
+                    for (std::size_t k = v; k < voiceEnd; ++k)
+                        voiceRun[static_cast<std::size_t>(keyed[k].number)] = voiceRuns;
+                    ++voiceRuns;
+                }
+                v = voiceEnd;
+            }
+        }
+        i = end;
+    }
+    keyed = {};
     if (voiceRuns == 0 && namelessRuns == 0)
         return {};
 
     // A class: the dump that stands for it, the stored bytes of its first
-    // record, and its records in file order. A record stored with the same
-    // bytes as a class's first is in that class without being decoded.
+    // record, and its records in file order. A record whose stored bytes are
+    // the same as a class's first, by the class's kind, is in that class
+    // without being decoded: every field is read from its own bytes inside
+    // the voice, so equal bytes there decode and encode to equal bytes.
     struct Class {
-        VoiceDump dump;
+        std::optional<VoiceDump> dump;   // worked out from `stored` when first needed
         VoiceDump stored;
         std::vector<int> numbers;
     };
@@ -450,16 +467,19 @@ LibraryResult DuplicateIndex::groups(Groups& groups)
     const auto place = [](std::vector<Class>& classes, const VoiceDump& stored, const auto& dump, int n,
                           bool (*same)(const VoiceDump&, const VoiceDump&)) {
         for (Class& c : classes)
-            if (c.stored == stored) {
+            if (same(c.stored, stored)) {
                 c.numbers.push_back(n);
                 return;
             }
-        for (Class& c : classes)
-            if (same(c.dump, dump())) {
+        for (Class& c : classes) {
+            if (!c.dump)
+                c.dump = canonicalDump(c.stored);
+            if (same(*c.dump, dump())) {
                 c.numbers.push_back(n);
                 return;
             }
-        classes.push_back({dump(), stored, {n}});
+        }
+        classes.push_back({std::nullopt, stored, {n}});
     };
     // Every hash that is shared is confirmed against the records themselves.
     const auto confirm = [&](int n, const LibraryRecord& record) {

@@ -28,8 +28,10 @@ struct ReadProgress {
     std::atomic<int> total{0};
 };
 
-// The dump of a stored record as the encoder writes it today.
+// The dump of a stored record (or of the dump it holds) as the encoder
+// writes it today.
 VoiceDump canonicalDump(const LibraryRecord& record);
+VoiceDump canonicalDump(const VoiceDump& stored);
 
 bool sameVoice(const VoiceDump& a, const VoiceDump& b);
 bool sameButName(const VoiceDump& a, const VoiceDump& b);
