@@ -500,22 +500,8 @@ LibraryResult DuplicateIndex::groups(Groups& groups)
         if (namelessRun[at] >= 0)
             place(namelessClasses[static_cast<std::size_t>(namelessRun[at])], stored, dump, n, sameButName);
     };
-    std::vector<int> shared;
-    for (std::size_t n = 0; n < count; ++n)
-        if (voiceRun[n] >= 0 || namelessRun[n] >= 0)
-            shared.push_back(static_cast<int>(n));
-    if (shared.size() > count / 16) {
-        // Many: one pass from start to end costs less than reading each.
-        if (LibraryResult read = library_.forEachRecord(confirm); !read)
-            return read;
-    } else {
-        LibraryRecord record;
-        for (int n : shared) {
-            if (LibraryResult read = library_.readRecord(n, record); !read)
-                return read;
-            confirm(n, record);
-        }
-    }
+    if (LibraryResult read = library_.forEachRecord(confirm); !read)
+        return read;
 
     const auto collect = [](std::vector<std::vector<Class>>& runs) {
         std::vector<std::vector<int>> found;
