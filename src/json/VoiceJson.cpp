@@ -216,6 +216,17 @@ void visitMulti(Multi& multi, Visitor& v)
     });
 }
 
+// Writes a record as a JSON object with `visit` (which walks a copy).
+template <typename R>
+std::string toJson(R record, void (*visit)(R&, JsonWriter&))
+{
+    JsonWriter writer;
+    writer.out = "{\n";
+    visit(record, writer);
+    writer.out += "\n}\n";
+    return writer.out;
+}
+
 // Reads a JSON object with `visit`, all or nothing.
 template <typename R>
 std::string fromJson(const std::string& json, R& record, void (*visit)(R&, JsonReader&))
@@ -243,12 +254,7 @@ std::string fromJson(const std::string& json, R& record, void (*visit)(R&, JsonR
 
 std::string multiToJson(const Multi& multi)
 {
-    Multi copy = multi;
-    JsonWriter writer;
-    writer.out = "{\n";
-    visitMulti(copy, writer);
-    writer.out += "\n}\n";
-    return writer.out;
+    return toJson<Multi>(multi, [](Multi& m, JsonWriter& w) { visitMulti(m, w); });
 }
 
 std::string multiFromJson(const std::string& json, Multi& multi)
@@ -264,12 +270,7 @@ bool isMultiJson(const std::string& json)
 
 std::string voiceToJson(const VoiceParameters& voice)
 {
-    VoiceParameters copy = voice;
-    JsonWriter writer;
-    writer.out = "{\n";
-    visitVoice(copy, writer);
-    writer.out += "\n}\n";
-    return writer.out;
+    return toJson<VoiceParameters>(voice, [](VoiceParameters& v, JsonWriter& w) { visitVoice(v, w); });
 }
 
 std::string voiceFromJson(const std::string& json, VoiceParameters& voice)

@@ -21,6 +21,7 @@
 #include <algorithm>
 #include <functional>
 #include <type_traits>
+#include <tuple>
 
 namespace morvane {
 
@@ -36,17 +37,9 @@ EditorWindow::EditorWindow(EditorHost& host, const QString& objectName, const QS
 
     // Undo and redo work wherever the focus is in the window, and its
     // context menu offers them with the step's name.
-    undoAction_ = new QAction(QStringLiteral("Undo"), this);
-    undoAction_->setObjectName(QStringLiteral("Undo"));
-    undoAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
-    redoAction_ = new QAction(QStringLiteral("Redo"), this);
-    redoAction_->setObjectName(QStringLiteral("Redo"));
-    redoAction_->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
-    for (QAction* action : {undoAction_, redoAction_}) {
-        action->setShortcutContext(Qt::WindowShortcut);
-        action->setEnabled(false);
-        addAction(action);
-    }
+    std::tie(undoAction_, redoAction_) = addUndoActions(*this);
+    undoAction_->setEnabled(false);
+    redoAction_->setEnabled(false);
     // Compare and the test note, also wherever the focus is in the window.
     compareAction_ = new QAction(QStringLiteral("Compare with loaded voice"), this);
     compareAction_->setObjectName(QStringLiteral("Compare"));
@@ -347,6 +340,21 @@ void EditorWindow::showEvent(QShowEvent* event)
             break;
         }
     }
+}
+
+std::pair<QAction*, QAction*> addUndoActions(QWidget& window)
+{
+    auto* undo = new QAction(QStringLiteral("Undo"), &window);
+    undo->setObjectName(QStringLiteral("Undo"));
+    undo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    auto* redo = new QAction(QStringLiteral("Redo"), &window);
+    redo->setObjectName(QStringLiteral("Redo"));
+    redo->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+    for (QAction* action : {undo, redo}) {
+        action->setShortcutContext(Qt::WindowShortcut);
+        window.addAction(action);
+    }
+    return {undo, redo};
 }
 
 bool claimsUndoKeys(const QEvent* event)

@@ -20,6 +20,7 @@
 #include <optional>
 #include <string_view>
 #include <vector>
+#include <utility>
 
 class QAbstractSlider;
 class QAction;
@@ -157,6 +158,10 @@ inline constexpr const char* kEditsVoiceProperty = "editsVoice";
 
 // Layout pieces the windows share.
 QHBoxLayout* row(std::initializer_list<QWidget*> widgets, bool stretch = true);
+
+// A window's "Undo" (Ctrl+Z) and "Redo" (Ctrl+Shift+Z, Ctrl+Y) actions,
+// working wherever the focus is in it.
+std::pair<QAction*, QAction*> addUndoActions(QWidget& window);
 
 // Whether `event` is a box's claim on undo or redo keys, which a window
 // takes back so that its own undo and redo come first.

@@ -20,6 +20,7 @@
 #include <QRegularExpressionValidator>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <tuple>
 
 namespace morvane {
 
@@ -51,16 +52,7 @@ TMultiEdit::TMultiEdit(Host host, QWidget* parent)
 
     // Undo and redo wherever the focus is in the window; a box's own text
     // undo does not take the keys (eventFilter).
-    undoAction_ = new QAction(QStringLiteral("Undo"), this);
-    undoAction_->setObjectName(QStringLiteral("Undo"));
-    undoAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
-    redoAction_ = new QAction(QStringLiteral("Redo"), this);
-    redoAction_->setObjectName(QStringLiteral("Redo"));
-    redoAction_->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
-    for (QAction* action : {undoAction_, redoAction_}) {
-        action->setShortcutContext(Qt::WindowShortcut);
-        addAction(action);
-    }
+    std::tie(undoAction_, redoAction_) = addUndoActions(*this);
     connect(undoAction_, &QAction::triggered, this, &TMultiEdit::undo);
     connect(redoAction_, &QAction::triggered, this, &TMultiEdit::redo);
     setContextMenuPolicy(Qt::ActionsContextMenu);
