@@ -86,10 +86,7 @@ private slots:
     }
     void cleanup()
     {
-        shell->shutDown();
-        shell.reset();
-        QFile::remove(storePath());
-        QFile::remove(dir.filePath("SOUNDS.SYL"));
+        test::stopProgram(shell, dir, storePath());
     }
 
     void savedVoiceLoadsBackIdentical()

@@ -51,10 +51,7 @@ private slots:
     void cleanup()
     {
         midi->setOnSend({});
-        shell->shutDown();
-        shell.reset();
-        QFile::remove(dir.filePath("store.ini"));
-        QFile::remove(dir.filePath("SOUNDS.SYL"));
+        test::stopProgram(shell, dir, dir.filePath("store.ini"));
     }
 
     void getTypeChangeUndoAndRedoAsAUserDoes()

@@ -61,10 +61,7 @@ private slots:
     void cleanup()
     {
         modal.setAnswerer({});
-        shell->shutDown();
-        shell.reset();
-        QFile::remove(dir.filePath("store.ini"));
-        QFile::remove(dir.filePath("SOUNDS.SYL"));
+        test::stopProgram(shell, dir, dir.filePath("store.ini"));
     }
 
     // Corners from the current voice, files and the library; a drag sends

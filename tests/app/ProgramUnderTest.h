@@ -9,6 +9,7 @@
 #include "MorvaneApplication.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QSettings>
 #include <QTemporaryDir>
 
@@ -36,6 +37,16 @@ inline std::unique_ptr<AppShell> startProgram(ModalHost& modal, const QTemporary
     shell->setLibraryPath(dir.filePath("SOUNDS.SYL").toStdString());
     shell->startUp();
     return shell;
+}
+
+// Ends a program made by startProgram, and removes its settings store and
+// library so that the next test starts afresh.
+inline void stopProgram(std::unique_ptr<AppShell>& shell, const QTemporaryDir& dir, const QString& storePath)
+{
+    shell->shutDown();
+    shell.reset();
+    QFile::remove(storePath);
+    QFile::remove(dir.filePath("SOUNDS.SYL"));
 }
 
 } // namespace morvane::test

@@ -51,10 +51,7 @@ private slots:
     }
     void cleanup()
     {
-        shell->shutDown();
-        shell.reset();
-        QFile::remove(dir.filePath("store.ini"));
-        QFile::remove(dir.filePath("SOUNDS.SYL"));
+        test::stopProgram(shell, dir, dir.filePath("store.ini"));
     }
 
     // Edits in two editors, then undo to the start and redo to the end,
