@@ -10,7 +10,7 @@ QString editorStyleSheet(const QString& objectName)
     return QStringLiteral(R"(
 QWidget { font-size: 10px; }
 QWidget#%1 { background-color: %2; }
-QGroupBox { background-color: #4a4a4a; border: 1px solid #808080; border-radius: 2px;
+QGroupBox { background-color: %8; border: 1px solid #808080; border-radius: 2px;
             margin-top: 6px; padding-top: 1px; color: %3; font-weight: bold; }
 QGroupBox::title { subcontrol-origin: margin; left: 6px; padding: 0 2px; color: %3; }
 QLabel, QCheckBox { color: %4; font-weight: normal; }
@@ -43,7 +43,7 @@ QSlider::handle:horizontal { width: 9px; margin: -6px 0; }
 QSlider::handle:vertical { height: 9px; margin: 0 -6px; }
 )")
         .arg(objectName, kWindow.name(), kCaption.name(), kLabel.name(), QLatin1String(kOptionProperty),
-             kOptionBox.name(), QLatin1String(kHeadingProperty));
+             kOptionBox.name(), QLatin1String(kHeadingProperty), kGroupGround.name());
 }
 
 QString dialogStyleSheet()

@@ -9,6 +9,7 @@ namespace morvane::style {
 inline const QColor kWindow{0, 0, 0};
 inline const QColor kCaption{0, 255, 0};          // group captions, bold lime
 inline const QColor kLabel{255, 255, 0};          // field labels
+inline const QColor kGroupGround{74, 74, 74};     // inside a group's frame
 inline const QColor kOptionBox{128, 0, 0};        // the option lists: maroon with yellow text
 inline const QColor kEnvelopeGround{192, 192, 192};
 inline const QColor kEnvelopePen{0, 0, 128};      // the (carrier's) envelope, 2 pixels wide

@@ -2,6 +2,7 @@
 
 #include "EditorStyle.h"
 #include "NumberField.h"
+#include "Repainting.h"
 #include "UpDown.h"
 
 #include <QAction>
@@ -254,7 +255,7 @@ BoundSlider& EditorWindow::slider(QAbstractSlider* widget, const char* name, Fie
 BoundSlider& EditorWindow::trackBar(const char* name, Qt::Orientation orientation, FieldRef field, ShownForm form,
                                     std::optional<ShownRange> range, const char* toolTip)
 {
-    auto* bar = new QSlider(orientation, this);
+    auto* bar = new TrackBar(orientation, this);
     if (orientation == Qt::Vertical) {
         // Position 0 at the top, as the instrument's own pages show it.
         bar->setInvertedAppearance(true);
@@ -387,7 +388,7 @@ QHBoxLayout* row(std::initializer_list<QWidget*> widgets, bool stretch)
 
 QGroupBox* group(const char* caption, QLayout* content, QWidget* parent)
 {
-    auto* box = new QGroupBox(QString::fromLatin1(caption), parent);
+    auto* box = new EditorGroup(QString::fromLatin1(caption), parent);
     content->setContentsMargins(3, 3, 3, 3);
     box->setLayout(content);
     // The caption sets the least width: the style sheet's title does not.
