@@ -390,7 +390,7 @@ void ElementEditor::showDelayEnabled()
 
 void ElementEditor::drawEnvelope()
 {
-    envWindow_->update();
+    envWindow_->refresh();
 }
 
 void ElementEditor::envDelayChanged()

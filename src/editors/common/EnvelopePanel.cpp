@@ -49,14 +49,20 @@ std::vector<EnvelopeCorners> EnvelopePanel::corners() const
     return result;
 }
 
+void EnvelopePanel::refresh()
+{
+    if (corners() != shown_)
+        update();
+}
+
 void EnvelopePanel::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     painter.fillRect(rect(), style::kEnvelopeGround);
-    const std::vector<EnvelopeCorners> all = corners();
-    for (std::size_t i = 0; i < all.size(); ++i) {
+    shown_ = corners();
+    for (std::size_t i = 0; i < shown_.size(); ++i) {
         painter.setPen(QPen(traces_[i].colour, traces_[i].width));
-        painter.drawPolyline(all[i].data(), static_cast<int>(all[i].size()));
+        painter.drawPolyline(shown_[i].data(), static_cast<int>(shown_[i].size()));
     }
 }
 

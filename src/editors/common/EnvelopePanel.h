@@ -46,8 +46,10 @@ public:
 
     // Traces are drawn in the order added, later ones over earlier ones.
     void addTrace(Trace trace);
-    // The corners of every trace as the picture shows them now.
+    // The corners of every trace as the voice gives them now.
     std::vector<EnvelopeCorners> corners() const;
+    // Repaints the picture when the corners differ from what it shows.
+    void refresh();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -56,6 +58,7 @@ private:
     int levelTop_;
     std::function<const VoiceCommonParams&()> common_;
     std::vector<Trace> traces_;
+    std::vector<EnvelopeCorners> shown_;  // when last painted
 };
 
 } // namespace morvane

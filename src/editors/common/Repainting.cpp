@@ -17,7 +17,10 @@ namespace morvane {
 void keptPicture(QPainter& painter, const QByteArray& key, QSize size, const std::function<void(QPainter&)>& draw)
 {
     const QTransform device = painter.deviceTransform();
-    if (device.type() > QTransform::TxScale || device.m11() != device.m22() || device.m11() <= 0) {
+    // At a fractional pixel ratio (1.25x, 1.5x) a copy does not cover the
+    // device pixels exactly as drawing does: such screens draw directly.
+    if (device.type() > QTransform::TxScale || device.m11() != device.m22() || device.m11() <= 0
+        || device.m11() != std::round(device.m11())) {
         draw(painter);
         return;
     }
@@ -61,13 +64,15 @@ void EditorGroup::paintEvent(QPaintEvent* event)
         measuredFor_ = size();
     }
     const QRegion& region = event->region();
-    if (!std::all_of(region.begin(), region.end(), [this](const QRect& r) { return ground_.contains(r); })) {
+    // At a fractional pixel ratio the clip takes in device pixels only partly
+    // inside the region; the whole paint keeps the frame exact there.
+    const qreal ratio = devicePixelRatioF();
+    if (ratio != std::round(ratio) || !std::all_of(region.begin(), region.end(), [this](const QRect& r) { return ground_.contains(r); })) {
         QGroupBox::paintEvent(event);
         return;
     }
     QPainter painter(this);
-    for (const QRect& r : region)
-        painter.fillRect(r, style::kGroupGround);
+    painter.fillRect(ground_, style::kGroupGround);
 }
 
 void EditorGroup::changeEvent(QEvent* event)

@@ -223,7 +223,7 @@ void TVectorEdit::refreshControls()
     cbStepNumber->setCurrentIndex(selectedStep_);
     cbVectorSelect->setCurrentIndex(editsDetune_ ? 1 : 0);
     maskItems();
-    path_->update();
+    path_->refresh();
 }
 
 void TVectorEdit::maskItems()
@@ -240,7 +240,7 @@ void TVectorEdit::showSelectedStep()
     cbStepNumber->setCurrentIndex(selectedStep_);
     for (BoundList* list : {abList_, cdList_, repeatsList_})
         list->refresh();
-    path_->update();
+    path_->refresh();
 }
 
 void TVectorEdit::trackBarChange(int step)

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <vector>
 #include <cmath>
+#include <cstring>
 
 namespace morvane {
 
@@ -149,6 +150,14 @@ VectorPathGeometry VectorPathView::geometry() const
     return vectorPathGeometry(vector_(), selectedStep_(), plotArea(), timeStripArea());
 }
 
+void VectorPathView::refresh()
+{
+    const VectorParams& vector = vector_();
+    if (!shown_ || std::memcmp(&shown_->vector, &vector, sizeof vector) != 0 || shown_->speed != speed_()
+        || shown_->selectedStep != selectedStep_())
+        update();
+}
+
 void VectorPathView::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
@@ -157,6 +166,7 @@ void VectorPathView::paintEvent(QPaintEvent*)
     const QRectF strip = timeStripArea();
     const VectorPathGeometry g = geometry();
     const VectorParams& vector = vector_();
+    shown_ = Shown{vector, speed_(), selectedStep_()};
 
     // The ground, the centre cross and the element letters.
     painter.fillRect(plot, style::kPathGround);

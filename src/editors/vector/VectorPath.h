@@ -68,6 +68,10 @@ public:
     VectorPathView(std::function<const VectorParams&()> vector, std::function<int()> speed,
                    std::function<int()> selectedStep, QWidget* parent);
 
+    // Repaints the picture when the vector, the speed or the selected step
+    // differs from what it shows.
+    void refresh();
+
     QRectF plotArea() const;
     QRectF timeStripArea() const;
     VectorPathGeometry geometry() const;
@@ -92,6 +96,13 @@ private:
     std::function<int()> speed_;
     std::function<int()> selectedStep_;
     std::optional<int> dragged_;
+    // What the picture showed when last painted.
+    struct Shown {
+        VectorParams vector;
+        int speed;
+        int selectedStep;
+    };
+    std::optional<Shown> shown_;
 };
 
 } // namespace morvane
