@@ -3,6 +3,8 @@
 // others through it. A test fills in only what the window under test uses.
 #pragma once
 
+#include <functional>
+
 namespace morvane {
 
 class AppServices;
@@ -29,6 +31,30 @@ class TnoMIDIData;
 class VoiceData;
 struct VoiceParameters;
 
+// A window that is made the first time it is asked for: the editors, which
+// a user may never open in a run, cost start-up nothing. It reads as a
+// pointer to the window (made now if need be); made() tells whether it
+// exists yet without making it.
+template <typename Window>
+class MadeOnUse {
+public:
+    void setMaker(std::function<Window*()> make) { make_ = std::move(make); }
+    Window* get() const
+    {
+        if (window_ == nullptr && make_)
+            window_ = make_();
+        return window_;
+    }
+    Window* made() const { return window_; }
+    Window* operator->() const { return get(); }
+    Window& operator*() const { return *get(); }
+    operator Window*() const { return get(); }
+
+private:
+    std::function<Window*()> make_;
+    mutable Window* window_ = nullptr;
+};
+
 struct AppContext {
     ModalHost* modal = nullptr;
     Settings* settings = nullptr;
@@ -44,10 +70,10 @@ struct AppContext {
     TMIDIOpenError* MIDIOpenError = nullptr;
     TMainForm* MainForm = nullptr;
     TSetDevices* SetDevices = nullptr;
-    TAWMEdit* AWMEdit = nullptr;
-    TFMEdit* FMEdit = nullptr;
-    TVoiceCommonEdit* VoiceCommonEdit = nullptr;
-    TVectorEdit* VectorEdit = nullptr;
+    MadeOnUse<TAWMEdit> AWMEdit;
+    MadeOnUse<TFMEdit> FMEdit;
+    MadeOnUse<TVoiceCommonEdit> VoiceCommonEdit;
+    MadeOnUse<TVectorEdit> VectorEdit;
     TAboutMorvane* AboutMorvane = nullptr;
     TInvFile* InvFile = nullptr;
     TSaveErrDlg* SaveErrDlg = nullptr;

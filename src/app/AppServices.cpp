@@ -20,6 +20,8 @@
 #include "VoiceFile.h"
 
 #include <QApplication>
+#include <algorithm>
+#include <string_view>
 #include <QMessageBox>
 
 namespace morvane {
@@ -99,6 +101,45 @@ void AppServices::getVoice()
 void AppServices::addEditor(EditorWindow& window, const char* menuItem)
 {
     editors_.push_back({&window, menuItem});
+    // One made while the program runs shows what the others show.
+    window.updateDisplay();
+    if (session_.comparing())
+        window.showComparing(true);
+    const VoiceHistory* history = session_.history();
+    if (history != nullptr)
+        window.showHistory(QString::fromStdString(history->undoName()), QString::fromStdString(history->redoName()));
+    for (const auto& listener : editorListeners_)
+        listener(window);
+}
+
+void AppServices::addEditorMaker(const char* menuItem, std::function<EditorWindow*()> make)
+{
+    editorMakers_.emplace_back(menuItem, std::move(make));
+}
+
+EditorWindow* AppServices::editor(const char* menuItem)
+{
+    const std::string_view wanted(menuItem);
+    for (const Editor& editor : editors_)
+        if (wanted == editor.menuItem)
+            return editor.window;
+    for (const auto& [item, make] : editorMakers_)
+        if (item == wanted)
+            return make();
+    return nullptr;
+}
+
+bool AppServices::hasEditor(const char* menuItem) const
+{
+    const std::string_view wanted(menuItem);
+    return std::any_of(editors_.begin(), editors_.end(), [wanted](const Editor& e) { return wanted == e.menuItem; })
+           || std::any_of(editorMakers_.begin(), editorMakers_.end(),
+                          [wanted](const auto& maker) { return maker.first == wanted; });
+}
+
+void AppServices::onEditorAdded(std::function<void(EditorWindow&)> listener)
+{
+    editorListeners_.push_back(std::move(listener));
 }
 
 void AppServices::updateEditors()

@@ -16,7 +16,10 @@
 
 #include "VoiceHistory.h"
 
+#include <functional>
 #include <memory>
+#include <string>
+#include <utility>
 #include <vector>
 
 namespace morvane {
@@ -87,15 +90,26 @@ public:
     void showHelp(int context) override;
     void showContents();
 
-    // The editor windows, each with the name of the main window's menu item
-    // that shows it, in the order they are refreshed. Every refresh and every
-    // hiding of the editors goes through this one list.
+    // The editor windows made so far, each with the name of the main
+    // window's menu item that shows it, in the order they are refreshed.
+    // Every refresh and every hiding of the editors goes through this one
+    // list. An editor is made the first time it is asked for (editor()); a
+    // new one joins with addEditor, which shows it the voice, compare and
+    // the history as the others show them, and tells whoever listens.
     struct Editor {
         EditorWindow* window;
         const char* menuItem;
     };
     void addEditor(EditorWindow& window, const char* menuItem);
     const std::vector<Editor>& editors() const { return editors_; }
+    // How the editor of a menu item is made; it joins through addEditor.
+    void addEditorMaker(const char* menuItem, std::function<EditorWindow*()> make);
+    // The editor of the menu item, made now when it was not yet; null when
+    // the program has none.
+    EditorWindow* editor(const char* menuItem);
+    bool hasEditor(const char* menuItem) const;
+    // Called with every editor that joins, once.
+    void onEditorAdded(std::function<void(EditorWindow&)> listener);
 
     // updateDisplay of every editor. A refresh only shows the voice, so the
     // order does not change what the editors show; it records no step (the
@@ -139,6 +153,8 @@ private:
     AppContext& context_;
     std::unique_ptr<HelpWindow> help_;
     std::vector<Editor> editors_;
+    std::vector<std::pair<std::string, std::function<EditorWindow*()>>> editorMakers_;
+    std::vector<std::function<void(EditorWindow&)>> editorListeners_;
     EditSession session_;
     InstrumentLink link_;
     std::unique_ptr<ControllerLink> controllers_;

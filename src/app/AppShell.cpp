@@ -193,29 +193,26 @@ void AppShell::createWindows()
             awmEdit_->updateDisplay();
     });
     step(QStringLiteral("TSetDevices"));
-    // The editors; each registers with the services, which refresh and hide
-    // them all through that one list.
-    awmEdit_ = std::make_unique<TAWMEdit>(*services_);
-    context_.AWMEdit = awmEdit_.get();
-    services_->addEditor(*awmEdit_, "ElementA1");
-    step(QStringLiteral("TAWMEdit"));
-    fmEdit_ = std::make_unique<TFMEdit>(*services_);
-    context_.FMEdit = fmEdit_.get();
-    services_->addEditor(*fmEdit_, "ElementB1");
-    // The two element editors show the one envelope delay time: each tells
-    // the other when it changes.
-    awmEdit_->setPartner(fmEdit_.get());
-    fmEdit_->setPartner(awmEdit_.get());
-    step(QStringLiteral("TFMEdit"));
-    voiceCommonEdit_ = std::make_unique<TVoiceCommonEdit>(*services_);
-    context_.VoiceCommonEdit = voiceCommonEdit_.get();
-    services_->addEditor(*voiceCommonEdit_, "Voicecommon1");
-    voiceCommonEdit_->setEnvelopeDrawers(fmEdit_.get(), awmEdit_.get());
-    step(QStringLiteral("TVoiceCommonEdit"));
-    vectorEdit_ = std::make_unique<TVectorEdit>(*services_);
-    context_.VectorEdit = vectorEdit_.get();
-    services_->addEditor(*vectorEdit_, "Vector1");
-    step(QStringLiteral("TVectorEdit"));
+    // The editors are made the first time they are asked for (shown from
+    // the menu, or reached through the context); each joins the services,
+    // which refresh and hide them all through that one list.
+    context_.AWMEdit.setMaker([this] { return makeEditor(awmEdit_, "ElementA1", "TAWMEdit"); });
+    context_.FMEdit.setMaker([this] { return makeEditor(fmEdit_, "ElementB1", "TFMEdit"); });
+    context_.VoiceCommonEdit.setMaker(
+        [this] { return makeEditor(voiceCommonEdit_, "Voicecommon1", "TVoiceCommonEdit"); });
+    context_.VectorEdit.setMaker([this] { return makeEditor(vectorEdit_, "Vector1", "TVectorEdit"); });
+    services_->addEditorMaker("ElementA1", [this] { return static_cast<EditorWindow*>(context_.AWMEdit.get()); });
+    services_->addEditorMaker("ElementB1", [this] { return static_cast<EditorWindow*>(context_.FMEdit.get()); });
+    services_->addEditorMaker("Voicecommon1",
+                              [this] { return static_cast<EditorWindow*>(context_.VoiceCommonEdit.get()); });
+    services_->addEditorMaker("Vector1", [this] { return static_cast<EditorWindow*>(context_.VectorEdit.get()); });
+    services_->onEditorAdded([this](EditorWindow& editor) {
+        linkEditors();
+        if (mainForm_)
+            mainForm_->editorAdded(editor);
+        if (placeKeeper_)
+            placeWindow(editor);
+    });
     mainForm_->editorsCreated();
 
     aboutMorvane_ = std::make_unique<TAboutMorvane>();
@@ -242,6 +239,27 @@ void AppShell::createWindows()
 
     setDevices_->populate();
     step(QStringLiteral("TSetDevices.populate"));
+}
+
+template <typename Editor>
+Editor* AppShell::makeEditor(std::unique_ptr<Editor>& editor, const char* menuItem, const char* name)
+{
+    editor = std::make_unique<Editor>(*services_);
+    step(QString::fromLatin1(name));
+    services_->addEditor(*editor, menuItem);
+    return editor.get();
+}
+
+void AppShell::linkEditors()
+{
+    // The two element editors show the one envelope delay time: each tells
+    // the other when it changes. The common editor redraws their envelopes.
+    if (awmEdit_)
+        awmEdit_->setPartner(fmEdit_.get());
+    if (fmEdit_)
+        fmEdit_->setPartner(awmEdit_.get());
+    if (voiceCommonEdit_)
+        voiceCommonEdit_->setEnvelopeDrawers(fmEdit_.get(), awmEdit_.get());
 }
 
 void AppShell::applyFirstRunRule()
@@ -311,20 +329,23 @@ private:
 void AppShell::restoreWindowPlaces()
 {
     placeKeeper_ = std::make_unique<PlaceKeeper>(*settings_);
-    for (QWidget* window : placedWindows()) {
-        const auto place = settings_->windowPlaces.constFind(window->objectName());
-        if (place == settings_->windowPlaces.cend())
-            continue;
+    for (QWidget* window : placedWindows())
+        placeWindow(*window);
+}
+
+void AppShell::placeWindow(QWidget& window)
+{
+    const auto place = settings_->windowPlaces.constFind(window.objectName());
+    if (place != settings_->windowPlaces.cend()) {
         // Only where the top of the window, with its title bar, is on a
         // screen now; otherwise the system chooses, as without a place.
-        const QRect top(*place, QSize(window->width(), 24));
+        const QRect top(*place, QSize(window.width(), 24));
         const QList<QScreen*> screens = QGuiApplication::screens();
         if (std::any_of(screens.begin(), screens.end(),
                         [&top](const QScreen* screen) { return screen->availableGeometry().intersects(top); }))
-            window->move(*place);
+            window.move(*place);
     }
-    for (QWidget* window : placedWindows())
-        window->installEventFilter(placeKeeper_.get());
+    window.installEventFilter(placeKeeper_.get());
 }
 
 void AppShell::loadStartFile()

@@ -97,6 +97,14 @@ private:
     // Moves the windows to their stored places and keeps the places up to
     // date from then on.
     void restoreWindowPlaces();
+    // Moves one window to its stored place and keeps its place from then on.
+    void placeWindow(QWidget& window);
+    // Makes an editor the first time it is asked for; `name` goes into the
+    // start-up trace.
+    template <typename Editor>
+    Editor* makeEditor(std::unique_ptr<Editor>& editor, const char* menuItem, const char* name);
+    // Tells the editors made so far of each other.
+    void linkEditors();
     void refreshEditors();
     void watchPorts();
     void runEventLoop();
@@ -132,7 +140,8 @@ private:
     std::unique_ptr<AppServices> services_;
     std::unique_ptr<TMainForm> mainForm_;
     std::unique_ptr<TSetDevices> setDevices_;
-    // The AWM element, FM element and vector editors join here.
+    // The AWM element, FM element, common and vector editors, each made on
+    // first use.
     std::unique_ptr<TAWMEdit> awmEdit_;
     std::unique_ptr<TFMEdit> fmEdit_;
     std::unique_ptr<TVoiceCommonEdit> voiceCommonEdit_;

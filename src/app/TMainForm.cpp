@@ -344,26 +344,29 @@ void TMainForm::buildMenus()
 
 void TMainForm::editorsCreated()
 {
-    // Each editor's item shows and raises it; an editor that the program
-    // does not have keeps its item disabled.
-    for (const char* name : {"ElementA1", "ElementB1", "Voicecommon1", "Vector1"})
-        findChild<QAction*>(QString::fromLatin1(name))->setEnabled(false);
-    for (const AppServices::Editor& editor : services_.editors()) {
-        // Loading and saving work from every editor window too.
-        if (editor.window->findChild<QShortcut*>(QStringLiteral("OpenShortcut")) == nullptr) {
-            auto* open = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_O), editor.window);
-            open->setObjectName(QStringLiteral("OpenShortcut"));
-            connect(open, &QShortcut::activated, this, &TMainForm::Open1Click);
-            auto* save = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_S), editor.window);
-            save->setObjectName(QStringLiteral("SaveShortcut"));
-            connect(save, &QShortcut::activated, this, &TMainForm::Save1Click);
-        }
-        auto* action = findChild<QAction*>(QString::fromLatin1(editor.menuItem));
-        action->setEnabled(true);
-        QWidget* window = editor.window;
+    // Each editor's item shows and raises it, making it the first time; an
+    // editor that the program does not have keeps its item disabled.
+    for (const char* name : {"ElementA1", "ElementB1", "Voicecommon1", "Vector1"}) {
+        auto* action = findChild<QAction*>(QString::fromLatin1(name));
+        action->setEnabled(services_.hasEditor(name));
         disconnect(action, &QAction::triggered, this, nullptr);
-        connect(action, &QAction::triggered, this, [window] { showEditor(window); });
+        connect(action, &QAction::triggered, this, [this, name] { showEditor(services_.editor(name)); });
     }
+    for (const AppServices::Editor& editor : services_.editors())
+        editorAdded(*editor.window);
+}
+
+void TMainForm::editorAdded(QWidget& editor)
+{
+    // Loading and saving work from every editor window too.
+    if (editor.findChild<QShortcut*>(QStringLiteral("OpenShortcut")) != nullptr)
+        return;
+    auto* open = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_O), &editor);
+    open->setObjectName(QStringLiteral("OpenShortcut"));
+    connect(open, &QShortcut::activated, this, &TMainForm::Open1Click);
+    auto* save = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_S), &editor);
+    save->setObjectName(QStringLiteral("SaveShortcut"));
+    connect(save, &QShortcut::activated, this, &TMainForm::Save1Click);
 }
 
 void TMainForm::buildStartActionMenu()

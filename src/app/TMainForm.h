@@ -37,9 +37,11 @@ public:
 
     LibraryBrowser& browser() { return *browser_; }
 
-    // The editor windows are made after this window; their menu items are
-    // enabled once they exist.
+    // The editors' menu items are enabled for the editors the program has
+    // (each made the first time it is shown) once they are known.
     void editorsCreated();
+    // An editor window joined: the file shortcuts work in it too.
+    void editorAdded(QWidget& editor);
 
     // The foot of the window: whether the instrument's input and output are
     // connected (the port names in the tool tip), and why the last message

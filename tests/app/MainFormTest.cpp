@@ -629,7 +629,7 @@ private slots:
 
     void loadAndSaveWorkFromTheEditorWindows()
     {
-        QWidget* editor = context().services->editors().front().window;
+        QWidget* editor = context().services->editor("ElementA1");
         editor->show();
         QVERIFY(QTest::qWaitForWindowExposed(editor));
         for (const auto& [key, title] : {std::pair{Qt::Key_O, "Open sound file"}, std::pair{Qt::Key_S, "Save voice"}}) {

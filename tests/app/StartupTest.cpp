@@ -33,7 +33,7 @@ namespace {
 
 const QStringList kMadeInOrder{
     "Settings", "TMIDIOpenError", "MidiPort", "VoiceData", "VoiceLibrary", "application title", "TMainForm",
-    "TSetDevices", "TAWMEdit", "TFMEdit", "TVoiceCommonEdit", "TVectorEdit", "TAboutMorvane", "TInvFile", "TSaveErrDlg",
+    "TSetDevices", "TAboutMorvane", "TInvFile", "TSaveErrDlg",
     "TOverwriteDlg", "TnoMIDIData", "TDataReceivedForm", "TSelectVoiceType", "TSetDevices.populate",
 };
 
@@ -453,7 +453,7 @@ private slots:
             AppShell shell(*app(), modal, store());
             useTestMachine(shell);
             shell.startUp();
-            QWidget* editor = shell.context().services->editors().front().window;
+            QWidget* editor = shell.context().services->editor("ElementA1");
             editor->show();
             editor->move(kept);
             shell.context().MainForm->show();
@@ -464,15 +464,16 @@ private slots:
         AppShell shell(*app(), modal, store());
         useTestMachine(shell);
         shell.startUp();
-        QWidget* editor = shell.context().services->editors().front().window;
+        // An editor is placed when it is made, the first time it is shown.
+        QVERIFY(shell.context().AWMEdit.made() == nullptr);
+        QWidget* editor = shell.context().services->editor("ElementA1");
         QCOMPARE(editor->pos(), kept);
         QVERIFY(shell.context().MainForm->pos() != QPoint(5000, 4000));
         // The editors never shown keep no place.
         const QSettings stored(storePath(), QSettings::IniFormat);
         QCOMPARE(stored.value("Windows/" + editor->objectName()).toString(), QStringLiteral("140,90"));
-        for (const AppServices::Editor& other : shell.context().services->editors())
-            if (other.window != editor)
-                QVERIFY(!stored.contains("Windows/" + other.window->objectName()));
+        for (const char* other : {"FMEdit", "VoiceCommonEdit", "VectorEdit"})
+            QVERIFY(!stored.contains(QStringLiteral("Windows/") + QLatin1String(other)));
         shell.shutDown();
     }
 

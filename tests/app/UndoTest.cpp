@@ -10,6 +10,7 @@
 #include "ProgramUnderTest.h"
 #include "Settings.h"
 #include "TAWMEdit.h"
+#include "TFMEdit.h"
 #include "TMainForm.h"
 #include "TVoiceCommonEdit.h"
 #include "UpDown.h"
@@ -136,6 +137,35 @@ private slots:
         QVERIFY(action("Redo1")->isEnabled());
         type(awm, "tfDetune", "3");
         QVERIFY(!action("Redo1")->isEnabled());
+    }
+
+    // The FM and vector editors are made the first time they are shown, from
+    // the main window's menu: then they show the voice as it is now, the
+    // history and compare as the other windows do, and take part from then on.
+    void anEditorMadeLaterShowsTheVoiceTheHistoryAndCompare()
+    {
+        QVERIFY(context().FMEdit.made() == nullptr);
+        QVERIFY(context().VectorEdit.made() == nullptr);
+        // A voice comes in whose FM feedback no new window shows by itself.
+        context().voice->elementB.feedback = 5;
+        context().services->voiceLoaded();
+        context().services->refreshEditors();
+        type(*context().AWMEdit, "tfDetune", "9");
+        action("Compare1")->trigger();
+        const int feedback = 5;
+        action("ElementB1")->trigger();
+        QWidget* fm = context().FMEdit.made();
+        QVERIFY(fm != nullptr && fm->isVisible());
+        QVERIFY(context().VectorEdit.made() == nullptr);
+        QCOMPARE(editorAction(*fm, "Undo")->text(), editorAction(*context().AWMEdit, "Undo")->text());
+        QCOMPARE(fm->findChild<QLineEdit*>("tfFeedback")->text(), QString::number(feedback));
+        QVERIFY(editorAction(*fm, "Compare")->isChecked());
+        action("Compare1")->trigger();
+        QVERIFY(!editorAction(*fm, "Compare")->isChecked());
+        // Undone from the new window, the edit goes in every window.
+        QTest::keyClick(fm->findChild<QLineEdit*>("tfFeedback"), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(context().AWMEdit->findChild<QLineEdit*>("tfDetune")->text(), QString::number(context().voice->elementA.detune));
+        QVERIFY(context().AWMEdit->findChild<QLineEdit*>("tfDetune")->text() != QStringLiteral("9"));
     }
 
     void undoSendsOnlyWithAutoSend()

@@ -3,10 +3,11 @@
 // windows on the screen of the platform in use. Beside it, in the same run,
 // the floor: a process with an empty main window and one RtMidi JACK client.
 //
-//   startup_idle_bench [RUNS] [--idle SECONDS]
+//   startup_idle_bench [RUNS] [--idle SECONDS] [--steps]
 //       (default 15 runs; set QT_QPA_PLATFORM and JACK_DEFAULT_SERVER as for
 //       the program). With --idle, each process then stays idle that long and
 //       its processor time over the last SECONDS - 1 of them is reported too.
+//       With --steps, the times of the steps of the program's last start-up.
 //
 // The program finds its instrument (a morvane-sim) on the ports it was left
 // on, as a returning user's does. Each run spawns this program again, in "program" or "baseline" mode; the
@@ -126,13 +127,22 @@ int runProgram(const char* settingsFolder)
     // The voice is fetched from the instrument with the main window on the
     // screen; the window paints while the program waits for the answer.
     double shownAt = -1;
-    shell.setStepObserver([&app, &shownAt](const QString& step) {
+    // Each step of start-up and when it ended, for --steps.
+    std::FILE* steps = std::fopen((std::string(settingsFolder) + "/steps.txt").c_str(), "w");
+    shell.setStepObserver([&app, &shownAt, steps](const QString& step) {
+        if (steps != nullptr) {
+            std::fprintf(steps, "%7.1f  %s\n", sinceSpawn(), qPrintable(step));
+            std::fflush(steps);
+        }
         if (step == QLatin1String("fetch voice"))
             QTimer::singleShot(0, &app, [&shownAt] { shownAt = sinceSpawn(); });
         if (step == QLatin1String("event loop"))
             reportWhenIdle(app, shownAt);
     });
-    return shell.run();
+    const int status = shell.run();
+    if (steps != nullptr)
+        std::fclose(steps);
+    return status;
 }
 
 // Spawns this program in `mode`; its figures, or a negative time.
@@ -205,8 +215,11 @@ int main(int argc, char** argv)
 
     int runs = 15;
     int staySeconds = 0;
+    bool showSteps = false;
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--idle") == 0 && i + 1 < argc)
+        if (std::strcmp(argv[i], "--steps") == 0)
+            showSteps = true;
+        else if (std::strcmp(argv[i], "--idle") == 0 && i + 1 < argc)
             staySeconds = std::max(2, std::atoi(argv[++i]));
         else
             runs = std::max(1, std::atoi(argv[i]));
@@ -257,6 +270,12 @@ int main(int argc, char** argv)
         std::printf("processor time while idle, median over %d s\n", staySeconds - 1);
         std::printf("  the program                                 %7.2f %%\n", median(programCpu));
         std::printf("  empty window and one RtMidi JACK client     %7.2f %%\n", median(baselineCpu));
+    }
+    if (showSteps) {
+        std::printf("the steps of the program's last start-up, ms after its spawn\n");
+        std::ifstream steps(folder + "/steps.txt");
+        for (std::string line; std::getline(steps, line);)
+            std::printf("  %s\n", line.c_str());
     }
     return 0;
 }
