@@ -3,7 +3,7 @@
 // private server of its own, under a name no other test uses, half-way
 // through; this process talks to no other server.
 #include "MidiPort.h"
-#include "RtMidiBackend.h"
+#include "SystemMidiBackend.h"
 #include "Settings.h"
 #include "SimProcess.h"
 #include "TSetDevices.h"
@@ -76,7 +76,7 @@ private slots:
         QTemporaryDir dir;
         morvane::Settings settings(std::make_unique<QSettings>(dir.filePath("settings.ini"), QSettings::IniFormat));
         std::vector<std::string> reports;
-        auto backend = std::make_unique<morvane::RtMidiBackend>("late-app", morvane::RtMidiBackend::System::Jack);
+        auto backend = std::make_unique<morvane::SystemMidiBackend>("late-app", morvane::SystemMidiBackend::System::Jack);
         QCOMPARE(backend->systemName(), std::string("none"));
         morvane::MidiPort port(std::move(backend), [&reports](const std::string& text) { reports.push_back(text); });
         morvane::PortChoice in{};

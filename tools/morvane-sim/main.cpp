@@ -2,7 +2,7 @@
 // for trying the program, and for its tests, without an instrument.
 #include "Version.h"
 #include "Instrument.h"
-#include "RtMidiBackend.h"
+#include "SystemMidiBackend.h"
 #include "VoiceFile.h"
 
 #include <algorithm>
@@ -42,8 +42,8 @@ until interrupted (Ctrl+C).
 
 Options:
   --name NAME         MIDI client name (default morvane-sim); the ports are
-                      NAME-in:in (connect Morvane's output here) and
-                      NAME-out:out (connect it to Morvane's input)
+                      NAME:in (connect Morvane's output here) and
+                      NAME:out (connect it to Morvane's input)
   --system jack|alsa  use this MIDI system instead of choosing one
   --log               print a line for every message received and sent, and
                       one for every block of a bank as it arrives or leaves,
@@ -72,7 +72,7 @@ Options:
 
 struct Options {
     std::string name = "morvane-sim";
-    morvane::RtMidiBackend::System system = morvane::RtMidiBackend::System::Automatic;
+    morvane::SystemMidiBackend::System system = morvane::SystemMidiBackend::System::Automatic;
     bool log = false;
     morvane::Instrument::Options instrument;
     int replyDelayMs = 0;
@@ -182,9 +182,9 @@ bool parseArguments(int argc, char** argv, Options& options)
         } else if (arg == "--system") {
             auto v = value();
             if (v == "jack")
-                options.system = morvane::RtMidiBackend::System::Jack;
+                options.system = morvane::SystemMidiBackend::System::Jack;
             else if (v == "alsa")
-                options.system = morvane::RtMidiBackend::System::Alsa;
+                options.system = morvane::SystemMidiBackend::System::Alsa;
             else
                 return false;
         } else if (arg == "--bank") {
@@ -278,7 +278,7 @@ int main(int argc, char** argv)
         };
         // On JACK the input is read event by event, so that a bank's blocks
         // are seen as they arrive.
-        morvane::RtMidiBackend midi(options.name, options.system);
+        morvane::SystemMidiBackend midi(options.name, options.system);
         midi.setChannelHandler(whole);
         midi.setProgressHandler(part);
         const morvane::MidiError inError = midi.openVirtualInput(whole);
