@@ -31,8 +31,8 @@ fi
 source scripts/private-midi.sh
 if ! midi_system_reachable; then
   echo "No MIDI system here (no JACK server, no ALSA sequencer): starting a private JACK server"
-  echo "and the simulated instrument morvane-sim. Pick morvane-sim:out as the input and"
-  echo "morvane-sim:in as the output. Its log: $data/morvane-sim.log"
+  echo "and the simulated instrument morvane-sim. Pick morvane-sim-out:out as the input and"
+  echo "morvane-sim-in:in as the output. Its log: $data/morvane-sim.log"
   trap stop_private_midi EXIT
   start_private_midi "$clone/$build/tools/morvane-sim/morvane-sim" "$data"
 fi

@@ -122,12 +122,12 @@ TEST_F(PortsEndToEnd, AMissingStoredDeviceGetsOneMessageAndNothingIsOpened)
     auto other = startSim();   // a device that must not be opened in its place
     makePort();
     const std::string gone = test::uniqueClientName("gone");
-    PortChoice in{gone + ":out", 0};
-    PortChoice out{gone + ":in", 0};
+    PortChoice in{gone + "-out:out", 0};
+    PortChoice out{gone + "-in:in", 0};
     port->open(in, out);
     ASSERT_EQ(reports.size(), 1u);
-    EXPECT_NE(reports[0].find("\"" + gone + ":out\""), std::string::npos) << reports[0];
-    EXPECT_NE(reports[0].find("\"" + gone + ":in\""), std::string::npos) << reports[0];
+    EXPECT_NE(reports[0].find("\"" + gone + "-out:out\""), std::string::npos) << reports[0];
+    EXPECT_NE(reports[0].find("\"" + gone + "-in:in\""), std::string::npos) << reports[0];
     EXPECT_FALSE(port->inputIsOpen());
     EXPECT_FALSE(port->outputIsOpen());
     EXPECT_FALSE(port->sendVoice(voiceData, 0));

@@ -21,8 +21,8 @@ public:
 
     bool started() const { return started_; }
     const std::string& name() const { return name_; }
-    std::string inputPort() const { return name_ + ":in"; }     // where we send
-    std::string outputPort() const { return name_ + ":out"; }  // where we listen
+    std::string inputPort() const { return name_ + "-in:in"; }     // where we send
+    std::string outputPort() const { return name_ + "-out:out"; }  // where we listen
 
     // Everything the simulator has printed so far.
     std::string output() const;

@@ -19,7 +19,7 @@ start_private_midi "$sim" "$work"
 midi_system_reachable || { echo "the private server is not reachable" >&2; exit 1; }
 
 ports=$("$lister")
-for port in "in: morvane-sim:out" "out: morvane-sim:in"; do
+for port in "in: morvane-sim-out:out" "out: morvane-sim-in:in"; do
   grep -qx "$port" <<<"$ports" || { echo "\"$port\" is not offered; offered:" >&2; echo "$ports" >&2; exit 1; }
 done
 

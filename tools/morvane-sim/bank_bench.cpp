@@ -67,8 +67,8 @@ int main(int argc, char** argv)
     const std::string log = argv[2];
     morvane::MidiPort port(std::make_unique<morvane::SystemMidiBackend>("bank-bench"),
                            [](const std::string& text) { std::fprintf(stderr, "%s\n", text.c_str()); });
-    const int in = indexOf(port, true, sim + ":out");
-    const int out = indexOf(port, false, sim + ":in");
+    const int in = indexOf(port, true, sim + "-out:out");
+    const int out = indexOf(port, false, sim + "-in:in");
     if (in < 0 || out < 0) {
         std::fprintf(stderr, "morvane-bank-bench: no ports of %s found\n", sim.c_str());
         return 1;

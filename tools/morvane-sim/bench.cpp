@@ -36,8 +36,8 @@ int indexOf(const morvane::MidiPort& port, bool input, const std::string& name)
 
 bool openSim(morvane::MidiPort& port, const std::string& sim)
 {
-    const int in = indexOf(port, true, sim + ":out");
-    const int out = indexOf(port, false, sim + ":in");
+    const int in = indexOf(port, true, sim + "-out:out");
+    const int out = indexOf(port, false, sim + "-in:in");
     if (in < 0 || out < 0) {
         std::fprintf(stderr, "morvane-midi-bench: no ports of %s found\n", sim.c_str());
         return false;

@@ -42,8 +42,8 @@ until interrupted (Ctrl+C).
 
 Options:
   --name NAME         MIDI client name (default morvane-sim); the ports are
-                      NAME:in (connect Morvane's output here) and
-                      NAME:out (connect it to Morvane's input)
+                      NAME-in:in (connect Morvane's output here) and
+                      NAME-out:out (connect it to Morvane's input)
   --system jack|alsa  use this MIDI system instead of choosing one
   --log               print a line for every message received and sent, and
                       one for every block of a bank as it arrives or leaves,
@@ -277,17 +277,21 @@ int main(int argc, char** argv)
             inbox.push({data, data + size}, true);
         };
         // On JACK the input is read event by event, so that a bank's blocks
-        // are seen as they arrive.
-        morvane::SystemMidiBackend midi(options.name, options.system);
-        midi.setChannelHandler(whole);
-        midi.setProgressHandler(part);
-        const morvane::MidiError inError = midi.openVirtualInput(whole);
+        // are seen as they arrive. Input and output are clients of their
+        // own, as an instrument's cable ports are: a program with one client
+        // for both that connects to both would make a loop in JACK's graph,
+        // and JACK delays the data of a loop by a period.
+        morvane::SystemMidiBackend listening(options.name + "-in", options.system);
+        morvane::SystemMidiBackend midi(options.name + "-out", options.system);
+        listening.setChannelHandler(whole);
+        listening.setProgressHandler(part);
+        const morvane::MidiError inError = listening.openVirtualInput(whole);
         const auto outError = midi.openVirtualOutput();
         if (inError || outError) {
             std::cerr << "morvane-sim: " << (inError ? *inError : *outError) << "\n";
             status = 1;
         } else {
-            std::cout << "morvane-sim: ready on " << midi.systemName() << ", input \"" << midi.virtualInputName()
+            std::cout << "morvane-sim: ready on " << midi.systemName() << ", input \"" << listening.virtualInputName()
                       << "\", output \"" << midi.virtualOutputName() << "\"" << std::endl;
         }
 

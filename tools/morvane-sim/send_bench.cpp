@@ -109,8 +109,8 @@ struct Result {
 struct Sim {
     std::string name;
     std::string log;
-    std::string inputPort() const { return name + ":in"; }
-    std::string outputPort() const { return name + ":out"; }
+    std::string inputPort() const { return name + "-in:in"; }
+    std::string outputPort() const { return name + "-out:out"; }
 };
 
 Result drag(MorvaneApplication& app, const Sim& sim, int wireRate, int changes, int perSecond, bool morph)
