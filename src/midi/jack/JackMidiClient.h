@@ -1,7 +1,8 @@
 // All of the program's MIDI on a JACK server through one client of its own:
 // the port listing, the port watch, an input read event by event and an
-// output. One client instead of one per job costs the server one more
-// thread woken each period, not four, and start-up one connection.
+// output. The one client is one thread woken each period while idle, and
+// one connection to the server at start-up; opening it is also the test
+// for a server.
 //
 // The input hands over every event as JACK delivers it: a long System
 // Exclusive message that comes in pieces is seen arriving, and the blocks of
