@@ -12,7 +12,7 @@
 #include "MidiPort.h"
 #include "PortChoices.h"
 #include "ControllerLink.h"
-#include "RtMidiBackend.h"
+#include "SystemMidiBackend.h"
 #include "TMainForm.h"
 #include "TSelectVoiceType.h"
 #include "TSetDevices.h"
@@ -107,7 +107,7 @@ void AppShell::createObjects()
     if (midiBackendFactory_) {
         backend = midiBackendFactory_();
     } else {
-        auto system = std::make_unique<RtMidiBackend>();
+        auto system = std::make_unique<SystemMidiBackend>();
         systemBackend_ = system.get();
         backend = std::move(system);
     }
@@ -154,7 +154,7 @@ void AppShell::createObjects()
     context_.services = services_.get();
     // The controller input is a port of its own; a test brings its own.
     if (!midiBackendFactory_)
-        services_->controllers().setBackendFactory([] { return std::make_unique<RtMidiBackend>("morvane-controller"); });
+        services_->controllers().setBackendFactory([] { return std::make_unique<SystemMidiBackend>("morvane-controller"); });
     services_->controllers().openChosen();
 }
 
@@ -181,9 +181,9 @@ void AppShell::createWindows()
         // "Find instrument" opens ports of its own on the MIDI system the
         // program uses (the one found by now, when it was found late).
         setDevices_->setSearchBackendFactory([system = systemBackend_] {
-            const RtMidiBackend::System choice = system->system().value_or(RtMidiBackend::System::Automatic);
+            const SystemMidiBackend::System choice = system->system().value_or(SystemMidiBackend::System::Automatic);
             return [choice](const std::string& clientName) -> std::unique_ptr<MidiBackend> {
-                return std::make_unique<RtMidiBackend>(clientName, choice);
+                return std::make_unique<SystemMidiBackend>(clientName, choice);
             };
         });
     }

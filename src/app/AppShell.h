@@ -25,7 +25,7 @@ namespace morvane {
 // The single instances are declared with AppContext.
 class MidiBackend;
 class MorvaneApplication;
-class RtMidiBackend;
+class SystemMidiBackend;
 
 class AppShell {
 public:
@@ -133,7 +133,7 @@ private:
     std::unique_ptr<QObject> sendOutcomes_;
     std::unique_ptr<MidiPort> midiPort_;
     // The port's backend when it is the machine's MIDI system (not a test's).
-    RtMidiBackend* systemBackend_ = nullptr;
+    SystemMidiBackend* systemBackend_ = nullptr;
     std::unique_ptr<VoiceParameters> voice_;
     std::unique_ptr<VoiceData> voiceData_;
     std::unique_ptr<VoiceLibrary> library_;

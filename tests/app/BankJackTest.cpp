@@ -9,7 +9,7 @@
 #include "MidiPort.h"
 #include "ModalHost.h"
 #include "MorvaneApplication.h"
-#include "RtMidiBackend.h"
+#include "SystemMidiBackend.h"
 #include "Settings.h"
 #include "SimProcess.h"
 #include "TBankEdit.h"
@@ -142,7 +142,7 @@ private:
         });
         auto shell = std::make_unique<AppShell>(*static_cast<MorvaneApplication*>(qApp), modal,
                                                 std::make_unique<QSettings>(store, QSettings::IniFormat));
-        shell->setMidiBackendFactory([] { return std::make_unique<RtMidiBackend>(test::uniqueClientName("bankapp")); });
+        shell->setMidiBackendFactory([] { return std::make_unique<SystemMidiBackend>(test::uniqueClientName("bankapp")); });
         shell->setLibraryPath(dir.filePath("SOUNDS.SYL").toStdString());
         shell->startUp();
         return shell;

@@ -10,7 +10,7 @@
 #include "MidiPort.h"
 #include "ModalHost.h"
 #include "MorvaneApplication.h"
-#include "RtMidiBackend.h"
+#include "SystemMidiBackend.h"
 #include "Settings.h"
 #include "SimProcess.h"
 #include "TMainForm.h"
@@ -39,7 +39,7 @@ private slots:
         test::SimProcess sim({"--log", "--wire-rate", "31250"});
         QVERIFY2(sim.started(), sim.output().c_str());
         const std::string keyboardName = test::uniqueClientName("keyboard");
-        RtMidiBackend keyboard(keyboardName);
+        SystemMidiBackend keyboard(keyboardName);
         QVERIFY(!keyboard.openVirtualOutput());
 
         const QString store = dir.filePath("store.ini");
@@ -53,16 +53,16 @@ private slots:
         modal.setAnswerer([](QDialog& dialog) { dialog.reject(); });
         AppShell shell(*static_cast<MorvaneApplication*>(qApp), modal,
                        std::make_unique<QSettings>(store, QSettings::IniFormat));
-        shell.setMidiBackendFactory([] { return std::make_unique<RtMidiBackend>(test::uniqueClientName("knobapp")); });
+        shell.setMidiBackendFactory([] { return std::make_unique<SystemMidiBackend>(test::uniqueClientName("knobapp")); });
         shell.setLibraryPath(dir.filePath("SOUNDS.SYL").toStdString());
         shell.startUp();
         const AppContext& context = shell.context();
         QVERIFY(context.midiPort->outputIsOpen());
         context.settings->autoSend = true;
         ControllerLink& controllers = context.services->controllers();
-        controllers.setBackendFactory([] { return std::make_unique<RtMidiBackend>(test::uniqueClientName("knobin")); });
+        controllers.setBackendFactory([] { return std::make_unique<SystemMidiBackend>(test::uniqueClientName("knobin")); });
         QString problem;
-        const QString keyboardPort = QString::fromStdString(keyboardName) + QStringLiteral("-out:out");
+        const QString keyboardPort = QString::fromStdString(keyboardName) + QStringLiteral(":out");
         QTRY_VERIFY2(controllers.inputNames().contains(keyboardPort), qPrintable(controllers.inputNames().join(", ")));
         QVERIFY2(controllers.open(keyboardPort, problem), qPrintable(problem));
 

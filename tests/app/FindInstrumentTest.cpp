@@ -1,7 +1,7 @@
 // "Find instrument" in "Select MIDI Devices", driven as a user drives it,
 // through a real JACK server with morvane-sim processes as instruments.
 #include "MidiPort.h"
-#include "RtMidiBackend.h"
+#include "SystemMidiBackend.h"
 #include "Settings.h"
 #include "SimProcess.h"
 #include "TFindInstrument.h"
@@ -17,7 +17,7 @@
 
 #include <memory>
 
-using morvane::RtMidiBackend;
+using morvane::SystemMidiBackend;
 using morvane::test::SimProcess;
 
 namespace {
@@ -52,7 +52,7 @@ private:
             settings.midiChannel = channel;
             settings.model = model;
             port = std::make_unique<morvane::MidiPort>(
-                std::make_unique<RtMidiBackend>(morvane::test::uniqueClientName("app"), RtMidiBackend::System::Jack),
+                std::make_unique<SystemMidiBackend>(morvane::test::uniqueClientName("app"), SystemMidiBackend::System::Jack),
                 [this](const std::string& text) { reports.push_back(text); });
             morvane::PortChoice in{stored.outputPort(), -1};
             morvane::PortChoice out{stored.inputPort(), -1};
@@ -60,7 +60,7 @@ private:
             dialog = std::make_unique<morvane::TSetDevices>(settings, *port);
             dialog->setSearchBackendFactory([] {
                 return [](const std::string& name) -> std::unique_ptr<morvane::MidiBackend> {
-                    return std::make_unique<RtMidiBackend>(name, RtMidiBackend::System::Jack);
+                    return std::make_unique<SystemMidiBackend>(name, SystemMidiBackend::System::Jack);
                 };
             });
             // A generous wait per output: the simulators answer within
@@ -111,7 +111,7 @@ private:
         // None of the search's own ports is left on the MIDI system.
         void verifyNothingLeftOpen() const
         {
-            RtMidiBackend look(morvane::test::uniqueClientName("look"), RtMidiBackend::System::Jack);
+            SystemMidiBackend look(morvane::test::uniqueClientName("look"), SystemMidiBackend::System::Jack);
             for (const auto& names : {look.inputNames(), look.outputNames()})
                 for (const std::string& name : names)
                     QVERIFY2(name.find("morvane-find") == std::string::npos, name.c_str());

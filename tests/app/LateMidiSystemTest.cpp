@@ -3,7 +3,7 @@
 // private server of its own, under a name no other test uses, half-way
 // through; this process talks to no other server.
 #include "MidiPort.h"
-#include "RtMidiBackend.h"
+#include "SystemMidiBackend.h"
 #include "Settings.h"
 #include "SimProcess.h"
 #include "TSetDevices.h"
@@ -14,6 +14,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
 #include <csignal>
 #include <optional>
 #include <fcntl.h>
@@ -76,7 +77,7 @@ private slots:
         QTemporaryDir dir;
         morvane::Settings settings(std::make_unique<QSettings>(dir.filePath("settings.ini"), QSettings::IniFormat));
         std::vector<std::string> reports;
-        auto backend = std::make_unique<morvane::RtMidiBackend>("late-app", morvane::RtMidiBackend::System::Jack);
+        auto backend = std::make_unique<morvane::SystemMidiBackend>("late-app", morvane::SystemMidiBackend::System::Jack);
         QCOMPARE(backend->systemName(), std::string("none"));
         morvane::MidiPort port(std::move(backend), [&reports](const std::string& text) { reports.push_back(text); });
         morvane::PortChoice in{};
@@ -105,6 +106,38 @@ private slots:
                           dialog.lbInputs->visualItemRect(line().front()).center());
         QVERIFY(port.inputIsOpen());
         QCOMPARE(settings.inDeviceName, simOut);
+    }
+
+    // The server in use stops and starts again: the backend says there is
+    // no system, then finds the new server by itself and opens its ports.
+    void aJackServerThatStopsAndStartsAgainIsFoundAgain()
+    {
+        const std::string server = morvane::test::uniqueClientName("morvane-again");
+        setenv("JACK_DEFAULT_SERVER", server.c_str(), 1);
+        setenv("JACK_NO_AUDIO_RESERVATION", "1", 1);
+        std::optional<PrivateJack> jack(server);
+        QTRY_VERIFY_WITH_TIMEOUT(morvane::jackServerRunning(), 10000);
+        morvane::SystemMidiBackend backend("again-app", morvane::SystemMidiBackend::System::Jack);
+        QCOMPARE(backend.systemName(), std::string("JACK"));
+        {
+            morvane::test::SimProcess sim;
+            QVERIFY2(sim.started(), sim.output().c_str());
+        }
+        jack.reset();
+        QVERIFY(backend.portsMayHaveChanged());
+        QTRY_VERIFY_WITH_TIMEOUT(backend.inputNames().empty() && backend.systemName() == "none", 5000);
+
+        jack.emplace(server);
+        QTRY_VERIFY_WITH_TIMEOUT(morvane::jackServerRunning(), 10000);
+        morvane::test::SimProcess sim;
+        QVERIFY2(sim.started(), sim.output().c_str());
+        const auto listed = [&] {
+            const std::vector<std::string> names = backend.inputNames();
+            return std::find(names.begin(), names.end(), sim.outputPort()) - names.begin();
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(listed() < static_cast<std::ptrdiff_t>(backend.inputNames().size()), 5000);
+        QCOMPARE(backend.systemName(), std::string("JACK"));
+        QVERIFY(!backend.openInput(static_cast<int>(listed()), [](const std::uint8_t*, std::size_t) {}));
     }
 };
 

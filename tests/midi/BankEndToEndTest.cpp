@@ -5,7 +5,7 @@
 #include "MidiPort.h"
 #include "Multi.h"
 #include "RandomVoice.h"
-#include "RtMidiBackend.h"
+#include "SystemMidiBackend.h"
 #include "SimProcess.h"
 #include "VoiceBank.h"
 #include "VoiceData.h"
@@ -38,7 +38,7 @@ protected:
 
     void connectTo(const test::SimProcess& sim)
     {
-        port = std::make_unique<MidiPort>(std::make_unique<RtMidiBackend>(test::uniqueClientName("bank")),
+        port = std::make_unique<MidiPort>(std::make_unique<SystemMidiBackend>(test::uniqueClientName("bank")),
                                           [this](const std::string& text) { reports.push_back(text); });
         int in = -1, out = -1;
         for (int i = 0; i < port->inputCount(); ++i)
@@ -151,7 +151,7 @@ TEST_F(BankEndToEnd, ABanksBlocksAreCountedAsTheyArriveAtTheCablesPace)
     EXPECT_EQ(real, got.message);
     countedAsTheyCame(16);
 
-    RtMidiBackend other(test::uniqueClientName("asker"));
+    SystemMidiBackend other(test::uniqueClientName("asker"));
     const std::vector<std::string> outputs = other.outputNames();
     const auto at = std::find(outputs.begin(), outputs.end(), sim.inputPort());
     ASSERT_NE(outputs.end(), at);

@@ -3,7 +3,7 @@
 #include "EncodedVoice.h"
 #include "MidiPort.h"
 #include "RandomVoice.h"
-#include "RtMidiBackend.h"
+#include "SystemMidiBackend.h"
 #include "SimProcess.h"
 #include "VoiceData.h"
 #include "VoiceFile.h"
@@ -66,7 +66,7 @@ protected:
     // The program's side, listed after the simulator's ports exist.
     void makePort()
     {
-        port = std::make_unique<MidiPort>(std::make_unique<RtMidiBackend>(test::uniqueClientName("app")),
+        port = std::make_unique<MidiPort>(std::make_unique<SystemMidiBackend>(test::uniqueClientName("app")),
                                           [this](const std::string& text) { reports.push_back(text); });
     }
 
@@ -305,7 +305,7 @@ namespace {
 TEST(RtMidiOnAlsa, MissingDevicesAreReportedInBothDirections)
 {
     std::vector<std::string> reports;
-    MidiPort port(std::make_unique<RtMidiBackend>(test::uniqueClientName("alsa"), RtMidiBackend::System::Alsa),
+    MidiPort port(std::make_unique<SystemMidiBackend>(test::uniqueClientName("alsa"), SystemMidiBackend::System::Alsa),
                   [&](const std::string& text) { reports.push_back(text); });
     port.open(port.inputCount() + 1, port.outputCount() + 1);
     ASSERT_EQ(reports.size(), 2u);

@@ -2,7 +2,7 @@
 // morvane-sim processes on different device numbers and models, and one that
 // never answers.
 #include "InstrumentSearch.h"
-#include "RtMidiBackend.h"
+#include "SystemMidiBackend.h"
 #include "SimProcess.h"
 
 #include <gtest/gtest.h>
@@ -40,7 +40,7 @@ protected:
                         std::function<void(InstrumentSearch&, int)> onProgress = {})
     {
         InstrumentSearch search([](const std::string& name) -> std::unique_ptr<MidiBackend> {
-                                    return std::make_unique<RtMidiBackend>(name, RtMidiBackend::System::Jack);
+                                    return std::make_unique<SystemMidiBackend>(name, SystemMidiBackend::System::Jack);
                                 },
                                 std::move(inputs), std::move(outputs), stem);
         // The simulators answer within milliseconds, but a busy machine can
@@ -61,7 +61,7 @@ protected:
         search.wait();
         EXPECT_EQ(done, 1);
         // Every port the search opened is gone again.
-        RtMidiBackend look(test::uniqueClientName("look"), RtMidiBackend::System::Jack);
+        SystemMidiBackend look(test::uniqueClientName("look"), SystemMidiBackend::System::Jack);
         for (const auto& names : {look.inputNames(), look.outputNames()})
             for (const std::string& name : names)
                 EXPECT_EQ(name.find(stem), std::string::npos) << name;

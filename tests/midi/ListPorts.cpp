@@ -1,6 +1,6 @@
 // Prints the MIDI ports the program itself would offer, one a line, as
 // "in: NAME" and "out: NAME", through the backend it chooses at start-up.
-#include "RtMidiBackend.h"
+#include "SystemMidiBackend.h"
 
 #include <cstdio>
 

@@ -1,7 +1,7 @@
 // Choosing, finding and finding again the instrument's ports by name,
 // through a real JACK server with morvane-sim processes as instruments.
 #include "MidiPort.h"
-#include "RtMidiBackend.h"
+#include "SystemMidiBackend.h"
 #include "SimProcess.h"
 #include "VoiceData.h"
 
@@ -34,7 +34,7 @@ protected:
 
     void makePort()
     {
-        port = std::make_unique<MidiPort>(std::make_unique<RtMidiBackend>(test::uniqueClientName("app")),
+        port = std::make_unique<MidiPort>(std::make_unique<SystemMidiBackend>(test::uniqueClientName("app")),
                                           [this](const std::string& text) { reports.push_back(text); });
     }
 
@@ -105,13 +105,13 @@ TEST_F(PortsEndToEnd, TheProgramsOwnPortsAreNotOffered)
 {
     auto sim = startSim(test::uniqueClientName("listed"));
     const std::string client = test::uniqueClientName("own");
-    RtMidiBackend backend(client);
+    SystemMidiBackend backend(client);
     ASSERT_FALSE(backend.openVirtualInput([](const std::uint8_t*, std::size_t) {}));
     ASSERT_FALSE(backend.openVirtualOutput());
     for (const std::vector<std::string>& names : {backend.inputNames(), backend.outputNames()}) {
         EXPECT_FALSE(names.empty());
         for (const std::string& name : names)
-            EXPECT_NE(name.rfind(client + "-", 0), 0u) << name;
+            EXPECT_NE(name.rfind(client + ":", 0), 0u) << name;
     }
     const std::vector<std::string> inputs = backend.inputNames();
     EXPECT_NE(std::find(inputs.begin(), inputs.end(), sim->outputPort()), inputs.end());

@@ -3,7 +3,7 @@
 // bank's bytes at 10 bits each, plus the instrument's pause after each block
 // but the last.
 #include "MidiPort.h"
-#include "RtMidiBackend.h"
+#include "SystemMidiBackend.h"
 #include "VoiceBank.h"
 
 #include <chrono>
@@ -65,7 +65,7 @@ int main(int argc, char** argv)
     }
     const std::string sim = argv[1];
     const std::string log = argv[2];
-    morvane::MidiPort port(std::make_unique<morvane::RtMidiBackend>("bank-bench"),
+    morvane::MidiPort port(std::make_unique<morvane::SystemMidiBackend>("bank-bench"),
                            [](const std::string& text) { std::fprintf(stderr, "%s\n", text.c_str()); });
     const int in = indexOf(port, true, sim + "-out:out");
     const int out = indexOf(port, false, sim + "-in:in");

@@ -1,7 +1,7 @@
 // Times "Get voice" against running morvane-sim instances: the round trip of
 // a request that is answered, and the processor time of a wait that is not.
 #include "MidiPort.h"
-#include "RtMidiBackend.h"
+#include "SystemMidiBackend.h"
 #include "VoiceData.h"
 
 #include <sys/resource.h>
@@ -67,7 +67,7 @@ int main(int argc, char** argv)
     morvane::VoiceParameters voice{};
     morvane::VoiceData voiceData(voice);
     auto report = [](const std::string& text) { std::fprintf(stderr, "open error: %s\n", text.c_str()); };
-    auto backend = std::make_unique<morvane::RtMidiBackend>("morvane-bench");
+    auto backend = std::make_unique<morvane::SystemMidiBackend>("morvane-bench");
     const std::string system = backend->systemName();
     morvane::MidiPort port(std::move(backend), report);
 

@@ -2,7 +2,7 @@
 // for trying the program, and for its tests, without an instrument.
 #include "Version.h"
 #include "Instrument.h"
-#include "RtMidiBackend.h"
+#include "SystemMidiBackend.h"
 #include "VoiceFile.h"
 
 #include <algorithm>
@@ -72,7 +72,7 @@ Options:
 
 struct Options {
     std::string name = "morvane-sim";
-    morvane::RtMidiBackend::System system = morvane::RtMidiBackend::System::Automatic;
+    morvane::SystemMidiBackend::System system = morvane::SystemMidiBackend::System::Automatic;
     bool log = false;
     morvane::Instrument::Options instrument;
     int replyDelayMs = 0;
@@ -182,9 +182,9 @@ bool parseArguments(int argc, char** argv, Options& options)
         } else if (arg == "--system") {
             auto v = value();
             if (v == "jack")
-                options.system = morvane::RtMidiBackend::System::Jack;
+                options.system = morvane::SystemMidiBackend::System::Jack;
             else if (v == "alsa")
-                options.system = morvane::RtMidiBackend::System::Alsa;
+                options.system = morvane::SystemMidiBackend::System::Alsa;
             else
                 return false;
         } else if (arg == "--bank") {
@@ -277,17 +277,21 @@ int main(int argc, char** argv)
             inbox.push({data, data + size}, true);
         };
         // On JACK the input is read event by event, so that a bank's blocks
-        // are seen as they arrive.
-        morvane::RtMidiBackend midi(options.name, options.system);
-        midi.setChannelHandler(whole);
-        midi.setProgressHandler(part);
-        const morvane::MidiError inError = midi.openVirtualInput(whole);
+        // are seen as they arrive. Input and output are clients of their
+        // own, as an instrument's cable ports are: a program with one client
+        // for both that connects to both would make a loop in JACK's graph,
+        // and JACK delays the data of a loop by a period.
+        morvane::SystemMidiBackend listening(options.name + "-in", options.system);
+        morvane::SystemMidiBackend midi(options.name + "-out", options.system);
+        listening.setChannelHandler(whole);
+        listening.setProgressHandler(part);
+        const morvane::MidiError inError = listening.openVirtualInput(whole);
         const auto outError = midi.openVirtualOutput();
         if (inError || outError) {
             std::cerr << "morvane-sim: " << (inError ? *inError : *outError) << "\n";
             status = 1;
         } else {
-            std::cout << "morvane-sim: ready on " << midi.systemName() << ", input \"" << midi.virtualInputName()
+            std::cout << "morvane-sim: ready on " << midi.systemName() << ", input \"" << listening.virtualInputName()
                       << "\", output \"" << midi.virtualOutputName() << "\"" << std::endl;
         }
 

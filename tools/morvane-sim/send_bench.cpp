@@ -21,7 +21,7 @@
 #include "TMainForm.h"
 #include "VoiceTransforms.h"
 #include "MorvaneApplication.h"
-#include "RtMidiBackend.h"
+#include "SystemMidiBackend.h"
 #include "TVoiceCommonEdit.h"
 #include "UpDown.h"
 #include "VoiceData.h"
@@ -120,7 +120,7 @@ Result drag(MorvaneApplication& app, const Sim& sim, int wireRate, int changes, 
     int in = -1;
     int out = -1;
     {
-        RtMidiBackend probe(client + "-probe");
+        SystemMidiBackend probe(client + "-probe");
         in = indexOf(probe.inputNames(), sim.outputPort());
         out = indexOf(probe.outputNames(), sim.inputPort());
     }
@@ -146,7 +146,7 @@ Result drag(MorvaneApplication& app, const Sim& sim, int wireRate, int changes, 
     CountingBackend* counter = nullptr;
     AppShell shell(app, modal, std::make_unique<QSettings>(store, QSettings::IniFormat));
     shell.setMidiBackendFactory([&] {
-        auto backend = std::make_unique<CountingBackend>(std::make_unique<RtMidiBackend>(client));
+        auto backend = std::make_unique<CountingBackend>(std::make_unique<SystemMidiBackend>(client));
         counter = backend.get();
         return backend;
     });

@@ -5,7 +5,7 @@
 // not one of the tests.
 #include "InstrumentSearch.h"
 #include "MidiPort.h"
-#include "RtMidiBackend.h"
+#include "SystemMidiBackend.h"
 #include "SimProcess.h"
 
 #include <algorithm>
@@ -27,7 +27,7 @@ double ms(Clock::duration d)
 
 std::unique_ptr<MidiBackend> jack(const std::string& name)
 {
-    return std::make_unique<RtMidiBackend>(name, RtMidiBackend::System::Jack);
+    return std::make_unique<SystemMidiBackend>(name, SystemMidiBackend::System::Jack);
 }
 
 // Request to complete dump, `rounds` times; prints the median and the longest.

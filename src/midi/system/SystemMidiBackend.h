@@ -1,9 +1,10 @@
-// MIDI through RtMidi: JACK when a JACK server is running, otherwise the
-// ALSA sequencer. A machine with neither has no devices until one of them
-// starts: listing the devices looks for the system again. On JACK the input
-// is read by a client of its own, event by event (JackInput), so that the
-// progress handler sees a long System Exclusive message arrive; RtMidi
-// still lists the ports and sends.
+// The machine's MIDI system: JACK when a JACK server is running, otherwise
+// the ALSA sequencer. A machine with neither has no devices until one of them
+// starts: listing the devices looks for the system again, and so does it
+// when the JACK server in use stops. On JACK one client of our own
+// (JackMidiClient) does everything, and the input is read event by event, so
+// that the progress handler sees a long System Exclusive message arrive; on
+// ALSA (and on the other platforms RtMidi serves) RtMidi does.
 #pragma once
 
 #include "MidiBackend.h"
@@ -14,17 +15,17 @@
 
 namespace morvane {
 
-class RtMidiBackend : public MidiBackend {
+class SystemMidiBackend : public MidiBackend {
 public:
     // Which MIDI system to use; Automatic: JACK when a server is running,
     // otherwise ALSA.
     enum class System { Automatic, Jack, Alsa };
 
     // `clientName` is how the program appears to other MIDI programs; its
-    // input and output show up as "<clientName>-in:in" and
-    // "<clientName>-out:out".
-    explicit RtMidiBackend(const std::string& clientName = "morvane", System system = System::Automatic);
-    ~RtMidiBackend() override;
+    // input and output show up as "<clientName>:in" and "<clientName>:out"
+    // (on ALSA with the client and port numbers after them).
+    explicit SystemMidiBackend(const std::string& clientName = "morvane", System system = System::Automatic);
+    ~SystemMidiBackend() override;
 
     // The MIDI system reached (Jack or Alsa); none when none could be (yet:
     // inputNames and outputNames look again, within the choice made here).
@@ -63,11 +64,12 @@ private:
 };
 
 // Whether a JACK server can be reached (the one JACK_DEFAULT_SERVER names,
-// or the default one). Never starts a server.
+// or the default one), through a client opened for only that. Never starts
+// a server. For tests and tools: the backend needs no such check.
 bool jackServerRunning();
 
 // "JACK", "ALSA", or "none" for no system.
-std::string systemName(std::optional<RtMidiBackend::System> system);
+std::string systemName(std::optional<SystemMidiBackend::System> system);
 
 // The backend the program uses.
 std::unique_ptr<MidiBackend> makeSystemMidiBackend();
