@@ -96,6 +96,16 @@ void AppShell::startUp()
     refreshEditors();
 }
 
+std::future<std::unique_ptr<SystemMidiBackend>> AppShell::openMidiSystem()
+{
+    return std::async(std::launch::async, [] { return std::make_unique<SystemMidiBackend>(); });
+}
+
+void AppShell::setMidiSystem(std::future<std::unique_ptr<SystemMidiBackend>> opening)
+{
+    midiSystem_ = std::move(opening);
+}
+
 void AppShell::createObjects()
 {
     // Made before any port is opened: opening reports its failures here.
@@ -107,7 +117,9 @@ void AppShell::createObjects()
     if (midiBackendFactory_) {
         backend = midiBackendFactory_();
     } else {
-        auto system = std::make_unique<SystemMidiBackend>();
+        std::unique_ptr<SystemMidiBackend> system = midiSystem_.valid() ? midiSystem_.get() : nullptr;
+        if (!system)
+            system = std::make_unique<SystemMidiBackend>();
         systemBackend_ = system.get();
         backend = std::move(system);
     }

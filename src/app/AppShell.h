@@ -15,6 +15,7 @@
 
 #include <chrono>
 #include <functional>
+#include <future>
 #include <optional>
 #include <memory>
 #include <string>
@@ -40,6 +41,14 @@ public:
     // The MIDI system to use: by default the machine's own (JACK or ALSA);
     // a test gives an in-process one.
     void setMidiBackendFactory(MidiBackendFactory factory) { midiBackendFactory_ = std::move(factory); }
+    // The machine's MIDI system, opened on a thread of its own from the
+    // moment this is called: reaching the MIDI server takes as long as the
+    // window system's start, so the two overlap (main calls it before the
+    // application object is made). Given to setMidiSystem, it is waited for
+    // where the program makes its MIDI port; without it the system is
+    // opened there.
+    static std::future<std::unique_ptr<SystemMidiBackend>> openMidiSystem();
+    void setMidiSystem(std::future<std::unique_ptr<SystemMidiBackend>> opening);
     // The time the MIDI port and the test note read: by default the
     // machine's steady clock; a test moves its own.
     void setClock(Now now) { now_ = std::move(now); }
@@ -119,6 +128,7 @@ private:
     QStringList trace_;
     std::function<void(const QString&)> observer_;
     MidiBackendFactory midiBackendFactory_;
+    std::future<std::unique_ptr<SystemMidiBackend>> midiSystem_;
     Now now_ = SteadyClock::now;
     std::string libraryPath_;
     QString startFile_;

@@ -8,6 +8,7 @@
 #include "MorvaneApplication.h"
 
 #include <cstdio>
+#include <utility>
 
 int main(int argc, char** argv)
 {
@@ -40,11 +41,14 @@ int main(int argc, char** argv)
         return morvane::kNoDisplayExitStatus;
     }
 
+    // The MIDI system is reached while the window system starts.
+    auto midiSystem = morvane::AppShell::openMidiSystem();
     int appArgc = 1;
     char* programOnly[] = {argv[0], nullptr};
     morvane::MorvaneApplication app(appArgc, programOnly);
     morvane::ModalHost modal;
     morvane::AppShell shell(app, modal);
+    shell.setMidiSystem(std::move(midiSystem));
     shell.setStartFile(line.voiceFile);
     if (!line.libraryPath.isEmpty())
         shell.setLibraryPath(line.libraryPath.toStdString());

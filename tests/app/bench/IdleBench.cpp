@@ -115,6 +115,8 @@ int runBaseline(int argc, char** argv)
 
 int runProgram(const char* settingsFolder)
 {
+    // As the program's main does.
+    auto midiSystem = morvane::AppShell::openMidiSystem();
     int appArgc = 1;
     char name[] = "morvane";
     char* programOnly[] = {name, nullptr};
@@ -123,6 +125,7 @@ int runProgram(const char* settingsFolder)
     const QString folder = QString::fromLocal8Bit(settingsFolder);
     auto store = std::make_unique<QSettings>(folder + "/store.ini", QSettings::IniFormat);
     morvane::AppShell shell(app, modal, std::move(store));
+    shell.setMidiSystem(std::move(midiSystem));
     shell.setLibraryPath((folder + "/SOUNDS.SYL").toStdString());
     // The voice is fetched from the instrument with the main window on the
     // screen; the window paints while the program waits for the answer.
