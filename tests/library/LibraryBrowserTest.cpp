@@ -292,6 +292,101 @@ private slots:
         QVERIFY2(told[0].contains("cancelled") && told[0].contains("Nothing was added"), qPrintable(told[0]));
     }
 
+    // A change of the library from the list runs beside the window: while
+    // it waits (here for another writer's lock, as it waits for a rewrite of
+    // a large library) the window's event loop goes on, and the change is
+    // made once the lock is free.
+    void theWindowGoesOnWhileAChangeWaits_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QStringList>("after");
+        QTest::addColumn<std::uint32_t>("secondMask");
+        QTest::newRow("delete") << "DeleteVoices" << QStringList{"One", "Three"} << 0x0004u;
+        QTest::newRow("rename") << "RenameVoice" << QStringList{"One", "Second", "Three"} << 0x0002u;
+        QTest::newRow("categories") << "ChangeCategories" << QStringList{"One", "Two", "Three"} << 0x0120u;
+        QTest::newRow("modify") << "Modify" << QStringList{"One", "Replaced", "Three"} << 0x0120u;
+    }
+    void theWindowGoesOnWhileAChangeWaits()
+    {
+        QFETCH(QString, action);
+        QFETCH(QStringList, after);
+        QFETCH(std::uint32_t, secondMask);
+        store("One     ", 0x0001);
+        store("Two     ", 0x0002);
+        store("Three   ", 0x0004);
+        openBrowser();
+        select({1});
+        answerAll(true, {"cbPad", "cbBass"}, "Second");
+        host->overwriteAnswer = QDialog::Accepted;
+        VoiceLibrary other(path);
+        auto held = std::make_unique<LibraryLock>(other);
+        QVERIFY(bool(*held));
+        int ticks = 0;
+        QTimer beat;
+        connect(&beat, &QTimer::timeout, this, [&] {
+            if (++ticks == 5)
+                held.reset();
+        });
+        beat.start(5);
+        if (action == "Modify") {
+            std::memcpy(voice.common.name, "Replaced", 8);
+            browser->ModifyVoiceClick();
+        } else {
+            trigger(action.toLatin1().constData());
+        }
+        QVERIFY(ticks >= 5);
+        QCOMPARE(host->errors, QStringList());
+        QCOMPARE(listed(), after);
+        std::vector<RecordSummary> records;
+        QVERIFY(library->scanRecords(records));
+        QCOMPARE(int(records.size()), after.size());
+        QCOMPARE(records[1].categories, secondMask);
+        QVERIFY(!QFile::exists(QString::fromStdString(path + ".journal")));
+    }
+
+    // A removal that takes long shows its progress; Cancel leaves the
+    // library as it was and says so.
+    void cancellingADeletionKeepsEveryVoice()
+    {
+        store("One     ", 0x0001);
+        store("Two     ", 0x0002);
+        openBrowser();
+        const QByteArray before = fileBytes(path);
+        select({0});
+        QStringList told;
+        host->answer = [&](QDialog& dialog) {
+            auto* box = qobject_cast<QMessageBox*>(&dialog);
+            QVERIFY(box);
+            if (box->button(QMessageBox::Yes) != nullptr) {
+                box->button(QMessageBox::Yes)->click();
+                return;
+            }
+            told << box->windowTitle() + ": " + box->text();
+            box->button(QMessageBox::Ok)->click();
+        };
+        VoiceLibrary other(path);
+        auto held = std::make_unique<LibraryLock>(other);
+        QVERIFY(bool(*held));
+        QTimer watch;
+        connect(&watch, &QTimer::timeout, this, [&] {
+            auto* progress = browser->findChild<QProgressDialog*>("LibraryProgress");
+            if (progress == nullptr || !progress->isVisible())
+                return;
+            watch.stop();
+            QCOMPARE(progress->windowTitle(), QStringLiteral("Delete voices"));
+            progress->findChild<QPushButton*>()->click();
+            held.reset();
+        });
+        watch.start(20);
+        trigger("DeleteVoices");
+        QVERIFY(!watch.isActive());
+        QCOMPARE(fileBytes(path), before);
+        QCOMPARE(listed(), (QStringList{"One", "Two"}));
+        QCOMPARE(host->errors, QStringList());
+        QCOMPARE(told.size(), 1);
+        QVERIFY2(told[0].startsWith("Delete voices: ") && told[0].contains("left as it was"), qPrintable(told[0]));
+    }
+
     void aDropWithOneFileThatIsNoVoiceAddsNothingAndNamesIt()
     {
         store("Old one ", 0x0001);

@@ -590,40 +590,71 @@ void LibraryBrowser::takeReading(Reading reading, int record)
     listFiltered(record);
 }
 
-void LibraryBrowser::changeLibrary(const std::function<LibraryResult()>& change, const std::function<bool()>& takeIn,
-                                   int record)
+struct LibraryBrowser::Changed {
+    LibraryResult result;
+    bool cancelled = false;
+    bool current = false;  // the names kept were read from the file as it was just before
+    Stamp after;           // the file just after the change
+    std::optional<RecordSummary> record;  // the record read again
+};
+
+void LibraryBrowser::changeLibrary(const QString& title,
+                                   const std::function<LibraryResult(VoiceLibrary& library, ReadProgress& progress)>& change,
+                                   const std::function<bool(const Changed& changed)>& takeIn, int record, int reread)
 {
-    bool takenIn = false;
-    {
-        // Held over the change and the look at the file around it: when the
-        // names were read from the file as it was just before, this change
-        // is the only one since, and the list takes it in without reading a
-        // library of a million voices again.
-        const LibraryLock lock(library_);
-        if (!lock) {
-            host_.reportLibraryError(QString::fromStdString(lock.result().error()));
-        } else {
-            const bool current = stampOf(library_.path()) == scanned_;
-            if (const LibraryResult changed = change(); !changed)
-                host_.reportLibraryError(QString::fromStdString(changed.error()));
-            else if (current && takeIn()) {
-                scanned_ = stampOf(library_.path());
-                takenIn = true;
+    Changed changed;
+    const Stamp scanned = scanned_;
+    // At a million voices a removal rewrites half a gigabyte: the window
+    // goes on, and a long one shows its progress and can be cancelled.
+    runBeside(
+        this, library_.path(),
+        [&](VoiceLibrary& library, ReadProgress& progress) {
+            // Held over the change and the look at the file around it: when
+            // the names were read from the file as it was just before, this
+            // change is the only one since, and the list takes it in without
+            // reading a library of a million voices again.
+            const LibraryLock lock(library);
+            if (!lock) {
+                changed.result = lock.result();
+                return;
             }
-        }
-    }
-    if (takenIn)
+            if (progress.cancel) {
+                changed.cancelled = true;
+                changed.result = LibraryResult::failure("Cancelled: the voice library \"" + library.path()
+                                                        + "\" was left as it was.");
+                return;
+            }
+            changed.current = stampOf(library.path()) == scanned;
+            changed.result = change(library, progress);
+            changed.cancelled = !changed.result && progress.cancel;
+            if (!changed.result || !changed.current)
+                return;
+            if (LibraryRecord bytes; reread >= 0 && library.readRecord(reread, bytes))
+                changed.record = summarize(bytes);
+            changed.after = stampOf(library.path());
+        },
+        {title, QStringLiteral("Writing the library..."), QStringLiteral("LibraryProgress")});
+    if (!changed.result) {
+        if (changed.cancelled)
+            tell(title, QString::fromStdString(changed.result.error()));
+        else
+            host_.reportLibraryError(QString::fromStdString(changed.result.error()));
+        applyFilter(record);  // read again only when the file changed otherwise
+    } else if (changed.current && takeIn(changed)) {
+        scanned_ = changed.after;
         listFiltered(record);
-    else
+    } else {
+        // Read whole: the file may have grown too, but a record changed in place.
+        scanned_ = {};
         reload(record);
+    }
 }
 
-bool LibraryBrowser::takeRecordAgain(int record)
+bool LibraryBrowser::takeRecordAgain(int record, const Changed& changed)
 {
-    LibraryRecord bytes;
-    if (record < 0 || record >= model_->recordCount() || !library_.readRecord(record, bytes))
+    if (record < 0 || record >= model_->recordCount() || !changed.record)
         return false;
-    model_->replaceRecord(record, summarize(bytes));
+    model_->replaceRecord(record, *changed.record);
     return true;
 }
 
@@ -904,8 +935,17 @@ void LibraryBrowser::ModifyVoiceClick()
     const std::uint32_t categories = dialog.buildCategoryMask();
     if (host_.showModal(host_.overwriteDialog()) != QDialog::Accepted || categories == 0)
         return;
-    changeLibrary([&] { return library_.overwriteRecord(record, categories, voiceData_, &stored.front()); },
-                  [&] { return takeRecordAgain(record); }, record);
+    // The voice as it is now: the editors may change it while it is written.
+    const VoiceParameters voice = voiceData_.parameters();
+    changeLibrary(
+        QStringLiteral("Modify voice"),
+        [&](VoiceLibrary& library, ReadProgress&) {
+            VoiceParameters copy;
+            const VoiceData data(copy);
+            copy = voice;
+            return library.overwriteRecord(record, categories, data, &stored.front());
+        },
+        [&](const Changed& changed) { return takeRecordAgain(record, changed); }, record, record);
 }
 
 void LibraryBrowser::importFiles(const QStringList& paths)
@@ -971,17 +1011,16 @@ void LibraryBrowser::importFiles(const QStringList& paths)
 }
 
 void runBeside(QWidget* parent, const std::string& path,
-               const std::function<void(VoiceLibrary& library, ReadProgress& progress)>& work)
+               const std::function<void(VoiceLibrary& library, ReadProgress& progress)>& work, const BesideText& text)
 {
     // The work runs on a thread of its own with a library object of its own
     // (the file lock keeps it apart from this thread's writes); the windows
     // go on painting, and a dialog shows how far the reading got and can
     // cancel it.
     ReadProgress progress;
-    QProgressDialog dialog(QStringLiteral("Importing voices into the library..."), QStringLiteral("Cancel"), 0, 0,
-                           parent);
-    dialog.setObjectName(QStringLiteral("ImportProgress"));
-    dialog.setWindowTitle(QStringLiteral("Import voices"));
+    QProgressDialog dialog(text.label, QStringLiteral("Cancel"), 0, 0, parent);
+    dialog.setObjectName(text.name);
+    dialog.setWindowTitle(text.title);
     dialog.setWindowModality(Qt::ApplicationModal);
     dialog.setAutoReset(false);
     dialog.setAutoClose(false);
@@ -1047,12 +1086,14 @@ void LibraryBrowser::deleteSelected()
                              : QStringLiteral("these %1 voices").arg(records.size());
     if (!ask(QStringLiteral("Delete voices"), QStringLiteral("Delete %1 from the library?").arg(what)))
         return;
-    changeLibrary([&] { return library_.removeRecords(records, stored); },
-                  [&] {
-                      model_->removeRecords(records);
-                      return true;
-                  },
-                  records.front());
+    changeLibrary(
+        QStringLiteral("Delete voices"),
+        [&](VoiceLibrary& library, ReadProgress& progress) { return library.removeRecords(records, stored, &progress); },
+        [&](const Changed&) {
+            model_->removeRecords(records);
+            return true;
+        },
+        records.front(), -1);
 }
 
 void LibraryBrowser::renameSelected()
@@ -1076,8 +1117,10 @@ void LibraryBrowser::renameSelected()
     if (host_.showModal(dialog) != QDialog::Accepted)
         return;
     const std::string name = dialog.textValue().toStdString();
-    changeLibrary([&] { return library_.renameRecord(record, name, &stored.front()); },
-                  [&] { return takeRecordAgain(record); }, record);
+    changeLibrary(
+        QStringLiteral("Rename voice"),
+        [&](VoiceLibrary& library, ReadProgress&) { return library.renameRecord(record, name, &stored.front()); },
+        [&](const Changed& changed) { return takeRecordAgain(record, changed); }, record, record);
 }
 
 void LibraryBrowser::changeCategoriesOfSelected()
@@ -1095,8 +1138,10 @@ void LibraryBrowser::changeCategoriesOfSelected()
         return;
     // The bits above the sixteen categories stay as they are.
     const std::uint32_t mask = (model_->record(record).categories & ~kCategoryBits) | dialog.buildCategoryMask();
-    changeLibrary([&] { return library_.setRecordCategories(record, mask, &stored.front()); },
-                  [&] { return takeRecordAgain(record); }, record);
+    changeLibrary(
+        QStringLiteral("Change categories"),
+        [&](VoiceLibrary& library, ReadProgress&) { return library.setRecordCategories(record, mask, &stored.front()); },
+        [&](const Changed& changed) { return takeRecordAgain(record, changed); }, record, record);
 }
 
 void LibraryBrowser::exportSelected()

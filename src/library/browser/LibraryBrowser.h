@@ -131,15 +131,23 @@ private:
     std::optional<Filter> shown_;  // what rowRecords_ was made by
 };
 
-// Runs `work` (an import into the library at `path`) on a thread of its
-// own, through a library object of its own, and returns when it is done:
-// meanwhile the windows go on painting; when it takes longer than
-// kShowImportProgressAfterMs the dialog "ImportProgress" shows how far it
-// got, and its Cancel sets progress.cancel. Until then key presses and
-// clicks wait.
+// What the progress dialog of work beside the window says, and its name.
+struct BesideText {
+    QString title = QStringLiteral("Import voices");
+    QString label = QStringLiteral("Importing voices into the library...");
+    QString name = QStringLiteral("ImportProgress");
+};
+
+// Runs `work` (an import into the library at `path`, or another change of
+// it) on a thread of its own, through a library object of its own, and
+// returns when it is done: meanwhile the windows go on painting; when it
+// takes longer than kShowImportProgressAfterMs the progress dialog (named
+// by `text`) shows how far it got, and its Cancel sets progress.cancel.
+// Until then key presses and clicks wait.
 inline constexpr int kShowImportProgressAfterMs = 300;
 void runBeside(QWidget* parent, const std::string& path,
-               const std::function<void(VoiceLibrary& library, ReadProgress& progress)>& work);
+               const std::function<void(VoiceLibrary& library, ReadProgress& progress)>& work,
+               const BesideText& text = {});
 
 class LibraryBrowser : public QGroupBox {
     Q_OBJECT
@@ -205,12 +213,19 @@ private:
     // file changed since. Keeps `record` selected when it is listed.
     void applyFilter(int record = -1);
     void reload(int record = -1);
-    // Makes a change of the library, then lists it (keeping `record`
-    // selected): `takeIn` brings the kept names up to date when nothing else
-    // changed the file (false: they are read again).
-    void changeLibrary(const std::function<LibraryResult()>& change, const std::function<bool()>& takeIn, int record);
-    // Reads the record again into the kept names; false when it cannot.
-    bool takeRecordAgain(int record);
+    // What a change of the library made beside the window brought back.
+    struct Changed;
+    // Makes a change of the library beside the window (see runBeside,
+    // titled `title`), then lists it (keeping `record` selected): `takeIn`
+    // brings the kept names up to date when nothing else changed the file
+    // (false: they are read again). `reread`: a record to read again after
+    // the change, for takeIn (-1: none).
+    void changeLibrary(const QString& title,
+                       const std::function<LibraryResult(VoiceLibrary& library, ReadProgress& progress)>& change,
+                       const std::function<bool(const Changed& changed)>& takeIn, int record, int reread);
+    // Takes the record as read again after a change into the kept names;
+    // false when it could not be read.
+    bool takeRecordAgain(int record, const Changed& changed);
     void listFiltered(int record);
     // The file's size, time of change and identity: when they differ from
     // those of the last read, the kept names are read again (only the
