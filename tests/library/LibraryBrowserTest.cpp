@@ -4,6 +4,7 @@
 #include "VoiceFile.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QTableWidget>
 #include <QDir>
 #include <QFileDialog>
@@ -679,6 +680,17 @@ private slots:
             model.setSortByName(byName);
             model.setFilter(mask, part, any);
             std::vector<int> expected = filterRecords(records, mask, part, any);
+            // A long list's order by name comes from beside the window; until
+            // it is there the rows stay by number.
+            if (byName && !model.listedByName()) {
+                std::vector<int> meanwhile;
+                for (int row = 0; row < model.rowCount(); ++row)
+                    meanwhile.push_back(model.recordOfRow(row));
+                QVERIFY2(meanwhile == expected, qPrintable(QStringLiteral("step %1, by number meanwhile").arg(step)));
+                QTRY_VERIFY(model.nameOrderReady());
+                model.setFilter(mask, part, any);
+                QVERIFY(model.listedByName());
+            }
             if (byName) {
                 const auto key = [&](int n) {
                     QString name = QString::fromStdString(records[static_cast<std::size_t>(n)].name).toLower();
@@ -735,6 +747,40 @@ private slots:
         const QModelIndex far = list()->model()->index(29000, 0);
         QCOMPARE(list()->currentIndex(), far);
         QTRY_VERIFY(list()->viewport()->rect().intersects(list()->visualRect(far)));
+    }
+
+    // A long library changed by another program is read again beside the
+    // window: the list stays as it was until the reading is there, then
+    // shows the library as it is, still by name.
+    void aLongLibraryIsReadAgainBesideTheWindow()
+    {
+        std::vector<LibraryRecord> records;
+        for (const char* name : {"Delta   ", "Alpha   ", "Charlie ", "Bravo   "}) {
+            std::memcpy(voice.common.name, name, 8);
+            records.emplace_back();
+            QVERIFY(makeRecord(0x1, *data, records.back()).ok());
+        }
+        constexpr int kRecords = 60000;
+        std::vector<LibraryRecord> all;
+        for (int n = 0; n < kRecords; ++n)
+            all.push_back(records[static_cast<std::size_t>(n) % records.size()]);
+        QVERIFY(library->appendRecords(all).ok());
+        openBrowser();
+        browser->findChild<QComboBox*>("cbSort")->setCurrentIndex(1);
+        QTRY_COMPARE(list()->model()->index(0, 0).data().toString().trimmed(), QStringLiteral("Alpha"));
+        QCOMPARE(list()->model()->index(kRecords - 1, 0).data().toString().trimmed(), QStringLiteral("Delta"));
+
+        VoiceLibrary other(path);
+        QVERIFY(other.removeRecords({1, 5}).ok());  // two "Alpha"s go, the file is a new one
+        browser->fillList();
+        QCOMPARE(list()->model()->rowCount(), kRecords);
+        QTRY_COMPARE(list()->model()->rowCount(), kRecords - 2);
+        const auto* model = static_cast<LibraryListModel*>(list()->model());
+        QVERIFY(model->listedByName());
+        QCOMPARE(list()->model()->index(0, 0).data(LibraryListModel::kRecordRole).toInt(), 7);  // once 9
+        QCOMPARE(list()->model()->index(kRecords / 4 - 3, 0).data().toString().trimmed(), QStringLiteral("Alpha"));
+        QCOMPARE(list()->model()->index(kRecords / 4 - 2, 0).data().toString().trimmed(), QStringLiteral("Bravo"));
+        QVERIFY(host->errors.isEmpty());
     }
 
     void voiceTypeCancelAddsNothingAndKeepsTheMarks()

@@ -39,6 +39,7 @@
 #include <functional>
 #include <limits>
 #include <optional>
+#include <chrono>
 #include <future>
 #include <thread>
 
@@ -160,25 +161,62 @@ bool LibraryListModel::Filter::passes(std::uint64_t name, std::uint32_t categori
     return part.empty() || (part.size() <= 8 && holds(name, packedPart, part.size()));
 }
 
+LibraryListModel::LibraryListModel(QObject* parent) : QAbstractListModel(parent), orderWatch_(new QTimer(this))
+{
+    orderWatch_->setInterval(10);
+    connect(orderWatch_, &QTimer::timeout, this, &LibraryListModel::checkComingOrder);
+}
+
+LibraryListModel::Listing LibraryListModel::listingOf(std::vector<RecordSummary> records)
+{
+    Listing listing;
+    listing.records = std::move(records);
+    listing.names.reserve(listing.records.capacity());
+    listing.names.resize(listing.records.size());
+    for (std::size_t n = 0; n < listing.records.size(); ++n)
+        listing.names[n] = packed(listing.records[n].name);
+    if (listing.names.size() >= kOrderBesideFrom)
+        listing.nameOrder = orderByName(listing.names);
+    return listing;
+}
+
 void LibraryListModel::setRecords(std::vector<RecordSummary> records)
 {
+    Listing listing;
+    listing.records = std::move(records);
+    listing.names.reserve(listing.records.capacity());
+    listing.names.resize(listing.records.size());
+    for (std::size_t n = 0; n < listing.records.size(); ++n)
+        listing.names[n] = packed(listing.records[n].name);
+    setRecords(std::move(listing));
+}
+
+void LibraryListModel::setRecords(Listing listing)
+{
     beginResetModel();
-    records_ = std::move(records);
-    names_.reserve(records_.capacity());
-    names_.resize(records_.size());
-    for (std::size_t n = 0; n < records_.size(); ++n)
-        names_[n] = packed(records_[n].name);
-    nameOrder_.clear();
-    // A long list is put in order by name beside the window, in case it is
-    // asked for: at a million names that takes longer than a frame.
+    records_ = std::move(listing.records);
+    names_ = std::move(listing.names);
+    nameOrder_ = std::move(listing.nameOrder);
     comingNameOrder_ = {};
-    if (!byName_ && names_.size() >= kOrderBesideFrom) {
-        std::packaged_task<std::vector<int>()> sorting([names = names_] { return orderByName(names); });
-        comingNameOrder_ = sorting.get_future();
-        std::thread(std::move(sorting)).detach();
-    }
+    if (nameOrder_.size() != records_.size())
+        orderAgain();
     forgetFilters();
     endResetModel();
+}
+
+void LibraryListModel::orderAgain()
+{
+    nameOrder_.clear();
+    comingNameOrder_ = {};
+    orderWatch_->stop();
+    // A long list is put in order by name beside the window, in case it is
+    // asked for: at a million names that takes longer than a frame.
+    if (names_.size() < kOrderBesideFrom)
+        return;
+    std::packaged_task<std::vector<int>()> sorting([names = names_] { return orderByName(names); });
+    comingNameOrder_ = sorting.get_future();
+    std::thread(std::move(sorting)).detach();
+    orderWatch_->start();
 }
 
 std::vector<int> LibraryListModel::orderByName(const std::vector<std::uint64_t>& names)
@@ -193,23 +231,46 @@ std::vector<int> LibraryListModel::orderByName(const std::vector<std::uint64_t>&
     return order;
 }
 
-void LibraryListModel::takeComingNameOrder()
+bool LibraryListModel::nameOrderReady()
 {
-    if (comingNameOrder_.valid())
-        nameOrder_ = comingNameOrder_.get();  // waits when it is not ready yet
+    if (nameOrder_.size() == records_.size())
+        return true;
+    if (comingNameOrder_.valid()) {
+        if (comingNameOrder_.wait_for(std::chrono::seconds(0)) != std::future_status::ready)
+            return false;
+        nameOrder_ = comingNameOrder_.get();
+        orderWatch_->stop();
+        return nameOrder_.size() == records_.size();
+    }
+    // A short list is put in order on the spot.
+    if (names_.size() < kOrderBesideFrom) {
+        nameOrder_ = orderByName(names_);
+        return true;
+    }
+    orderAgain();
+    return false;
+}
+
+void LibraryListModel::checkComingOrder()
+{
+    if (!nameOrderReady())
+        return;
+    orderWatch_->stop();
+    if (byName_ && shown_ && !shown_->byName)
+        emit nameOrderArrived();
 }
 
 void LibraryListModel::appendRecords(std::vector<RecordSummary> records)
 {
-    takeComingNameOrder();
     beginResetModel();
     const std::size_t had = records_.size();
+    const bool ordered = had > 0 && nameOrderReady();
     records_.insert(records_.end(), std::make_move_iterator(records.begin()), std::make_move_iterator(records.end()));
     names_.resize(records_.size());
     for (std::size_t n = had; n < records_.size(); ++n)
         names_[n] = packed(records_[n].name);
     // The order by name, when made, takes the new records in by merging.
-    if (nameOrder_.size() == had && had > 0) {
+    if (ordered) {
         const auto before = [this](int a, int b) {
             const std::uint64_t keyA = sortKey(names_[static_cast<std::size_t>(a)]);
             const std::uint64_t keyB = sortKey(names_[static_cast<std::size_t>(b)]);
@@ -221,7 +282,7 @@ void LibraryListModel::appendRecords(std::vector<RecordSummary> records)
         std::sort(middle, nameOrder_.end(), before);
         std::inplace_merge(nameOrder_.begin(), middle, nameOrder_.end(), before);
     } else {
-        nameOrder_.clear();
+        orderAgain();
     }
     forgetFilters();
     endResetModel();
@@ -229,13 +290,13 @@ void LibraryListModel::appendRecords(std::vector<RecordSummary> records)
 
 void LibraryListModel::replaceRecord(int n, RecordSummary record)
 {
-    takeComingNameOrder();
     beginResetModel();
+    const bool ordered = nameOrderReady();
     const auto at = static_cast<std::size_t>(n);
     records_[at] = std::move(record);
     names_[at] = packed(records_[at].name);
     // Its place by name, when that order is made: taken out and put in again.
-    if (nameOrder_.size() == records_.size()) {
+    if (ordered) {
         nameOrder_.erase(std::find(nameOrder_.begin(), nameOrder_.end(), n));
         const auto key = [this](int r) {
             return std::make_pair(sortKey(names_[static_cast<std::size_t>(r)]), r);
@@ -243,6 +304,8 @@ void LibraryListModel::replaceRecord(int n, RecordSummary record)
         nameOrder_.insert(std::lower_bound(nameOrder_.begin(), nameOrder_.end(), n,
                                            [&](int a, int b) { return key(a) < key(b); }),
                           n);
+    } else {
+        orderAgain();
     }
     forgetFilters();
     endResetModel();
@@ -250,8 +313,8 @@ void LibraryListModel::replaceRecord(int n, RecordSummary record)
 
 void LibraryListModel::removeRecords(const std::vector<int>& numbers)
 {
-    takeComingNameOrder();
     beginResetModel();
+    const bool ordered = nameOrderReady();
     // Each record's number after the removal; -1 for a removed one.
     std::vector<int> moved(records_.size(), 0);
     for (const int n : numbers)
@@ -270,14 +333,14 @@ void LibraryListModel::removeRecords(const std::vector<int>& numbers)
     }
     records_.resize(next);
     names_.resize(next);
-    if (nameOrder_.size() == moved.size()) {
+    if (ordered) {
         std::size_t kept = 0;
         for (const int n : nameOrder_)
             if (moved[static_cast<std::size_t>(n)] >= 0)
                 nameOrder_[kept++] = moved[static_cast<std::size_t>(n)];
         nameOrder_.resize(kept);
     } else {
-        nameOrder_.clear();
+        orderAgain();
     }
     forgetFilters();
     endResetModel();
@@ -291,15 +354,10 @@ void LibraryListModel::forgetFilters()
     shown_.reset();
 }
 
-const std::vector<int>& LibraryListModel::everyRecord()
+const std::vector<int>& LibraryListModel::everyRecord(bool byName)
 {
-    if (byName_) {
-        // The order by name is worked out once per reading of the names.
-        takeComingNameOrder();
-        if (nameOrder_.size() != records_.size())
-            nameOrder_ = orderByName(names_);
+    if (byName)
         return nameOrder_;
-    }
     if (numberOrder_.size() != records_.size()) {
         numberOrder_.resize(records_.size());
         for (std::size_t n = 0; n < numberOrder_.size(); ++n)
@@ -317,7 +375,9 @@ void LibraryListModel::setFilter(std::uint32_t filterMask, const std::string& na
     filter.part.resize(namePart.size());
     std::transform(namePart.begin(), namePart.end(), filter.part.begin(), lowerAscii);
     filter.packedPart = packed(filter.part);
-    filter.byName = byName_;
+    // A long list's order by name that is not there yet: the rows stay by
+    // number until it is.
+    filter.byName = byName_ && nameOrderReady();
     if (shown_ && *shown_ == filter)
         return;  // the list already shows this
 
@@ -328,11 +388,11 @@ void LibraryListModel::setFilter(std::uint32_t filterMask, const std::string& na
         rows = cached->rows;
         std::rotate(recent_.begin(), cached, cached + 1);  // the latest first
     } else if (filter.mask == 0 && filter.part.empty()) {
-        rows = everyRecord();
+        rows = everyRecord(filter.byName);
     } else {
         // A filter that only narrows one met lately works on its rows; the
         // fewest such rows are taken.
-        const std::vector<int>* from = &everyRecord();
+        const std::vector<int>* from = &everyRecord(filter.byName);
         for (const Recent& entry : recent_)
             if (filter.implies(entry.filter) && entry.rows.size() < from->size())
                 from = &entry.rows;
@@ -352,7 +412,7 @@ void LibraryListModel::setFilter(std::uint32_t filterMask, const std::string& na
 
 int LibraryListModel::rowOfRecord(int record) const
 {
-    if (byName_) {
+    if (listedByName()) {
         // Worked out once per list: a list of a million is not walked per look-up.
         if (rowOfRecord_.empty() && !rowRecords_.empty()) {
             rowOfRecord_.assign(records_.size(), -1);
@@ -410,8 +470,17 @@ QVariant LibraryListModel::data(const QModelIndex& index, int role) const
 LibraryBrowser::LibraryBrowser(VoiceLibrary& library, VoiceData& voiceData, LibraryBrowserHost& host,
                                QWidget* parent)
     : QGroupBox(QStringLiteral(" Database "), parent), library_(library), voiceData_(voiceData), host_(host),
-      model_(new LibraryListModel(this)), tfSearch(new QLineEdit(this)), dbListBox(new LibraryListView(this))
+      model_(new LibraryListModel(this)), tfSearch(new QLineEdit(this)), dbListBox(new LibraryListView(this)),
+      readingWatch_(new QTimer(this))
 {
+    readingWatch_->setInterval(10);
+    connect(readingWatch_, &QTimer::timeout, this, &LibraryBrowser::takeComingReading);
+    // The order by name asked for is there: the list shows it, the same
+    // voice selected.
+    connect(model_, &LibraryListModel::nameOrderArrived, this, [this] {
+        listFiltered(currentRecord());
+        dbListBox->scrollTo(dbListBox->currentIndex());
+    });
     setObjectName(QStringLiteral("GroupBox1"));
     setToolTip(QStringLiteral("Voice library: %1").arg(QString::fromStdString(library.path())));
 
@@ -529,7 +598,7 @@ void LibraryBrowser::setUp()
         host_.reportLibraryError(QString::fromStdString(opened.error()));
     library_.closeLibrary();
     filterMask_ = 0;
-    fillList();
+    reload(-1, true);
     // Shown in the editors but not sent: what reaches the instrument at
     // start-up is the program's choice (see the start-up action).
     if (rowCount() > 0)
@@ -560,8 +629,7 @@ LibraryBrowser::Reading LibraryBrowser::readLibrary(const VoiceLibrary& library,
     const int has = recordCountForSize(now.size);
     // The same file, only grown since it was read (voices added here or by
     // another program): only the new records are read.
-    if (scanned.inode != 0 && now.device == scanned.device && now.inode == scanned.inode && now.size > scanned.size
-        && had == recordCountForSize(scanned.size) && has - had <= kReadAppendedUpTo) {
+    if (onlyAppended(scanned, had, now)) {
         LibraryRecord bytes;
         for (int n = had; n < has && library.readRecord(n, bytes); ++n)
             reading.records.push_back(summarize(bytes));
@@ -575,7 +643,16 @@ LibraryBrowser::Reading LibraryBrowser::readLibrary(const VoiceLibrary& library,
     // by a few (scanRecords keeps a larger capacity).
     reading.records.reserve(static_cast<std::size_t>(has) + static_cast<std::size_t>(has) / 16 + 256);
     reading.result = library.scanRecords(reading.records);
+    reading.listing = LibraryListModel::listingOf(std::move(reading.records));
+    reading.records = {};
     return reading;
+}
+
+bool LibraryBrowser::onlyAppended(const Stamp& scanned, int had, const Stamp& now)
+{
+    return scanned.inode != 0 && now.device == scanned.device && now.inode == scanned.inode
+           && now.size > scanned.size && had == recordCountForSize(scanned.size)
+           && recordCountForSize(now.size) - had <= kReadAppendedUpTo;
 }
 
 void LibraryBrowser::takeReading(Reading reading, int record)
@@ -583,10 +660,11 @@ void LibraryBrowser::takeReading(Reading reading, int record)
     if (!reading.result)
         host_.reportLibraryError(QString::fromStdString(reading.result.error()));
     scanned_ = reading.stamp;
+    ++readingsTaken_;
     if (reading.appended)
         model_->appendRecords(std::move(reading.records));
     else
-        model_->setRecords(std::move(reading.records));
+        model_->setRecords(std::move(reading.listing));
     listFiltered(record);
 }
 
@@ -642,6 +720,7 @@ void LibraryBrowser::changeLibrary(const QString& title,
         applyFilter(record);  // read again only when the file changed otherwise
     } else if (changed.current && takeIn(changed)) {
         scanned_ = changed.after;
+        ++readingsTaken_;
         listFiltered(record);
     } else {
         // Read whole: the file may have grown too, but a record changed in place.
@@ -658,17 +737,43 @@ bool LibraryBrowser::takeRecordAgain(int record, const Changed& changed)
     return true;
 }
 
-void LibraryBrowser::reload(int record)
+bool LibraryBrowser::reload(int record, bool now)
 {
-    takeReading(readLibrary(library_, scanned_, model_->recordCount()), record);
+    const Stamp stamp = stampOf(library_.path());
+    const int had = model_->recordCount();
+    if (now || recordCountForSize(stamp.size) < kReadBesideFrom || onlyAppended(scanned_, had, stamp)) {
+        takeReading(readLibrary(library_, scanned_, had), record);
+        return true;
+    }
+    if (comingReading_.valid())
+        return false;  // once it is there, the file is looked at again
+    comingAfter_ = readingsTaken_;
+    comingReading_ = std::async(std::launch::async, [path = library_.path(), scanned = scanned_, had] {
+        return readLibrary(VoiceLibrary(path), scanned, had);
+    });
+    readingWatch_->start();
+    return false;
+}
+
+void LibraryBrowser::takeComingReading()
+{
+    if (!comingReading_.valid() || comingReading_.wait_for(std::chrono::seconds(0)) != std::future_status::ready)
+        return;
+    readingWatch_->stop();
+    Reading reading = comingReading_.get();
+    // One taken in since it began is newer; the file is looked at again.
+    if (comingAfter_ == readingsTaken_) {
+        takeReading(std::move(reading), currentRecord());
+        dbListBox->scrollTo(dbListBox->currentIndex());
+    }
+    applyFilter(currentRecord());
 }
 
 void LibraryBrowser::applyFilter(int record)
 {
-    if (stampOf(library_.path()) != scanned_)
-        reload(record);
-    else
-        listFiltered(record);
+    if (stampOf(library_.path()) != scanned_ && reload(record))
+        return;
+    listFiltered(record);
 }
 
 void LibraryBrowser::setFilterAny(bool any)

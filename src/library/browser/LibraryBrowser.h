@@ -26,6 +26,7 @@ class QRadioButton;
 class QDialog;
 class QLineEdit;
 class QListView;
+class QTimer;
 
 namespace morvane {
 
@@ -61,11 +62,22 @@ inline constexpr const char* kLibraryRecordsMime = "application/x-morvane-record
 class LibraryListModel : public QAbstractListModel {
     Q_OBJECT
 public:
-    using QAbstractListModel::QAbstractListModel;
+    explicit LibraryListModel(QObject* parent = nullptr);
 
     // A row's record number (from 0, as the library and morvane-syx count).
     static constexpr int kRecordRole = Qt::UserRole;
 
+    // A whole reading's records with their names packed and, for a long
+    // list, their order by name: worked out on any thread (at a million
+    // voices that takes longer than a frame) and taken in at once.
+    struct Listing {
+        std::vector<RecordSummary> records;
+        std::vector<std::uint64_t> names;
+        std::vector<int> nameOrder;  // empty: worked out when needed
+    };
+    static Listing listingOf(std::vector<RecordSummary> records);
+    void setRecords(Listing listing);
+    // A long list's order by name is then worked out beside the window.
     void setRecords(std::vector<RecordSummary> records);
     // Records appended to the library since: these follow the others.
     void appendRecords(std::vector<RecordSummary> records);
@@ -76,8 +88,16 @@ public:
     // any: records with at least one of the filter's categories, rather
     // than all of them.
     void setFilter(std::uint32_t filterMask, const std::string& namePart, bool any = false);
-    // By name (ignoring case; equal names by number) or by number.
+    // By name (ignoring case; equal names by number) or by number. While a
+    // long list's order by name is still being worked out beside the window,
+    // the rows stay in the order they were; nameOrderArrived says when it is
+    // there.
     void setSortByName(bool byName) { byName_ = byName; }
+    // Whether the rows listed are in order by name.
+    bool listedByName() const { return shown_ && shown_->byName; }
+    // Whether the order by name is there (taken in when it was worked out
+    // beside the window); never waits.
+    bool nameOrderReady();
     int recordOfRow(int row) const { return rowRecords_[static_cast<std::size_t>(row)]; }
     int rowOfRecord(int record) const;
     const RecordSummary& record(int n) const { return records_[static_cast<std::size_t>(n)]; }
@@ -89,6 +109,11 @@ public:
     Qt::ItemFlags flags(const QModelIndex& index) const override;
     QStringList mimeTypes() const override;
     QMimeData* mimeData(const QModelIndexList& indexes) const override;
+
+signals:
+    // The order by name was asked for before it was there, and is there now:
+    // set the filter again to list by name.
+    void nameOrderArrived();
 
 private:
     struct Filter {
@@ -110,13 +135,15 @@ private:
         std::vector<int> rows;
     };
     static constexpr std::size_t kRecentFilters = 8;
-    // Every record in the list's order.
-    const std::vector<int>& everyRecord();
+    // Every record in the list's order (by name only once that order is there).
+    const std::vector<int>& everyRecord(bool byName);
     // The rows listed and kept were of other records: made again.
     void forgetFilters();
     static std::vector<int> orderByName(const std::vector<std::uint64_t>& names);
-    // The order by name worked out beside the window, once it is there.
-    void takeComingNameOrder();
+    // The order by name is out of date: a long list's is worked out again
+    // beside the window.
+    void orderAgain();
+    void checkComingOrder();
     static constexpr std::size_t kOrderBesideFrom = 50000;
 
     std::vector<RecordSummary> records_;
@@ -126,6 +153,7 @@ private:
     bool byName_ = false;
     std::vector<int> nameOrder_;   // every record, by name; made when first needed
     std::future<std::vector<int>> comingNameOrder_;
+    QTimer* orderWatch_;  // looks for the order coming from beside the window
     std::vector<int> numberOrder_; // every record, by number
     std::vector<Recent> recent_;   // the latest first
     std::optional<Filter> shown_;  // what rowRecords_ was made by
@@ -212,7 +240,12 @@ private:
     // Lists the kept names through the filters; reads them first when the
     // file changed since. Keeps `record` selected when it is listed.
     void applyFilter(int record = -1);
-    void reload(int record = -1);
+    // Reads the names again. A long library is read beside the window: the
+    // list stays as it was until the reading is there, then shows it
+    // (keeping the current record selected); true when it was read at once
+    // (`now`: always) and listed.
+    bool reload(int record = -1, bool now = false);
+    void takeComingReading();
     // What a change of the library made beside the window brought back.
     struct Changed;
     // Makes a change of the library beside the window (see runBeside,
@@ -245,10 +278,16 @@ private:
     struct Reading {
         Stamp stamp;
         bool appended = false;
-        std::vector<RecordSummary> records;
+        std::vector<RecordSummary> records;   // the appended ones
+        LibraryListModel::Listing listing;    // or all of them
         LibraryResult result;
     };
     static Reading readLibrary(const VoiceLibrary& library, const Stamp& scanned, int had);
+    // Whether the library at `now` only grew by a few records since the
+    // reading `scanned` of `had` records.
+    static bool onlyAppended(const Stamp& scanned, int had, const Stamp& now);
+    // From this many records a whole reading is made beside the window.
+    static constexpr int kReadBesideFrom = 50000;
     void takeReading(Reading reading, int record);
     // An import run off this thread: its report and, unless it was refused,
     // the library read again afterwards.
@@ -285,6 +324,12 @@ private:
     QListView* dbListBox;
     std::vector<QCheckBox*> boxes_;
     Stamp scanned_;
+    // A reading going on beside the window, and the count of the readings
+    // taken in (one taken in after the coming one began makes it out of date).
+    std::future<Reading> comingReading_;
+    int readingsTaken_ = 0;
+    int comingAfter_ = 0;
+    QTimer* readingWatch_;
     TImportVoices* importDialog_ = nullptr;
 };
 
