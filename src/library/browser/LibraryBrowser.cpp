@@ -123,13 +123,20 @@ constexpr std::uint64_t sortKey(std::uint64_t name)
 }
 static_assert(sortKey(0x0807060504030201ull) == 0x0102030405060708ull);
 
+// Whether the packed name holds the character anywhere: one test over all
+// eight bytes, without a branch.
+inline bool holdsCharacter(std::uint64_t name, std::uint64_t character)
+{
+    constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+    const std::uint64_t apart = name ^ (kOnes * character);
+    return ((apart - kOnes) & ~apart & (kOnes << 7)) != 0;
+}
+
 // Whether the packed part of `length` characters (1 to 8) is in the packed name.
 bool holds(std::uint64_t name, std::uint64_t part, std::size_t length)
 {
-    // Most names lack the first character: one test over all eight bytes.
-    constexpr std::uint64_t kOnes = 0x0101010101010101ull;
-    const std::uint64_t apart = name ^ (kOnes * (part & 0xFF));
-    if (((apart - kOnes) & ~apart & (kOnes << 7)) == 0)
+    // Most names lack the first character.
+    if (!holdsCharacter(name, part & 0xFF))
         return false;
     const std::uint64_t keep = length >= 8 ? ~std::uint64_t{0} : (std::uint64_t{1} << (8 * length)) - 1;
     for (std::size_t at = 0; at + length <= 8; ++at)
@@ -154,10 +161,13 @@ bool LibraryListModel::Filter::implies(const Filter& wider) const
     return any ? (mask & ~wider.mask) == 0 : (mask & wider.mask) != 0;
 }
 
-bool LibraryListModel::Filter::passes(std::uint64_t name, std::uint32_t categories) const
+bool LibraryListModel::Filter::passesCategories(std::uint32_t categories) const
 {
-    if (mask != 0 && (any ? (categories & mask) == 0 : (mask & ~categories) != 0))
-        return false;
+    return mask == 0 || (any ? (categories & mask) != 0 : (mask & ~categories) == 0);
+}
+
+bool LibraryListModel::Filter::passesName(std::uint64_t name) const
+{
     return part.empty() || (part.size() <= 8 && holds(name, packedPart, part.size()));
 }
 
@@ -167,14 +177,24 @@ LibraryListModel::LibraryListModel(QObject* parent) : QAbstractListModel(parent)
     connect(orderWatch_, &QTimer::timeout, this, &LibraryListModel::checkComingOrder);
 }
 
+void LibraryListModel::pack(Listing& listing)
+{
+    // Room for records appended later, as the records have.
+    listing.names.reserve(listing.records.capacity());
+    listing.masks.reserve(listing.records.capacity());
+    listing.names.resize(listing.records.size());
+    listing.masks.resize(listing.records.size());
+    for (std::size_t n = 0; n < listing.records.size(); ++n) {
+        listing.names[n] = packed(listing.records[n].name);
+        listing.masks[n] = listing.records[n].categories;
+    }
+}
+
 LibraryListModel::Listing LibraryListModel::listingOf(std::vector<RecordSummary> records)
 {
     Listing listing;
     listing.records = std::move(records);
-    listing.names.reserve(listing.records.capacity());
-    listing.names.resize(listing.records.size());
-    for (std::size_t n = 0; n < listing.records.size(); ++n)
-        listing.names[n] = packed(listing.records[n].name);
+    pack(listing);
     if (listing.names.size() >= kOrderBesideFrom)
         listing.nameOrder = orderByName(listing.names);
     return listing;
@@ -184,22 +204,27 @@ void LibraryListModel::setRecords(std::vector<RecordSummary> records)
 {
     Listing listing;
     listing.records = std::move(records);
-    listing.names.reserve(listing.records.capacity());
-    listing.names.resize(listing.records.size());
-    for (std::size_t n = 0; n < listing.records.size(); ++n)
-        listing.names[n] = packed(listing.records[n].name);
+    pack(listing);
     setRecords(std::move(listing));
 }
 
 void LibraryListModel::setRecords(Listing listing)
 {
     beginResetModel();
-    records_ = std::move(listing.records);
-    names_ = std::move(listing.names);
-    nameOrder_ = std::move(listing.nameOrder);
+    // What is listed now goes on a thread of its own: letting go of a
+    // million names takes longer than a frame.
+    std::swap(records_, listing.records);
+    std::swap(names_, listing.names);
+    std::swap(masks_, listing.masks);
+    std::swap(nameOrder_, listing.nameOrder);
+    if (listing.records.size() >= kOrderBesideFrom)
+        std::thread([old = std::move(listing)] {}).detach();
     comingNameOrder_ = {};
     if (nameOrder_.size() != records_.size())
         orderAgain();
+    // The memory the first filter of a long list writes to, made ready now.
+    if (scratch_.size() < records_.size())
+        scratch_.resize(records_.capacity());
     forgetFilters();
     endResetModel();
 }
@@ -267,8 +292,11 @@ void LibraryListModel::appendRecords(std::vector<RecordSummary> records)
     const bool ordered = had > 0 && nameOrderReady();
     records_.insert(records_.end(), std::make_move_iterator(records.begin()), std::make_move_iterator(records.end()));
     names_.resize(records_.size());
-    for (std::size_t n = had; n < records_.size(); ++n)
+    masks_.resize(records_.size());
+    for (std::size_t n = had; n < records_.size(); ++n) {
         names_[n] = packed(records_[n].name);
+        masks_[n] = records_[n].categories;
+    }
     // The order by name, when made, takes the new records in by merging.
     if (ordered) {
         const auto before = [this](int a, int b) {
@@ -295,6 +323,7 @@ void LibraryListModel::replaceRecord(int n, RecordSummary record)
     const auto at = static_cast<std::size_t>(n);
     records_[at] = std::move(record);
     names_[at] = packed(records_[at].name);
+    masks_[at] = records_[at].categories;
     // Its place by name, when that order is made: taken out and put in again.
     if (ordered) {
         nameOrder_.erase(std::find(nameOrder_.begin(), nameOrder_.end(), n));
@@ -320,19 +349,28 @@ void LibraryListModel::removeRecords(const std::vector<int>& numbers)
     for (const int n : numbers)
         if (n >= 0 && n < recordCount())
             moved[static_cast<std::size_t>(n)] = -1;
-    std::size_t next = 0;
-    for (std::size_t n = 0; n < records_.size(); ++n) {
+    // The records before the first removed one stay where they are.
+    std::size_t first = records_.size();
+    for (const int n : numbers)
+        if (n >= 0 && n < recordCount())
+            first = std::min(first, static_cast<std::size_t>(n));
+    for (std::size_t n = 0; n < first; ++n)
+        moved[n] = static_cast<int>(n);
+    std::size_t next = first;
+    for (std::size_t n = first; n < records_.size(); ++n) {
         if (moved[n] < 0)
             continue;
         moved[n] = static_cast<int>(next);
         if (next != n) {
             records_[next] = std::move(records_[n]);
             names_[next] = names_[n];
+            masks_[next] = masks_[n];
         }
         ++next;
     }
     records_.resize(next);
     names_.resize(next);
+    masks_.resize(next);
     if (ordered) {
         std::size_t kept = 0;
         for (const int n : nameOrder_)
@@ -350,6 +388,7 @@ void LibraryListModel::forgetFilters()
 {
     rowRecords_.clear();
     rowOfRecord_.clear();
+    lookups_ = 0;
     recent_.clear();
     shown_.reset();
 }
@@ -396,9 +435,37 @@ void LibraryListModel::setFilter(std::uint32_t filterMask, const std::string& na
         for (const Recent& entry : recent_)
             if (filter.implies(entry.filter) && entry.rows.size() < from->size())
                 from = &entry.rows;
-        for (const int n : *from)
-            if (filter.passes(names_[static_cast<std::size_t>(n)], records_[static_cast<std::size_t>(n)].categories))
-                rows.push_back(n);
+        // At a million voices memory and missed branches are the cost: the
+        // masks are read only when categories are ticked, the names only
+        // when a part is typed; every row is written and kept or not without
+        // a branch, and the names that hold the part's first two characters
+        // (few) are the only ones looked at closely.
+        const std::size_t length = filter.part.size();
+        const std::uint64_t first = filter.packedPart & 0xFF;
+        const std::uint64_t second = length > 1 ? (filter.packedPart >> 8) & 0xFF : first;
+        const auto collect = [&](auto passes) {
+            scratch_.resize(from->size());
+            std::size_t kept = 0;
+            for (const int n : *from) {
+                scratch_[kept] = n;
+                kept += passes(static_cast<std::size_t>(n)) ? 1 : 0;
+            }
+            rows.assign(scratch_.begin(), scratch_.begin() + static_cast<std::ptrdiff_t>(kept));
+        };
+        if (length > 8) {
+            // no name holds it
+        } else if (length == 0) {
+            collect([&](std::size_t at) { return filter.passesCategories(masks_[at]); });
+        } else if (filter.mask == 0 && length == 1) {
+            collect([&](std::size_t at) { return holdsCharacter(names_[at], first); });
+        } else {
+            collect([&](std::size_t at) {
+                const std::uint64_t name = names_[at];
+                const bool maybe = (filter.mask == 0 || filter.passesCategories(masks_[at]))
+                                   & holdsCharacter(name, first) & holdsCharacter(name, second);
+                return maybe && (length == 1 || filter.passesName(name));
+            });
+        }
         recent_.insert(recent_.begin(), {filter, rows});
         if (recent_.size() > kRecentFilters)
             recent_.pop_back();
@@ -406,6 +473,7 @@ void LibraryListModel::setFilter(std::uint32_t filterMask, const std::string& na
     beginResetModel();
     rowRecords_ = std::move(rows);
     rowOfRecord_.clear();
+    lookups_ = 0;
     shown_ = filter;
     endResetModel();
 }
@@ -413,7 +481,14 @@ void LibraryListModel::setFilter(std::uint32_t filterMask, const std::string& na
 int LibraryListModel::rowOfRecord(int record) const
 {
     if (listedByName()) {
-        // Worked out once per list: a list of a million is not walked per look-up.
+        // The first look-up walks the list (one look-up follows every
+        // change of the list); from the second on, the rows of every record
+        // are worked out once, so a list of a million is not walked per
+        // look-up.
+        if (rowOfRecord_.empty() && lookups_++ == 0) {
+            const auto it = std::find(rowRecords_.begin(), rowRecords_.end(), record);
+            return it != rowRecords_.end() ? static_cast<int>(it - rowRecords_.begin()) : -1;
+        }
         if (rowOfRecord_.empty() && !rowRecords_.empty()) {
             rowOfRecord_.assign(records_.size(), -1);
             for (std::size_t row = 0; row < rowRecords_.size(); ++row)
@@ -766,7 +841,8 @@ void LibraryBrowser::takeComingReading()
         takeReading(std::move(reading), currentRecord());
         dbListBox->scrollTo(dbListBox->currentIndex());
     }
-    applyFilter(currentRecord());
+    if (stampOf(library_.path()) != scanned_)
+        applyFilter(currentRecord());
 }
 
 void LibraryBrowser::applyFilter(int record)

@@ -73,9 +73,12 @@ public:
     struct Listing {
         std::vector<RecordSummary> records;
         std::vector<std::uint64_t> names;
+        std::vector<std::uint32_t> masks;
         std::vector<int> nameOrder;  // empty: worked out when needed
     };
     static Listing listingOf(std::vector<RecordSummary> records);
+    // The names packed and the masks, without the order.
+    static void pack(Listing& listing);
     void setRecords(Listing listing);
     // A long list's order by name is then worked out beside the window.
     void setRecords(std::vector<RecordSummary> records);
@@ -128,7 +131,8 @@ private:
         }
         // Whether every record this filter lets through also passes `wider`.
         bool implies(const Filter& wider) const;
-        bool passes(std::uint64_t name, std::uint32_t categories) const;
+        bool passesCategories(std::uint32_t categories) const;
+        bool passesName(std::uint64_t name) const;
     };
     struct Recent {
         Filter filter;
@@ -148,8 +152,11 @@ private:
 
     std::vector<RecordSummary> records_;
     std::vector<std::uint64_t> names_;  // each name in lower case, packed
+    std::vector<std::uint32_t> masks_;  // each record's categories, side by side (a filter reads only these)
     std::vector<int> rowRecords_;  // row r shows record rowRecords_[r]
-    mutable std::vector<int> rowOfRecord_;  // the other way round, by name; made when first needed
+    std::vector<int> scratch_;     // a filter's rows as they are found (kept: its memory is ready)
+    mutable std::vector<int> rowOfRecord_;  // the other way round, by name; made when needed again
+    mutable int lookups_ = 0;
     bool byName_ = false;
     std::vector<int> nameOrder_;   // every record, by name; made when first needed
     std::future<std::vector<int>> comingNameOrder_;
