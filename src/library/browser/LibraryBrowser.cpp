@@ -344,8 +344,10 @@ void LibraryListModel::removeRecords(const std::vector<int>& numbers)
 {
     beginResetModel();
     const bool ordered = nameOrderReady();
-    // Each record's number after the removal; -1 for a removed one.
-    std::vector<int> moved(records_.size(), 0);
+    // Each record's number after the removal; -1 for a removed one. (In
+    // the memory the filters use, which is ready.)
+    std::vector<int>& moved = scratch_;
+    moved.assign(records_.size(), 0);
     for (const int n : numbers)
         if (n >= 0 && n < recordCount())
             moved[static_cast<std::size_t>(n)] = -1;

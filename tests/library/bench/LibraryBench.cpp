@@ -147,7 +147,7 @@ public:
         if (auto* pad = dialog.findChild<QCheckBox*>(QStringLiteral("cbPad"));
             pad != nullptr && dialog.findChild<QPushButton*>(QStringLiteral("Okay")) != nullptr) {
             pad->click();
-            if (!dialog.findChild<QPushButton*>(QStringLiteral("Okay"))->isVisible())
+            if (auto* types = qobject_cast<TSelectVoiceType*>(&dialog); types != nullptr && types->buildCategoryMask() == 0)
                 pad->click();  // it was ticked: ticked again
             dialog.findChild<QPushButton*>(QStringLiteral("Okay"))->click();
             if (answered && !modifying)
