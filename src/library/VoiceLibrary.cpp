@@ -332,7 +332,7 @@ LibraryResult VoiceLibrary::acquireLock()
         return {};
     }
     const std::string target = targetPath();
-    const std::string lockPath = target + ".lock";
+    const std::string lockPath = this->lockPath();
     errno = 0;
     int fd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
     // A lock file this user may not write is still one to lock (a lock
@@ -836,6 +836,8 @@ LibraryResult VoiceLibrary::replaceInPlace(int n, const LibraryRecord& record, b
         syncFolder(folder);
     }
     hashes.keep();
+    if (lockFd_ >= 0)
+        ::futimens(lockFd_, nullptr);  // the mark of a change in place (see lockPath)
     return {};
 }
 

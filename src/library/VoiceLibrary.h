@@ -249,6 +249,11 @@ public:
     void setLockWait(int milliseconds) { lockWaitMs_ = milliseconds; }
     // The file the library names: a symbolic link resolved.
     std::string targetPath() const;
+    // The lock file. A change in place (overwriteRecord, renameRecord,
+    // setRecordCategories) also sets its time of change, so that one who
+    // sees the library only grown since last looked can tell whether a
+    // record changed meanwhile too.
+    std::string lockPath() const { return targetPath() + ".lock"; }
 
 private:
     friend class LibraryLock;

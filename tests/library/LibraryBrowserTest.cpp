@@ -733,6 +733,24 @@ private slots:
         QCOMPARE(listed(), (QStringList{"First", "Two", "Three"}));
     }
 
+    // Another program renames a voice in place and appends one: the file
+    // only grew, but the list is read whole and shows both.
+    void anotherProgramsRenameAndAppendAreBothListed()
+    {
+        store("One     ", 0x1);
+        store("Two     ", 0x1);
+        openBrowser();
+        VoiceLibrary other(path);
+        QVERIFY(other.renameRecord(0, "Uno").ok());
+        std::memcpy(voice.common.name, "Three   ", 8);
+        QVERIFY(other.appendRecord(0x1, *data).ok());
+        auto* search = browser->findChild<QLineEdit*>("tfSearch");
+        QTest::keyClick(search, 'o');
+        QCOMPARE(listed(), (QStringList{"Uno", "Two"}));
+        QTest::keyClick(search, Qt::Key_Backspace);
+        QCOMPARE(listed(), (QStringList{"Uno", "Two", "Three"}));
+    }
+
     // A list too long to be placed at once still scrolls to the voice loaded
     // far down it.
     void aVoiceFarDownALongListIsScrolledTo()

@@ -687,21 +687,25 @@ void LibraryBrowser::fillList()
     reload();
 }
 
-LibraryBrowser::Stamp LibraryBrowser::stampOf(const std::string& path)
+LibraryBrowser::Stamp LibraryBrowser::stampOf(const VoiceLibrary& library)
 {
+    const auto time = [](const struct stat& status) {
+        return static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1000000000 + status.st_mtim.tv_nsec;
+    };
     struct stat status {};
-    if (::stat(path.c_str(), &status) != 0)
+    if (::stat(library.path().c_str(), &status) != 0)
         return {};
-    return {static_cast<std::uintmax_t>(status.st_size),
-            static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1000000000 + status.st_mtim.tv_nsec,
-            static_cast<std::uint64_t>(status.st_dev), static_cast<std::uint64_t>(status.st_ino)};
+    struct stat lock {};
+    const bool locked = ::stat(library.lockPath().c_str(), &lock) == 0;
+    return {static_cast<std::uintmax_t>(status.st_size), time(status), static_cast<std::uint64_t>(status.st_dev),
+            static_cast<std::uint64_t>(status.st_ino), locked ? time(lock) : 0};
 }
 
 LibraryBrowser::Reading LibraryBrowser::readLibrary(const VoiceLibrary& library, const Stamp& scanned, int had)
 {
     // The stamp is taken before the reading: a change during it reads again next time.
     Reading reading;
-    reading.stamp = stampOf(library.path());
+    reading.stamp = stampOf(library);
     const Stamp& now = reading.stamp;
     const int has = recordCountForSize(now.size);
     // The same file, only grown since it was read (voices added here or by
@@ -728,7 +732,7 @@ LibraryBrowser::Reading LibraryBrowser::readLibrary(const VoiceLibrary& library,
 bool LibraryBrowser::onlyAppended(const Stamp& scanned, int had, const Stamp& now)
 {
     return scanned.inode != 0 && now.device == scanned.device && now.inode == scanned.inode
-           && now.size > scanned.size && had == recordCountForSize(scanned.size)
+           && now.changedInPlace == scanned.changedInPlace && now.size > scanned.size && had == recordCountForSize(scanned.size)
            && recordCountForSize(now.size) - had <= kReadAppendedUpTo;
 }
 
@@ -779,14 +783,14 @@ void LibraryBrowser::changeLibrary(const QString& title,
                                                         + "\" was left as it was.");
                 return;
             }
-            changed.current = stampOf(library.path()) == scanned;
+            changed.current = stampOf(library) == scanned;
             changed.result = change(library, progress);
             changed.cancelled = !changed.result && progress.cancel;
             if (!changed.result || !changed.current)
                 return;
             if (LibraryRecord bytes; reread >= 0 && library.readRecord(reread, bytes))
                 changed.record = summarize(bytes);
-            changed.after = stampOf(library.path());
+            changed.after = stampOf(library);
         },
         {title, QStringLiteral("Writing the library..."), QStringLiteral("LibraryProgress")});
     if (!changed.result) {
@@ -816,7 +820,7 @@ bool LibraryBrowser::takeRecordAgain(int record, const Changed& changed)
 
 bool LibraryBrowser::reload(int record, bool now)
 {
-    const Stamp stamp = stampOf(library_.path());
+    const Stamp stamp = stampOf(library_);
     const int had = model_->recordCount();
     if (now || recordCountForSize(stamp.size) < kReadBesideFrom || onlyAppended(scanned_, had, stamp)) {
         takeReading(readLibrary(library_, scanned_, had), record);
@@ -843,13 +847,13 @@ void LibraryBrowser::takeComingReading()
         takeReading(std::move(reading), currentRecord());
         dbListBox->scrollTo(dbListBox->currentIndex());
     }
-    if (stampOf(library_.path()) != scanned_)
+    if (stampOf(library_) != scanned_)
         applyFilter(currentRecord());
 }
 
 void LibraryBrowser::applyFilter(int record)
 {
-    if (stampOf(library_.path()) != scanned_ && reload(record))
+    if (stampOf(library_) != scanned_ && reload(record))
         return;
     listFiltered(record);
 }
@@ -884,7 +888,7 @@ int LibraryBrowser::currentRecord() const
 
 void LibraryBrowser::showLoadedRecord(int record)
 {
-    if (record >= 0 && stampOf(library_.path()) != scanned_)
+    if (record >= 0 && stampOf(library_) != scanned_)
         reload(record);  // the file changed since the names were read
     const int row = record >= 0 ? model_->rowOfRecord(record) : -1;
     if (row < 0) {
@@ -898,7 +902,7 @@ void LibraryBrowser::showLoadedRecord(int record)
 
 std::vector<int> LibraryBrowser::recordsNamed(const std::string& name)
 {
-    if (stampOf(library_.path()) != scanned_)
+    if (stampOf(library_) != scanned_)
         reload(currentRecord());
     std::vector<int> records;
     for (int n = 0; n < model_->recordCount(); ++n)
@@ -960,7 +964,7 @@ bool LibraryBrowser::checkPicked(const std::vector<int>& records, std::vector<Li
     std::vector<RecordSummary> seen;
     for (const int record : records)
         seen.push_back(model_->record(record));
-    if (stampOf(library_.path()) != scanned_)
+    if (stampOf(library_) != scanned_)
         reload(records.empty() ? -1 : records.front());
     // A few are read one by one; many (a whole list selected) in one pass.
     constexpr std::size_t kReadOneByOne = 16;

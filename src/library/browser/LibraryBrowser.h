@@ -267,18 +267,20 @@ private:
     // false when it could not be read.
     bool takeRecordAgain(int record, const Changed& changed);
     void listFiltered(int record);
-    // The file's size, time of change and identity: when they differ from
-    // those of the last read, the kept names are read again (only the
-    // appended ones when the same file only grew, up to this many).
+    // The file's size, time of change and identity, and the time of its
+    // last change in place: when they differ from those of the last read,
+    // the kept names are read again (only the appended ones when the same
+    // file only grew, up to this many).
     struct Stamp {
         std::uintmax_t size = 0;
         std::int64_t time = 0;
         std::uint64_t device = 0;
         std::uint64_t inode = 0;
+        std::int64_t changedInPlace = 0;
         bool operator==(const Stamp&) const = default;
     };
     static constexpr int kReadAppendedUpTo = 256;
-    static Stamp stampOf(const std::string& path);
+    static Stamp stampOf(const VoiceLibrary& library);
     // What reading the library again gave: the records appended since the
     // reading `scanned` of `had` records, or all of them. Needs nothing of
     // the browser, so an import's thread does it too.
