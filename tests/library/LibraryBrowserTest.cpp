@@ -942,6 +942,38 @@ private slots:
         }
     }
 
+    // Many selected voices (more than are read one by one) are checked
+    // against the file in one pass beside the window before they are deleted.
+    void manySelectedVoicesAreCheckedTogether_data()
+    {
+        QTest::addColumn<bool>("oneGoneBefore");
+        QTest::newRow("all there") << false;
+        QTest::newRow("one removed by another program") << true;
+    }
+    void manySelectedVoicesAreCheckedTogether()
+    {
+        QFETCH(bool, oneGoneBefore);
+        for (int i = 0; i < 20; ++i)
+            store(QByteArray("Many" + QByteArray::number(i).rightJustified(2, '0') + "  ").constData(), 0x1);
+        openBrowser();
+        list()->selectAll();
+        if (oneGoneBefore)
+            QVERIFY(VoiceLibrary(path).removeRecords({19}).ok());
+        const QByteArray before = fileBytes(path);
+        answerAll(true, {});
+        trigger("DeleteVoices");
+        if (oneGoneBefore) {
+            QCOMPARE(host->errors.size(), 1);
+            QVERIFY2(host->errors[0].contains("\"Many19\" is no longer where it was"), qPrintable(host->errors[0]));
+            QCOMPARE(fileBytes(path), before);
+            QCOMPARE(listed().size(), 19);
+        } else {
+            QCOMPARE(host->errors, QStringList());
+            QCOMPARE(library->recordCount(), 0);
+            QCOMPARE(listed(), QStringList());
+        }
+    }
+
     // A folder or a pipe dropped on the list is refused in words; the
     // program neither ends nor waits for the pipe.
     void aFolderOrAPipeDroppedOnTheListIsRefused()

@@ -978,13 +978,19 @@ bool LibraryBrowser::checkPicked(const std::vector<int>& records, std::vector<Li
         for (std::size_t i = 0; i < order.size(); ++i)
             order[i] = i;
         std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return records[a] < records[b]; });
-        std::size_t next = 0;
-        static_cast<void>(library_.forEachRecord([&](int n, const LibraryRecord& bytes) {
-            while (next < order.size() && records[order[next]] < n)
-                ++next;
-            for (; next < order.size() && records[order[next]] == n; ++next)
-                now[order[next]] = bytes;
-        }));
+        // At a million voices that pass is longer than a frame: beside the window.
+        runBeside(
+            this, library_.path(),
+            [&](VoiceLibrary& library, ReadProgress&) {
+                std::size_t next = 0;
+                static_cast<void>(library.forEachRecord([&](int n, const LibraryRecord& bytes) {
+                    while (next < order.size() && records[order[next]] < n)
+                        ++next;
+                    for (; next < order.size() && records[order[next]] == n; ++next)
+                        now[order[next]] = bytes;
+                }));
+            },
+            {QStringLiteral("Voice library"), QStringLiteral("Reading the library..."), QStringLiteral("LibraryProgress")});
     }
     for (std::size_t i = 0; i < records.size(); ++i) {
         const std::optional<LibraryRecord>& bytes = now[i];
