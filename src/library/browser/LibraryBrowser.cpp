@@ -804,8 +804,10 @@ void LibraryBrowser::changeLibrary(const QString& title,
         ++readingsTaken_;
         listFiltered(record);
     } else {
-        // Read whole: the file may have grown too, but a record changed in place.
+        // Read whole: the file may have grown too, but a record changed in
+        // place. A reading begun before this change is out of date.
         scanned_ = {};
+        ++readingsTaken_;
         reload(record);
     }
 }
