@@ -118,6 +118,125 @@ void syncFolder(const std::filesystem::path& folder)
     }
 }
 
+// --- The journal of an in-place write ---------------------------------------
+// LIBRARY.journal: the magic, the offset of the bytes replaced (8 bytes) and
+// their count (4 bytes), little-endian; the old bytes, the new bytes; a
+// check of everything before it (FNV-1a, 8 bytes). It is whole and flushed
+// to the disk before the library is touched, and removed once the library
+// is; one that is found whole means the write may have stopped half way.
+
+constexpr std::string_view kJournalMagic = "SYQVDJ01";
+constexpr std::size_t kJournalHead = kJournalMagic.size() + 8 + 4;
+// A journal is never larger than this; anything larger is not one of ours.
+constexpr std::size_t kJournalMost = kJournalHead + 2 * kLibraryRecordSize + 8;
+
+std::string journalPath(const std::string& target)
+{
+    return target + ".journal";
+}
+
+std::uint64_t journalCheck(const std::uint8_t* bytes, std::size_t size)
+{
+    std::uint64_t hash = 0xcbf29ce484222325ull;
+    for (std::size_t i = 0; i < size; ++i)
+        hash = (hash ^ bytes[i]) * 0x100000001b3ull;
+    return hash;
+}
+
+void putLittle(std::vector<std::uint8_t>& out, std::uint64_t value, int bytes)
+{
+    for (int i = 0; i < bytes; ++i)
+        out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
+}
+
+std::uint64_t getLittle(const std::uint8_t* bytes, int count)
+{
+    std::uint64_t value = 0;
+    for (int i = count - 1; i >= 0; --i)
+        value = value << 8 | bytes[i];
+    return value;
+}
+
+std::vector<std::uint8_t> journalOf(std::uintmax_t offset, const LibraryRecord& before, const LibraryRecord& after)
+{
+    std::vector<std::uint8_t> bytes(kJournalMagic.begin(), kJournalMagic.end());
+    putLittle(bytes, offset, 8);
+    putLittle(bytes, before.size(), 4);
+    bytes.insert(bytes.end(), before.begin(), before.end());
+    bytes.insert(bytes.end(), after.begin(), after.end());
+    putLittle(bytes, journalCheck(bytes.data(), bytes.size()), 8);
+    return bytes;
+}
+
+// Writes all of `size` bytes to a descriptor; the error number or 0.
+int writeWhole(int fd, const std::uint8_t* data, std::size_t size)
+{
+    while (size > 0) {
+        errno = 0;
+        const ssize_t done = ::write(fd, data, size);
+        if (done < 0 && errno == EINTR)
+            continue;
+        if (done <= 0)
+            return lastError();
+        data += done;
+        size -= static_cast<std::size_t>(done);
+    }
+    return 0;
+}
+
+// Undoes what an in-place write of the library at `target` left unfinished.
+// A journal that is not whole was being written when the write stopped, and
+// the library was not touched yet: it only goes. A whole one puts the old
+// bytes back, but only over bytes that are each the old or the new one (a
+// library changed otherwise since is left alone). The journal stays when the
+// library cannot be written, for a later writer to try again.
+void undoJournal(const std::string& target)
+{
+    const std::string journal = journalPath(target);
+    const int fd = ::open(journal.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    std::vector<std::uint8_t> bytes(kJournalMost + 1);
+    struct stat status {};
+    std::size_t size = 0;
+    const bool regular = ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode);
+    while (regular && size < bytes.size()) {
+        const ssize_t got = ::read(fd, bytes.data() + size, bytes.size() - size);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            break;
+        size += static_cast<std::size_t>(got);
+    }
+    ::close(fd);
+    if (!regular)
+        return;  // not ours to remove
+    const std::size_t length = size >= kJournalHead ? static_cast<std::size_t>(getLittle(bytes.data() + 16, 4)) : 0;
+    const bool whole = size >= kJournalHead && std::equal(kJournalMagic.begin(), kJournalMagic.end(), bytes.begin())
+                       && length > 0 && length <= kLibraryRecordSize && size == kJournalHead + 2 * length + 8
+                       && getLittle(bytes.data() + size - 8, 8) == journalCheck(bytes.data(), size - 8);
+    if (whole) {
+        const std::uint64_t offset = getLittle(bytes.data() + 8, 8);
+        const std::uint8_t* before = bytes.data() + kJournalHead;
+        const std::uint8_t* after = before + length;
+        const FileHandle file(std::fopen(target.c_str(), "r+b"));
+        if (!file)
+            return;
+        std::vector<std::uint8_t> now(length);
+        const long fileLength = fileSize(file.get());
+        const bool there = fileLength >= 0 && offset + length <= static_cast<std::uint64_t>(fileLength)
+                           && seekTo(file.get(), offset) && std::fread(now.data(), 1, length, file.get()) == length;
+        bool ours = there;
+        for (std::size_t i = 0; ours && i < length; ++i)
+            ours = now[i] == before[i] || now[i] == after[i];
+        if (ours && !std::equal(now.begin(), now.end(), before)
+            && (writeAt(file.get(), offset, before, length) != 0 || syncToDisk(file.get()) != 0))
+            return;
+    }
+    ::unlink(journal.c_str());
+    syncFolder(std::filesystem::path(target).parent_path());
+}
+
 } // namespace
 
 namespace {
@@ -213,7 +332,7 @@ LibraryResult VoiceLibrary::acquireLock()
         return {};
     }
     const std::string target = targetPath();
-    const std::string lockPath = target + ".lock";
+    const std::string lockPath = this->lockPath();
     errno = 0;
     int fd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
     // A lock file this user may not write is still one to lock (a lock
@@ -265,6 +384,7 @@ void VoiceLibrary::releaseLock()
 
 void VoiceLibrary::removeLeftovers(const std::string& target) const
 {
+    undoJournal(target);
     namespace fs = std::filesystem;
     const fs::path file(target);
     const std::string base = file.filename().string() + ".";
@@ -621,7 +741,6 @@ LibraryResult VoiceLibrary::overwriteRecord(int n, std::uint32_t mask, const Voi
                                             const LibraryRecord* expected)
 {
     closeLibrary();
-    const std::string number = "voice number " + std::to_string(n);
     if (LibraryResult isFile = checkIsFile(); !isFile)
         return isFile;
     const LibraryLock lock(*this);
@@ -632,38 +751,98 @@ LibraryResult VoiceLibrary::overwriteRecord(int n, std::uint32_t mask, const Voi
     if (expected != nullptr)
         if (LibraryResult same = checkExpected(n, *expected); !same)
             return same;
-    errno = 0;
-    FileHandle file(std::fopen(path_.c_str(), "r+b"));
-    if (!file && errno != ENOENT)
-        return LibraryResult::failure("Cannot open " + describePath() + " for reading and writing: " + reason(lastError())
-                                      + ". The file was left as it is.");
-    const long size = file ? fileSize(file.get()) : 0;
-    if (n < 0 || n >= recordCountForSize(size < 0 ? 0 : static_cast<std::uintmax_t>(size)))
-        return LibraryResult::failure("There is no " + number + " in " + describePath() + ".");
-
+    if (n < 0 || n >= recordCount())
+        return LibraryResult::failure("There is no voice number " + std::to_string(n) + " in " + describePath() + ".");
     Record record;
     if (LibraryResult made = makeRecord(mask, voiceData, record); !made)
         return made;
+    return replaceInPlace(n, record, false, "The voice number " + std::to_string(n) + " of " + describePath()
+                                                + " could not be replaced");
+}
+
+LibraryResult VoiceLibrary::replaceInPlace(int n, const LibraryRecord& record, bool journalNeeded,
+                                           const std::string& what)
+{
+    const std::string target = targetPath();
+    errno = 0;
+    FileHandle file(std::fopen(path_.c_str(), "r+b"));
+    if (!file)
+        return LibraryResult::failure("Cannot open " + describePath() + " for reading and writing: " + reason(lastError())
+                                      + ". The file was left as it is.");
+    const long size = fileSize(file.get());
+    if (n < 0 || n >= recordCountForSize(size < 0 ? 0 : static_cast<std::uintmax_t>(size)))
+        return LibraryResult::failure("There is no voice number " + std::to_string(n) + " in " + describePath() + ".");
+    const std::uintmax_t offset = recordOffset(n);
+    Record before;
+    if (!seekTo(file.get(), offset) || std::fread(before.data(), 1, before.size(), file.get()) != before.size())
+        return LibraryResult::failure(what + ": " + reason(lastError()) + ". The library was left as it was.");
+
+    // The journal first, whole and on the disk, before the library is touched.
+    const std::string journal = journalPath(target);
+    const std::filesystem::path folder = std::filesystem::path(target).parent_path();
+    errno = 0;
+    const int fd = ::open(journal.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    const bool journaled = fd >= 0;
+    if (!journaled) {
+        const int error = lastError();
+        // A folder that takes no new file: as the instrument's voices were
+        // always replaced there, without a journal; anything else is refused.
+        if (journalNeeded || (error != EACCES && error != EPERM && error != EROFS))
+            return LibraryResult::failure(what + ": cannot create " + journal + ": " + reason(error)
+                                          + ". The library was left as it was.");
+    } else {
+        const std::vector<std::uint8_t> bytes = journalOf(offset, before, record);
+        int error = writeWhole(fd, bytes.data(), bytes.size());
+        if (error == 0 && ::fsync(fd) != 0)
+            error = lastError();
+        ::close(fd);
+        if (error != 0) {
+            ::unlink(journal.c_str());
+            return LibraryResult::failure(what + ": cannot write " + journal + ": " + reason(error)
+                                          + ". The library was left as it was.");
+        }
+        syncFolder(folder);
+    }
     // The hashes kept for imports are moved aside while the record changes
     // (left as they were, an append after this change would look like the
     // only change) and kept again, with the new voice's, once it is written.
-    HashCarry hashes(targetPath());
+    HashCarry hashes(target);
     hashes.replaced(n, record);
-    ::unlink(DuplicateIndex::hashesPath(targetPath()).c_str());
-    int error = writeAt(file.get(), recordOffset(n), record.data(), record.size());
-    if (error == 0 && flushEachWrite_)
+    ::unlink(DuplicateIndex::hashesPath(target).c_str());
+    int error = writeAt(file.get(), offset, record.data(), record.size());
+    // With a journal the record must be on the disk before the journal goes.
+    if (error == 0 && (journaled || flushEachWrite_))
         error = syncToDisk(file.get());
     if (error == 0)
         error = closeWritten(file.release());
-    if (error != 0)
-        return LibraryResult::failure("The " + number + " of " + describePath()
-                                      + " could not be replaced: " + reason(error) + ".");
+    if (error != 0) {
+        file.reset();
+        const FileHandle again(std::fopen(path_.c_str(), "r+b"));
+        const bool restored = again && writeAt(again.get(), offset, before.data(), before.size()) == 0
+                              && syncToDisk(again.get()) == 0;
+        if (restored && journaled) {
+            ::unlink(journal.c_str());
+            syncFolder(folder);
+        }
+        std::string text = what + ": " + reason(error) + ".";
+        if (restored)
+            text += " The library was left as it was.";
+        else if (journaled)
+            text += " The voice is put back as it was before the library is next changed.";
+        return LibraryResult::failure(text);
+    }
+    if (journaled) {
+        ::unlink(journal.c_str());
+        syncFolder(folder);
+    }
     hashes.keep();
+    if (lockFd_ >= 0)
+        ::futimens(lockFd_, nullptr);  // the mark of a change in place (see lockPath)
     return {};
 }
 
 LibraryResult VoiceLibrary::rewrite(const std::function<bool(int n, LibraryRecord& record)>& replace,
-                                    const std::string& what)
+                                    const std::string& what, ReadProgress* progress)
 {
     closeLibrary();
     const std::string failed = what + " " + describePath() + ": ";
@@ -723,7 +902,22 @@ LibraryResult VoiceLibrary::rewrite(const std::function<bool(int n, LibraryRecor
     // The hashes kept for imports follow their records into the new file.
     HashCarry hashes(target);
     LibraryRecord record, before;
+    const auto cancelled = [&] { return progress != nullptr && progress->cancel.load(std::memory_order_relaxed); };
+    const auto cancel = [&] {
+        out.reset();
+        ::unlink(temp.c_str());
+        return LibraryResult::failure(what + " " + describePath() + ": cancelled." + unchanged);
+    };
+    if (progress != nullptr) {
+        progress->total = count;
+        progress->done = 0;
+    }
     for (int n = 0; n < count; ++n) {
+        if (progress != nullptr && n % 1024 == 0) {
+            if (cancelled())
+                return cancel();
+            progress->done.store(n, std::memory_order_relaxed);
+        }
         if (std::fread(record.data(), 1, record.size(), in.get()) != record.size())
             return give_up(lastError());
         if (hashes.active())
@@ -740,6 +934,8 @@ LibraryResult VoiceLibrary::rewrite(const std::function<bool(int n, LibraryRecor
         return give_up(lastError());
     if (const int error = closeWritten(out.release()); error != 0)
         return give_up(error);
+    if (cancelled())  // the last moment: after this the library is the new file
+        return cancel();
     ::unlink(DuplicateIndex::hashesPath(target).c_str());  // they describe the old file
     if (::rename(temp.c_str(), target.c_str()) != 0) {
         const int error = lastError();
@@ -752,7 +948,8 @@ LibraryResult VoiceLibrary::rewrite(const std::function<bool(int n, LibraryRecor
     return {};
 }
 
-LibraryResult VoiceLibrary::removeRecords(const std::vector<int>& numbers, const std::vector<LibraryRecord>& expected)
+LibraryResult VoiceLibrary::removeRecords(const std::vector<int>& numbers, const std::vector<LibraryRecord>& expected,
+                                          ReadProgress* progress)
 {
     const LibraryLock lock(*this);
     if (!lock)
@@ -770,58 +967,60 @@ LibraryResult VoiceLibrary::removeRecords(const std::vector<int>& numbers, const
         removed[static_cast<std::size_t>(n)] = true;
     }
     return rewrite([&](int n, LibraryRecord&) { return n >= count || !removed[static_cast<std::size_t>(n)]; },
-                   "The voices could not be removed from");
+                   "The voices could not be removed from", progress);
 }
 
-LibraryResult VoiceLibrary::renameRecord(int n, std::string_view name, const LibraryRecord* expected)
+LibraryResult VoiceLibrary::changeInPlace(int n, const LibraryRecord* expected,
+                                          const std::function<LibraryResult(LibraryRecord& record)>& change,
+                                          const std::string& what)
 {
-    if (const std::string problem = voiceNameProblem(name); !problem.empty())
-        return LibraryResult::failure("\"" + std::string(name) + "\" cannot be used: " + problem + ".");
+    closeLibrary();
+    if (LibraryResult isFile = checkIsFile(); !isFile)
+        return isFile;
     const LibraryLock lock(*this);
     if (!lock)
         return lock.result();
+    if (LibraryResult writable = checkWritable(targetPath()); !writable)
+        return writable;
     if (expected != nullptr)
         if (LibraryResult same = checkExpected(n, *expected); !same)
             return same;
     LibraryRecord record;
     if (LibraryResult read = readRecord(n, record); !read)
         return read;
-    // The name is inside the checksum, so the voice is encoded anew.
-    VoiceParameters voice;
-    VoiceData data(voice);
-    if (!data.decodeDump(record.data() + kRecordMaskSize, kSyDumpSize))
-        return LibraryResult::failure("The voice number " + std::to_string(n) + " of " + describePath()
-                                      + " is not a voice dump and was not renamed.");
-    setVoiceName(voice.common, name);
-    LibraryRecord renamed;
-    if (LibraryResult made = makeRecord(readMask(record.data()), data, renamed); !made)
-        return made;
-    return rewrite(
-        [&](int m, LibraryRecord& r) {
-            if (m == n)
-                r = renamed;
-            return true;
+    if (LibraryResult changed = change(record); !changed)
+        return changed;
+    return replaceInPlace(n, record, true, what);
+}
+
+LibraryResult VoiceLibrary::renameRecord(int n, std::string_view name, const LibraryRecord* expected)
+{
+    if (const std::string problem = voiceNameProblem(name); !problem.empty())
+        return LibraryResult::failure("\"" + std::string(name) + "\" cannot be used: " + problem + ".");
+    return changeInPlace(
+        n, expected,
+        [&](LibraryRecord& record) {
+            // The name is inside the checksum, so the voice is encoded anew.
+            VoiceParameters voice;
+            VoiceData data(voice);
+            if (!data.decodeDump(record.data() + kRecordMaskSize, kSyDumpSize))
+                return LibraryResult::failure("The voice number " + std::to_string(n) + " of " + describePath()
+                                              + " is not a voice dump and was not renamed.");
+            setVoiceName(voice.common, name);
+            return makeRecord(readMask(record.data()), data, record);
         },
-        "The voice could not be renamed in");
+        "The voice could not be renamed in " + describePath());
 }
 
 LibraryResult VoiceLibrary::setRecordCategories(int n, std::uint32_t mask, const LibraryRecord* expected)
 {
-    const LibraryLock lock(*this);
-    if (!lock)
-        return lock.result();
-    if (expected != nullptr)
-        if (LibraryResult same = checkExpected(n, *expected); !same)
-            return same;
-    if (n < 0 || n >= recordCount())
-        return LibraryResult::failure("There is no voice number " + std::to_string(n) + " in " + describePath() + ".");
-    return rewrite(
-        [&](int m, LibraryRecord& r) {
-            if (m == n)
-                writeMask(mask, r.data());
-            return true;
+    return changeInPlace(
+        n, expected,
+        [&](LibraryRecord& record) {
+            writeMask(mask, record.data());
+            return LibraryResult();
         },
-        "The categories could not be changed in");
+        "The categories could not be changed in " + describePath());
 }
 
 LibraryResult VoiceLibrary::exportRecords(const std::vector<int>& numbers, const std::string& folder,

@@ -23,6 +23,7 @@
 namespace morvane {
 
 class VoiceData;
+struct ReadProgress;
 
 inline constexpr std::string_view kLibraryFileName = "SOUNDS.SYL";
 inline constexpr std::string_view kLibraryMagic = "SYQVD";
@@ -183,7 +184,16 @@ public:
     // `expected`, when given, is the record as the caller last read it: when
     // record n no longer holds exactly that (another program removed, moved
     // or changed it), nothing changes and the failure says so. The same
-    // holds for the `expected` of the rewrites below.
+    // holds for the `expected` of the changes below.
+    //
+    // A record is replaced in place through a journal: its old bytes (and
+    // the new ones) are first written to LIBRARY.journal beside the library
+    // and flushed to the disk, then the record, then the journal is removed.
+    // When the write fails the old bytes are written back; when the program
+    // or the machine stops in between, the next writer to take the lock finds
+    // the journal and puts the old record back, so no record is ever left
+    // half written. In a folder that takes no new file (no journal can be
+    // kept there) this replacement writes the record without one.
     LibraryResult overwriteRecord(int n, std::uint32_t mask, const VoiceData& voiceData,
                                   const LibraryRecord* expected = nullptr);
 
@@ -198,14 +208,20 @@ public:
     // appendRecord does with one: all of them are added or none.
     LibraryResult appendRecords(const std::vector<LibraryRecord>& records);
 
-    // These rewrite the file into a new file of their own beside it and move
-    // that into place only when it is complete, so a failure leaves the
-    // library as it was. A library that is a symbolic link stays one: the
-    // file it names is replaced. Record numbers after a removed record move
-    // down. `expected` holds the records of `numbers` as last read (or is
-    // empty).
-    LibraryResult removeRecords(const std::vector<int>& numbers, const std::vector<LibraryRecord>& expected = {});
-    // The name: 1 to 8 printable ASCII characters, padded with spaces.
+    // Rewrites the file into a new file of its own beside it and moves that
+    // into place only when it is complete, so a failure leaves the library
+    // as it was. A library that is a symbolic link stays one: the file it
+    // names is replaced. Record numbers after a removed record move down.
+    // `expected` holds the records of `numbers` as last read (or is empty).
+    // With `progress` it can run on a thread of its own: progress counts the
+    // records copied, and its cancel stops the rewrite before the new file
+    // is moved into place.
+    LibraryResult removeRecords(const std::vector<int>& numbers, const std::vector<LibraryRecord>& expected = {},
+                                ReadProgress* progress = nullptr);
+    // These change one record in place through the journal, as
+    // overwriteRecord does, and need it: where no journal can be kept
+    // nothing changes. The name: 1 to 8 printable ASCII characters, padded
+    // with spaces.
     LibraryResult renameRecord(int n, std::string_view name, const LibraryRecord* expected = nullptr);
     LibraryResult setRecordCategories(int n, std::uint32_t mask, const LibraryRecord* expected = nullptr);
 
@@ -233,6 +249,11 @@ public:
     void setLockWait(int milliseconds) { lockWaitMs_ = milliseconds; }
     // The file the library names: a symbolic link resolved.
     std::string targetPath() const;
+    // The lock file. A change in place (overwriteRecord, renameRecord,
+    // setRecordCategories) also sets its time of change, so that one who
+    // sees the library only grown since last looked can tell whether a
+    // record changed meanwhile too.
+    std::string lockPath() const { return targetPath() + ".lock"; }
 
 private:
     friend class LibraryLock;
@@ -242,14 +263,25 @@ private:
     LibraryResult checkWritable(const std::string& target) const;
     // Fails unless record n holds exactly `expected`.
     LibraryResult checkExpected(int n, const LibraryRecord& expected);
-    // Removes what killed rewrites left beside the library (only while the
-    // lock is held, so no living writer's file is touched).
+    // Removes what killed rewrites left beside the library and puts back a
+    // record a killed in-place write left behind (only while the lock is
+    // held, so no living writer's file is touched).
     void removeLeftovers(const std::string& target) const;
     // Writes PATH.part: the header, then every record but the removed ones,
     // `replace` giving the new content of a record (false: drop it), then
     // moves it over the library.
     LibraryResult rewrite(const std::function<bool(int n, LibraryRecord& record)>& replace,
-                          const std::string& what);
+                          const std::string& what, ReadProgress* progress = nullptr);
+    // Writes `record` over record n through the journal (see overwriteRecord);
+    // with the lock held and the record checked. `journalNeeded`: refused
+    // where no journal can be kept. `what` opens the failure's sentence.
+    LibraryResult replaceInPlace(int n, const LibraryRecord& record, bool journalNeeded, const std::string& what);
+    // Locks, checks record n (there, as `expected`, the library writable),
+    // lets `change` make the new record from the stored one and writes it
+    // in place; the journal is needed.
+    LibraryResult changeInPlace(int n, const LibraryRecord* expected,
+                                const std::function<LibraryResult(LibraryRecord& record)>& change,
+                                const std::string& what);
     std::size_t readAt(std::uintmax_t offset, std::uint8_t* buffer, std::size_t size);
     std::string describePath() const;
     LibraryResult checkIsFile() const;

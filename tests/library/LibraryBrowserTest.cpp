@@ -4,6 +4,7 @@
 #include "VoiceFile.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QTableWidget>
 #include <QDir>
 #include <QFileDialog>
@@ -290,6 +291,101 @@ private slots:
         QVERIFY(host->errors.isEmpty());
         QCOMPARE(told.size(), 1);
         QVERIFY2(told[0].contains("cancelled") && told[0].contains("Nothing was added"), qPrintable(told[0]));
+    }
+
+    // A change of the library from the list runs beside the window: while
+    // it waits (here for another writer's lock, as it waits for a rewrite of
+    // a large library) the window's event loop goes on, and the change is
+    // made once the lock is free.
+    void theWindowGoesOnWhileAChangeWaits_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QStringList>("after");
+        QTest::addColumn<std::uint32_t>("secondMask");
+        QTest::newRow("delete") << "DeleteVoices" << QStringList{"One", "Three"} << 0x0004u;
+        QTest::newRow("rename") << "RenameVoice" << QStringList{"One", "Second", "Three"} << 0x0002u;
+        QTest::newRow("categories") << "ChangeCategories" << QStringList{"One", "Two", "Three"} << 0x0120u;
+        QTest::newRow("modify") << "Modify" << QStringList{"One", "Replaced", "Three"} << 0x0120u;
+    }
+    void theWindowGoesOnWhileAChangeWaits()
+    {
+        QFETCH(QString, action);
+        QFETCH(QStringList, after);
+        QFETCH(std::uint32_t, secondMask);
+        store("One     ", 0x0001);
+        store("Two     ", 0x0002);
+        store("Three   ", 0x0004);
+        openBrowser();
+        select({1});
+        answerAll(true, {"cbPad", "cbBass"}, "Second");
+        host->overwriteAnswer = QDialog::Accepted;
+        VoiceLibrary other(path);
+        auto held = std::make_unique<LibraryLock>(other);
+        QVERIFY(bool(*held));
+        int ticks = 0;
+        QTimer beat;
+        connect(&beat, &QTimer::timeout, this, [&] {
+            if (++ticks == 5)
+                held.reset();
+        });
+        beat.start(5);
+        if (action == "Modify") {
+            std::memcpy(voice.common.name, "Replaced", 8);
+            browser->ModifyVoiceClick();
+        } else {
+            trigger(action.toLatin1().constData());
+        }
+        QVERIFY(ticks >= 5);
+        QCOMPARE(host->errors, QStringList());
+        QCOMPARE(listed(), after);
+        std::vector<RecordSummary> records;
+        QVERIFY(library->scanRecords(records));
+        QCOMPARE(int(records.size()), after.size());
+        QCOMPARE(records[1].categories, secondMask);
+        QVERIFY(!QFile::exists(QString::fromStdString(path + ".journal")));
+    }
+
+    // A removal that takes long shows its progress; Cancel leaves the
+    // library as it was and says so.
+    void cancellingADeletionKeepsEveryVoice()
+    {
+        store("One     ", 0x0001);
+        store("Two     ", 0x0002);
+        openBrowser();
+        const QByteArray before = fileBytes(path);
+        select({0});
+        QStringList told;
+        host->answer = [&](QDialog& dialog) {
+            auto* box = qobject_cast<QMessageBox*>(&dialog);
+            QVERIFY(box);
+            if (box->button(QMessageBox::Yes) != nullptr) {
+                box->button(QMessageBox::Yes)->click();
+                return;
+            }
+            told << box->windowTitle() + ": " + box->text();
+            box->button(QMessageBox::Ok)->click();
+        };
+        VoiceLibrary other(path);
+        auto held = std::make_unique<LibraryLock>(other);
+        QVERIFY(bool(*held));
+        QTimer watch;
+        connect(&watch, &QTimer::timeout, this, [&] {
+            auto* progress = browser->findChild<QProgressDialog*>("LibraryProgress");
+            if (progress == nullptr || !progress->isVisible())
+                return;
+            watch.stop();
+            QCOMPARE(progress->windowTitle(), QStringLiteral("Delete voices"));
+            progress->findChild<QPushButton*>()->click();
+            held.reset();
+        });
+        watch.start(20);
+        trigger("DeleteVoices");
+        QVERIFY(!watch.isActive());
+        QCOMPARE(fileBytes(path), before);
+        QCOMPARE(listed(), (QStringList{"One", "Two"}));
+        QCOMPARE(host->errors, QStringList());
+        QCOMPARE(told.size(), 1);
+        QVERIFY2(told[0].startsWith("Delete voices: ") && told[0].contains("left as it was"), qPrintable(told[0]));
     }
 
     void aDropWithOneFileThatIsNoVoiceAddsNothingAndNamesIt()
@@ -584,6 +680,17 @@ private slots:
             model.setSortByName(byName);
             model.setFilter(mask, part, any);
             std::vector<int> expected = filterRecords(records, mask, part, any);
+            // A long list's order by name comes from beside the window; until
+            // it is there the rows stay by number.
+            if (byName && !model.listedByName()) {
+                std::vector<int> meanwhile;
+                for (int row = 0; row < model.rowCount(); ++row)
+                    meanwhile.push_back(model.recordOfRow(row));
+                QVERIFY2(meanwhile == expected, qPrintable(QStringLiteral("step %1, by number meanwhile").arg(step)));
+                QTRY_VERIFY(model.nameOrderReady());
+                model.setFilter(mask, part, any);
+                QVERIFY(model.listedByName());
+            }
             if (byName) {
                 const auto key = [&](int n) {
                     QString name = QString::fromStdString(records[static_cast<std::size_t>(n)].name).toLower();
@@ -626,6 +733,24 @@ private slots:
         QCOMPARE(listed(), (QStringList{"First", "Two", "Three"}));
     }
 
+    // Another program renames a voice in place and appends one: the file
+    // only grew, but the list is read whole and shows both.
+    void anotherProgramsRenameAndAppendAreBothListed()
+    {
+        store("One     ", 0x1);
+        store("Two     ", 0x1);
+        openBrowser();
+        VoiceLibrary other(path);
+        QVERIFY(other.renameRecord(0, "Uno").ok());
+        std::memcpy(voice.common.name, "Three   ", 8);
+        QVERIFY(other.appendRecord(0x1, *data).ok());
+        auto* search = browser->findChild<QLineEdit*>("tfSearch");
+        QTest::keyClick(search, 'o');
+        QCOMPARE(listed(), (QStringList{"Uno", "Two"}));
+        QTest::keyClick(search, Qt::Key_Backspace);
+        QCOMPARE(listed(), (QStringList{"Uno", "Two", "Three"}));
+    }
+
     // A list too long to be placed at once still scrolls to the voice loaded
     // far down it.
     void aVoiceFarDownALongListIsScrolledTo()
@@ -640,6 +765,40 @@ private slots:
         const QModelIndex far = list()->model()->index(29000, 0);
         QCOMPARE(list()->currentIndex(), far);
         QTRY_VERIFY(list()->viewport()->rect().intersects(list()->visualRect(far)));
+    }
+
+    // A long library changed by another program is read again beside the
+    // window: the list stays as it was until the reading is there, then
+    // shows the library as it is, still by name.
+    void aLongLibraryIsReadAgainBesideTheWindow()
+    {
+        std::vector<LibraryRecord> records;
+        for (const char* name : {"Delta   ", "Alpha   ", "Charlie ", "Bravo   "}) {
+            std::memcpy(voice.common.name, name, 8);
+            records.emplace_back();
+            QVERIFY(makeRecord(0x1, *data, records.back()).ok());
+        }
+        constexpr int kRecords = 60000;
+        std::vector<LibraryRecord> all;
+        for (int n = 0; n < kRecords; ++n)
+            all.push_back(records[static_cast<std::size_t>(n) % records.size()]);
+        QVERIFY(library->appendRecords(all).ok());
+        openBrowser();
+        browser->findChild<QComboBox*>("cbSort")->setCurrentIndex(1);
+        QTRY_COMPARE(list()->model()->index(0, 0).data().toString().trimmed(), QStringLiteral("Alpha"));
+        QCOMPARE(list()->model()->index(kRecords - 1, 0).data().toString().trimmed(), QStringLiteral("Delta"));
+
+        VoiceLibrary other(path);
+        QVERIFY(other.removeRecords({1, 5}).ok());  // two "Alpha"s go, the file is a new one
+        browser->fillList();
+        QCOMPARE(list()->model()->rowCount(), kRecords);
+        QTRY_COMPARE(list()->model()->rowCount(), kRecords - 2);
+        const auto* model = static_cast<LibraryListModel*>(list()->model());
+        QVERIFY(model->listedByName());
+        QCOMPARE(list()->model()->index(0, 0).data(LibraryListModel::kRecordRole).toInt(), 7);  // once 9
+        QCOMPARE(list()->model()->index(kRecords / 4 - 3, 0).data().toString().trimmed(), QStringLiteral("Alpha"));
+        QCOMPARE(list()->model()->index(kRecords / 4 - 2, 0).data().toString().trimmed(), QStringLiteral("Bravo"));
+        QVERIFY(host->errors.isEmpty());
     }
 
     void voiceTypeCancelAddsNothingAndKeepsTheMarks()
@@ -780,6 +939,38 @@ private slots:
             QVERIFY2(host->errors[0].contains("\"V5\" is no longer where it was"), qPrintable(host->errors[0]));
         } else {
             QCOMPARE(host->errors, QStringList());
+        }
+    }
+
+    // Many selected voices (more than are read one by one) are checked
+    // against the file in one pass beside the window before they are deleted.
+    void manySelectedVoicesAreCheckedTogether_data()
+    {
+        QTest::addColumn<bool>("oneGoneBefore");
+        QTest::newRow("all there") << false;
+        QTest::newRow("one removed by another program") << true;
+    }
+    void manySelectedVoicesAreCheckedTogether()
+    {
+        QFETCH(bool, oneGoneBefore);
+        for (int i = 0; i < 20; ++i)
+            store(QByteArray("Many" + QByteArray::number(i).rightJustified(2, '0') + "  ").constData(), 0x1);
+        openBrowser();
+        list()->selectAll();
+        if (oneGoneBefore)
+            QVERIFY(VoiceLibrary(path).removeRecords({19}).ok());
+        const QByteArray before = fileBytes(path);
+        answerAll(true, {});
+        trigger("DeleteVoices");
+        if (oneGoneBefore) {
+            QCOMPARE(host->errors.size(), 1);
+            QVERIFY2(host->errors[0].contains("\"Many19\" is no longer where it was"), qPrintable(host->errors[0]));
+            QCOMPARE(fileBytes(path), before);
+            QCOMPARE(listed().size(), 19);
+        } else {
+            QCOMPARE(host->errors, QStringList());
+            QCOMPARE(library->recordCount(), 0);
+            QCOMPARE(listed(), QStringList());
         }
     }
 

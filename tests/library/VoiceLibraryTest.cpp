@@ -412,8 +412,8 @@ TEST_F(VoiceLibraryTest, FailedAppendLeavesTheFileAsItWas)
     }
 }
 
-// Removing, renaming and recategorising rewrite the file; each acts on its
-// own records only.
+// Removing rewrites the file, renaming and recategorising write one record
+// in place; each acts on its own records only.
 TEST_F(VoiceLibraryTest, RewritesActOnTheirRecordsOnly)
 {
     const Bytes start = library(5);
@@ -460,26 +460,106 @@ TEST_F(VoiceLibraryTest, RewritesActOnTheirRecordsOnly)
     EXPECT_FALSE(anyPartFile());
 }
 
-TEST_F(VoiceLibraryTest, FailedRewriteLeavesTheFileAsItWas)
+// A removal that cannot write its new file whole, and a rename or change of
+// categories that cannot write its journal or its record, leave the library
+// as it was; what a cut-off in-place write left is cleared by the next writer.
+TEST_F(VoiceLibraryTest, FailedChangesLeaveTheFileAsItWas)
 {
     const Bytes start = library(4);
     const std::string path = write("SOUNDS.SYL", start);
+    const std::string journal = path + ".journal";
     VoiceLibrary lib(path);
-    const std::pair<const char*, std::function<LibraryResult()>> rewrites[] = {
-        {"remove", [&] { return lib.removeRecords({0}); }},
-        {"rename", [&] { return lib.renameRecord(3, "Other"); }},
-        {"categories", [&] { return lib.setRecordCategories(3, 0x10); }},
+    const rlim_t recordThree = 5 + 3 * 596;
+    struct Case {
+        const char* what;
+        rlim_t limit;
+        std::function<LibraryResult()> change;
     };
-    for (const auto& [what, rewrite] : rewrites) {
+    const Case cases[] = {
+        {"remove", start.size() - 700, [&] { return lib.removeRecords({0}); }},  // the new file cannot be written whole
+        {"rename, no journal", 600, [&] { return lib.renameRecord(3, "Other"); }},
+        {"categories, no journal", 600, [&] { return lib.setRecordCategories(3, 0x10); }},
+        {"rename, record cut off", recordThree + 300, [&] { return lib.renameRecord(3, "Other"); }},
+        {"categories, record not written", recordThree, [&] { return lib.setRecordCategories(3, 0x10); }},
+    };
+    for (const Case& c : cases) {
         LibraryResult result;
         {
-            const FileSizeLimit limit(start.size() - 700);  // the new file cannot be written whole
-            result = rewrite();
+            const FileSizeLimit limit(c.limit);
+            result = c.change();
         }
-        EXPECT_FALSE(result) << what;
-        EXPECT_NE(std::string::npos, result.error().find("left as it was")) << result.error();
-        EXPECT_EQ(start, read(path)) << what;
-        EXPECT_FALSE(anyPartFile()) << what;
+        EXPECT_FALSE(result) << c.what;
+        const bool leftAsItWas = result.error().find("left as it was") != std::string::npos;
+        EXPECT_TRUE(leftAsItWas || result.error().find("put back") != std::string::npos) << result.error();
+        EXPECT_EQ(start, read(path)) << c.what;
+        EXPECT_FALSE(anyPartFile()) << c.what;
+        EXPECT_EQ(!leftAsItWas, fs::exists(journal)) << c.what;
+        {
+            VoiceLibrary next(path);
+            const LibraryLock lock(next);
+            ASSERT_TRUE(lock);
+        }
+        EXPECT_FALSE(fs::exists(journal)) << c.what;
+        EXPECT_EQ(start, read(path)) << c.what;
+    }
+}
+
+// A rename stopped half way (the program killed, the power gone) leaves its
+// journal, which the next writer finds: the old record comes back, whatever
+// part of the new one reached the file. A journal cut short means the
+// library was not touched yet; one that does not fit the record (the
+// library changed otherwise since) changes nothing. Either way it goes.
+TEST_F(VoiceLibraryTest, AnInPlaceWriteStoppedHalfWayIsUndoneByTheNextWriter)
+{
+    const Bytes start = library(3);
+    const std::string path = write("SOUNDS.SYL", start);
+    const std::string journal = path + ".journal";
+    const std::string canonical = fs::canonical(path).string();
+    // The journal as it is while the renamed record goes to the disk.
+    Bytes kept;
+    setBeforeSync([&](const std::string& synced) {
+        if (synced == canonical && fs::exists(journal))
+            kept = read(journal);
+    });
+    ASSERT_TRUE(VoiceLibrary(path).renameRecord(1, "Renamed"));
+    setBeforeSync({});
+    ASSERT_FALSE(kept.empty());
+    EXPECT_FALSE(fs::exists(journal));
+    const Bytes renamed = read(path);
+    ASSERT_NE(start, renamed);
+
+    const auto spliced = [&](const Bytes& base, const Bytes& from, std::size_t begin, std::size_t end) {
+        Bytes out = base;
+        std::copy(from.begin() + static_cast<std::ptrdiff_t>(begin), from.begin() + static_cast<std::ptrdiff_t>(end),
+                  out.begin() + static_cast<std::ptrdiff_t>(begin));
+        return out;
+    };
+    const std::size_t one = 5 + 596;
+    Bytes otherwise = start;
+    const Bytes other = record(0x2, namedVoice("Other   ", 9));
+    std::copy(other.begin(), other.end(), otherwise.begin() + static_cast<std::ptrdiff_t>(one));
+    struct Case {
+        const char* what;
+        Bytes library;
+        Bytes journal;
+        Bytes after;
+    };
+    const Case cases[] = {
+        {"first half written", spliced(start, renamed, one, one + 300), kept, start},
+        {"all written", renamed, kept, start},
+        {"journal cut short", start, Bytes(kept.begin(), kept.end() - 9), start},
+        {"changed otherwise since", otherwise, kept, otherwise},
+    };
+    for (const Case& c : cases) {
+        write("SOUNDS.SYL", c.library);
+        write("SOUNDS.SYL.journal", c.journal);
+        VoiceParameters voice = namedVoice("Appended");
+        VoiceData data(voice);
+        ASSERT_TRUE(VoiceLibrary(path).appendRecord(0x1, data)) << c.what;
+        const Bytes now = read(path);
+        EXPECT_EQ(c.after, Bytes(now.begin(), now.begin() + static_cast<std::ptrdiff_t>(c.after.size()))) << c.what;
+        EXPECT_EQ(c.after.size() + 596, now.size()) << c.what;
+        EXPECT_FALSE(fs::exists(journal)) << c.what;
     }
 }
 

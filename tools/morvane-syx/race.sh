@@ -2,8 +2,9 @@
 # Two writers on one library, for a while: morvane-syx appends voices
 # (lib add and lib import, one voice each, in two processes) while a third
 # process removes and renames the voices that were there at the start
-# (lib rm, lib rename: whole-file rewrites). Every command that reports
-# success must be in the file once, every refusal not at all.
+# (lib rm: a whole-file rewrite; lib rename: one record written in place).
+# Every command that reports success must be in the file once, every refusal
+# not at all.
 #
 #   bash tools/morvane-syx/race.sh [MORVANE_SYX] [SECONDS] [START_RECORDS]
 #

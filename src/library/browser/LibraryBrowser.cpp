@@ -39,6 +39,7 @@
 #include <functional>
 #include <limits>
 #include <optional>
+#include <chrono>
 #include <future>
 #include <thread>
 
@@ -122,13 +123,20 @@ constexpr std::uint64_t sortKey(std::uint64_t name)
 }
 static_assert(sortKey(0x0807060504030201ull) == 0x0102030405060708ull);
 
+// Whether the packed name holds the character anywhere: one test over all
+// eight bytes, without a branch.
+inline bool holdsCharacter(std::uint64_t name, std::uint64_t character)
+{
+    constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+    const std::uint64_t apart = name ^ (kOnes * character);
+    return ((apart - kOnes) & ~apart & (kOnes << 7)) != 0;
+}
+
 // Whether the packed part of `length` characters (1 to 8) is in the packed name.
 bool holds(std::uint64_t name, std::uint64_t part, std::size_t length)
 {
-    // Most names lack the first character: one test over all eight bytes.
-    constexpr std::uint64_t kOnes = 0x0101010101010101ull;
-    const std::uint64_t apart = name ^ (kOnes * (part & 0xFF));
-    if (((apart - kOnes) & ~apart & (kOnes << 7)) == 0)
+    // Most names lack the first character.
+    if (!holdsCharacter(name, part & 0xFF))
         return false;
     const std::uint64_t keep = length >= 8 ? ~std::uint64_t{0} : (std::uint64_t{1} << (8 * length)) - 1;
     for (std::size_t at = 0; at + length <= 8; ++at)
@@ -153,32 +161,87 @@ bool LibraryListModel::Filter::implies(const Filter& wider) const
     return any ? (mask & ~wider.mask) == 0 : (mask & wider.mask) != 0;
 }
 
-bool LibraryListModel::Filter::passes(std::uint64_t name, std::uint32_t categories) const
+bool LibraryListModel::Filter::passesCategories(std::uint32_t categories) const
 {
-    if (mask != 0 && (any ? (categories & mask) == 0 : (mask & ~categories) != 0))
-        return false;
+    return mask == 0 || (any ? (categories & mask) != 0 : (mask & ~categories) == 0);
+}
+
+bool LibraryListModel::Filter::passesName(std::uint64_t name) const
+{
     return part.empty() || (part.size() <= 8 && holds(name, packedPart, part.size()));
+}
+
+LibraryListModel::LibraryListModel(QObject* parent) : QAbstractListModel(parent), orderWatch_(new QTimer(this))
+{
+    orderWatch_->setInterval(10);
+    connect(orderWatch_, &QTimer::timeout, this, &LibraryListModel::checkComingOrder);
+}
+
+void LibraryListModel::pack(Listing& listing)
+{
+    // Room for records appended later, as the records have.
+    listing.names.reserve(listing.records.capacity());
+    listing.masks.reserve(listing.records.capacity());
+    listing.names.resize(listing.records.size());
+    listing.masks.resize(listing.records.size());
+    for (std::size_t n = 0; n < listing.records.size(); ++n) {
+        listing.names[n] = packed(listing.records[n].name);
+        listing.masks[n] = listing.records[n].categories;
+    }
+}
+
+LibraryListModel::Listing LibraryListModel::listingOf(std::vector<RecordSummary> records)
+{
+    Listing listing;
+    listing.records = std::move(records);
+    pack(listing);
+    if (listing.names.size() >= kOrderBesideFrom)
+        listing.nameOrder = orderByName(listing.names);
+    return listing;
 }
 
 void LibraryListModel::setRecords(std::vector<RecordSummary> records)
 {
+    Listing listing;
+    listing.records = std::move(records);
+    pack(listing);
+    setRecords(std::move(listing));
+}
+
+void LibraryListModel::setRecords(Listing listing)
+{
     beginResetModel();
-    records_ = std::move(records);
-    names_.reserve(records_.capacity());
-    names_.resize(records_.size());
-    for (std::size_t n = 0; n < records_.size(); ++n)
-        names_[n] = packed(records_[n].name);
-    nameOrder_.clear();
-    // A long list is put in order by name beside the window, in case it is
-    // asked for: at a million names that takes longer than a frame.
+    // What is listed now goes on a thread of its own: letting go of a
+    // million names takes longer than a frame.
+    std::swap(records_, listing.records);
+    std::swap(names_, listing.names);
+    std::swap(masks_, listing.masks);
+    std::swap(nameOrder_, listing.nameOrder);
+    if (listing.records.size() >= kOrderBesideFrom)
+        std::thread([old = std::move(listing)] {}).detach();
     comingNameOrder_ = {};
-    if (!byName_ && names_.size() >= kOrderBesideFrom) {
-        std::packaged_task<std::vector<int>()> sorting([names = names_] { return orderByName(names); });
-        comingNameOrder_ = sorting.get_future();
-        std::thread(std::move(sorting)).detach();
-    }
+    if (nameOrder_.size() != records_.size())
+        orderAgain();
+    // The memory the first filter of a long list writes to, made ready now.
+    if (scratch_.size() < records_.size())
+        scratch_.resize(records_.capacity());
     forgetFilters();
     endResetModel();
+}
+
+void LibraryListModel::orderAgain()
+{
+    nameOrder_.clear();
+    comingNameOrder_ = {};
+    orderWatch_->stop();
+    // A long list is put in order by name beside the window, in case it is
+    // asked for: at a million names that takes longer than a frame.
+    if (names_.size() < kOrderBesideFrom)
+        return;
+    std::packaged_task<std::vector<int>()> sorting([names = names_] { return orderByName(names); });
+    comingNameOrder_ = sorting.get_future();
+    std::thread(std::move(sorting)).detach();
+    orderWatch_->start();
 }
 
 std::vector<int> LibraryListModel::orderByName(const std::vector<std::uint64_t>& names)
@@ -193,23 +256,49 @@ std::vector<int> LibraryListModel::orderByName(const std::vector<std::uint64_t>&
     return order;
 }
 
-void LibraryListModel::takeComingNameOrder()
+bool LibraryListModel::nameOrderReady()
 {
-    if (comingNameOrder_.valid())
-        nameOrder_ = comingNameOrder_.get();  // waits when it is not ready yet
+    if (nameOrder_.size() == records_.size())
+        return true;
+    if (comingNameOrder_.valid()) {
+        if (comingNameOrder_.wait_for(std::chrono::seconds(0)) != std::future_status::ready)
+            return false;
+        nameOrder_ = comingNameOrder_.get();
+        orderWatch_->stop();
+        return nameOrder_.size() == records_.size();
+    }
+    // A short list is put in order on the spot.
+    if (names_.size() < kOrderBesideFrom) {
+        nameOrder_ = orderByName(names_);
+        return true;
+    }
+    orderAgain();
+    return false;
+}
+
+void LibraryListModel::checkComingOrder()
+{
+    if (!nameOrderReady())
+        return;
+    orderWatch_->stop();
+    if (byName_ && shown_ && !shown_->byName)
+        emit nameOrderArrived();
 }
 
 void LibraryListModel::appendRecords(std::vector<RecordSummary> records)
 {
-    takeComingNameOrder();
     beginResetModel();
     const std::size_t had = records_.size();
+    const bool ordered = had > 0 && nameOrderReady();
     records_.insert(records_.end(), std::make_move_iterator(records.begin()), std::make_move_iterator(records.end()));
     names_.resize(records_.size());
-    for (std::size_t n = had; n < records_.size(); ++n)
+    masks_.resize(records_.size());
+    for (std::size_t n = had; n < records_.size(); ++n) {
         names_[n] = packed(records_[n].name);
+        masks_[n] = records_[n].categories;
+    }
     // The order by name, when made, takes the new records in by merging.
-    if (nameOrder_.size() == had && had > 0) {
+    if (ordered) {
         const auto before = [this](int a, int b) {
             const std::uint64_t keyA = sortKey(names_[static_cast<std::size_t>(a)]);
             const std::uint64_t keyB = sortKey(names_[static_cast<std::size_t>(b)]);
@@ -221,7 +310,7 @@ void LibraryListModel::appendRecords(std::vector<RecordSummary> records)
         std::sort(middle, nameOrder_.end(), before);
         std::inplace_merge(nameOrder_.begin(), middle, nameOrder_.end(), before);
     } else {
-        nameOrder_.clear();
+        orderAgain();
     }
     forgetFilters();
     endResetModel();
@@ -229,13 +318,14 @@ void LibraryListModel::appendRecords(std::vector<RecordSummary> records)
 
 void LibraryListModel::replaceRecord(int n, RecordSummary record)
 {
-    takeComingNameOrder();
     beginResetModel();
+    const bool ordered = nameOrderReady();
     const auto at = static_cast<std::size_t>(n);
     records_[at] = std::move(record);
     names_[at] = packed(records_[at].name);
+    masks_[at] = records_[at].categories;
     // Its place by name, when that order is made: taken out and put in again.
-    if (nameOrder_.size() == records_.size()) {
+    if (ordered) {
         nameOrder_.erase(std::find(nameOrder_.begin(), nameOrder_.end(), n));
         const auto key = [this](int r) {
             return std::make_pair(sortKey(names_[static_cast<std::size_t>(r)]), r);
@@ -243,6 +333,8 @@ void LibraryListModel::replaceRecord(int n, RecordSummary record)
         nameOrder_.insert(std::lower_bound(nameOrder_.begin(), nameOrder_.end(), n,
                                            [&](int a, int b) { return key(a) < key(b); }),
                           n);
+    } else {
+        orderAgain();
     }
     forgetFilters();
     endResetModel();
@@ -250,34 +342,45 @@ void LibraryListModel::replaceRecord(int n, RecordSummary record)
 
 void LibraryListModel::removeRecords(const std::vector<int>& numbers)
 {
-    takeComingNameOrder();
     beginResetModel();
-    // Each record's number after the removal; -1 for a removed one.
-    std::vector<int> moved(records_.size(), 0);
+    const bool ordered = nameOrderReady();
+    // Each record's number after the removal; -1 for a removed one. (In
+    // the memory the filters use, which is ready.)
+    std::vector<int>& moved = scratch_;
+    moved.assign(records_.size(), 0);
     for (const int n : numbers)
         if (n >= 0 && n < recordCount())
             moved[static_cast<std::size_t>(n)] = -1;
-    std::size_t next = 0;
-    for (std::size_t n = 0; n < records_.size(); ++n) {
+    // The records before the first removed one stay where they are.
+    std::size_t first = records_.size();
+    for (const int n : numbers)
+        if (n >= 0 && n < recordCount())
+            first = std::min(first, static_cast<std::size_t>(n));
+    for (std::size_t n = 0; n < first; ++n)
+        moved[n] = static_cast<int>(n);
+    std::size_t next = first;
+    for (std::size_t n = first; n < records_.size(); ++n) {
         if (moved[n] < 0)
             continue;
         moved[n] = static_cast<int>(next);
         if (next != n) {
             records_[next] = std::move(records_[n]);
             names_[next] = names_[n];
+            masks_[next] = masks_[n];
         }
         ++next;
     }
     records_.resize(next);
     names_.resize(next);
-    if (nameOrder_.size() == moved.size()) {
+    masks_.resize(next);
+    if (ordered) {
         std::size_t kept = 0;
         for (const int n : nameOrder_)
             if (moved[static_cast<std::size_t>(n)] >= 0)
                 nameOrder_[kept++] = moved[static_cast<std::size_t>(n)];
         nameOrder_.resize(kept);
     } else {
-        nameOrder_.clear();
+        orderAgain();
     }
     forgetFilters();
     endResetModel();
@@ -287,19 +390,15 @@ void LibraryListModel::forgetFilters()
 {
     rowRecords_.clear();
     rowOfRecord_.clear();
+    lookups_ = 0;
     recent_.clear();
     shown_.reset();
 }
 
-const std::vector<int>& LibraryListModel::everyRecord()
+const std::vector<int>& LibraryListModel::everyRecord(bool byName)
 {
-    if (byName_) {
-        // The order by name is worked out once per reading of the names.
-        takeComingNameOrder();
-        if (nameOrder_.size() != records_.size())
-            nameOrder_ = orderByName(names_);
+    if (byName)
         return nameOrder_;
-    }
     if (numberOrder_.size() != records_.size()) {
         numberOrder_.resize(records_.size());
         for (std::size_t n = 0; n < numberOrder_.size(); ++n)
@@ -317,7 +416,9 @@ void LibraryListModel::setFilter(std::uint32_t filterMask, const std::string& na
     filter.part.resize(namePart.size());
     std::transform(namePart.begin(), namePart.end(), filter.part.begin(), lowerAscii);
     filter.packedPart = packed(filter.part);
-    filter.byName = byName_;
+    // A long list's order by name that is not there yet: the rows stay by
+    // number until it is.
+    filter.byName = byName_ && nameOrderReady();
     if (shown_ && *shown_ == filter)
         return;  // the list already shows this
 
@@ -328,17 +429,45 @@ void LibraryListModel::setFilter(std::uint32_t filterMask, const std::string& na
         rows = cached->rows;
         std::rotate(recent_.begin(), cached, cached + 1);  // the latest first
     } else if (filter.mask == 0 && filter.part.empty()) {
-        rows = everyRecord();
+        rows = everyRecord(filter.byName);
     } else {
         // A filter that only narrows one met lately works on its rows; the
         // fewest such rows are taken.
-        const std::vector<int>* from = &everyRecord();
+        const std::vector<int>* from = &everyRecord(filter.byName);
         for (const Recent& entry : recent_)
             if (filter.implies(entry.filter) && entry.rows.size() < from->size())
                 from = &entry.rows;
-        for (const int n : *from)
-            if (filter.passes(names_[static_cast<std::size_t>(n)], records_[static_cast<std::size_t>(n)].categories))
-                rows.push_back(n);
+        // At a million voices memory and missed branches are the cost: the
+        // masks are read only when categories are ticked, the names only
+        // when a part is typed; every row is written and kept or not without
+        // a branch, and the names that hold the part's first two characters
+        // (few) are the only ones looked at closely.
+        const std::size_t length = filter.part.size();
+        const std::uint64_t first = filter.packedPart & 0xFF;
+        const std::uint64_t second = length > 1 ? (filter.packedPart >> 8) & 0xFF : first;
+        const auto collect = [&](auto passes) {
+            scratch_.resize(from->size());
+            std::size_t kept = 0;
+            for (const int n : *from) {
+                scratch_[kept] = n;
+                kept += passes(static_cast<std::size_t>(n)) ? 1 : 0;
+            }
+            rows.assign(scratch_.begin(), scratch_.begin() + static_cast<std::ptrdiff_t>(kept));
+        };
+        if (length > 8) {
+            // no name holds it
+        } else if (length == 0) {
+            collect([&](std::size_t at) { return filter.passesCategories(masks_[at]); });
+        } else if (filter.mask == 0 && length == 1) {
+            collect([&](std::size_t at) { return holdsCharacter(names_[at], first); });
+        } else {
+            collect([&](std::size_t at) {
+                const std::uint64_t name = names_[at];
+                const bool maybe = (filter.mask == 0 || filter.passesCategories(masks_[at]))
+                                   & holdsCharacter(name, first) & holdsCharacter(name, second);
+                return maybe && (length == 1 || filter.passesName(name));
+            });
+        }
         recent_.insert(recent_.begin(), {filter, rows});
         if (recent_.size() > kRecentFilters)
             recent_.pop_back();
@@ -346,14 +475,22 @@ void LibraryListModel::setFilter(std::uint32_t filterMask, const std::string& na
     beginResetModel();
     rowRecords_ = std::move(rows);
     rowOfRecord_.clear();
+    lookups_ = 0;
     shown_ = filter;
     endResetModel();
 }
 
 int LibraryListModel::rowOfRecord(int record) const
 {
-    if (byName_) {
-        // Worked out once per list: a list of a million is not walked per look-up.
+    if (listedByName()) {
+        // The first look-up walks the list (one look-up follows every
+        // change of the list); from the second on, the rows of every record
+        // are worked out once, so a list of a million is not walked per
+        // look-up.
+        if (rowOfRecord_.empty() && lookups_++ == 0) {
+            const auto it = std::find(rowRecords_.begin(), rowRecords_.end(), record);
+            return it != rowRecords_.end() ? static_cast<int>(it - rowRecords_.begin()) : -1;
+        }
         if (rowOfRecord_.empty() && !rowRecords_.empty()) {
             rowOfRecord_.assign(records_.size(), -1);
             for (std::size_t row = 0; row < rowRecords_.size(); ++row)
@@ -410,8 +547,17 @@ QVariant LibraryListModel::data(const QModelIndex& index, int role) const
 LibraryBrowser::LibraryBrowser(VoiceLibrary& library, VoiceData& voiceData, LibraryBrowserHost& host,
                                QWidget* parent)
     : QGroupBox(QStringLiteral(" Database "), parent), library_(library), voiceData_(voiceData), host_(host),
-      model_(new LibraryListModel(this)), tfSearch(new QLineEdit(this)), dbListBox(new LibraryListView(this))
+      model_(new LibraryListModel(this)), tfSearch(new QLineEdit(this)), dbListBox(new LibraryListView(this)),
+      readingWatch_(new QTimer(this))
 {
+    readingWatch_->setInterval(10);
+    connect(readingWatch_, &QTimer::timeout, this, &LibraryBrowser::takeComingReading);
+    // The order by name asked for is there: the list shows it, the same
+    // voice selected.
+    connect(model_, &LibraryListModel::nameOrderArrived, this, [this] {
+        listFiltered(currentRecord());
+        dbListBox->scrollTo(dbListBox->currentIndex());
+    });
     setObjectName(QStringLiteral("GroupBox1"));
     setToolTip(QStringLiteral("Voice library: %1").arg(QString::fromStdString(library.path())));
 
@@ -529,7 +675,7 @@ void LibraryBrowser::setUp()
         host_.reportLibraryError(QString::fromStdString(opened.error()));
     library_.closeLibrary();
     filterMask_ = 0;
-    fillList();
+    reload(-1, true);
     // Shown in the editors but not sent: what reaches the instrument at
     // start-up is the program's choice (see the start-up action).
     if (rowCount() > 0)
@@ -541,27 +687,30 @@ void LibraryBrowser::fillList()
     reload();
 }
 
-LibraryBrowser::Stamp LibraryBrowser::stampOf(const std::string& path)
+LibraryBrowser::Stamp LibraryBrowser::stampOf(const VoiceLibrary& library)
 {
+    const auto time = [](const struct stat& status) {
+        return static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1000000000 + status.st_mtim.tv_nsec;
+    };
     struct stat status {};
-    if (::stat(path.c_str(), &status) != 0)
+    if (::stat(library.path().c_str(), &status) != 0)
         return {};
-    return {static_cast<std::uintmax_t>(status.st_size),
-            static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1000000000 + status.st_mtim.tv_nsec,
-            static_cast<std::uint64_t>(status.st_dev), static_cast<std::uint64_t>(status.st_ino)};
+    struct stat lock {};
+    const bool locked = ::stat(library.lockPath().c_str(), &lock) == 0;
+    return {static_cast<std::uintmax_t>(status.st_size), time(status), static_cast<std::uint64_t>(status.st_dev),
+            static_cast<std::uint64_t>(status.st_ino), locked ? time(lock) : 0};
 }
 
 LibraryBrowser::Reading LibraryBrowser::readLibrary(const VoiceLibrary& library, const Stamp& scanned, int had)
 {
     // The stamp is taken before the reading: a change during it reads again next time.
     Reading reading;
-    reading.stamp = stampOf(library.path());
+    reading.stamp = stampOf(library);
     const Stamp& now = reading.stamp;
     const int has = recordCountForSize(now.size);
     // The same file, only grown since it was read (voices added here or by
     // another program): only the new records are read.
-    if (scanned.inode != 0 && now.device == scanned.device && now.inode == scanned.inode && now.size > scanned.size
-        && had == recordCountForSize(scanned.size) && has - had <= kReadAppendedUpTo) {
+    if (onlyAppended(scanned, had, now)) {
         LibraryRecord bytes;
         for (int n = had; n < has && library.readRecord(n, bytes); ++n)
             reading.records.push_back(summarize(bytes));
@@ -575,7 +724,16 @@ LibraryBrowser::Reading LibraryBrowser::readLibrary(const VoiceLibrary& library,
     // by a few (scanRecords keeps a larger capacity).
     reading.records.reserve(static_cast<std::size_t>(has) + static_cast<std::size_t>(has) / 16 + 256);
     reading.result = library.scanRecords(reading.records);
+    reading.listing = LibraryListModel::listingOf(std::move(reading.records));
+    reading.records = {};
     return reading;
+}
+
+bool LibraryBrowser::onlyAppended(const Stamp& scanned, int had, const Stamp& now)
+{
+    return scanned.inode != 0 && now.device == scanned.device && now.inode == scanned.inode
+           && now.changedInPlace == scanned.changedInPlace && now.size > scanned.size && had == recordCountForSize(scanned.size)
+           && recordCountForSize(now.size) - had <= kReadAppendedUpTo;
 }
 
 void LibraryBrowser::takeReading(Reading reading, int record)
@@ -583,61 +741,123 @@ void LibraryBrowser::takeReading(Reading reading, int record)
     if (!reading.result)
         host_.reportLibraryError(QString::fromStdString(reading.result.error()));
     scanned_ = reading.stamp;
+    ++readingsTaken_;
     if (reading.appended)
         model_->appendRecords(std::move(reading.records));
     else
-        model_->setRecords(std::move(reading.records));
+        model_->setRecords(std::move(reading.listing));
     listFiltered(record);
 }
 
-void LibraryBrowser::changeLibrary(const std::function<LibraryResult()>& change, const std::function<bool()>& takeIn,
-                                   int record)
+struct LibraryBrowser::Changed {
+    LibraryResult result;
+    bool cancelled = false;
+    bool current = false;  // the names kept were read from the file as it was just before
+    Stamp after;           // the file just after the change
+    std::optional<RecordSummary> record;  // the record read again
+};
+
+void LibraryBrowser::changeLibrary(const QString& title,
+                                   const std::function<LibraryResult(VoiceLibrary& library, ReadProgress& progress)>& change,
+                                   const std::function<bool(const Changed& changed)>& takeIn, int record, int reread)
 {
-    bool takenIn = false;
-    {
-        // Held over the change and the look at the file around it: when the
-        // names were read from the file as it was just before, this change
-        // is the only one since, and the list takes it in without reading a
-        // library of a million voices again.
-        const LibraryLock lock(library_);
-        if (!lock) {
-            host_.reportLibraryError(QString::fromStdString(lock.result().error()));
-        } else {
-            const bool current = stampOf(library_.path()) == scanned_;
-            if (const LibraryResult changed = change(); !changed)
-                host_.reportLibraryError(QString::fromStdString(changed.error()));
-            else if (current && takeIn()) {
-                scanned_ = stampOf(library_.path());
-                takenIn = true;
+    Changed changed;
+    const Stamp scanned = scanned_;
+    // At a million voices a removal rewrites half a gigabyte: the window
+    // goes on, and a long one shows its progress and can be cancelled.
+    runBeside(
+        this, library_.path(),
+        [&](VoiceLibrary& library, ReadProgress& progress) {
+            // Held over the change and the look at the file around it: when
+            // the names were read from the file as it was just before, this
+            // change is the only one since, and the list takes it in without
+            // reading a library of a million voices again.
+            const LibraryLock lock(library);
+            if (!lock) {
+                changed.result = lock.result();
+                return;
             }
-        }
-    }
-    if (takenIn)
+            if (progress.cancel) {
+                changed.cancelled = true;
+                changed.result = LibraryResult::failure("Cancelled: the voice library \"" + library.path()
+                                                        + "\" was left as it was.");
+                return;
+            }
+            changed.current = stampOf(library) == scanned;
+            changed.result = change(library, progress);
+            changed.cancelled = !changed.result && progress.cancel;
+            if (!changed.result || !changed.current)
+                return;
+            if (LibraryRecord bytes; reread >= 0 && library.readRecord(reread, bytes))
+                changed.record = summarize(bytes);
+            changed.after = stampOf(library);
+        },
+        {title, QStringLiteral("Writing the library..."), QStringLiteral("LibraryProgress")});
+    if (!changed.result) {
+        if (changed.cancelled)
+            tell(title, QString::fromStdString(changed.result.error()));
+        else
+            host_.reportLibraryError(QString::fromStdString(changed.result.error()));
+        applyFilter(record);  // read again only when the file changed otherwise
+    } else if (changed.current && takeIn(changed)) {
+        scanned_ = changed.after;
+        ++readingsTaken_;
         listFiltered(record);
-    else
+    } else {
+        // Read whole: the file may have grown too, but a record changed in
+        // place. A reading begun before this change is out of date.
+        scanned_ = {};
+        ++readingsTaken_;
         reload(record);
+    }
 }
 
-bool LibraryBrowser::takeRecordAgain(int record)
+bool LibraryBrowser::takeRecordAgain(int record, const Changed& changed)
 {
-    LibraryRecord bytes;
-    if (record < 0 || record >= model_->recordCount() || !library_.readRecord(record, bytes))
+    if (record < 0 || record >= model_->recordCount() || !changed.record)
         return false;
-    model_->replaceRecord(record, summarize(bytes));
+    model_->replaceRecord(record, *changed.record);
     return true;
 }
 
-void LibraryBrowser::reload(int record)
+bool LibraryBrowser::reload(int record, bool now)
 {
-    takeReading(readLibrary(library_, scanned_, model_->recordCount()), record);
+    const Stamp stamp = stampOf(library_);
+    const int had = model_->recordCount();
+    if (now || recordCountForSize(stamp.size) < kReadBesideFrom || onlyAppended(scanned_, had, stamp)) {
+        takeReading(readLibrary(library_, scanned_, had), record);
+        return true;
+    }
+    if (comingReading_.valid())
+        return false;  // once it is there, the file is looked at again
+    comingAfter_ = readingsTaken_;
+    comingReading_ = std::async(std::launch::async, [path = library_.path(), scanned = scanned_, had] {
+        return readLibrary(VoiceLibrary(path), scanned, had);
+    });
+    readingWatch_->start();
+    return false;
+}
+
+void LibraryBrowser::takeComingReading()
+{
+    if (!comingReading_.valid() || comingReading_.wait_for(std::chrono::seconds(0)) != std::future_status::ready)
+        return;
+    readingWatch_->stop();
+    Reading reading = comingReading_.get();
+    // One taken in since it began is newer; the file is looked at again.
+    if (comingAfter_ == readingsTaken_) {
+        takeReading(std::move(reading), currentRecord());
+        dbListBox->scrollTo(dbListBox->currentIndex());
+    }
+    if (stampOf(library_) != scanned_)
+        applyFilter(currentRecord());
 }
 
 void LibraryBrowser::applyFilter(int record)
 {
-    if (stampOf(library_.path()) != scanned_)
-        reload(record);
-    else
-        listFiltered(record);
+    if (stampOf(library_) != scanned_ && reload(record))
+        return;
+    listFiltered(record);
 }
 
 void LibraryBrowser::setFilterAny(bool any)
@@ -670,7 +890,7 @@ int LibraryBrowser::currentRecord() const
 
 void LibraryBrowser::showLoadedRecord(int record)
 {
-    if (record >= 0 && stampOf(library_.path()) != scanned_)
+    if (record >= 0 && stampOf(library_) != scanned_)
         reload(record);  // the file changed since the names were read
     const int row = record >= 0 ? model_->rowOfRecord(record) : -1;
     if (row < 0) {
@@ -684,7 +904,7 @@ void LibraryBrowser::showLoadedRecord(int record)
 
 std::vector<int> LibraryBrowser::recordsNamed(const std::string& name)
 {
-    if (stampOf(library_.path()) != scanned_)
+    if (stampOf(library_) != scanned_)
         reload(currentRecord());
     std::vector<int> records;
     for (int n = 0; n < model_->recordCount(); ++n)
@@ -746,7 +966,7 @@ bool LibraryBrowser::checkPicked(const std::vector<int>& records, std::vector<Li
     std::vector<RecordSummary> seen;
     for (const int record : records)
         seen.push_back(model_->record(record));
-    if (stampOf(library_.path()) != scanned_)
+    if (stampOf(library_) != scanned_)
         reload(records.empty() ? -1 : records.front());
     // A few are read one by one; many (a whole list selected) in one pass.
     constexpr std::size_t kReadOneByOne = 16;
@@ -760,13 +980,19 @@ bool LibraryBrowser::checkPicked(const std::vector<int>& records, std::vector<Li
         for (std::size_t i = 0; i < order.size(); ++i)
             order[i] = i;
         std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return records[a] < records[b]; });
-        std::size_t next = 0;
-        static_cast<void>(library_.forEachRecord([&](int n, const LibraryRecord& bytes) {
-            while (next < order.size() && records[order[next]] < n)
-                ++next;
-            for (; next < order.size() && records[order[next]] == n; ++next)
-                now[order[next]] = bytes;
-        }));
+        // At a million voices that pass is longer than a frame: beside the window.
+        runBeside(
+            this, library_.path(),
+            [&](VoiceLibrary& library, ReadProgress&) {
+                std::size_t next = 0;
+                static_cast<void>(library.forEachRecord([&](int n, const LibraryRecord& bytes) {
+                    while (next < order.size() && records[order[next]] < n)
+                        ++next;
+                    for (; next < order.size() && records[order[next]] == n; ++next)
+                        now[order[next]] = bytes;
+                }));
+            },
+            {QStringLiteral("Voice library"), QStringLiteral("Reading the library..."), QStringLiteral("LibraryProgress")});
     }
     for (std::size_t i = 0; i < records.size(); ++i) {
         const std::optional<LibraryRecord>& bytes = now[i];
@@ -904,8 +1130,17 @@ void LibraryBrowser::ModifyVoiceClick()
     const std::uint32_t categories = dialog.buildCategoryMask();
     if (host_.showModal(host_.overwriteDialog()) != QDialog::Accepted || categories == 0)
         return;
-    changeLibrary([&] { return library_.overwriteRecord(record, categories, voiceData_, &stored.front()); },
-                  [&] { return takeRecordAgain(record); }, record);
+    // The voice as it is now: the editors may change it while it is written.
+    const VoiceParameters voice = voiceData_.parameters();
+    changeLibrary(
+        QStringLiteral("Modify voice"),
+        [&](VoiceLibrary& library, ReadProgress&) {
+            VoiceParameters copy;
+            const VoiceData data(copy);
+            copy = voice;
+            return library.overwriteRecord(record, categories, data, &stored.front());
+        },
+        [&](const Changed& changed) { return takeRecordAgain(record, changed); }, record, record);
 }
 
 void LibraryBrowser::importFiles(const QStringList& paths)
@@ -971,17 +1206,16 @@ void LibraryBrowser::importFiles(const QStringList& paths)
 }
 
 void runBeside(QWidget* parent, const std::string& path,
-               const std::function<void(VoiceLibrary& library, ReadProgress& progress)>& work)
+               const std::function<void(VoiceLibrary& library, ReadProgress& progress)>& work, const BesideText& text)
 {
     // The work runs on a thread of its own with a library object of its own
     // (the file lock keeps it apart from this thread's writes); the windows
     // go on painting, and a dialog shows how far the reading got and can
     // cancel it.
     ReadProgress progress;
-    QProgressDialog dialog(QStringLiteral("Importing voices into the library..."), QStringLiteral("Cancel"), 0, 0,
-                           parent);
-    dialog.setObjectName(QStringLiteral("ImportProgress"));
-    dialog.setWindowTitle(QStringLiteral("Import voices"));
+    QProgressDialog dialog(text.label, QStringLiteral("Cancel"), 0, 0, parent);
+    dialog.setObjectName(text.name);
+    dialog.setWindowTitle(text.title);
     dialog.setWindowModality(Qt::ApplicationModal);
     dialog.setAutoReset(false);
     dialog.setAutoClose(false);
@@ -1047,12 +1281,14 @@ void LibraryBrowser::deleteSelected()
                              : QStringLiteral("these %1 voices").arg(records.size());
     if (!ask(QStringLiteral("Delete voices"), QStringLiteral("Delete %1 from the library?").arg(what)))
         return;
-    changeLibrary([&] { return library_.removeRecords(records, stored); },
-                  [&] {
-                      model_->removeRecords(records);
-                      return true;
-                  },
-                  records.front());
+    changeLibrary(
+        QStringLiteral("Delete voices"),
+        [&](VoiceLibrary& library, ReadProgress& progress) { return library.removeRecords(records, stored, &progress); },
+        [&](const Changed&) {
+            model_->removeRecords(records);
+            return true;
+        },
+        records.front(), -1);
 }
 
 void LibraryBrowser::renameSelected()
@@ -1076,8 +1312,10 @@ void LibraryBrowser::renameSelected()
     if (host_.showModal(dialog) != QDialog::Accepted)
         return;
     const std::string name = dialog.textValue().toStdString();
-    changeLibrary([&] { return library_.renameRecord(record, name, &stored.front()); },
-                  [&] { return takeRecordAgain(record); }, record);
+    changeLibrary(
+        QStringLiteral("Rename voice"),
+        [&](VoiceLibrary& library, ReadProgress&) { return library.renameRecord(record, name, &stored.front()); },
+        [&](const Changed& changed) { return takeRecordAgain(record, changed); }, record, record);
 }
 
 void LibraryBrowser::changeCategoriesOfSelected()
@@ -1095,8 +1333,10 @@ void LibraryBrowser::changeCategoriesOfSelected()
         return;
     // The bits above the sixteen categories stay as they are.
     const std::uint32_t mask = (model_->record(record).categories & ~kCategoryBits) | dialog.buildCategoryMask();
-    changeLibrary([&] { return library_.setRecordCategories(record, mask, &stored.front()); },
-                  [&] { return takeRecordAgain(record); }, record);
+    changeLibrary(
+        QStringLiteral("Change categories"),
+        [&](VoiceLibrary& library, ReadProgress&) { return library.setRecordCategories(record, mask, &stored.front()); },
+        [&](const Changed& changed) { return takeRecordAgain(record, changed); }, record, record);
 }
 
 void LibraryBrowser::exportSelected()

@@ -26,6 +26,7 @@ class QRadioButton;
 class QDialog;
 class QLineEdit;
 class QListView;
+class QTimer;
 
 namespace morvane {
 
@@ -61,11 +62,25 @@ inline constexpr const char* kLibraryRecordsMime = "application/x-morvane-record
 class LibraryListModel : public QAbstractListModel {
     Q_OBJECT
 public:
-    using QAbstractListModel::QAbstractListModel;
+    explicit LibraryListModel(QObject* parent = nullptr);
 
     // A row's record number (from 0, as the library and morvane-syx count).
     static constexpr int kRecordRole = Qt::UserRole;
 
+    // A whole reading's records with their names packed and, for a long
+    // list, their order by name: worked out on any thread (at a million
+    // voices that takes longer than a frame) and taken in at once.
+    struct Listing {
+        std::vector<RecordSummary> records;
+        std::vector<std::uint64_t> names;
+        std::vector<std::uint32_t> masks;
+        std::vector<int> nameOrder;  // empty: worked out when needed
+    };
+    static Listing listingOf(std::vector<RecordSummary> records);
+    // The names packed and the masks, without the order.
+    static void pack(Listing& listing);
+    void setRecords(Listing listing);
+    // A long list's order by name is then worked out beside the window.
     void setRecords(std::vector<RecordSummary> records);
     // Records appended to the library since: these follow the others.
     void appendRecords(std::vector<RecordSummary> records);
@@ -76,8 +91,16 @@ public:
     // any: records with at least one of the filter's categories, rather
     // than all of them.
     void setFilter(std::uint32_t filterMask, const std::string& namePart, bool any = false);
-    // By name (ignoring case; equal names by number) or by number.
+    // By name (ignoring case; equal names by number) or by number. While a
+    // long list's order by name is still being worked out beside the window,
+    // the rows stay in the order they were; nameOrderArrived says when it is
+    // there.
     void setSortByName(bool byName) { byName_ = byName; }
+    // Whether the rows listed are in order by name.
+    bool listedByName() const { return shown_ && shown_->byName; }
+    // Whether the order by name is there (taken in when it was worked out
+    // beside the window); never waits.
+    bool nameOrderReady();
     int recordOfRow(int row) const { return rowRecords_[static_cast<std::size_t>(row)]; }
     int rowOfRecord(int record) const;
     const RecordSummary& record(int n) const { return records_[static_cast<std::size_t>(n)]; }
@@ -89,6 +112,11 @@ public:
     Qt::ItemFlags flags(const QModelIndex& index) const override;
     QStringList mimeTypes() const override;
     QMimeData* mimeData(const QModelIndexList& indexes) const override;
+
+signals:
+    // The order by name was asked for before it was there, and is there now:
+    // set the filter again to list by name.
+    void nameOrderArrived();
 
 private:
     struct Filter {
@@ -103,43 +131,58 @@ private:
         }
         // Whether every record this filter lets through also passes `wider`.
         bool implies(const Filter& wider) const;
-        bool passes(std::uint64_t name, std::uint32_t categories) const;
+        bool passesCategories(std::uint32_t categories) const;
+        bool passesName(std::uint64_t name) const;
     };
     struct Recent {
         Filter filter;
         std::vector<int> rows;
     };
     static constexpr std::size_t kRecentFilters = 8;
-    // Every record in the list's order.
-    const std::vector<int>& everyRecord();
+    // Every record in the list's order (by name only once that order is there).
+    const std::vector<int>& everyRecord(bool byName);
     // The rows listed and kept were of other records: made again.
     void forgetFilters();
     static std::vector<int> orderByName(const std::vector<std::uint64_t>& names);
-    // The order by name worked out beside the window, once it is there.
-    void takeComingNameOrder();
+    // The order by name is out of date: a long list's is worked out again
+    // beside the window.
+    void orderAgain();
+    void checkComingOrder();
     static constexpr std::size_t kOrderBesideFrom = 50000;
 
     std::vector<RecordSummary> records_;
     std::vector<std::uint64_t> names_;  // each name in lower case, packed
+    std::vector<std::uint32_t> masks_;  // each record's categories, side by side (a filter reads only these)
     std::vector<int> rowRecords_;  // row r shows record rowRecords_[r]
-    mutable std::vector<int> rowOfRecord_;  // the other way round, by name; made when first needed
+    std::vector<int> scratch_;     // a filter's rows as they are found (kept: its memory is ready)
+    mutable std::vector<int> rowOfRecord_;  // the other way round, by name; made when needed again
+    mutable int lookups_ = 0;
     bool byName_ = false;
     std::vector<int> nameOrder_;   // every record, by name; made when first needed
     std::future<std::vector<int>> comingNameOrder_;
+    QTimer* orderWatch_;  // looks for the order coming from beside the window
     std::vector<int> numberOrder_; // every record, by number
     std::vector<Recent> recent_;   // the latest first
     std::optional<Filter> shown_;  // what rowRecords_ was made by
 };
 
-// Runs `work` (an import into the library at `path`) on a thread of its
-// own, through a library object of its own, and returns when it is done:
-// meanwhile the windows go on painting; when it takes longer than
-// kShowImportProgressAfterMs the dialog "ImportProgress" shows how far it
-// got, and its Cancel sets progress.cancel. Until then key presses and
-// clicks wait.
+// What the progress dialog of work beside the window says, and its name.
+struct BesideText {
+    QString title = QStringLiteral("Import voices");
+    QString label = QStringLiteral("Importing voices into the library...");
+    QString name = QStringLiteral("ImportProgress");
+};
+
+// Runs `work` (an import into the library at `path`, or another change of
+// it) on a thread of its own, through a library object of its own, and
+// returns when it is done: meanwhile the windows go on painting; when it
+// takes longer than kShowImportProgressAfterMs the progress dialog (named
+// by `text`) shows how far it got, and its Cancel sets progress.cancel.
+// Until then key presses and clicks wait.
 inline constexpr int kShowImportProgressAfterMs = 300;
 void runBeside(QWidget* parent, const std::string& path,
-               const std::function<void(VoiceLibrary& library, ReadProgress& progress)>& work);
+               const std::function<void(VoiceLibrary& library, ReadProgress& progress)>& work,
+               const BesideText& text = {});
 
 class LibraryBrowser : public QGroupBox {
     Q_OBJECT
@@ -204,36 +247,56 @@ private:
     // Lists the kept names through the filters; reads them first when the
     // file changed since. Keeps `record` selected when it is listed.
     void applyFilter(int record = -1);
-    void reload(int record = -1);
-    // Makes a change of the library, then lists it (keeping `record`
-    // selected): `takeIn` brings the kept names up to date when nothing else
-    // changed the file (false: they are read again).
-    void changeLibrary(const std::function<LibraryResult()>& change, const std::function<bool()>& takeIn, int record);
-    // Reads the record again into the kept names; false when it cannot.
-    bool takeRecordAgain(int record);
+    // Reads the names again. A long library is read beside the window: the
+    // list stays as it was until the reading is there, then shows it
+    // (keeping the current record selected); true when it was read at once
+    // (`now`: always) and listed.
+    bool reload(int record = -1, bool now = false);
+    void takeComingReading();
+    // What a change of the library made beside the window brought back.
+    struct Changed;
+    // Makes a change of the library beside the window (see runBeside,
+    // titled `title`), then lists it (keeping `record` selected): `takeIn`
+    // brings the kept names up to date when nothing else changed the file
+    // (false: they are read again). `reread`: a record to read again after
+    // the change, for takeIn (-1: none).
+    void changeLibrary(const QString& title,
+                       const std::function<LibraryResult(VoiceLibrary& library, ReadProgress& progress)>& change,
+                       const std::function<bool(const Changed& changed)>& takeIn, int record, int reread);
+    // Takes the record as read again after a change into the kept names;
+    // false when it could not be read.
+    bool takeRecordAgain(int record, const Changed& changed);
     void listFiltered(int record);
-    // The file's size, time of change and identity: when they differ from
-    // those of the last read, the kept names are read again (only the
-    // appended ones when the same file only grew, up to this many).
+    // The file's size, time of change and identity, and the time of its
+    // last change in place: when they differ from those of the last read,
+    // the kept names are read again (only the appended ones when the same
+    // file only grew, up to this many).
     struct Stamp {
         std::uintmax_t size = 0;
         std::int64_t time = 0;
         std::uint64_t device = 0;
         std::uint64_t inode = 0;
+        std::int64_t changedInPlace = 0;
         bool operator==(const Stamp&) const = default;
     };
     static constexpr int kReadAppendedUpTo = 256;
-    static Stamp stampOf(const std::string& path);
+    static Stamp stampOf(const VoiceLibrary& library);
     // What reading the library again gave: the records appended since the
     // reading `scanned` of `had` records, or all of them. Needs nothing of
     // the browser, so an import's thread does it too.
     struct Reading {
         Stamp stamp;
         bool appended = false;
-        std::vector<RecordSummary> records;
+        std::vector<RecordSummary> records;   // the appended ones
+        LibraryListModel::Listing listing;    // or all of them
         LibraryResult result;
     };
     static Reading readLibrary(const VoiceLibrary& library, const Stamp& scanned, int had);
+    // Whether the library at `now` only grew by a few records since the
+    // reading `scanned` of `had` records.
+    static bool onlyAppended(const Stamp& scanned, int had, const Stamp& now);
+    // From this many records a whole reading is made beside the window.
+    static constexpr int kReadBesideFrom = 50000;
     void takeReading(Reading reading, int record);
     // An import run off this thread: its report and, unless it was refused,
     // the library read again afterwards.
@@ -270,6 +333,12 @@ private:
     QListView* dbListBox;
     std::vector<QCheckBox*> boxes_;
     Stamp scanned_;
+    // A reading going on beside the window, and the count of the readings
+    // taken in (one taken in after the coming one began makes it out of date).
+    std::future<Reading> comingReading_;
+    int readingsTaken_ = 0;
+    int comingAfter_ = 0;
+    QTimer* readingWatch_;
     TImportVoices* importDialog_ = nullptr;
 };
 

@@ -2,10 +2,15 @@
 // of filling the browser's list from it, beside one plain read of the file;
 // then filtering by a name part and categories from memory against reading
 // the file again per key press; the browser window's key presses and category
-// clicks against the same on a library of 1,000 voices; and importing the
-// TG-33 bank backup.
+// clicks, and its changes of the library (rename, categories, modify, delete,
+// a whole reading again), against the same on a library of 1,000 voices; and
+// importing the TG-33 bank backup.
 //
 //   library_bench [RECORDS] [BANK]   (default 100000, the bank of the test data)
+//
+// With LIBRARY_BENCH_KEEP=FILE the library built is kept in FILE and taken
+// from there by the next run; LIBRARY_BENCH_WINDOW_ONLY=1 stops after the
+// window's figures.
 //
 // Run it from an optimised build without sanitizers. Every figure is the
 // median of several runs with the file in the page cache.
@@ -22,6 +27,8 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
+#include <QInputDialog>
+#include <QListView>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -119,18 +126,37 @@ public:
 
     int showModal(QDialog& dialog) override
     {
-        if (qobject_cast<QMessageBox*>(&dialog) != nullptr)
-            return QMessageBox::Ok;
+        if (auto* box = qobject_cast<QMessageBox*>(&dialog)) {
+            if (box->button(QMessageBox::Yes) == nullptr)
+                return QMessageBox::Ok;
+            if (answered)
+                answered();
+            return QMessageBox::Yes;  // a question: delete
+        }
+        if (auto* input = qobject_cast<QInputDialog*>(&dialog)) {
+            input->setTextValue(QStringLiteral("Renamed"));
+            if (answered)
+                answered();
+            return QDialog::Accepted;
+        }
+        if (&dialog == &overwrite_) {
+            if (answered)
+                answered();
+            return QDialog::Accepted;
+        }
         if (auto* pad = dialog.findChild<QCheckBox*>(QStringLiteral("cbPad"));
             pad != nullptr && dialog.findChild<QPushButton*>(QStringLiteral("Okay")) != nullptr) {
             pad->click();
+            if (auto* types = qobject_cast<TSelectVoiceType*>(&dialog); types != nullptr && types->buildCategoryMask() == 0)
+                pad->click();  // it was ticked: ticked again
             dialog.findChild<QPushButton*>(QStringLiteral("Okay"))->click();
-            if (answered)
+            if (answered && !modifying)
                 answered();
             return dialog.result();
         }
         return QDialog::Rejected;
     }
+    bool modifying = false;  // the categories come before the question whether to overwrite
     TSelectVoiceType& selectVoiceType() override { return voiceType_; }
     QDialog& overwriteDialog() override { return overwrite_; }
     void sendVoice() override {}
@@ -167,7 +193,17 @@ struct BrowserTimes {
     Spread tick;        // a category box ticked
     Spread untick;      // and unticked
     double byName = 0;  // the order switched to by name, the first time
+    double firstKey = 0;     // the first letter typed just after the library was read
+    double firstKeyCpu = 0;  // of which the window thread's own processor time
+    double keyCpuWorst = 0;  // the window thread's processor time, the worst key press or click
 };
+
+double threadCpuMs()
+{
+    timespec now{};
+    ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) * 1000.0 + static_cast<double>(now.tv_nsec) / 1e6;
+}
 
 // A browser on the library, listed and shown.
 struct ShownBrowser {
@@ -250,19 +286,30 @@ BrowserTimes timeBrowser(VoiceLibrary& library, const char* word)
     auto* search = browser.findChild<QLineEdit*>(QStringLiteral("tfSearch"));
     auto* box = browser.findChild<QCheckBox*>(QStringLiteral("cbStrings"));
     search->setFocus();
+    double cpu = 0, cpuWorst = 0;
     const auto timed = [&](const std::function<void()>& act) {
-        return milliseconds([&] {
+        const double cpuBefore = threadCpuMs();
+        const double ms = milliseconds([&] {
             act();
             QApplication::processEvents();   // the list's layout waits for the event loop
             QApplication::processEvents();
             browser.repaint();
         });
+        cpu = threadCpuMs() - cpuBefore;
+        cpuWorst = std::max(cpuWorst, cpu);
+        return ms;
     };
     std::vector<double> narrowing, widening, full, tick, untick;
+    double firstKey = 0, firstKeyCpu = 0;
     const int letters = static_cast<int>(std::string(word).size());
     for (int run = 0; run < kRuns; ++run) {
-        for (int i = 0; i < letters; ++i)
+        for (int i = 0; i < letters; ++i) {
             narrowing.push_back(timed([&] { QTest::keyClick(search, word[i]); }));
+            if (run == 0 && i == 0) {
+                firstKey = narrowing.back();
+                firstKeyCpu = cpu;
+            }
+        }
         for (int i = 0; i < letters; ++i)
             (i + 1 < letters ? widening : full).push_back(timed([&] { QTest::keyClick(search, Qt::Key_Backspace); }));
         tick.push_back(timed([&] { box->click(); }));
@@ -270,7 +317,83 @@ BrowserTimes timeBrowser(VoiceLibrary& library, const char* word)
     }
     auto* order = browser.findChild<QComboBox*>(QStringLiteral("cbSort"));
     const double byName = timed([&] { order->setCurrentIndex(1); });
-    return {spread(narrowing), spread(widening), spread(full), spread(tick), spread(untick), byName};
+    return {spread(narrowing), spread(widening), spread(full), spread(tick), spread(untick), byName,
+            firstKey, firstKeyCpu, cpuWorst};
+}
+
+// A change made from the list's context menu (or "Modify voice"): the
+// window's longest pause from the last answer given to the change listed,
+// and that whole time.
+struct ChangeTimes {
+    double pause = 0;
+    double whole = 0;
+};
+
+// The longest pause of the window and the time until the list shows what
+// `act` started, `done` telling when it does.
+ChangeTimes timeWindow(const std::function<void(Pauses&)>& act, const std::function<bool()>& done)
+{
+    Pauses pauses;
+    QApplication::processEvents();
+    pauses.begin();
+    const auto start = std::chrono::steady_clock::now();
+    act(pauses);
+    while (!done())
+        QTest::qWait(1);
+    const double whole =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    QApplication::processEvents();
+    return {pauses.longest, whole};
+}
+
+struct WindowChanges {
+    ChangeTimes rename, categories, modify, remove;
+    ChangeTimes reread;  // the library read again (another program removed a voice), listed by name
+};
+
+WindowChanges timeChanges(VoiceLibrary& library)
+{
+    ShownBrowser shown(library);
+    LibraryBrowser& browser = shown.browser;
+    auto* list = browser.findChild<QListView*>(QStringLiteral("dbListBox"));
+    const auto pick = [&](int row) {
+        list->setFocus();
+        list->setCurrentIndex(list->model()->index(row, 0));
+    };
+    const auto command = [&](const char* name, Pauses& pauses) {
+        shown.host.answered = [&] { pauses.begin(); };
+        browser.findChild<QAction*>(QString::fromLatin1(name))->trigger();
+        shown.host.answered = nullptr;
+    };
+    const auto nameOf = [&](int row) { return list->model()->index(row, 0).data().toString().trimmed(); };
+    WindowChanges times;
+    const int rows = browser.rowCount();
+    pick(rows / 2);
+    times.rename = timeWindow([&](Pauses& pauses) { command("RenameVoice", pauses); },
+                              [&] { return nameOf(rows / 2) == QStringLiteral("Renamed"); });
+    times.categories = timeWindow([&](Pauses& pauses) { command("ChangeCategories", pauses); }, [] { return true; });
+    times.modify = timeWindow(
+        [&](Pauses& pauses) {
+            shown.host.modifying = true;
+            shown.host.answered = [&] { pauses.begin(); };
+            browser.ModifyVoiceClick();
+            shown.host.answered = nullptr;
+            shown.host.modifying = false;
+        },
+        [&, loaded = nameOf(0)] { return nameOf(rows / 2) == loaded; });  // the voice loaded at start
+    pick(rows / 2);
+    times.remove = timeWindow([&](Pauses& pauses) { command("DeleteVoices", pauses); },
+                              [&] { return browser.rowCount() == rows - 1; });
+    // By name, then another program removes a voice: the next look at the
+    // library reads it whole.
+    browser.findChild<QComboBox*>(QStringLiteral("cbSort"))->setCurrentIndex(1);
+    const auto byName = [&] { return nameOf(0) <= nameOf(1) && nameOf(1) <= nameOf(2); };
+    while (!byName())
+        QTest::qWait(1);
+    check(VoiceLibrary(library.path()).removeRecords({0}));
+    times.reread = timeWindow([&](Pauses&) { browser.fillList(); },
+                              [&] { return browser.rowCount() == rows - 2 && byName(); });
+    return times;
 }
 
 } // namespace
@@ -296,7 +419,18 @@ int main(int argc, char** argv)
     std::vector<VoiceParameters> shapes;
     for (unsigned seed = 1; seed <= 16; ++seed)
         shapes.push_back(test::RandomVoice(seed).make());
-    const double buildTime = milliseconds([&] { buildLibrary(library, shapes, total); });
+    // LIBRARY_BENCH_KEEP=FILE keeps the library built there for the next run.
+    const QString keep = qEnvironmentVariable("LIBRARY_BENCH_KEEP");
+    const double buildTime = milliseconds([&] {
+        std::error_code error;
+        if (!keep.isEmpty() && VoiceLibrary(keep.toStdString()).recordCount() == total) {
+            fs::copy_file(keep.toStdString(), path, error);
+            return;
+        }
+        buildLibrary(library, shapes, total);
+        if (!keep.isEmpty())
+            fs::copy_file(path, keep.toStdString(), fs::copy_options::overwrite_existing, error);
+    });
     if (library.recordCount() != total) {
         std::cerr << "library_bench: the library holds " << library.recordCount() << " records\n";
         return 1;
@@ -393,6 +527,33 @@ int main(int argc, char** argv)
     uiRow("category box unticked (ms)", bigBrowser.untick, smallBrowser.untick);
     std::printf("  %-44s %8.2f %8s %8.2f %8s %7.1f\n", "order switched to by name, first time (ms)", bigBrowser.byName, "",
                 smallBrowser.byName, "", bigBrowser.byName / smallBrowser.byName);
+    std::printf("  %-44s %8.2f %8s %8.2f %8s %7.1f\n", "first letter just after the library was read", bigBrowser.firstKey,
+                "", smallBrowser.firstKey, "", bigBrowser.firstKey / smallBrowser.firstKey);
+    std::printf("  %-44s %8.2f %8s %8.2f\n", "  of which the window thread's own (ms)", bigBrowser.firstKeyCpu, "",
+                smallBrowser.firstKeyCpu);
+    std::printf("  %-44s %8s %8.2f %8s %8.2f\n", "window thread's own time, worst (ms)", "", bigBrowser.keyCpuWorst, "",
+                smallBrowser.keyCpuWorst);
+
+    // Changes from the window, on both libraries: the window's longest
+    // pause once the last question is answered, and the time until the list
+    // shows the change.
+    const WindowChanges bigChanges = timeChanges(library);
+    const WindowChanges smallChanges = timeChanges(thousand);
+    std::printf("\n  Changes from the window: its longest pause / until listed (ms)\n");
+    std::printf("  %-44s %8s %8s %8s %8s %7s\n", "", "pause", "whole", "1k pause", "1k whole", "x 1k");
+    const auto changeRow = [](const char* what, const ChangeTimes& big, const ChangeTimes& small) {
+        std::printf("  %-44s %8.1f %8.1f %8.1f %8.1f %7.1f\n", what, big.pause, big.whole, small.pause, small.whole,
+                    big.pause / small.pause);
+    };
+    changeRow("rename a voice", bigChanges.rename, smallChanges.rename);
+    changeRow("change its categories", bigChanges.categories, smallChanges.categories);
+    changeRow("modify (replace) it", bigChanges.modify, smallChanges.modify);
+    changeRow("delete a voice", bigChanges.remove, smallChanges.remove);
+    changeRow("read again whole, listed by name", bigChanges.reread, smallChanges.reread);
+    if (qEnvironmentVariableIsSet("LIBRARY_BENCH_WINDOW_ONLY")) {
+        fs::remove_all(dir);
+        return 0;
+    }
 
     const std::string bank = argc > 2 ? argv[2] : MORVANE_BANK;
     const std::string big = path;
