@@ -31,6 +31,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -75,23 +76,19 @@ void reportWhenIdle(QCoreApplication& app, const double& shownAt)
     });
 }
 
-// The processor time `pid` has used, user and system, in clock ticks.
-long long processorTicks(pid_t pid)
+// The processor time `pid` has used, all its threads, in nanoseconds (the
+// scheduler's own count: clock ticks are too coarse for an idle process).
+long long processorNanoseconds(pid_t pid)
 {
-    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-    std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
-    // Fields after the command's closing parenthesis; utime and stime are
-    // the 14th and 15th of the line.
-    std::istringstream rest(text.substr(text.rfind(')') + 2));
-    std::string field;
-    long long utime = 0, stime = 0;
-    for (int i = 3; i <= 15 && rest >> field; ++i) {
-        if (i == 14)
-            utime = std::atoll(field.c_str());
-        if (i == 15)
-            stime = std::atoll(field.c_str());
+    long long running = 0;
+    std::error_code error;
+    for (const auto& task : std::filesystem::directory_iterator("/proc/" + std::to_string(pid) + "/task", error)) {
+        std::ifstream schedstat(task.path() / "schedstat");
+        long long thread = 0;
+        if (schedstat >> thread)
+            running += thread;
     }
-    return utime + stime;
+    return running;
 }
 
 struct Run {
@@ -183,12 +180,12 @@ Run spawnOnce(const char* self, const char* mode, const std::string& folder, int
     if (spawned == 0 && staySeconds > 1 && !text.empty()) {
         // One second to settle, then the rest of the stay measured.
         std::this_thread::sleep_for(std::chrono::seconds(1));
-        const long long before = processorTicks(pid);
+        const long long before = processorNanoseconds(pid);
         const auto from = Clock::now();
         std::this_thread::sleep_for(std::chrono::seconds(staySeconds - 1) - std::chrono::milliseconds(200));
-        const long long after = processorTicks(pid);
+        const long long after = processorNanoseconds(pid);
         const double seconds = std::chrono::duration<double>(Clock::now() - from).count();
-        run.idleCpuPercent = 100.0 * static_cast<double>(after - before) / static_cast<double>(::sysconf(_SC_CLK_TCK)) / seconds;
+        run.idleCpuPercent = 100.0 * static_cast<double>(after - before) / 1e9 / seconds;
     }
     for (ssize_t n; (n = ::read(out[0], buffer, sizeof buffer)) > 0;) {
     }
