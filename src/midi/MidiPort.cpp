@@ -266,8 +266,6 @@ void MidiPort::linkChanged()
 
 void MidiPort::open(int inDevice, int outDevice)
 {
-    // A request asked early went to the devices open until now.
-    forgetEarlyRequest();
     input_.chosen = inputDeviceName(inDevice);
     output_.chosen = outputDeviceName(outDevice);
     // Reported before the output is tried, so the user sees the failures in
@@ -281,7 +279,6 @@ void MidiPort::open(int inDevice, int outDevice)
 
 void MidiPort::open(PortChoice& in, PortChoice& out)
 {
-    forgetEarlyRequest();
     refreshDevices();
     std::vector<std::string> missing;
     // Returns false when the device is Missing and must not be opened.
@@ -320,19 +317,8 @@ void MidiPort::open(PortChoice& in, PortChoice& out)
     linkChanged();
 }
 
-void MidiPort::forgetEarlyRequest()
-{
-    if (earlyRequest_.empty())
-        return;
-    earlyRequest_.clear();
-    std::lock_guard lock(mutex_);
-    waiting_ = false;
-    received_ = false;
-}
-
 void MidiPort::close()
 {
-    forgetEarlyRequest();
     // The last state of the voice reaches the instrument before the ports go.
     finishSending();
     closeInput();
@@ -344,7 +330,6 @@ void MidiPort::close()
 
 bool MidiPort::watchDevices()
 {
-    dropStaleEarlyRequest();
     {
         // A port reopened now could swallow the reply being waited for.
         std::lock_guard lock(mutex_);
@@ -475,8 +460,14 @@ bool MidiPort::sendMulti(const Multi& multi, int midiChannel)
     return true;
 }
 
-MidiError MidiPort::sendRequest(const std::uint8_t* request, std::size_t size, Awaited awaited)
+VoiceRequest MidiPort::awaitReply(const std::uint8_t* request, std::size_t size, Awaited awaited,
+                                  std::vector<std::uint8_t>& reply)
 {
+    // A reply to the last unanswered request may still be on its way; it is
+    // dropped as it comes in, since nothing waits.
+    if (now_() < graceEnds_)
+        waiter_->waitUntil(graceEnds_, [] { return false; });
+
     {
         // Armed before the request goes out, so even an instant reply counts.
         std::lock_guard lock(mutex_);
@@ -488,7 +479,8 @@ MidiError MidiPort::sendRequest(const std::uint8_t* request, std::size_t size, A
 
     // The request goes out after any dump that waits, once the cable has
     // carried it, so the instrument answers with the latest state; the reply
-    // wait starts when the request has gone out.
+    // wait starts when the request has gone out. A request that cannot be
+    // sent is reported at once.
     finishSending();
     MidiError error;
     {
@@ -498,63 +490,9 @@ MidiError MidiPort::sendRequest(const std::uint8_t* request, std::size_t size, A
     if (error) {
         std::lock_guard lock(mutex_);
         waiting_ = false;
+        return {VoiceRequest::Outcome::NotSent, *error};
     }
-    return error;
-}
-
-MidiError MidiPort::askVoiceEarly(int model, int midiChannel)
-{
-    dropStaleEarlyRequest();
-    if (!inputIsOpen() || !outputIsOpen())
-        return std::string("The instrument's ports are not open.");
-    if (!earlyRequest_.empty() || now_() < graceEnds_)
-        return std::nullopt;
-    const auto request = dumpRequest(model, midiChannel);
-    if (MidiError error = sendRequest(request.data(), request.size(), Awaited::Voice))
-        return error;
-    earlyRequest_.assign(request.begin(), request.end());
-    earlySentAt_ = now_();
-    return std::nullopt;
-}
-
-void MidiPort::dropStaleEarlyRequest()
-{
-    if (earlyRequest_.empty() || now_() < earlySentAt_ + replyWait_)
-        return;
-    earlyRequest_.clear();
-    bool answered = false;
-    {
-        std::lock_guard lock(mutex_);
-        answered = received_;
-        waiting_ = false;
-        received_ = false;
-    }
-    // As after any request without a reply, a late one must not answer the
-    // next request.
-    if (!answered)
-        graceEnds_ = now_() + lateReplyGrace_;
-}
-
-VoiceRequest MidiPort::awaitReply(const std::uint8_t* request, std::size_t size, Awaited awaited,
-                                  std::vector<std::uint8_t>& reply)
-{
-    dropStaleEarlyRequest();
-    SteadyClock::time_point deadline;
-    if (awaited == Awaited::Voice && earlyRequest_ == std::vector<std::uint8_t>(request, request + size)) {
-        // Asked already: only the rest of its wait.
-        earlyRequest_.clear();
-        deadline = earlySentAt_ + replyWait_;
-    } else {
-        earlyRequest_.clear();
-        // A reply to the last unanswered request may still be on its way; it
-        // is dropped as it comes in, since nothing waits.
-        if (now_() < graceEnds_)
-            waiter_->waitUntil(graceEnds_, [] { return false; });
-        // A request that cannot be sent is reported at once.
-        if (MidiError error = sendRequest(request, size, awaited))
-            return {VoiceRequest::Outcome::NotSent, *error};
-        deadline = now_() + replyWait_;
-    }
+    const auto deadline = now_() + replyWait_;
     waiter_->waitUntil(deadline, [this] {
         std::lock_guard lock(mutex_);
         return received_;
