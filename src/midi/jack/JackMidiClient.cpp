@@ -27,6 +27,10 @@ constexpr int kConnectLimitMs = 1000;
 constexpr int kRoomLimitMs = 1000;
 // How long closing the output waits for the ring to empty.
 constexpr int kDrainLimitMs = 500;
+// How long a new output connection is in the graph before the output sends
+// (see process): at least this many periods, and this long after it was made.
+constexpr std::uint32_t kSettlingCycles = 3;
+constexpr auto kSettlingTime = std::chrono::milliseconds(20);
 
 } // namespace
 
@@ -151,6 +155,8 @@ MidiError JackMidiClient::openOutput(const std::string& destination)
     destination_ = destination;
     // An output that others connect to has nobody to wait for.
     outputLive_ = destination.empty();
+    connectedCycles_ = 0;
+    settledAt_ = std::chrono::steady_clock::now() + kSettlingTime;
     jack_ringbuffer_reset(ring_);
     std::lock_guard lock(portMutex_);
     out_ = port;
@@ -224,9 +230,18 @@ int JackMidiClient::process(std::uint32_t frames, void* self)
             jack_midi_clear_buffer(buffer);
             if (client->largestEvent_ == 0)
                 client->largestEvent_ = jack_midi_max_event_size(buffer);
-            // The connection counts once the graph this period runs has it.
-            if (!client->outputLive_ && jack_port_connected(client->out_) > 0)
-                client->outputLive_ = true;
+            // The connection counts once the graph has had it for a few
+            // periods, and not sooner than kSettlingTime after it was made:
+            // while JACK puts its clients into their new order, an event can
+            // cross a new connection unread (a request sent within a period
+            // or two of the connection was now and then lost that way).
+            if (!client->outputLive_) {
+                if (jack_port_connected(client->out_) <= 0)
+                    client->connectedCycles_ = 0;
+                else if (++client->connectedCycles_ >= kSettlingCycles
+                         && std::chrono::steady_clock::now() >= client->settledAt_.load())
+                    client->outputLive_ = true;
+            }
             jack_ringbuffer_t* ring = client->ring_;
             Length length = 0;
             while (client->outputLive_ && jack_ringbuffer_peek(ring, reinterpret_cast<char*>(&length), sizeof length) == sizeof length

@@ -11,8 +11,10 @@
 // The output takes a message into a lock-free ring at once; the process
 // thread moves it into the port's buffer. A new connection becomes part of
 // JACK's graph a few periods after it is made, and an event written before
-// then is lost, so after opening the output a send waits until the process
-// thread has seen the port connected (a period or two), not a fixed time.
+// then is lost, and so, now and then, is one that crosses the connection
+// while JACK puts its clients into their new order; so after opening the
+// output a send waits until the process thread has seen the port connected
+// for a few periods and 20 ms, not a fixed time.
 //
 // Threads: the input functions are called from one thread at a time, the
 // output functions from one thread at a time (either may be another than the
@@ -23,6 +25,7 @@
 #include "MidiBackend.h"
 
 #include <atomic>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -114,6 +117,10 @@ private:
     std::string destination_;
     // Set by the process thread once the output may be written.
     std::atomic<bool> outputLive_{false};
+    // The periods the output's connection has been in the graph so far, and
+    // the time before which the output does not send after its connection.
+    std::atomic<std::uint32_t> connectedCycles_{0};
+    std::atomic<std::chrono::steady_clock::time_point> settledAt_{};
     // The largest event an empty port buffer takes; 0 until known.
     std::atomic<std::size_t> largestEvent_{0};
     // Process cycles run so far.

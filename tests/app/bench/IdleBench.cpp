@@ -6,7 +6,9 @@
 //   startup_idle_bench [RUNS] [--idle SECONDS] [--steps]
 //       (default 15 runs; set QT_QPA_PLATFORM and JACK_DEFAULT_SERVER as for
 //       the program). With --idle, each process then stays idle that long and
-//       its processor time over the last SECONDS - 1 of them is reported too.
+//       its processor time over the last SECONDS - 1 of them is reported too,
+//       and that of the empty window with RtMidi's input and output wired to
+//       the instrument as the program's ports are.
 //       With --steps, the times of the steps of the program's last start-up.
 //
 // The program finds its instrument (a morvane-sim) on the ports it was left
@@ -34,6 +36,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -97,14 +100,38 @@ struct Run {
     double idleCpuPercent = 0;   // with --idle
 };
 
-int runBaseline(int argc, char** argv)
+// The RtMidi port whose name begins with `name`; -1 when there is none.
+int portNamed(RtMidi& midi, const std::string& name)
+{
+    for (unsigned i = 0; i < midi.getPortCount(); ++i)
+        if (midi.getPortName(i).rfind(name, 0) == 0)
+            return static_cast<int>(i);
+    return -1;
+}
+
+// The empty window with one RtMidi JACK input; `wired`: its input and an
+// output of RtMidi's connected to the instrument's ports, as the program's
+// are (the floor of a program that talks to the instrument).
+int runBaseline(int argc, char** argv, bool wired)
 {
     QApplication app(argc, argv);
     QMainWindow window;
     window.resize(640, 480);
     window.show();
     RtMidiIn input(RtMidi::UNIX_JACK, "baseline");
-    input.openVirtualPort("in");
+    std::unique_ptr<RtMidiOut> output;
+    if (wired) {
+        const QSettings store(QString::fromLocal8Bit(argv[2]) + QStringLiteral("/store.ini"), QSettings::IniFormat);
+        const int in = portNamed(input, store.value("In device name").toString().toStdString());
+        output = std::make_unique<RtMidiOut>(RtMidi::UNIX_JACK, "baseline-out");
+        const int out = portNamed(*output, store.value("Out device name").toString().toStdString());
+        if (in < 0 || out < 0)
+            return 1;
+        input.openPort(static_cast<unsigned>(in), "in");
+        output->openPort(static_cast<unsigned>(out), "out");
+    } else {
+        input.openVirtualPort("in");
+    }
     const double shownAt = -1;
     reportWhenIdle(app, shownAt);
     return app.exec();
@@ -210,8 +237,10 @@ int main(int argc, char** argv)
 {
     if (argc > 2 && std::strcmp(argv[1], "program") == 0)
         return runProgram(argv[2]);
-    if (argc > 1 && std::strcmp(argv[1], "baseline") == 0)
-        return runBaseline(argc, argv);
+    if (argc > 2 && std::strcmp(argv[1], "baseline") == 0)
+        return runBaseline(argc, argv, false);
+    if (argc > 2 && std::strcmp(argv[1], "wired") == 0)
+        return runBaseline(argc, argv, true);
 
     int runs = 15;
     int staySeconds = 0;
@@ -240,7 +269,7 @@ int main(int argc, char** argv)
         store.setValue("Out device name", QString::fromStdString(sim.inputPort()));
     }
 
-    std::vector<double> program, programShown, baseline, programCpu, baselineCpu;
+    std::vector<double> program, programShown, baseline, programCpu, baselineCpu, wiredCpu;
     spawnOnce(argv[0], "program", folder, 0);   // the libraries into the page cache
     spawnOnce(argv[0], "baseline", folder, 0);
     for (int i = 0; i < runs; ++i) {
@@ -255,6 +284,14 @@ int main(int argc, char** argv)
         programShown.push_back(p.shownAfterMs);
         programCpu.push_back(p.idleCpuPercent);
         baselineCpu.push_back(b.idleCpuPercent);
+        if (staySeconds > 0) {
+            const Run w = spawnOnce(argv[0], "wired", folder, staySeconds);
+            if (w.idleAfterMs < 0) {
+                std::fprintf(stderr, "startup_idle_bench: the baseline wired to the instrument did not start\n");
+                return 1;
+            }
+            wiredCpu.push_back(w.idleCpuPercent);
+        }
     }
     const double p = median(program), b = median(baseline);
     std::printf("start-up to the idle event loop, median of %d runs\n", runs);
@@ -270,6 +307,8 @@ int main(int argc, char** argv)
         std::printf("processor time while idle, median over %d s\n", staySeconds - 1);
         std::printf("  the program                                 %7.2f %%\n", median(programCpu));
         std::printf("  empty window and one RtMidi JACK client     %7.2f %%\n", median(baselineCpu));
+        std::printf("  the same, RtMidi's input and output wired\n"
+                    "  to the instrument as the program's are      %7.2f %%\n", median(wiredCpu));
     }
     if (showSteps) {
         std::printf("the steps of the program's last start-up, ms after its spawn\n");
