@@ -38,6 +38,7 @@ public:
     std::function<void(QDialog&)> answer;
     int sends = 0;
     int refreshes = 0;
+    int loaded = 0;
     QStringList errors;
     TSelectVoiceType voiceType;
     QDialog overwrite;
@@ -55,6 +56,7 @@ public:
     QDialog& overwriteDialog() override { return overwrite; }
     void sendVoice() override { ++sends; }
     void refreshEditors() override { ++refreshes; }
+    void voiceLoaded() override { ++loaded; }
     void reportLibraryError(const QString& text) override { errors << text; }
 };
 
@@ -765,6 +767,32 @@ private slots:
         const QModelIndex far = list()->model()->index(29000, 0);
         QCOMPARE(list()->currentIndex(), far);
         QTRY_VERIFY(list()->viewport()->rect().intersects(list()->visualRect(far)));
+    }
+
+    // At start-up a long library is read beside the window: its first voice
+    // is current at once, and the list follows when the reading is there.
+    void aLongLibraryIsListedBesideTheWindowAtStartUp()
+    {
+        std::vector<LibraryRecord> records(2);
+        setVoiceName(voice.common, "First");
+        QVERIFY(makeRecord(0x3, *data, records[0]).ok());
+        setVoiceName(voice.common, "Other");
+        QVERIFY(makeRecord(0x1, *data, records[1]).ok());
+        std::vector<LibraryRecord> all(60000, records[1]);
+        all.front() = records[0];
+        QVERIFY(library->appendRecords(all).ok());
+        VoiceParameters first{};
+        VoiceData firstData(first);
+        QVERIFY(library->loadRecord(0, firstData).ok());
+
+        openBrowser();
+        QCOMPARE(list()->model()->rowCount(), 0);  // not read on the window's thread
+        QCOMPARE(std::memcmp(&voice, &first, sizeof voice), 0);
+        QCOMPARE(host->loaded, 1);
+        QTRY_COMPARE(list()->model()->rowCount(), 60000);
+        QCOMPARE(list()->currentIndex().data(LibraryListModel::kRecordRole).toInt(), 0);
+        QCOMPARE(host->loaded, 1);  // listing it loads nothing again
+        QVERIFY(host->errors.isEmpty());
     }
 
     // A long library changed by another program is read again beside the

@@ -675,11 +675,18 @@ void LibraryBrowser::setUp()
         host_.reportLibraryError(QString::fromStdString(opened.error()));
     library_.closeLibrary();
     filterMask_ = 0;
-    reload(-1, true);
     // Shown in the editors but not sent: what reaches the instrument at
     // start-up is the program's choice (see the start-up action).
-    if (rowCount() > 0)
-        loadRecord(model_->recordOfRow(0), false);
+    if (reload(-1)) {
+        if (rowCount() > 0)
+            loadRecord(model_->recordOfRow(0), false);
+        return;
+    }
+    // A long library is listed once its reading beside the window is there;
+    // with no filter yet and the list by number, the first voice listed will
+    // be the first record, read now on its own.
+    if (library_.recordCount() > 0)
+        loadRecord(0, false);
 }
 
 void LibraryBrowser::fillList()

@@ -191,7 +191,8 @@ public:
 
     // Lists the library and, when it holds a voice, makes the first listed
     // voice current without sending it. The editors are refreshed by the
-    // caller.
+    // caller. A long library is listed when its reading beside the window
+    // is there; its first voice is made current at once.
     void setUp();
 
     // Reads the names and masks from the file again and lists them through

@@ -1,6 +1,6 @@
-// Times the library list of the main window on a large library, beside one
-// plain read of the same file: the list filled with no filter and with a
-// two-category filter, and the whole start-up with that library.
+// Times the start-up of the main window on a large library, beside one plain
+// read of the same file: what start-up holds the window's thread for, when
+// the list shows every voice, and a key press and a followed voice after.
 //
 //   startup_bench [RECORDS]      (default 100000)
 //
@@ -94,13 +94,10 @@ int main(int argc, char** argv)
 
     ModalHost modal;
     double startUp = 0;
-    double fillAll = 0;
-    double fillFiltered = 0;
-    int filteredRows = 0;
-    double fillByName = 0;
-    int anyRows = 0;
+    double listed = 0;
     double typeKey = 0;
     double followVoice = 0;
+    int rows = 0;
     {
         const QString store = dir.filePath("store.ini");
         QSettings(store, QSettings::IniFormat).setValue("MIDI Channel", "0");
@@ -112,23 +109,39 @@ int main(int argc, char** argv)
             shell->setLibraryPath(path);
             return shell;
         };
-        startUp = median([&] {
+        // What start-up holds the window's thread for, and when the list
+        // shows every voice (a long library is read beside the window).
+        std::vector<double> startUps;
+        std::vector<double> listings;
+        for (int i = 0; i < kRuns; ++i) {
+            QElapsedTimer timer;
+            timer.start();
             auto shell = makeShell();
             shell->startUp();
-        });
+            startUps.push_back(timer.nsecsElapsed() / 1e6);
+            LibraryBrowser& browser = shell->context().MainForm->browser();
+            while (browser.rowCount() < total)
+                QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+            listings.push_back(timer.nsecsElapsed() / 1e6);
+        }
+        std::sort(startUps.begin(), startUps.end());
+        std::sort(listings.begin(), listings.end());
+        startUp = startUps[startUps.size() / 2];
+        listed = listings[listings.size() / 2];
+
         auto shell = makeShell();
         shell->startUp();
         LibraryBrowser& browser = shell->context().MainForm->browser();
-        fillAll = median([&] { browser.fillList(); });
+        while (browser.rowCount() < total)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        // Any of two categories, by name: the slowest way to list.
         browser.findChild<QAbstractButton*>("cbStrings")->click();
         browser.findChild<QAbstractButton*>("cbPad")->click();
-        fillFiltered = median([&] { browser.fillList(); });
-        filteredRows = browser.rowCount();
-        // Any of the two categories, by name: the slowest way to list.
         browser.findChild<QAbstractButton*>("rbAny")->click();
         browser.setSortByName(true);
-        fillByName = median([&] { browser.fillList(); });
-        anyRows = browser.rowCount();
+        while (!browser.findChild<LibraryListModel*>()->listedByName())
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        rows = browser.rowCount();
         // A key typed in the search box, by name: the list made again.
         auto* search = browser.findChild<QLineEdit*>("tfSearch");
         typeKey = median([&] {
@@ -141,14 +154,11 @@ int main(int argc, char** argv)
 
     const double plainRead = median(readWhole);
     std::printf("library: %d records, %.1f MB\n", total, (5.0 + 596.0 * total) / 1e6);
-    std::printf("%-44s %9.1f ms\n", "plain read of the file, start to end", plainRead);
-    std::printf("%-44s %9.1f ms  (%.2fx the plain read)\n", "fillList, no filter", fillAll, fillAll / plainRead);
-    std::printf("%-44s %9.1f ms  (%.2fx, %d rows)\n", "fillList, Strings + Pad", fillFiltered,
-                fillFiltered / plainRead, filteredRows);
-    std::printf("%-44s %9.1f ms  (%d rows)\n", "fillList, Strings or Pad, by name", fillByName, anyRows);
-    std::printf("%-44s %9.1f ms\n", "a key in the search box, by name", typeKey);
-    std::printf("%-44s %9.1f ms\n", "the list follows a loaded voice", followVoice);
-    std::printf("%-44s %9.1f ms  (%.2fx)\n", "start-up with that library (no event loop)", startUp,
-                startUp / plainRead);
+    std::printf("%-50s %9.1f ms\n", "plain read of the file, start to end", plainRead);
+    std::printf("%-50s %9.1f ms\n", "start-up, the window's thread (no event loop)", startUp);
+    std::printf("%-50s %9.1f ms  (%.2fx the plain read)\n", "start-up until every voice is listed", listed,
+                listed / plainRead);
+    std::printf("%-50s %9.1f ms  (%d rows)\n", "a key in the search box, Strings or Pad, by name", typeKey, rows);
+    std::printf("%-50s %9.1f ms\n", "the list follows a loaded voice", followVoice);
     return 0;
 }
