@@ -7,8 +7,9 @@
 //       (default 15 runs; set QT_QPA_PLATFORM and JACK_DEFAULT_SERVER as for
 //       the program). With --idle, each process then stays idle that long and
 //       its processor time over the last SECONDS - 1 of them is reported too,
-//       and that of the empty window with RtMidi's input and output wired to
-//       the instrument as the program's ports are.
+//       and that of the empty window with its RtMidi input wired to the
+//       instrument, and with RtMidi's input and output wired as the
+//       program's ports are.
 //       With --steps, the times of the steps of the program's last start-up.
 //
 // The program finds its instrument (a morvane-sim) on the ports it was left
@@ -109,10 +110,12 @@ int portNamed(RtMidi& midi, const std::string& name)
     return -1;
 }
 
-// The empty window with one RtMidi JACK input; `wired`: its input and an
-// output of RtMidi's connected to the instrument's ports, as the program's
-// are (the floor of a program that talks to the instrument).
-int runBaseline(int argc, char** argv, bool wired)
+// The empty window with one RtMidi JACK input. Wired::Input: that input
+// connected to the instrument's output (the one client wired); Wired::Both:
+// also an output of RtMidi's connected to the instrument's input, as the
+// program's ports are (the floor of a program that talks to the instrument).
+enum class Wired { None, Input, Both };
+int runBaseline(int argc, char** argv, Wired wired)
 {
     QApplication app(argc, argv);
     QMainWindow window;
@@ -120,15 +123,19 @@ int runBaseline(int argc, char** argv, bool wired)
     window.show();
     RtMidiIn input(RtMidi::UNIX_JACK, "baseline");
     std::unique_ptr<RtMidiOut> output;
-    if (wired) {
+    if (wired != Wired::None) {
         const QSettings store(QString::fromLocal8Bit(argv[2]) + QStringLiteral("/store.ini"), QSettings::IniFormat);
         const int in = portNamed(input, store.value("In device name").toString().toStdString());
-        output = std::make_unique<RtMidiOut>(RtMidi::UNIX_JACK, "baseline-out");
-        const int out = portNamed(*output, store.value("Out device name").toString().toStdString());
-        if (in < 0 || out < 0)
+        if (in < 0)
             return 1;
         input.openPort(static_cast<unsigned>(in), "in");
-        output->openPort(static_cast<unsigned>(out), "out");
+        if (wired == Wired::Both) {
+            output = std::make_unique<RtMidiOut>(RtMidi::UNIX_JACK, "baseline-out");
+            const int out = portNamed(*output, store.value("Out device name").toString().toStdString());
+            if (out < 0)
+                return 1;
+            output->openPort(static_cast<unsigned>(out), "out");
+        }
     } else {
         input.openVirtualPort("in");
     }
@@ -238,9 +245,11 @@ int main(int argc, char** argv)
     if (argc > 2 && std::strcmp(argv[1], "program") == 0)
         return runProgram(argv[2]);
     if (argc > 2 && std::strcmp(argv[1], "baseline") == 0)
-        return runBaseline(argc, argv, false);
+        return runBaseline(argc, argv, Wired::None);
+    if (argc > 2 && std::strcmp(argv[1], "wired-input") == 0)
+        return runBaseline(argc, argv, Wired::Input);
     if (argc > 2 && std::strcmp(argv[1], "wired") == 0)
-        return runBaseline(argc, argv, true);
+        return runBaseline(argc, argv, Wired::Both);
 
     int runs = 15;
     int staySeconds = 0;
@@ -269,7 +278,7 @@ int main(int argc, char** argv)
         store.setValue("Out device name", QString::fromStdString(sim.inputPort()));
     }
 
-    std::vector<double> program, programShown, baseline, programCpu, baselineCpu, wiredCpu;
+    std::vector<double> program, programShown, baseline, programCpu, baselineCpu, wiredInputCpu, wiredCpu;
     spawnOnce(argv[0], "program", folder, 0);   // the libraries into the page cache
     spawnOnce(argv[0], "baseline", folder, 0);
     for (int i = 0; i < runs; ++i) {
@@ -291,6 +300,12 @@ int main(int argc, char** argv)
                 return 1;
             }
             wiredCpu.push_back(w.idleCpuPercent);
+            const Run wi = spawnOnce(argv[0], "wired-input", folder, staySeconds);
+            if (wi.idleAfterMs < 0) {
+                std::fprintf(stderr, "startup_idle_bench: the baseline wired to the instrument did not start\n");
+                return 1;
+            }
+            wiredInputCpu.push_back(wi.idleCpuPercent);
         }
     }
     const double p = median(program), b = median(baseline);
@@ -307,6 +322,7 @@ int main(int argc, char** argv)
         std::printf("processor time while idle, median over %d s\n", staySeconds - 1);
         std::printf("  the program                                 %7.2f %%\n", median(programCpu));
         std::printf("  empty window and one RtMidi JACK client     %7.2f %%\n", median(baselineCpu));
+        std::printf("  the same, its input wired to the instrument %7.2f %%\n", median(wiredInputCpu));
         std::printf("  the same, RtMidi's input and output wired\n"
                     "  to the instrument as the program's are      %7.2f %%\n", median(wiredCpu));
     }
