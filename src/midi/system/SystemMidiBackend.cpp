@@ -1,6 +1,9 @@
 #include "SystemMidiBackend.h"
 
 #include "JackMidiClient.h"
+#ifdef MORVANE_ALSA_ANNOUNCEMENTS
+#include "AlsaPortAnnouncements.h"
+#endif
 #include "SysEx.h"
 
 #include <RtMidi.h>
@@ -111,6 +114,12 @@ struct SystemMidiBackend::Impl {
     // On JACK: our one client. Each call holds it while using it, so a
     // client replaced after its server stopped goes when the last call ends.
     std::shared_ptr<JackMidiClient> jack;
+#ifdef MORVANE_ALSA_ANNOUNCEMENTS
+    // On ALSA: the sequencer's announcements of ports that came, went or
+    // changed, listened to from the port watch's first look on (a backend
+    // that is never asked, one of a search's, costs the sequencer nothing).
+    std::unique_ptr<AlsaPortAnnouncements> announcements;
+#endif
 
     // On ALSA (and where RtMidi serves otherwise): one RtMidi object for
     // each direction.
@@ -238,6 +247,9 @@ struct SystemMidiBackend::Impl {
             if (jack && jack->serverGone()) {
                 jack.reset();
                 system.reset();
+#ifdef MORVANE_ALSA_ANNOUNCEMENTS
+                announcements.reset();
+#endif
                 unavailable = "the JACK server has stopped.";
             }
             if (system)
@@ -339,8 +351,17 @@ SystemMidiBackend::~SystemMidiBackend()
 
 bool SystemMidiBackend::portsMayHaveChanged()
 {
-    const std::shared_ptr<JackMidiClient> jack = impl_->jackClient();
-    return !jack || jack->serverGone() || jack->takePortsChanged();
+    if (const std::shared_ptr<JackMidiClient> jack = impl_->jackClient())
+        return jack->serverGone() || jack->takePortsChanged();
+#ifdef MORVANE_ALSA_ANNOUNCEMENTS
+    std::lock_guard lock(impl_->systemMutex);
+    if (impl_->system == System::Alsa) {
+        if (!impl_->announcements)
+            impl_->announcements = std::make_unique<AlsaPortAnnouncements>(impl_->clientName);
+        return impl_->announcements->portsMayHaveChanged();
+    }
+#endif
+    return true;
 }
 
 std::optional<SystemMidiBackend::System> SystemMidiBackend::system() const

@@ -51,7 +51,12 @@ public:
     MidiError openVirtualOutput();
 
     // On JACK, from the server's own notices of ports that came, went or
-    // were renamed; elsewhere always true.
+    // were renamed; on ALSA, from the sequencer's announcements of clients
+    // and ports that started, exited or changed, read by a client of our
+    // own ("<clientName> watch", which offers other programs no port) without
+    // waiting. True the first time, and always where there are no such
+    // notices: without a MIDI system, on other platforms, and when the
+    // announcements cannot be had or some were lost.
     bool portsMayHaveChanged() override;
 
     // The full names the virtual ports get, as other programs list them.
