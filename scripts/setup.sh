@@ -8,6 +8,7 @@ packages=(
   qt6-base-dev                 # Qt Widgets, Core, Test
   librtmidi-dev                # MIDI through the ALSA sequencer and JACK
   libjack-jackd2-dev           # JACK itself: the port watch and the input read event by event
+  libasound2-dev               # the ALSA sequencer: its announcements of ports that come and go
   libgtest-dev                 # engine tests
   jackd2                       # a MIDI server for the end-to-end tests
   clang libclang-rt-14-dev     # the fuzz targets: clang and its libFuzzer
