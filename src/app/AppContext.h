@@ -31,8 +31,8 @@ class TnoMIDIData;
 class VoiceData;
 struct VoiceParameters;
 
-// A window that is made the first time it is asked for: the editors, which
-// a user may never open in a run, cost start-up nothing. It reads as a
+// A window that is made the first time it is asked for: the editors and
+// dialogs, which a user may never open in a run, cost start-up nothing. It reads as a
 // pointer to the window (made now if need be); made() tells whether it
 // exists yet without making it.
 template <typename Window>
@@ -74,13 +74,13 @@ struct AppContext {
     MadeOnUse<TFMEdit> FMEdit;
     MadeOnUse<TVoiceCommonEdit> VoiceCommonEdit;
     MadeOnUse<TVectorEdit> VectorEdit;
-    TAboutMorvane* AboutMorvane = nullptr;
-    TInvFile* InvFile = nullptr;
-    TSaveErrDlg* SaveErrDlg = nullptr;
-    TOverwriteDlg* OverwriteDlg = nullptr;
-    TnoMIDIData* noMIDIData = nullptr;
-    TDataReceivedForm* DataReceivedForm = nullptr;
-    TSelectVoiceType* SelectVoiceType = nullptr;
+    MadeOnUse<TAboutMorvane> AboutMorvane;
+    MadeOnUse<TInvFile> InvFile;
+    MadeOnUse<TSaveErrDlg> SaveErrDlg;
+    MadeOnUse<TOverwriteDlg> OverwriteDlg;
+    MadeOnUse<TnoMIDIData> noMIDIData;
+    MadeOnUse<TDataReceivedForm> DataReceivedForm;
+    MadeOnUse<TSelectVoiceType> SelectVoiceType;
 };
 
 } // namespace morvane

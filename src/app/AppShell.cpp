@@ -227,30 +227,25 @@ void AppShell::createWindows()
     });
     mainForm_->editorsCreated();
 
-    aboutMorvane_ = std::make_unique<TAboutMorvane>();
-    context_.AboutMorvane = aboutMorvane_.get();
-    step(QStringLiteral("TAboutMorvane"));
-    invFile_ = std::make_unique<TInvFile>();
-    context_.InvFile = invFile_.get();
-    step(QStringLiteral("TInvFile"));
-    saveErrDlg_ = std::make_unique<TSaveErrDlg>();
-    context_.SaveErrDlg = saveErrDlg_.get();
-    step(QStringLiteral("TSaveErrDlg"));
-    overwriteDlg_ = std::make_unique<TOverwriteDlg>();
-    context_.OverwriteDlg = overwriteDlg_.get();
-    step(QStringLiteral("TOverwriteDlg"));
-    noMIDIData_ = std::make_unique<TnoMIDIData>();
-    context_.noMIDIData = noMIDIData_.get();
-    step(QStringLiteral("TnoMIDIData"));
-    dataReceivedForm_ = std::make_unique<TDataReceivedForm>();
-    context_.DataReceivedForm = dataReceivedForm_.get();
-    step(QStringLiteral("TDataReceivedForm"));
-    selectVoiceType_ = std::make_unique<TSelectVoiceType>();
-    context_.SelectVoiceType = selectVoiceType_.get();
-    step(QStringLiteral("TSelectVoiceType"));
+    // The dialogs too are made the first time they are shown.
+    context_.AboutMorvane.setMaker([this] { return makeDialog(aboutMorvane_, "TAboutMorvane"); });
+    context_.InvFile.setMaker([this] { return makeDialog(invFile_, "TInvFile"); });
+    context_.SaveErrDlg.setMaker([this] { return makeDialog(saveErrDlg_, "TSaveErrDlg"); });
+    context_.OverwriteDlg.setMaker([this] { return makeDialog(overwriteDlg_, "TOverwriteDlg"); });
+    context_.noMIDIData.setMaker([this] { return makeDialog(noMIDIData_, "TnoMIDIData"); });
+    context_.DataReceivedForm.setMaker([this] { return makeDialog(dataReceivedForm_, "TDataReceivedForm"); });
+    context_.SelectVoiceType.setMaker([this] { return makeDialog(selectVoiceType_, "TSelectVoiceType"); });
 
     setDevices_->populate();
     step(QStringLiteral("TSetDevices.populate"));
+}
+
+template <typename Dialog>
+Dialog* AppShell::makeDialog(std::unique_ptr<Dialog>& dialog, const char* name)
+{
+    dialog = std::make_unique<Dialog>();
+    step(QString::fromLatin1(name));
+    return dialog.get();
 }
 
 template <typename Editor>

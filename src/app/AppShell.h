@@ -112,6 +112,9 @@ private:
     // start-up trace.
     template <typename Editor>
     Editor* makeEditor(std::unique_ptr<Editor>& editor, const char* menuItem, const char* name);
+    // Makes a dialog on its first use.
+    template <typename Dialog>
+    Dialog* makeDialog(std::unique_ptr<Dialog>& dialog, const char* name);
     // Tells the editors made so far of each other.
     void linkEditors();
     void refreshEditors();
