@@ -67,7 +67,7 @@ struct AppContext {
     AppServices* services = nullptr;
 
     // Windows, by the names the rest of the program knows them by.
-    TMIDIOpenError* MIDIOpenError = nullptr;
+    MadeOnUse<TMIDIOpenError> MIDIOpenError;
     TMainForm* MainForm = nullptr;
     TSetDevices* SetDevices = nullptr;
     MadeOnUse<TAWMEdit> AWMEdit;

@@ -108,10 +108,8 @@ void AppShell::setMidiSystem(std::future<std::unique_ptr<SystemMidiBackend>> ope
 
 void AppShell::createObjects()
 {
-    // Made before any port is opened: opening reports its failures here.
-    midiOpenError_ = std::make_unique<TMIDIOpenError>();
-    context_.MIDIOpenError = midiOpenError_.get();
-    step(QStringLiteral("TMIDIOpenError"));
+    // Opening a port reports its failures here; made on the first.
+    context_.MIDIOpenError.setMaker([this] { return makeDialog(midiOpenError_, "TMIDIOpenError"); });
 
     std::unique_ptr<MidiBackend> backend;
     if (midiBackendFactory_) {
@@ -124,8 +122,8 @@ void AppShell::createObjects()
         backend = std::move(system);
     }
     midiPort_ = std::make_unique<MidiPort>(std::move(backend), [this](const std::string& text) {
-            midiOpenError_->setError(QString::fromStdString(text));
-            modal_.showModal(*midiOpenError_);
+            context_.MIDIOpenError->setError(QString::fromStdString(text));
+            modal_.showModal(*context_.MIDIOpenError);
         },
         now_);
     midiPort_->setWaiter(std::make_unique<EventLoopWaiter>(now_));

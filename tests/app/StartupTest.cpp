@@ -32,7 +32,7 @@ namespace morvane {
 namespace {
 
 const QStringList kMadeInOrder{
-    "Settings", "TMIDIOpenError", "MidiPort", "VoiceData", "VoiceLibrary", "application title", "TMainForm",
+    "Settings", "MidiPort", "VoiceData", "VoiceLibrary", "application title", "TMainForm",
     "TSetDevices", "TSetDevices.populate",
 };
 
