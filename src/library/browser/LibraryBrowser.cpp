@@ -759,7 +759,8 @@ struct LibraryBrowser::Changed {
 
 void LibraryBrowser::changeLibrary(const QString& title,
                                    const std::function<LibraryResult(VoiceLibrary& library, ReadProgress& progress)>& change,
-                                   const std::function<bool(const Changed& changed)>& takeIn, int record, int reread)
+                                   const std::function<bool(const Changed& changed)>& takeIn, const int& record,
+                                   const int& reread)
 {
     Changed changed;
     const Stamp scanned = scanned_;
@@ -1070,6 +1071,17 @@ QStringList droppedFiles(const QMimeData* mime)
     return paths;
 }
 
+// Gives `write` the voice as it was when the command was given, on the
+// thread that writes it (the editors may change the voice meanwhile).
+template <typename Write>
+LibraryResult withVoice(const VoiceParameters& voice, const Write& write)
+{
+    VoiceParameters copy;
+    const VoiceData data(copy);
+    copy = voice;
+    return write(data);
+}
+
 } // namespace
 
 bool LibraryBrowser::eventFilter(QObject* watched, QEvent* event)
@@ -1110,9 +1122,26 @@ void LibraryBrowser::Addvoicetodatabase1Click()
     const std::uint32_t categories = dialog.buildCategoryMask();
     if (answer == QDialog::Rejected || categories == 0)
         return;  // cancelled or not answered; there is nothing to store
-    if (const LibraryResult added = library_.appendRecord(categories, voiceData_); !added)
-        host_.reportLibraryError(QString::fromStdString(added.error()));
-    reload();
+    // The voice as it is now: the editors may change it while it is written.
+    const VoiceParameters voice = voiceData_.parameters();
+    // The file is flushed to the disk beside the window. Its number: the
+    // count while the lock is held, so another program's voices added
+    // meanwhile come before it.
+    int added = model_->recordCount();
+    changeLibrary(
+        QStringLiteral("Add voice"),
+        [&](VoiceLibrary& library, ReadProgress&) {
+            added = library.recordCount();
+            return withVoice(voice, [&](const VoiceData& data) { return library.appendRecord(categories, data); });
+        },
+        [&](const Changed& changed) {
+            // Nothing else changed the file: the one record follows those listed.
+            if (!changed.record || added != model_->recordCount())
+                return false;
+            model_->appendRecords({*changed.record});
+            return true;
+        },
+        added, added);
 }
 
 void LibraryBrowser::ModifyVoiceClick()
@@ -1135,10 +1164,9 @@ void LibraryBrowser::ModifyVoiceClick()
     changeLibrary(
         QStringLiteral("Modify voice"),
         [&](VoiceLibrary& library, ReadProgress&) {
-            VoiceParameters copy;
-            const VoiceData data(copy);
-            copy = voice;
-            return library.overwriteRecord(record, categories, data, &stored.front());
+            return withVoice(voice, [&](const VoiceData& data) {
+                return library.overwriteRecord(record, categories, data, &stored.front());
+            });
         },
         [&](const Changed& changed) { return takeRecordAgain(record, changed); }, record, record);
 }
@@ -1355,15 +1383,29 @@ void LibraryBrowser::exportSelected()
     if (host_.showModal(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return;
     const QString folder = dialog.selectedFiles().first();
+    // Thousands of files, each flushed to the disk: beside the window, with
+    // the progress shown and Cancel between two files.
     std::vector<std::string> written;
-    if (const LibraryResult exported = library_.exportRecords(records, folder.toStdString(), written); !exported) {
+    LibraryResult exported;
+    bool cancelled = false;
+    runBeside(
+        this, library_.path(),
+        [&](VoiceLibrary& library, ReadProgress& progress) {
+            exported = library.exportRecords(records, QFile::encodeName(folder).toStdString(), written, stored,
+                                             &progress);
+            cancelled = !exported && progress.cancel;
+        },
+        {QStringLiteral("Export voices"), QStringLiteral("Writing a voice file for each voice..."),
+         QStringLiteral("LibraryProgress")});
+    const QString files =
+        written.size() == 1 ? QStringLiteral("1 voice file") : QStringLiteral("%1 voice files").arg(written.size());
+    if (cancelled)
+        tell(QStringLiteral("Export voices"),
+             QStringLiteral("Cancelled: %1 written into %2 (of %3 voices).").arg(files, folder).arg(records.size()));
+    else if (!exported)
         host_.reportLibraryError(QString::fromStdString(exported.error()));
-        return;
-    }
-    tell(QStringLiteral("Export voices"),
-         QStringLiteral("%1 written into %2.")
-             .arg(written.size() == 1 ? QStringLiteral("1 voice file") : QStringLiteral("%1 voice files").arg(written.size()),
-                  folder));
+    else
+        tell(QStringLiteral("Export voices"), QStringLiteral("%1 written into %2.").arg(files, folder));
 }
 
 } // namespace morvane
