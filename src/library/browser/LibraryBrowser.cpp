@@ -1375,14 +1375,18 @@ void LibraryBrowser::exportSelected()
     std::vector<LibraryRecord> stored;
     if (!checkPicked(records, stored))
         return;
-    QFileDialog dialog(this, QStringLiteral("Export voices into folder"));
-    dialog.setObjectName(QStringLiteral("ExportFolder"));
-    dialog.setOptions(QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
-    dialog.setFileMode(QFileDialog::Directory);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    if (host_.showModal(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    // One folder dialog, kept: closing one for good holds the window for
+    // about a frame (its look at the folders shown is waited for).
+    if (exportDialog_ == nullptr) {
+        exportDialog_ = new QFileDialog(this, QStringLiteral("Export voices into folder"));
+        exportDialog_->setObjectName(QStringLiteral("ExportFolder"));
+        exportDialog_->setOptions(QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
+        exportDialog_->setFileMode(QFileDialog::Directory);
+        exportDialog_->setAcceptMode(QFileDialog::AcceptOpen);
+    }
+    if (host_.showModal(*exportDialog_) != QDialog::Accepted || exportDialog_->selectedFiles().isEmpty())
         return;
-    const QString folder = dialog.selectedFiles().first();
+    const QString folder = exportDialog_->selectedFiles().first();
     // Thousands of files, each flushed to the disk: beside the window, with
     // the progress shown and Cancel between two files.
     std::vector<std::string> written;

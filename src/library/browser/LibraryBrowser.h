@@ -24,6 +24,7 @@ class QCheckBox;
 class QComboBox;
 class QRadioButton;
 class QDialog;
+class QFileDialog;
 class QLineEdit;
 class QListView;
 class QTimer;
@@ -343,6 +344,7 @@ private:
     int comingAfter_ = 0;
     QTimer* readingWatch_;
     TImportVoices* importDialog_ = nullptr;
+    QFileDialog* exportDialog_ = nullptr;
 };
 
 } // namespace morvane

@@ -135,6 +135,11 @@ public:
             return refuse ? QMessageBox::No : QMessageBox::Yes;  // a question: delete
         }
         if (auto* folder = qobject_cast<QFileDialog*>(&dialog)) {
+            folder->show();  // as a person sees it: it lists and watches folders
+            if (!QTest::qWaitForWindowExposed(folder)) {
+                std::cerr << "library_bench: the folder dialog was not shown\n";
+                std::exit(1);
+            }
             auto* name = folder->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
             name->setText(exportFolder);
             QTest::keyClick(name, Qt::Key_Return);
