@@ -1136,6 +1136,48 @@ private slots:
         }
     }
 
+    // The voices deleted are exactly those picked, however the rows picked
+    // lie in a list ordered by name: a few, or most of the library.
+    void theVoicesPickedAreTheOnesDeleted_data()
+    {
+        QTest::addColumn<QList<int>>("rows");
+        QTest::newRow("a few here and there") << QList<int>{70, 3, 41};
+        QList<int> most;
+        for (int row = 0; row < 100; ++row)
+            if (row % 10 != 7)
+                most << row;
+        QTest::newRow("most of them") << most;
+    }
+    void theVoicesPickedAreTheOnesDeleted()
+    {
+        QFETCH(QList<int>, rows);
+        // By name, row r lists voice 99 - r.
+        std::vector<LibraryRecord> records(100);
+        for (int n = 0; n < 100; ++n) {
+            std::memcpy(voice.common.name, QByteArray("N" + QByteArray::number(99 - n).rightJustified(2, '0') + "     ").constData(), 8);
+            QVERIFY(makeRecord(0x0001, *data, records[static_cast<std::size_t>(n)]).ok());
+        }
+        QVERIFY(library->appendRecords(records).ok());
+        openBrowser();
+        browser->setSortByName(true);
+        list()->selectionModel()->clear();
+        for (int row : rows)
+            list()->selectionModel()->select(list()->model()->index(row, 0), QItemSelectionModel::Select);
+        QStringList kept;
+        for (int n = 0; n < 100; ++n)
+            if (!rows.contains(99 - n))
+                kept << QStringLiteral("N%1").arg(99 - n, 2, 10, QLatin1Char('0'));
+        answerAll(true, {});
+        trigger("DeleteVoices");
+        QCOMPARE(host->errors, QStringList());
+        std::vector<RecordSummary> left;
+        QVERIFY(library->scanRecords(left));
+        QStringList stored;
+        for (const RecordSummary& record : left)
+            stored << QString::fromStdString(record.name).trimmed();
+        QCOMPARE(stored, kept);
+    }
+
     // A folder or a pipe dropped on the list is refused in words; the
     // program neither ends nor waits for the pipe.
     void aFolderOrAPipeDroppedOnTheListIsRefused()

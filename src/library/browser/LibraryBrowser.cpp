@@ -297,18 +297,29 @@ void LibraryListModel::appendRecords(std::vector<RecordSummary> records)
         names_[n] = packed(records_[n].name);
         masks_[n] = records_[n].categories;
     }
-    // The order by name, when made, takes the new records in by merging.
+    // The order by name, when made, takes the new records in: a few (a
+    // voice added) each at its place, since merging a million takes longer
+    // than a frame; many by merging.
     if (ordered) {
         const auto before = [this](int a, int b) {
             const std::uint64_t keyA = sortKey(names_[static_cast<std::size_t>(a)]);
             const std::uint64_t keyB = sortKey(names_[static_cast<std::size_t>(b)]);
             return keyA != keyB ? keyA < keyB : a < b;
         };
-        for (std::size_t n = had; n < records_.size(); ++n)
-            nameOrder_.push_back(static_cast<int>(n));
-        const auto middle = nameOrder_.begin() + static_cast<std::ptrdiff_t>(had);
-        std::sort(middle, nameOrder_.end(), before);
-        std::inplace_merge(nameOrder_.begin(), middle, nameOrder_.end(), before);
+        constexpr std::size_t kPlacedOneByOne = 16;
+        if (nameOrder_.capacity() < records_.size())
+            nameOrder_.reserve(records_.size() + records_.size() / 16 + 256);
+        if (records_.size() - had <= kPlacedOneByOne) {
+            for (std::size_t n = had; n < records_.size(); ++n)
+                nameOrder_.insert(std::lower_bound(nameOrder_.begin(), nameOrder_.end(), static_cast<int>(n), before),
+                                  static_cast<int>(n));
+        } else {
+            for (std::size_t n = had; n < records_.size(); ++n)
+                nameOrder_.push_back(static_cast<int>(n));
+            const auto middle = nameOrder_.begin() + static_cast<std::ptrdiff_t>(had);
+            std::sort(middle, nameOrder_.end(), before);
+            std::inplace_merge(nameOrder_.begin(), middle, nameOrder_.end(), before);
+        }
     } else {
         orderAgain();
     }
@@ -954,10 +965,30 @@ int LibraryBrowser::selectedRow() const
 
 std::vector<int> LibraryBrowser::selectedRecords() const
 {
+    // By the selection's ranges of rows: a hundred thousand picked are not
+    // made into as many indexes. Put in order by a mark per record when
+    // many are picked (at a hundred thousand, sorting them takes longer).
+    const QItemSelection selection = dbListBox->selectionModel()->selection();
+    std::size_t picked = 0;
+    for (const QItemSelectionRange& range : selection)
+        picked += static_cast<std::size_t>(range.height());
     std::vector<int> records;
-    for (const QModelIndex& index : dbListBox->selectionModel()->selectedIndexes())
-        records.push_back(model_->recordOfRow(index.row()));
+    records.reserve(picked);
+    if (picked > static_cast<std::size_t>(model_->recordCount()) / 32) {
+        std::vector<char> marked(static_cast<std::size_t>(model_->recordCount()));
+        for (const QItemSelectionRange& range : selection)
+            for (int row = range.top(); row <= range.bottom(); ++row)
+                marked[static_cast<std::size_t>(model_->recordOfRow(row))] = 1;
+        for (std::size_t n = 0; n < marked.size(); ++n)
+            if (marked[n] != 0)
+                records.push_back(static_cast<int>(n));
+        return records;
+    }
+    for (const QItemSelectionRange& range : selection)
+        for (int row = range.top(); row <= range.bottom(); ++row)
+            records.push_back(model_->recordOfRow(row));
     std::sort(records.begin(), records.end());
+    records.erase(std::unique(records.begin(), records.end()), records.end());
     return records;
 }
 
@@ -965,47 +996,61 @@ bool LibraryBrowser::checkPicked(const std::vector<int>& records, std::vector<Li
 {
     stored.clear();
     std::vector<RecordSummary> seen;
+    seen.reserve(records.size());
     for (const int record : records)
         seen.push_back(model_->record(record));
     if (stampOf(library_) != scanned_)
         reload(records.empty() ? -1 : records.front());
+    // The first picked voice that is not as listed (`found`: whether it was read).
+    const auto firstChanged = [&](const std::vector<char>& found) {
+        for (std::size_t i = 0; i < records.size(); ++i)
+            if (found[i] == 0 || summarize(stored[i]) != seen[i])
+                return i;
+        return records.size();
+    };
+    std::size_t changed = records.size();
     // A few are read one by one; many (a whole list selected) in one pass.
     constexpr std::size_t kReadOneByOne = 16;
-    std::vector<std::optional<LibraryRecord>> now(records.size());
     if (records.size() <= kReadOneByOne) {
+        stored.resize(records.size());
+        std::vector<char> found(records.size());
         for (std::size_t i = 0; i < records.size(); ++i)
-            if (LibraryRecord bytes; library_.readRecord(records[i], bytes))
-                now[i] = bytes;
+            found[i] = library_.readRecord(records[i], stored[i]).ok();
+        changed = firstChanged(found);
     } else {
-        std::vector<std::size_t> order(records.size());
-        for (std::size_t i = 0; i < order.size(); ++i)
-            order[i] = i;
-        std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return records[a] < records[b]; });
-        // At a million voices that pass is longer than a frame: beside the window.
+        // At a million voices that pass is longer than a frame, and so are
+        // the copies and the comparison of a hundred thousand picked: all
+        // beside the window.
         runBeside(
             this, library_.path(),
             [&](VoiceLibrary& library, ReadProgress&) {
+                std::vector<std::size_t> order(records.size());
+                for (std::size_t i = 0; i < order.size(); ++i)
+                    order[i] = i;
+                std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return records[a] < records[b]; });
+                stored.resize(records.size());
+                std::vector<char> found(records.size());
                 std::size_t next = 0;
                 static_cast<void>(library.forEachRecord([&](int n, const LibraryRecord& bytes) {
                     while (next < order.size() && records[order[next]] < n)
                         ++next;
-                    for (; next < order.size() && records[order[next]] == n; ++next)
-                        now[order[next]] = bytes;
+                    for (; next < order.size() && records[order[next]] == n; ++next) {
+                        stored[order[next]] = bytes;
+                        found[order[next]] = 1;
+                    }
                 }));
+                changed = firstChanged(found);
             },
             {QStringLiteral("Voice library"), QStringLiteral("Reading the library..."), QStringLiteral("LibraryProgress")});
     }
-    for (std::size_t i = 0; i < records.size(); ++i) {
-        const std::optional<LibraryRecord>& bytes = now[i];
-        if (!bytes || summarize(*bytes) != seen[i]) {
-            host_.reportLibraryError(
-                QStringLiteral("The voice \"%1\" is no longer where it was in the library: another program changed "
-                               "the library. Nothing was changed; the list shows the library as it is now.")
-                    .arg(QString::fromStdString(seen[i].name).trimmed()));
-            reload();
-            return false;
-        }
-        stored.push_back(*bytes);
+    if (changed < records.size()) {
+        stored.clear();
+        host_.reportLibraryError(
+            QStringLiteral("The voice \"%1\" is no longer where it was in the library: another program changed "
+                           "the library. Nothing was changed; the list shows the library as it is now.")
+                .arg(QString::fromStdString(seen[changed].name).trimmed()));
+        reload();
+        return false;
     }
     return true;
 }
