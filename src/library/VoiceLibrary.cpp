@@ -16,6 +16,7 @@
 
 #include <chrono>
 #include <thread>
+#include <unordered_map>
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -1047,6 +1048,7 @@ LibraryResult VoiceLibrary::exportRecords(const std::vector<int>& numbers, const
         progress->total = static_cast<int>(numbers.size());
         progress->done = 0;
     }
+    std::unordered_map<std::string, int> numbered;  // a name's last number taken
     for (std::size_t i = 0; i < numbers.size(); ++i) {
         if (progress != nullptr) {
             if (progress->cancel.load(std::memory_order_relaxed))
@@ -1075,10 +1077,16 @@ LibraryResult VoiceLibrary::exportRecords(const std::vector<int>& numbers, const
             base.insert(0, "voice");
         // A name is taken by anything there, a link that leads nowhere too
         // (it would be written through).
+        // A name met before goes on from the number it got, so that a
+        // thousand voices of one name do not look at every earlier file.
         const auto taken = [&](const fs::path& name) { return fs::exists(fs::symlink_status(name, error)); };
-        fs::path target = fs::path(folder) / (base + ".SYX");
-        for (int k = 2; taken(target) || taken(fs::path(target) += ".part"); ++k)
-            target = fs::path(folder) / (base + " (" + std::to_string(k) + ").SYX");
+        int& k = numbered[base];
+        const auto named = [&] { return fs::path(folder) / (k < 2 ? base + ".SYX" : base + " (" + std::to_string(k) + ").SYX"); };
+        fs::path target = named();
+        while (taken(target) || taken(fs::path(target) += ".part")) {
+            k = std::max(k, 1) + 1;
+            target = named();
+        }
         if (std::string why; !writeVoiceFile(target.string(), data, &why))
             return stopped("Cannot write \"" + target.string() + "\" (" + why + ");");
         written.push_back(target.string());
