@@ -1450,7 +1450,8 @@ void LibraryBrowser::exportSelected()
         written.size() == 1 ? QStringLiteral("1 voice file") : QStringLiteral("%1 voice files").arg(written.size());
     if (cancelled)
         tell(QStringLiteral("Export voices"),
-             QStringLiteral("Cancelled: %1 written into %2 (of %3 voices).").arg(files, folder).arg(records.size()));
+             QStringLiteral("Cancelled: %1 written into %2 (of %3 voices).")
+                 .arg(files, folder, QString::number(records.size())));
     else if (!exported)
         host_.reportLibraryError(QString::fromStdString(exported.error()));
     else
