@@ -16,6 +16,7 @@
 
 #include <chrono>
 #include <thread>
+#include <unordered_map>
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -70,6 +71,14 @@ std::string readName(const std::uint8_t* bytes, std::size_t available)
     for (std::size_t i = 0; i < std::min(available, kRecordNameLength); ++i)
         name[i] = nameCharacter(bytes[i]);
     return name;
+}
+
+// The sentence for a record the caller read that is no longer at its number.
+std::string movedText(const LibraryRecord& expected, const std::string& library)
+{
+    std::string name = readName(expected.data() + kRecordNameOffset, kRecordNameLength);
+    name.erase(name.find_last_not_of(' ') + 1);
+    return "The voice \"" + name + "\" is no longer where it was in " + library + ": another program changed the library.";
 }
 
 void writeMask(std::uint32_t mask, std::uint8_t* bytes)
@@ -422,10 +431,7 @@ LibraryResult VoiceLibrary::checkExpected(int n, const LibraryRecord& expected)
     LibraryRecord now;
     if (readRecord(n, now) && now == expected)
         return {};
-    std::string name = readName(expected.data() + kRecordNameOffset, kRecordNameLength);
-    name.erase(name.find_last_not_of(' ') + 1);
-    return LibraryResult::failure("The voice \"" + name + "\" is no longer where it was in " + describePath()
-                                  + ": another program changed the library. Nothing was changed.");
+    return LibraryResult::failure(movedText(expected, describePath()) + " Nothing was changed.");
 }
 
 VoiceLibrary::VoiceLibrary(std::string path) : path_(std::move(path)) {}
@@ -1024,18 +1030,42 @@ LibraryResult VoiceLibrary::setRecordCategories(int n, std::uint32_t mask, const
 }
 
 LibraryResult VoiceLibrary::exportRecords(const std::vector<int>& numbers, const std::string& folder,
-                                          std::vector<std::string>& written)
+                                          std::vector<std::string>& written, const std::vector<LibraryRecord>& expected,
+                                          ReadProgress* progress)
 {
     namespace fs = std::filesystem;
+    closeLibrary();
     written.clear();
     std::error_code error;
     if (!fs::is_directory(folder, error))
         return LibraryResult::failure("\"" + folder + "\" is not a folder; no voice was exported.");
-    for (const int n : numbers) {
+    // Every file written so far is whole and stays: the user is told how many.
+    const auto stopped = [&](const std::string& text) {
+        return LibraryResult::failure(text + " " + std::to_string(written.size()) + " of "
+                                      + std::to_string(numbers.size()) + " voices were exported.");
+    };
+    if (progress != nullptr) {
+        progress->total = static_cast<int>(numbers.size());
+        progress->done = 0;
+    }
+    std::unordered_map<std::string, int> numbered;  // a name's last number taken
+    for (std::size_t i = 0; i < numbers.size(); ++i) {
+        if (progress != nullptr) {
+            if (progress->cancel.load(std::memory_order_relaxed))
+                return stopped("The export into \"" + folder + "\" was cancelled.");
+            progress->done.store(static_cast<int>(i), std::memory_order_relaxed);
+        }
+        const int n = numbers[i];
+        LibraryRecord record;
+        if (LibraryResult read = readRecord(n, record); !read)
+            return stopped(read.error());
+        if (i < expected.size() && record != expected[i])
+            return stopped(movedText(expected[i], describePath()));
         VoiceParameters voice;
         VoiceData data(voice);
-        if (LibraryResult loaded = loadRecord(n, data); !loaded)
-            return loaded;
+        if (!data.decodeDump(record.data() + kRecordMaskSize, kSyDumpSize))
+            return stopped("The voice number " + std::to_string(n) + " of " + describePath()
+                           + " is not a voice dump and was not exported.");
         // The name as a file name: characters a file system may refuse become "_".
         std::string base = readName(reinterpret_cast<const std::uint8_t*>(voice.common.name), kRecordNameLength);
         while (!base.empty() && base.back() == ' ')
@@ -1045,14 +1075,24 @@ LibraryResult VoiceLibrary::exportRecords(const std::vector<int>& numbers, const
                 ch = '_';
         if (base.empty() || base.front() == '.')
             base.insert(0, "voice");
-        fs::path target = fs::path(folder) / (base + ".SYX");
-        for (int k = 2; fs::exists(target, error) || fs::exists(fs::path(target) += ".part", error); ++k)
-            target = fs::path(folder) / (base + " (" + std::to_string(k) + ").SYX");
+        // A name is taken by anything there, a link that leads nowhere too
+        // (it would be written through).
+        // A name met before goes on from the number it got, so that a
+        // thousand voices of one name do not look at every earlier file.
+        const auto taken = [&](const fs::path& name) { return fs::exists(fs::symlink_status(name, error)); };
+        int& k = numbered[base];
+        const auto named = [&] { return fs::path(folder) / (k < 2 ? base + ".SYX" : base + " (" + std::to_string(k) + ").SYX"); };
+        fs::path target = named();
+        while (taken(target) || taken(fs::path(target) += ".part")) {
+            k = std::max(k, 1) + 1;
+            target = named();
+        }
         if (std::string why; !writeVoiceFile(target.string(), data, &why))
-            return LibraryResult::failure("Cannot write \"" + target.string() + "\" (" + why + "); " + std::to_string(written.size())
-                                          + " of " + std::to_string(numbers.size()) + " voices were exported.");
+            return stopped("Cannot write \"" + target.string() + "\" (" + why + ");");
         written.push_back(target.string());
     }
+    if (progress != nullptr)
+        progress->done = static_cast<int>(numbers.size());
     return {};
 }
 

@@ -227,10 +227,16 @@ public:
 
     // Writes each record as a .SYX voice file into `folder`, named after the
     // voice ("Brass 1.SYX"; "Brass 1 (2).SYX" when that name is taken; never
-    // over an existing file). `written` gets the files' paths. Stops at the
-    // first failure.
+    // over an existing file). Each file is written whole or not at all (see
+    // writeFileAtomically). `written` gets the files' paths. Stops at the
+    // first failure; the files written until then stay, and the failure says
+    // how many they are. `expected` holds the records of `numbers` as last
+    // read (or is empty): one that no longer holds that stops the export.
+    // With `progress` it can run on a thread of its own: progress counts the
+    // files written, and its cancel stops the export between two files.
     LibraryResult exportRecords(const std::vector<int>& numbers, const std::string& folder,
-                                std::vector<std::string>& written);
+                                std::vector<std::string>& written, const std::vector<LibraryRecord>& expected = {},
+                                ReadProgress* progress = nullptr);
 
     // --- Flushing to the disk --------------------------------------------
     // Every write above reaches the disk before it returns, so a power cut

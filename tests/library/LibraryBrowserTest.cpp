@@ -1,4 +1,5 @@
 #include "LibraryBrowser.h"
+#include "RandomVoice.h"
 #include "TSelectVoiceType.h"
 #include "VoiceData.h"
 #include "VoiceFile.h"
@@ -183,6 +184,16 @@ private:
         QVERIFY(drop.isAccepted());
         QCoreApplication::processEvents();
     }
+    // Whether the voice file is one whole dump of the voice of record n, as
+    // the library loads it.
+    bool holdsRecord(const QString& file, int n)
+    {
+        VoiceParameters exported{}, stored{};
+        VoiceData exportedData(exported), storedData(stored);
+        return fileBytes(file.toStdString()).size() == 592
+               && readVoiceFile(file.toStdString(), exportedData) == VoiceFileResult::Loaded
+               && library->loadRecord(n, storedData).ok() && std::memcmp(&exported, &stored, sizeof stored) == 0;
+    }
     void openBrowser()
     {
         browser = std::make_unique<LibraryBrowser>(*library, *data, *host);
@@ -308,6 +319,7 @@ private slots:
         QTest::newRow("rename") << "RenameVoice" << QStringList{"One", "Second", "Three"} << 0x0002u;
         QTest::newRow("categories") << "ChangeCategories" << QStringList{"One", "Two", "Three"} << 0x0120u;
         QTest::newRow("modify") << "Modify" << QStringList{"One", "Replaced", "Three"} << 0x0120u;
+        QTest::newRow("add") << "Add" << QStringList{"One", "Two", "Three", "Added"} << 0x0002u;
     }
     void theWindowGoesOnWhileAChangeWaits()
     {
@@ -334,6 +346,9 @@ private slots:
         if (action == "Modify") {
             std::memcpy(voice.common.name, "Replaced", 8);
             browser->ModifyVoiceClick();
+        } else if (action == "Add") {
+            std::memcpy(voice.common.name, "Added   ", 8);
+            browser->Addvoicetodatabase1Click();
         } else {
             trigger(action.toLatin1().constData());
         }
@@ -388,6 +403,153 @@ private slots:
         QCOMPARE(host->errors, QStringList());
         QCOMPARE(told.size(), 1);
         QVERIFY2(told[0].startsWith("Delete voices: ") && told[0].contains("left as it was"), qPrintable(told[0]));
+    }
+
+    // "Add voice to database" stores the current voice whole with the
+    // categories chosen and lists it selected, also when another program
+    // added a voice while the categories were asked; a library that cannot
+    // be written is reported and left as it was.
+    void addStoresTheWholeVoiceAndSelectsIt_data()
+    {
+        QTest::addColumn<bool>("otherAddsWhileAsked");
+        QTest::addColumn<bool>("readOnly");
+        QTest::addColumn<QStringList>("after");
+        QTest::newRow("stored") << false << false << QStringList{"One", "Two", "Added"};
+        QTest::newRow("another program adds one meanwhile") << true << false << QStringList{"One", "Two", "Other", "Added"};
+        QTest::newRow("read-only library") << false << true << QStringList{"One", "Two"};
+    }
+    void addStoresTheWholeVoiceAndSelectsIt()
+    {
+        QFETCH(bool, otherAddsWhileAsked);
+        QFETCH(bool, readOnly);
+        QFETCH(QStringList, after);
+        store("One     ", 0x0001);
+        store("Two     ", 0x0002);
+        openBrowser();
+        select({0});
+        answerTypes({"cbPad", "cbBass"});
+        if (otherAddsWhileAsked) {
+            const auto answer = host->answer;
+            host->answer = [&, answer](QDialog& dialog) {
+                VoiceParameters other{};
+                VoiceData otherData(other);
+                std::memcpy(other.common.name, "Other   ", 8);
+                QVERIFY(VoiceLibrary(path).appendRecord(0x0001, otherData).ok());
+                answer(dialog);
+            };
+        }
+        const QFile::Permissions permissions = QFile::permissions(QString::fromStdString(path));
+        if (readOnly)
+            QVERIFY(QFile::setPermissions(QString::fromStdString(path), QFile::ReadOwner));
+        const QByteArray before = fileBytes(path);
+        voice = test::RandomVoice(28).make();
+        std::memcpy(voice.common.name, "Added   ", 8);
+        const VoiceParameters added = voice;
+
+        browser->Addvoicetodatabase1Click();
+        QFile::setPermissions(QString::fromStdString(path), permissions);
+        QCOMPARE(listed(), after);
+        if (readOnly) {
+            QCOMPARE(host->errors.size(), 1);
+            QVERIFY2(host->errors[0].contains("read-only"), qPrintable(host->errors[0]));
+            QCOMPARE(fileBytes(path), before);
+            return;
+        }
+        QCOMPARE(host->errors, QStringList());
+        const int number = int(after.size()) - 1;
+        QCOMPARE(list()->currentIndex().row(), number);
+        QVERIFY(list()->selectionModel()->isSelected(list()->currentIndex()));
+        // The whole record: the categories and the voice as it was when added.
+        LibraryRecord stored{}, expected{};
+        QVERIFY(library->readRecord(number, stored).ok());
+        VoiceParameters copy = added;
+        VoiceData copyData(copy);
+        copy = added;
+        QVERIFY(makeRecord(0x0120, copyData, expected).ok());
+        QVERIFY(stored == expected);
+    }
+
+    // Exporting many voices runs beside the window and shows its progress;
+    // Cancel stops it between two files: the files there are the first
+    // voices, each whole, nothing half written is left, and the user is told
+    // how many were written.
+    void cancellingAnExportKeepsTheWholeFilesWritten()
+    {
+        // Enough that writing them (each flushed to the disk) outlasts the
+        // wait before the progress shows on any machine.
+        constexpr int kVoices = 20000;
+        std::vector<LibraryRecord> records(kVoices);
+        for (int n = 0; n < kVoices; ++n) {
+            std::memcpy(voice.common.name, QByteArray("V" + QByteArray::number(n).rightJustified(5, '0') + "  ").constData(), 8);
+            QVERIFY(makeRecord(0x0001, *data, records[static_cast<std::size_t>(n)]).ok());
+        }
+        QVERIFY(library->appendRecords(records).ok());
+        openBrowser();
+        list()->selectAll();
+        QTemporaryDir out;
+        answerAll(true, {}, {}, out.path());
+        QStringList told;
+        const auto answer = host->answer;
+        host->answer = [&, answer](QDialog& dialog) {
+            if (auto* box = qobject_cast<QMessageBox*>(&dialog))
+                told << box->text();
+            answer(dialog);
+        };
+        bool cancelled = false;
+        QTimer watch;
+        connect(&watch, &QTimer::timeout, this, [&] {
+            auto* progress = browser->findChild<QProgressDialog*>("LibraryProgress");
+            if (progress == nullptr || !progress->isVisible() || progress->windowTitle() != "Export voices")
+                return;
+            watch.stop();
+            QVERIFY2(progress->labelText().contains("voice file"), qPrintable(progress->labelText()));
+            progress->findChild<QPushButton*>()->click();
+            cancelled = true;
+        });
+        watch.start(20);
+        trigger("ExportVoices");
+        QVERIFY(cancelled);
+        QCOMPARE(host->errors, QStringList());
+
+        const QStringList files = QDir(out.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+        QVERIFY(!files.isEmpty() && files.size() < kVoices);
+        QCOMPARE(told.size(), 1);
+        QVERIFY2(told[0].startsWith(QStringLiteral("Cancelled: %1 voice file").arg(files.size()))
+                     && told[0].contains(out.path()),
+                 qPrintable(told[0]));
+        // Each file is a whole dump of its voice, as the library loads it.
+        for (int n = 0; n < files.size(); ++n) {
+            QCOMPARE(files[n], QStringLiteral("V%1.SYX").arg(n, 5, 10, QLatin1Char('0')));
+            QVERIFY2(holdsRecord(QDir(out.path()).filePath(files[n]), n), qPrintable(files[n]));
+        }
+    }
+
+    // An export that fails part way (here at a damaged voice in the library)
+    // says so and how many were written; those files are whole, and nothing
+    // else changed.
+    void anExportThatFailsPartWaySaysHowFarItGot()
+    {
+        store("One     ", 0x0001);
+        store("Two     ", 0x0002);
+        store("Three   ", 0x0004);
+        {
+            std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
+            file.seekp(5 + 596 + 4);  // the message of the second voice no longer opens with F0
+            file.put('\0');
+        }
+        openBrowser();
+        list()->selectAll();
+        const QByteArray before = fileBytes(path);
+        QTemporaryDir out;
+        answerAll(true, {}, {}, out.path());
+        trigger("ExportVoices");
+        QCOMPARE(host->errors.size(), 1);
+        QVERIFY2(host->errors[0].contains("voice number 1") && host->errors[0].contains("1 of 3 voices were exported"),
+                 qPrintable(host->errors[0]));
+        QCOMPARE(QDir(out.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"One.SYX"});
+        QVERIFY(holdsRecord(QDir(out.path()).filePath("One.SYX"), 0));
+        QCOMPARE(fileBytes(path), before);
+        QCOMPARE(listed(), (QStringList{"One", "Two", "Three"}));
     }
 
     void aDropWithOneFileThatIsNoVoiceAddsNothingAndNamesIt()
@@ -1000,6 +1162,48 @@ private slots:
             QCOMPARE(library->recordCount(), 0);
             QCOMPARE(listed(), QStringList());
         }
+    }
+
+    // The voices deleted are exactly those picked, however the rows picked
+    // lie in a list ordered by name: a few, or most of the library.
+    void theVoicesPickedAreTheOnesDeleted_data()
+    {
+        QTest::addColumn<QList<int>>("rows");
+        QTest::newRow("a few here and there") << QList<int>{70, 3, 41};
+        QList<int> most;
+        for (int row = 0; row < 100; ++row)
+            if (row % 10 != 7)
+                most << row;
+        QTest::newRow("most of them") << most;
+    }
+    void theVoicesPickedAreTheOnesDeleted()
+    {
+        QFETCH(QList<int>, rows);
+        // By name, row r lists voice 99 - r.
+        std::vector<LibraryRecord> records(100);
+        for (int n = 0; n < 100; ++n) {
+            std::memcpy(voice.common.name, QByteArray("N" + QByteArray::number(99 - n).rightJustified(2, '0') + "     ").constData(), 8);
+            QVERIFY(makeRecord(0x0001, *data, records[static_cast<std::size_t>(n)]).ok());
+        }
+        QVERIFY(library->appendRecords(records).ok());
+        openBrowser();
+        browser->setSortByName(true);
+        list()->selectionModel()->clear();
+        for (int row : rows)
+            list()->selectionModel()->select(list()->model()->index(row, 0), QItemSelectionModel::Select);
+        QStringList kept;
+        for (int n = 0; n < 100; ++n)
+            if (!rows.contains(99 - n))
+                kept << QStringLiteral("N%1").arg(99 - n, 2, 10, QLatin1Char('0'));
+        answerAll(true, {});
+        trigger("DeleteVoices");
+        QCOMPARE(host->errors, QStringList());
+        std::vector<RecordSummary> left;
+        QVERIFY(library->scanRecords(left));
+        QStringList stored;
+        for (const RecordSummary& record : left)
+            stored << QString::fromStdString(record.name).trimmed();
+        QCOMPARE(stored, kept);
     }
 
     // A folder or a pipe dropped on the list is refused in words; the

@@ -576,14 +576,17 @@ TEST_F(VoiceLibraryTest, ExportWritesOneFilePerVoiceNamedAfterIt)
     const fs::path out = dir / "out";
     fs::create_directories(out);
     write("out/voice.SYX", {1, 2, 3});  // already there: never overwritten
+    // A link that leads nowhere takes its name too: nothing is written through it.
+    fs::create_symlink(dir / "elsewhere.syx", out / "a_b_c.SYX");
 
     std::vector<std::string> written;
     ASSERT_TRUE(lib.exportRecords({0, 1, 2, 3}, out.string(), written));
     std::vector<std::string> names;
     for (const std::string& path : written)
         names.push_back(fs::path(path).filename().string());
-    EXPECT_EQ((std::vector<std::string>{"Brass 1.SYX", "a_b_c.SYX", "Brass 1 (2).SYX", "voice (2).SYX"}), names);
+    EXPECT_EQ((std::vector<std::string>{"Brass 1.SYX", "a_b_c (2).SYX", "Brass 1 (2).SYX", "voice (2).SYX"}), names);
     EXPECT_EQ((Bytes{1, 2, 3}), read((out / "voice.SYX").string()));
+    EXPECT_FALSE(fs::exists(dir / "elsewhere.syx"));
     for (int n = 0; n < 4; ++n) {
         const Bytes stored(bytes.begin() + 5 + 596 * n + 4, bytes.begin() + 5 + 596 * (n + 1));
         EXPECT_EQ(stored, read(written[static_cast<std::size_t>(n)])) << n;

@@ -297,18 +297,29 @@ void LibraryListModel::appendRecords(std::vector<RecordSummary> records)
         names_[n] = packed(records_[n].name);
         masks_[n] = records_[n].categories;
     }
-    // The order by name, when made, takes the new records in by merging.
+    // The order by name, when made, takes the new records in: a few (a
+    // voice added) each at its place, since merging a million takes longer
+    // than a frame; many by merging.
     if (ordered) {
         const auto before = [this](int a, int b) {
             const std::uint64_t keyA = sortKey(names_[static_cast<std::size_t>(a)]);
             const std::uint64_t keyB = sortKey(names_[static_cast<std::size_t>(b)]);
             return keyA != keyB ? keyA < keyB : a < b;
         };
-        for (std::size_t n = had; n < records_.size(); ++n)
-            nameOrder_.push_back(static_cast<int>(n));
-        const auto middle = nameOrder_.begin() + static_cast<std::ptrdiff_t>(had);
-        std::sort(middle, nameOrder_.end(), before);
-        std::inplace_merge(nameOrder_.begin(), middle, nameOrder_.end(), before);
+        constexpr std::size_t kPlacedOneByOne = 16;
+        if (nameOrder_.capacity() < records_.size())
+            nameOrder_.reserve(records_.size() + records_.size() / 16 + 256);
+        if (records_.size() - had <= kPlacedOneByOne) {
+            for (std::size_t n = had; n < records_.size(); ++n)
+                nameOrder_.insert(std::lower_bound(nameOrder_.begin(), nameOrder_.end(), static_cast<int>(n), before),
+                                  static_cast<int>(n));
+        } else {
+            for (std::size_t n = had; n < records_.size(); ++n)
+                nameOrder_.push_back(static_cast<int>(n));
+            const auto middle = nameOrder_.begin() + static_cast<std::ptrdiff_t>(had);
+            std::sort(middle, nameOrder_.end(), before);
+            std::inplace_merge(nameOrder_.begin(), middle, nameOrder_.end(), before);
+        }
     } else {
         orderAgain();
     }
@@ -766,7 +777,8 @@ struct LibraryBrowser::Changed {
 
 void LibraryBrowser::changeLibrary(const QString& title,
                                    const std::function<LibraryResult(VoiceLibrary& library, ReadProgress& progress)>& change,
-                                   const std::function<bool(const Changed& changed)>& takeIn, int record, int reread)
+                                   const std::function<bool(const Changed& changed)>& takeIn, const int& record,
+                                   const int& reread)
 {
     Changed changed;
     const Stamp scanned = scanned_;
@@ -960,10 +972,30 @@ int LibraryBrowser::selectedRow() const
 
 std::vector<int> LibraryBrowser::selectedRecords() const
 {
+    // By the selection's ranges of rows: a hundred thousand picked are not
+    // made into as many indexes. Put in order by a mark per record when
+    // many are picked (at a hundred thousand, sorting them takes longer).
+    const QItemSelection selection = dbListBox->selectionModel()->selection();
+    std::size_t picked = 0;
+    for (const QItemSelectionRange& range : selection)
+        picked += static_cast<std::size_t>(range.height());
     std::vector<int> records;
-    for (const QModelIndex& index : dbListBox->selectionModel()->selectedIndexes())
-        records.push_back(model_->recordOfRow(index.row()));
+    records.reserve(picked);
+    if (picked > static_cast<std::size_t>(model_->recordCount()) / 32) {
+        std::vector<char> marked(static_cast<std::size_t>(model_->recordCount()));
+        for (const QItemSelectionRange& range : selection)
+            for (int row = range.top(); row <= range.bottom(); ++row)
+                marked[static_cast<std::size_t>(model_->recordOfRow(row))] = 1;
+        for (std::size_t n = 0; n < marked.size(); ++n)
+            if (marked[n] != 0)
+                records.push_back(static_cast<int>(n));
+        return records;
+    }
+    for (const QItemSelectionRange& range : selection)
+        for (int row = range.top(); row <= range.bottom(); ++row)
+            records.push_back(model_->recordOfRow(row));
     std::sort(records.begin(), records.end());
+    records.erase(std::unique(records.begin(), records.end()), records.end());
     return records;
 }
 
@@ -971,47 +1003,61 @@ bool LibraryBrowser::checkPicked(const std::vector<int>& records, std::vector<Li
 {
     stored.clear();
     std::vector<RecordSummary> seen;
+    seen.reserve(records.size());
     for (const int record : records)
         seen.push_back(model_->record(record));
     if (stampOf(library_) != scanned_)
         reload(records.empty() ? -1 : records.front());
+    // The first picked voice that is not as listed (`found`: whether it was read).
+    const auto firstChanged = [&](const std::vector<char>& found) {
+        for (std::size_t i = 0; i < records.size(); ++i)
+            if (found[i] == 0 || summarize(stored[i]) != seen[i])
+                return i;
+        return records.size();
+    };
+    std::size_t changed = records.size();
     // A few are read one by one; many (a whole list selected) in one pass.
     constexpr std::size_t kReadOneByOne = 16;
-    std::vector<std::optional<LibraryRecord>> now(records.size());
     if (records.size() <= kReadOneByOne) {
+        stored.resize(records.size());
+        std::vector<char> found(records.size());
         for (std::size_t i = 0; i < records.size(); ++i)
-            if (LibraryRecord bytes; library_.readRecord(records[i], bytes))
-                now[i] = bytes;
+            found[i] = library_.readRecord(records[i], stored[i]).ok();
+        changed = firstChanged(found);
     } else {
-        std::vector<std::size_t> order(records.size());
-        for (std::size_t i = 0; i < order.size(); ++i)
-            order[i] = i;
-        std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return records[a] < records[b]; });
-        // At a million voices that pass is longer than a frame: beside the window.
+        // At a million voices that pass is longer than a frame, and so are
+        // the copies and the comparison of a hundred thousand picked: all
+        // beside the window.
         runBeside(
             this, library_.path(),
             [&](VoiceLibrary& library, ReadProgress&) {
+                std::vector<std::size_t> order(records.size());
+                for (std::size_t i = 0; i < order.size(); ++i)
+                    order[i] = i;
+                std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return records[a] < records[b]; });
+                stored.resize(records.size());
+                std::vector<char> found(records.size());
                 std::size_t next = 0;
                 static_cast<void>(library.forEachRecord([&](int n, const LibraryRecord& bytes) {
                     while (next < order.size() && records[order[next]] < n)
                         ++next;
-                    for (; next < order.size() && records[order[next]] == n; ++next)
-                        now[order[next]] = bytes;
+                    for (; next < order.size() && records[order[next]] == n; ++next) {
+                        stored[order[next]] = bytes;
+                        found[order[next]] = 1;
+                    }
                 }));
+                changed = firstChanged(found);
             },
             {QStringLiteral("Voice library"), QStringLiteral("Reading the library..."), QStringLiteral("LibraryProgress")});
     }
-    for (std::size_t i = 0; i < records.size(); ++i) {
-        const std::optional<LibraryRecord>& bytes = now[i];
-        if (!bytes || summarize(*bytes) != seen[i]) {
-            host_.reportLibraryError(
-                QStringLiteral("The voice \"%1\" is no longer where it was in the library: another program changed "
-                               "the library. Nothing was changed; the list shows the library as it is now.")
-                    .arg(QString::fromStdString(seen[i].name).trimmed()));
-            reload();
-            return false;
-        }
-        stored.push_back(*bytes);
+    if (changed < records.size()) {
+        stored.clear();
+        host_.reportLibraryError(
+            QStringLiteral("The voice \"%1\" is no longer where it was in the library: another program changed "
+                           "the library. Nothing was changed; the list shows the library as it is now.")
+                .arg(QString::fromStdString(seen[changed].name).trimmed()));
+        reload();
+        return false;
     }
     return true;
 }
@@ -1077,6 +1123,17 @@ QStringList droppedFiles(const QMimeData* mime)
     return paths;
 }
 
+// Gives `write` the voice as it was when the command was given, on the
+// thread that writes it (the editors may change the voice meanwhile).
+template <typename Write>
+LibraryResult withVoice(const VoiceParameters& voice, const Write& write)
+{
+    VoiceParameters copy;
+    const VoiceData data(copy);
+    copy = voice;
+    return write(data);
+}
+
 } // namespace
 
 bool LibraryBrowser::eventFilter(QObject* watched, QEvent* event)
@@ -1117,9 +1174,26 @@ void LibraryBrowser::Addvoicetodatabase1Click()
     const std::uint32_t categories = dialog.buildCategoryMask();
     if (answer == QDialog::Rejected || categories == 0)
         return;  // cancelled or not answered; there is nothing to store
-    if (const LibraryResult added = library_.appendRecord(categories, voiceData_); !added)
-        host_.reportLibraryError(QString::fromStdString(added.error()));
-    reload();
+    // The voice as it is now: the editors may change it while it is written.
+    const VoiceParameters voice = voiceData_.parameters();
+    // The file is flushed to the disk beside the window. Its number: the
+    // count while the lock is held, so another program's voices added
+    // meanwhile come before it.
+    int added = model_->recordCount();
+    changeLibrary(
+        QStringLiteral("Add voice"),
+        [&](VoiceLibrary& library, ReadProgress&) {
+            added = library.recordCount();
+            return withVoice(voice, [&](const VoiceData& data) { return library.appendRecord(categories, data); });
+        },
+        [&](const Changed& changed) {
+            // Nothing else changed the file: the one record follows those listed.
+            if (!changed.record || added != model_->recordCount())
+                return false;
+            model_->appendRecords({*changed.record});
+            return true;
+        },
+        added, added);
 }
 
 void LibraryBrowser::ModifyVoiceClick()
@@ -1142,10 +1216,9 @@ void LibraryBrowser::ModifyVoiceClick()
     changeLibrary(
         QStringLiteral("Modify voice"),
         [&](VoiceLibrary& library, ReadProgress&) {
-            VoiceParameters copy;
-            const VoiceData data(copy);
-            copy = voice;
-            return library.overwriteRecord(record, categories, data, &stored.front());
+            return withVoice(voice, [&](const VoiceData& data) {
+                return library.overwriteRecord(record, categories, data, &stored.front());
+            });
         },
         [&](const Changed& changed) { return takeRecordAgain(record, changed); }, record, record);
 }
@@ -1354,23 +1427,42 @@ void LibraryBrowser::exportSelected()
     std::vector<LibraryRecord> stored;
     if (!checkPicked(records, stored))
         return;
-    QFileDialog dialog(this, QStringLiteral("Export voices into folder"));
-    dialog.setObjectName(QStringLiteral("ExportFolder"));
-    dialog.setOptions(QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
-    dialog.setFileMode(QFileDialog::Directory);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    if (host_.showModal(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return;
-    const QString folder = dialog.selectedFiles().first();
-    std::vector<std::string> written;
-    if (const LibraryResult exported = library_.exportRecords(records, folder.toStdString(), written); !exported) {
-        host_.reportLibraryError(QString::fromStdString(exported.error()));
-        return;
+    // One folder dialog, kept: closing one for good holds the window for
+    // about a frame (its look at the folders shown is waited for).
+    if (exportDialog_ == nullptr) {
+        exportDialog_ = new QFileDialog(this, QStringLiteral("Export voices into folder"));
+        exportDialog_->setObjectName(QStringLiteral("ExportFolder"));
+        exportDialog_->setOptions(QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
+        exportDialog_->setFileMode(QFileDialog::Directory);
+        exportDialog_->setAcceptMode(QFileDialog::AcceptOpen);
     }
-    tell(QStringLiteral("Export voices"),
-         QStringLiteral("%1 written into %2.")
-             .arg(written.size() == 1 ? QStringLiteral("1 voice file") : QStringLiteral("%1 voice files").arg(written.size()),
-                  folder));
+    if (host_.showModal(*exportDialog_) != QDialog::Accepted || exportDialog_->selectedFiles().isEmpty())
+        return;
+    const QString folder = exportDialog_->selectedFiles().first();
+    // Thousands of files, each flushed to the disk: beside the window, with
+    // the progress shown and Cancel between two files.
+    std::vector<std::string> written;
+    LibraryResult exported;
+    bool cancelled = false;
+    runBeside(
+        this, library_.path(),
+        [&](VoiceLibrary& library, ReadProgress& progress) {
+            exported = library.exportRecords(records, QFile::encodeName(folder).toStdString(), written, stored,
+                                             &progress);
+            cancelled = !exported && progress.cancel;
+        },
+        {QStringLiteral("Export voices"), QStringLiteral("Writing a voice file for each voice..."),
+         QStringLiteral("LibraryProgress")});
+    const QString files =
+        written.size() == 1 ? QStringLiteral("1 voice file") : QStringLiteral("%1 voice files").arg(written.size());
+    if (cancelled)
+        tell(QStringLiteral("Export voices"),
+             QStringLiteral("Cancelled: %1 written into %2 (of %3 voices).")
+                 .arg(files, folder, QString::number(records.size())));
+    else if (!exported)
+        host_.reportLibraryError(QString::fromStdString(exported.error()));
+    else
+        tell(QStringLiteral("Export voices"), QStringLiteral("%1 written into %2.").arg(files, folder));
 }
 
 } // namespace morvane

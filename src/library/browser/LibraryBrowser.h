@@ -24,6 +24,7 @@ class QCheckBox;
 class QComboBox;
 class QRadioButton;
 class QDialog;
+class QFileDialog;
 class QLineEdit;
 class QListView;
 class QTimer;
@@ -260,10 +261,13 @@ private:
     // titled `title`), then lists it (keeping `record` selected): `takeIn`
     // brings the kept names up to date when nothing else changed the file
     // (false: they are read again). `reread`: a record to read again after
-    // the change, for takeIn (-1: none).
+    // the change, for takeIn (-1: none). Both numbers are looked at only
+    // after `change`, which may set them (an append learns there which
+    // number its record got).
     void changeLibrary(const QString& title,
                        const std::function<LibraryResult(VoiceLibrary& library, ReadProgress& progress)>& change,
-                       const std::function<bool(const Changed& changed)>& takeIn, int record, int reread);
+                       const std::function<bool(const Changed& changed)>& takeIn, const int& record,
+                       const int& reread);
     // Takes the record as read again after a change into the kept names;
     // false when it could not be read.
     bool takeRecordAgain(int record, const Changed& changed);
@@ -341,6 +345,7 @@ private:
     int comingAfter_ = 0;
     QTimer* readingWatch_;
     TImportVoices* importDialog_ = nullptr;
+    QFileDialog* exportDialog_ = nullptr;
 };
 
 } // namespace morvane

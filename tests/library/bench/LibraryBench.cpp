@@ -3,7 +3,7 @@
 // then filtering by a name part and categories from memory against reading
 // the file again per key press; the browser window's key presses and category
 // clicks, and its changes of the library (rename, categories, modify, delete,
-// a whole reading again), against the same on a library of 1,000 voices; and
+// add, a whole reading again) and an export, against the same on a library of 1,000 voices; and
 // importing the TG-33 bank backup.
 //
 //   library_bench [RECORDS] [BANK]   (default 100000, the bank of the test data)
@@ -27,6 +27,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
+#include <QFileDialog>
 #include <QInputDialog>
 #include <QListView>
 #include <QLineEdit>
@@ -131,7 +132,20 @@ public:
                 return QMessageBox::Ok;
             if (answered)
                 answered();
-            return QMessageBox::Yes;  // a question: delete
+            return refuse ? QMessageBox::No : QMessageBox::Yes;  // a question: delete
+        }
+        if (auto* folder = qobject_cast<QFileDialog*>(&dialog)) {
+            folder->show();  // as a person sees it: it lists and watches folders
+            if (!QTest::qWaitForWindowExposed(folder)) {
+                std::cerr << "library_bench: the folder dialog was not shown\n";
+                std::exit(1);
+            }
+            auto* name = folder->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            name->setText(exportFolder);
+            QTest::keyClick(name, Qt::Key_Return);
+            if (answered)
+                answered();
+            return dialog.result();
         }
         if (auto* input = qobject_cast<QInputDialog*>(&dialog)) {
             input->setTextValue(QStringLiteral("Renamed"));
@@ -157,6 +171,8 @@ public:
         return QDialog::Rejected;
     }
     bool modifying = false;  // the categories come before the question whether to overwrite
+    bool refuse = false;     // questions are answered No
+    QString exportFolder;    // the folder chosen for an export
     TSelectVoiceType& selectVoiceType() override { return voiceType_; }
     QDialog& overwriteDialog() override { return overwrite_; }
     void sendVoice() override {}
@@ -347,9 +363,15 @@ ChangeTimes timeWindow(const std::function<void(Pauses&)>& act, const std::funct
 }
 
 struct WindowChanges {
-    ChangeTimes rename, categories, modify, remove;
+    ChangeTimes rename, categories, modify, remove, add;
     ChangeTimes reread;  // the library read again (another program removed a voice), listed by name
+    ChangeTimes picked;  // many voices picked, checked against the file, then the question answered No
+    ChangeTimes exported;  // voices exported, from the folder chosen to the last file written
 };
+
+// Voices picked for the check, and exported.
+constexpr int kPicked = 100000;
+constexpr int kExported = 1000;
 
 WindowChanges timeChanges(VoiceLibrary& library)
 {
@@ -384,6 +406,13 @@ WindowChanges timeChanges(VoiceLibrary& library)
     pick(rows / 2);
     times.remove = timeWindow([&](Pauses& pauses) { command("DeleteVoices", pauses); },
                               [&] { return browser.rowCount() == rows - 1; });
+    times.add = timeWindow(
+        [&](Pauses& pauses) {
+            shown.host.answered = [&] { pauses.begin(); };
+            browser.Addvoicetodatabase1Click();
+            shown.host.answered = nullptr;
+        },
+        [&] { return browser.rowCount() == rows; });
     // By name, then another program removes a voice: the next look at the
     // library reads it whole.
     browser.findChild<QComboBox*>(QStringLiteral("cbSort"))->setCurrentIndex(1);
@@ -392,7 +421,34 @@ WindowChanges timeChanges(VoiceLibrary& library)
         QTest::qWait(1);
     check(VoiceLibrary(library.path()).removeRecords({0}));
     times.reread = timeWindow([&](Pauses&) { browser.fillList(); },
-                              [&] { return browser.rowCount() == rows - 2 && byName(); });
+                              [&] { return browser.rowCount() == rows - 1 && byName(); });
+    // Rows together in the order by name: voices from all over the library.
+    const auto selectRows = [&](int count) {
+        const int first = std::max(0, browser.rowCount() / 2 - count / 2);
+        const int last = std::min(browser.rowCount(), first + count) - 1;
+        list->setFocus();
+        list->setCurrentIndex(list->model()->index(first, 0));
+        list->selectionModel()->select(QItemSelection(list->model()->index(first, 0), list->model()->index(last, 0)),
+                                       QItemSelectionModel::ClearAndSelect);
+    };
+    selectRows(kPicked);
+    shown.host.refuse = true;
+    // From the command given: the check comes before the question.
+    times.picked = timeWindow([&](Pauses&) { browser.findChild<QAction*>(QStringLiteral("DeleteVoices"))->trigger(); },
+                              [] { return true; });
+    shown.host.refuse = false;
+    selectRows(kExported);
+    const fs::path folder = fs::path(library.path()).parent_path()
+                            / ("export-" + std::to_string(browser.rowCount()));
+    fs::create_directories(folder);
+    shown.host.exportFolder = QString::fromStdString(folder.string());
+    times.exported = timeWindow([&](Pauses& pauses) { command("ExportVoices", pauses); }, [] { return true; });
+    const auto files = std::distance(fs::directory_iterator(folder), fs::directory_iterator());
+    if (files != std::min(kExported, browser.rowCount())) {
+        std::cerr << "library_bench: " << files << " voice files were exported\n";
+        std::exit(1);
+    }
+    fs::remove_all(folder);
     return times;
 }
 
@@ -549,7 +605,10 @@ int main(int argc, char** argv)
     changeRow("change its categories", bigChanges.categories, smallChanges.categories);
     changeRow("modify (replace) it", bigChanges.modify, smallChanges.modify);
     changeRow("delete a voice", bigChanges.remove, smallChanges.remove);
+    changeRow("add a voice", bigChanges.add, smallChanges.add);
     changeRow("read again whole, listed by name", bigChanges.reread, smallChanges.reread);
+    changeRow("100,000 picked (1k: all), checked, No", bigChanges.picked, smallChanges.picked);
+    changeRow("export 1,000 voices (1k: all)", bigChanges.exported, smallChanges.exported);
     if (qEnvironmentVariableIsSet("LIBRARY_BENCH_WINDOW_ONLY")) {
         fs::remove_all(dir);
         return 0;
