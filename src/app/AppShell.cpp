@@ -70,6 +70,7 @@ int AppShell::run()
     // loop, so MorvaneApplication keeps it and ends the loop. Once the loop
     // runs, one is reported and the program goes on.
     try {
+        running_ = true;
         startUp();
         runEventLoop();
     } catch (const std::exception& error) {
@@ -146,6 +147,13 @@ void AppShell::createObjects()
     step(QStringLiteral("MidiPort"));
     midiPort_->setWireRate(settings_->wireRate);
     openChosenPorts(*settings_, *midiPort_);
+    // When the program runs its start action, the instrument is asked for
+    // its voice as soon as its ports are open, so that its answer comes
+    // while the windows are made; the fetch after the main window shows
+    // takes it (or asks again, and reports what goes wrong then).
+    if (running_ && settings_->startAction == Settings::StartAction::FetchVoice && startFile_.isEmpty()
+        && settings_->settingsFound)
+        midiPort_->askVoiceEarly(settings_->model, settings_->midiChannel);
 
     voice_ = std::make_unique<VoiceParameters>();
     voiceData_ = std::make_unique<VoiceData>(*voice_);  // resets the voice

@@ -131,6 +131,7 @@ private:
     QStringList trace_;
     std::function<void(const QString&)> observer_;
     MidiBackendFactory midiBackendFactory_;
+    bool running_ = false;   // run() was called: the start action follows start-up
     std::future<std::unique_ptr<SystemMidiBackend>> midiSystem_;
     Now now_ = SteadyClock::now;
     std::string libraryPath_;

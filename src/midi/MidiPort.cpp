@@ -152,6 +152,10 @@ void MidiPort::sendLoop()
             const std::string outcome = error.value_or(std::string{});
             lock.lock();
             sendError_ = outcome;
+            if (!earlyQueued_.empty() && *message == earlyQueued_) {
+                earlyQueued_.clear();
+                earlySendError_ = outcome;
+            }
             // Told before the message counts as handed over, so that whoever
             // waits for that (finishSending) finds the listener told.
             lock.unlock();
@@ -266,6 +270,8 @@ void MidiPort::linkChanged()
 
 void MidiPort::open(int inDevice, int outDevice)
 {
+    // A request asked early went to the devices open until now.
+    forgetEarlyRequest();
     input_.chosen = inputDeviceName(inDevice);
     output_.chosen = outputDeviceName(outDevice);
     // Reported before the output is tried, so the user sees the failures in
@@ -279,6 +285,7 @@ void MidiPort::open(int inDevice, int outDevice)
 
 void MidiPort::open(PortChoice& in, PortChoice& out)
 {
+    forgetEarlyRequest();
     refreshDevices();
     std::vector<std::string> missing;
     // Returns false when the device is Missing and must not be opened.
@@ -317,8 +324,19 @@ void MidiPort::open(PortChoice& in, PortChoice& out)
     linkChanged();
 }
 
+void MidiPort::forgetEarlyRequest()
+{
+    if (earlyRequest_.empty())
+        return;
+    earlyRequest_.clear();
+    std::lock_guard lock(mutex_);
+    waiting_ = false;
+    received_ = false;
+}
+
 void MidiPort::close()
 {
+    forgetEarlyRequest();
     // The last state of the voice reaches the instrument before the ports go.
     finishSending();
     closeInput();
@@ -330,6 +348,7 @@ void MidiPort::close()
 
 bool MidiPort::watchDevices()
 {
+    dropStaleEarlyRequest();
     {
         // A port reopened now could swallow the reply being waited for.
         std::lock_guard lock(mutex_);
@@ -460,14 +479,8 @@ bool MidiPort::sendMulti(const Multi& multi, int midiChannel)
     return true;
 }
 
-VoiceRequest MidiPort::awaitReply(const std::uint8_t* request, std::size_t size, Awaited awaited,
-                                  std::vector<std::uint8_t>& reply)
+MidiError MidiPort::sendRequest(const std::uint8_t* request, std::size_t size, Awaited awaited)
 {
-    // A reply to the last unanswered request may still be on its way; it is
-    // dropped as it comes in, since nothing waits.
-    if (now_() < graceEnds_)
-        waiter_->waitUntil(graceEnds_, [] { return false; });
-
     {
         // Armed before the request goes out, so even an instant reply counts.
         std::lock_guard lock(mutex_);
@@ -479,8 +492,7 @@ VoiceRequest MidiPort::awaitReply(const std::uint8_t* request, std::size_t size,
 
     // The request goes out after any dump that waits, once the cable has
     // carried it, so the instrument answers with the latest state; the reply
-    // wait starts when the request has gone out. A request that cannot be
-    // sent is reported at once.
+    // wait starts when the request has gone out.
     finishSending();
     MidiError error;
     {
@@ -490,9 +502,85 @@ VoiceRequest MidiPort::awaitReply(const std::uint8_t* request, std::size_t size,
     if (error) {
         std::lock_guard lock(mutex_);
         waiting_ = false;
-        return {VoiceRequest::Outcome::NotSent, *error};
     }
-    const auto deadline = now_() + replyWait_;
+    return error;
+}
+
+MidiError MidiPort::askVoiceEarly(int model, int midiChannel)
+{
+    dropStaleEarlyRequest();
+    if (!inputIsOpen() || !outputIsOpen())
+        return std::string("The instrument's ports are not open.");
+    if (!earlyRequest_.empty() || now_() < graceEnds_)
+        return std::nullopt;
+    const auto request = dumpRequest(model, midiChannel);
+    {
+        // Armed before the request goes out, so even an instant reply counts.
+        std::lock_guard lock(mutex_);
+        waiting_ = true;
+        awaited_ = Awaited::Voice;
+        received_ = false;
+        replySize_ = 0;
+    }
+    earlyRequest_.assign(request.begin(), request.end());
+    earlySentAt_ = now_();
+    {
+        // A new output takes messages only once it is connected (on JACK a
+        // few periods after): the sending thread waits for that, not the
+        // caller.
+        std::lock_guard lock(sendMutex_);
+        earlyQueued_ = earlyRequest_;
+        earlySendError_.clear();
+        pacer_.offerMessage(SendPacer::Bytes(request.begin(), request.end()));
+    }
+    sendWake_.notify_one();
+    return std::nullopt;
+}
+
+void MidiPort::dropStaleEarlyRequest()
+{
+    if (earlyRequest_.empty() || now_() < earlySentAt_ + replyWait_)
+        return;
+    earlyRequest_.clear();
+    bool answered = false;
+    {
+        std::lock_guard lock(mutex_);
+        answered = received_;
+        waiting_ = false;
+        received_ = false;
+    }
+    // As after any request without a reply, a late one must not answer the
+    // next request.
+    if (!answered)
+        graceEnds_ = now_() + lateReplyGrace_;
+}
+
+VoiceRequest MidiPort::awaitReply(const std::uint8_t* request, std::size_t size, Awaited awaited,
+                                  std::vector<std::uint8_t>& reply)
+{
+    dropStaleEarlyRequest();
+    SteadyClock::time_point deadline;
+    bool askedEarly = awaited == Awaited::Voice && earlyRequest_ == std::vector<std::uint8_t>(request, request + size);
+    if (askedEarly) {
+        // Asked already: only the rest of its wait, once it has gone out. One
+        // that could not be sent is asked again, and its failure reported.
+        earlyRequest_.clear();
+        finishSending();
+        std::lock_guard lock(sendMutex_);
+        askedEarly = earlySendError_.empty();
+        deadline = earlySentAt_ + replyWait_;
+    }
+    if (!askedEarly) {
+        earlyRequest_.clear();
+        // A reply to the last unanswered request may still be on its way; it
+        // is dropped as it comes in, since nothing waits.
+        if (now_() < graceEnds_)
+            waiter_->waitUntil(graceEnds_, [] { return false; });
+        // A request that cannot be sent is reported at once.
+        if (MidiError error = sendRequest(request, size, awaited))
+            return {VoiceRequest::Outcome::NotSent, *error};
+        deadline = now_() + replyWait_;
+    }
     waiter_->waitUntil(deadline, [this] {
         std::lock_guard lock(mutex_);
         return received_;

@@ -197,6 +197,19 @@ public:
     // the answer to the next request.
     VoiceRequest requestVoice(int model, int midiChannel, VoiceData& voiceData);
 
+    // Queues the same request as requestVoice and keeps the reply that
+    // comes for the next requestVoice of that model and channel, which then
+    // sends nothing and waits only what is left of the reply wait, counted
+    // from now: a program that fetches the voice as it starts asks while its
+    // windows are being made, and the voice is there when they are. Never
+    // waits: the sending thread sends it once the output takes messages.
+    // Only while both directions are open, and not within a late reply's
+    // grace (an error says the ports are not open). When the request could
+    // not be sent, the next requestVoice asks again and reports that. A
+    // request nobody awaits is forgotten at the end of its reply wait, as a
+    // request without a reply is.
+    MidiError askVoiceEarly(int model, int midiChannel);
+
     // The same for the TG-33's edit multi: its request goes out after
     // whatever waits, and only a multi dump ends the wait; it is decoded into
     // `multi`. A damaged one leaves `multi` untouched: the outcome is NoReply
@@ -280,6 +293,9 @@ private:
     // Sends the request after whatever waits and waits for its reply.
     VoiceRequest awaitReply(const std::uint8_t* request, std::size_t size, Awaited awaited,
                             std::vector<std::uint8_t>& reply);
+    // Arms the wait for `awaited` and sends the request after whatever
+    // waits; the error of one that could not be sent (nothing is awaited).
+    MidiError sendRequest(const std::uint8_t* request, std::size_t size, Awaited awaited);
     void tellSendOutcome(const std::string& error, SendPacer::Carries what);
     // A bank message, whole or the part so far; true when it was one.
     bool onBank(const std::uint8_t* data, std::size_t size, bool whole);
@@ -307,6 +323,14 @@ private:
     // Until when a late reply to the last unanswered request may still come.
     SteadyClock::time_point graceEnds_{};
     std::unique_ptr<ReplyWaiter> waiter_;
+    // A request askVoiceEarly sent that no requestVoice has awaited yet, and
+    // when it went out.
+    std::vector<std::uint8_t> earlyRequest_;
+    SteadyClock::time_point earlySentAt_{};
+    // Forgets an early request whose reply wait is over (waiting_ ends).
+    void dropStaleEarlyRequest();
+    // Forgets an early request at once (the ports change).
+    void forgetEarlyRequest();
 
     // Shared with the MIDI thread, which only hands a dump over.
     std::mutex mutex_;
@@ -334,6 +358,10 @@ private:
     bool inFlight_ = false;
     bool stopSending_ = false;
     std::string sendError_;
+    // The early request while the sending thread has yet to send it, and
+    // the outcome of sending it (empty: sent, or not yet tried).
+    std::vector<std::uint8_t> earlyQueued_;
+    std::string earlySendError_;
     // Held while the send listener is called or replaced.
     std::mutex listenerMutex_;
     SendListener sendListener_;

@@ -363,6 +363,66 @@ TEST_F(MidiPortTest, ALateReplyChangesNothingNowOrAtTheNextRequest)
     EXPECT_EQ(current(), before);
 }
 
+// A voice asked for early is taken by the next request of the same model
+// and channel: nothing more is sent, and that request waits only what is
+// left of the early one's wait. Unanswered and not awaited in time, it is
+// forgotten as any unanswered request is; another channel, or ports opened
+// again, ask anew.
+TEST_F(MidiPortTest, AVoiceAskedEarlyIsTakenByTheNextRequest)
+{
+    bool answer = true;
+    runOnClock();
+    backend->setOnSend([&](const Bytes&) {
+        if (answer)
+            backend->deliver(dumpOf(other));
+    });
+    ASSERT_FALSE(port->askVoiceEarly(2, 3));
+    clock.advance(100ms);
+    EXPECT_TRUE(port->requestVoice(2, 3, voiceData));
+    EXPECT_EQ(current(), dumpOf(other));
+    EXPECT_EQ(backend->sent().size(), 1u);
+
+    answer = false;
+    waits.clear();
+    ASSERT_FALSE(port->askVoiceEarly(2, 3));
+    clock.advance(100ms);
+    EXPECT_FALSE(port->requestVoice(2, 3, voiceData));
+    EXPECT_EQ(backend->sent().size(), 2u);
+    EXPECT_EQ(waits, std::vector<SteadyClock::duration>{MidiPort::kReplyWait - 100ms});
+
+    // Not awaited within its wait: forgotten, and the next request asks
+    // again once the late reply's grace is over.
+    waits.clear();
+    clock.advance(MidiPort::kLateReplyGrace);
+    ASSERT_FALSE(port->askVoiceEarly(2, 3));
+    clock.advance(MidiPort::kReplyWait);
+    EXPECT_FALSE(port->watchDevices());
+    EXPECT_FALSE(port->requestVoice(2, 3, voiceData));
+    EXPECT_EQ(backend->sent().size(), 4u);
+    EXPECT_EQ(waits, (std::vector<SteadyClock::duration>{MidiPort::kLateReplyGrace, MidiPort::kReplyWait}));
+
+    for (const bool reopen : {false, true}) {
+        clock.advance(MidiPort::kLateReplyGrace);
+        const std::size_t sent = backend->sent().size();
+        ASSERT_FALSE(port->askVoiceEarly(2, 3));
+        if (reopen)
+            port->open(0, 0);
+        EXPECT_FALSE(port->requestVoice(2, reopen ? 3 : 4, voiceData));
+        EXPECT_EQ(backend->sent().size(), sent + 2) << reopen;
+    }
+
+    // An early request the output refused: the request asks again and
+    // reports why it could not be sent, with no wait for a reply.
+    clock.advance(MidiPort::kLateReplyGrace);
+    waits.clear();
+    backend->failSends("The output is gone.");
+    ASSERT_FALSE(port->askVoiceEarly(2, 3));
+    const VoiceRequest refused = port->requestVoice(2, 3, voiceData);
+    EXPECT_EQ(refused.outcome, VoiceRequest::Outcome::NotSent);
+    EXPECT_EQ(refused.error, "The output is gone.");
+    EXPECT_TRUE(waits.empty());
+}
+
 // A reply that comes after its wait is dropped, even when it lands in the
 // wait before the next request goes out, as long as it is late by less than
 // the grace; only the answer to that request becomes the voice.
