@@ -32,9 +32,9 @@ class VoiceData;
 struct VoiceParameters;
 
 // A window that is made the first time it is asked for: the editors and
-// dialogs, which a user may never open in a run, cost start-up nothing. It reads as a
-// pointer to the window (made now if need be); made() tells whether it
-// exists yet without making it.
+// dialogs, which a user may never open in a run, cost start-up nothing. It
+// reads as a pointer to the window (made now if need be); made() tells
+// whether it exists yet without making it.
 template <typename Window>
 class MadeOnUse {
 public:
