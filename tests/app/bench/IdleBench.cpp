@@ -3,13 +3,17 @@
 // windows on the screen of the platform in use. Beside it, in the same run,
 // the floor: a process with an empty main window and one RtMidi JACK client.
 //
-//   startup_idle_bench [RUNS] [--idle SECONDS] [--steps]
+//   startup_idle_bench [RUNS] [--idle SECONDS] [--pause MS] [--steps]
 //       (default 15 runs; set QT_QPA_PLATFORM and JACK_DEFAULT_SERVER as for
 //       the program). With --idle, each process then stays idle that long and
 //       its processor time over the last SECONDS - 1 of them is reported too,
 //       and that of the empty window with its RtMidi input wired to the
 //       instrument, and with RtMidi's input and output wired as the
 //       program's ports are.
+//       With --pause, the machine is left idle that long before each start,
+//       as a user starts the program on a quiet desktop (back to back, each
+//       start also waits for the JACK server to finish with the client the
+//       last one closed, which hides part of the program's own start-up).
 //       With --steps, the times of the steps of the program's last start-up.
 //
 // The program finds its instrument (a morvane-sim) on the ports it was left
@@ -180,8 +184,9 @@ int runProgram(const char* settingsFolder)
 }
 
 // Spawns this program in `mode`; its figures, or a negative time.
-Run spawnOnce(const char* self, const char* mode, const std::string& folder, int staySeconds)
+Run spawnOnce(const char* self, const char* mode, const std::string& folder, int staySeconds, int pauseMs)
 {
+    std::this_thread::sleep_for(std::chrono::milliseconds(pauseMs));
     const long long now = std::chrono::duration_cast<std::chrono::microseconds>(Clock::now().time_since_epoch()).count();
     const std::string spawnedAt = std::string(kSpawnedAt) + "=" + std::to_string(now);
     std::vector<char*> env;
@@ -253,12 +258,15 @@ int main(int argc, char** argv)
 
     int runs = 15;
     int staySeconds = 0;
+    int pauseMs = 0;
     bool showSteps = false;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--steps") == 0)
             showSteps = true;
         else if (std::strcmp(argv[i], "--idle") == 0 && i + 1 < argc)
             staySeconds = std::max(2, std::atoi(argv[++i]));
+        else if (std::strcmp(argv[i], "--pause") == 0 && i + 1 < argc)
+            pauseMs = std::max(0, std::atoi(argv[++i]));
         else
             runs = std::max(1, std::atoi(argv[i]));
     }
@@ -279,11 +287,11 @@ int main(int argc, char** argv)
     }
 
     std::vector<double> program, programShown, baseline, programCpu, baselineCpu, wiredInputCpu, wiredCpu;
-    spawnOnce(argv[0], "program", folder, 0);   // the libraries into the page cache
-    spawnOnce(argv[0], "baseline", folder, 0);
+    spawnOnce(argv[0], "program", folder, 0, pauseMs);   // the libraries into the page cache
+    spawnOnce(argv[0], "baseline", folder, 0, pauseMs);
     for (int i = 0; i < runs; ++i) {
-        const Run p = spawnOnce(argv[0], "program", folder, staySeconds);
-        const Run b = spawnOnce(argv[0], "baseline", folder, staySeconds);
+        const Run p = spawnOnce(argv[0], "program", folder, staySeconds, pauseMs);
+        const Run b = spawnOnce(argv[0], "baseline", folder, staySeconds, pauseMs);
         if (p.idleAfterMs < 0 || b.idleAfterMs < 0) {
             std::fprintf(stderr, "startup_idle_bench: a run failed (is there a display platform and a JACK server?)\n");
             return 1;
@@ -294,13 +302,13 @@ int main(int argc, char** argv)
         programCpu.push_back(p.idleCpuPercent);
         baselineCpu.push_back(b.idleCpuPercent);
         if (staySeconds > 0) {
-            const Run w = spawnOnce(argv[0], "wired", folder, staySeconds);
+            const Run w = spawnOnce(argv[0], "wired", folder, staySeconds, pauseMs);
             if (w.idleAfterMs < 0) {
                 std::fprintf(stderr, "startup_idle_bench: the baseline wired to the instrument did not start\n");
                 return 1;
             }
             wiredCpu.push_back(w.idleCpuPercent);
-            const Run wi = spawnOnce(argv[0], "wired-input", folder, staySeconds);
+            const Run wi = spawnOnce(argv[0], "wired-input", folder, staySeconds, pauseMs);
             if (wi.idleAfterMs < 0) {
                 std::fprintf(stderr, "startup_idle_bench: the baseline wired to the instrument did not start\n");
                 return 1;
