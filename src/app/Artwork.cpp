@@ -9,6 +9,7 @@
 #include <QPalette>
 #include <QRadialGradient>
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
@@ -106,8 +107,16 @@ void drawName(QPainter& p, QRectF area)
     fill.setColorAt(0, QColor(255, 120, 0));
     fill.setColorAt(1, Qt::yellow);
     const QString name = QStringLiteral("MORVANE");
-    int size = 24;
-    while (size > 8 && QFontMetricsF(boldFont(size)).horizontalAdvance(name) > text.width() - 6)
+    // The largest size from 24 down to 8 that fits. Each size tried loads a
+    // font of its own, which is slow at start-up: the first guess scales the
+    // width at 24, and only the sizes next to it are tried.
+    const qreal room = text.width() - 6;
+    const auto fits = [&](int size) { return QFontMetricsF(boldFont(size)).horizontalAdvance(name) <= room; };
+    const qreal widthAt24 = QFontMetricsF(boldFont(24)).horizontalAdvance(name);
+    int size = widthAt24 <= room ? 24 : std::clamp(static_cast<int>(24 * room / widthAt24), 8, 24);
+    while (size < 24 && fits(size + 1))
+        ++size;
+    while (size > 8 && !fits(size))
         --size;
     p.setFont(boldFont(size));
     p.setPen(QPen(QBrush(fill), 1));
