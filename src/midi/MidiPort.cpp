@@ -479,16 +479,19 @@ bool MidiPort::sendMulti(const Multi& multi, int midiChannel)
     return true;
 }
 
+void MidiPort::armReply(Awaited awaited)
+{
+    // Armed before the request goes out, so even an instant reply counts.
+    std::lock_guard lock(mutex_);
+    waiting_ = true;
+    awaited_ = awaited;
+    received_ = false;
+    replySize_ = 0;
+}
+
 MidiError MidiPort::sendRequest(const std::uint8_t* request, std::size_t size, Awaited awaited)
 {
-    {
-        // Armed before the request goes out, so even an instant reply counts.
-        std::lock_guard lock(mutex_);
-        waiting_ = true;
-        awaited_ = awaited;
-        received_ = false;
-        replySize_ = 0;
-    }
+    armReply(awaited);
 
     // The request goes out after any dump that waits, once the cable has
     // carried it, so the instrument answers with the latest state; the reply
@@ -514,14 +517,7 @@ MidiError MidiPort::askVoiceEarly(int model, int midiChannel)
     if (!earlyRequest_.empty() || now_() < graceEnds_)
         return std::nullopt;
     const auto request = dumpRequest(model, midiChannel);
-    {
-        // Armed before the request goes out, so even an instant reply counts.
-        std::lock_guard lock(mutex_);
-        waiting_ = true;
-        awaited_ = Awaited::Voice;
-        received_ = false;
-        replySize_ = 0;
-    }
+    armReply(Awaited::Voice);
     earlyRequest_.assign(request.begin(), request.end());
     earlySentAt_ = now_();
     {

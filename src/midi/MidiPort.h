@@ -296,6 +296,8 @@ private:
     // Arms the wait for `awaited` and sends the request after whatever
     // waits; the error of one that could not be sent (nothing is awaited).
     MidiError sendRequest(const std::uint8_t* request, std::size_t size, Awaited awaited);
+    // Arms the wait for a reply of that kind (before its request goes out).
+    void armReply(Awaited awaited);
     void tellSendOutcome(const std::string& error, SendPacer::Carries what);
     // A bank message, whole or the part so far; true when it was one.
     bool onBank(const std::uint8_t* data, std::size_t size, bool whole);

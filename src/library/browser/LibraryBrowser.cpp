@@ -696,8 +696,7 @@ void LibraryBrowser::setUp()
     // A long library is listed once its reading beside the window is there;
     // with no filter yet and the list by number, the first voice listed will
     // be the first record, read now on its own.
-    if (library_.recordCount() > 0)
-        loadRecord(0, false);
+    loadFirstVoice(false);
 }
 
 void LibraryBrowser::fillList()
@@ -839,11 +838,11 @@ bool LibraryBrowser::takeRecordAgain(int record, const Changed& changed)
     return true;
 }
 
-bool LibraryBrowser::reload(int record, bool now)
+bool LibraryBrowser::reload(int record)
 {
     const Stamp stamp = stampOf(library_);
     const int had = model_->recordCount();
-    if (now || recordCountForSize(stamp.size) < kReadBesideFrom || onlyAppended(scanned_, had, stamp)) {
+    if (recordCountForSize(stamp.size) < kReadBesideFrom || onlyAppended(scanned_, had, stamp)) {
         takeReading(readLibrary(library_, scanned_, had), record);
         return true;
     }

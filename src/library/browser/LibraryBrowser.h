@@ -252,8 +252,8 @@ private:
     // Reads the names again. A long library is read beside the window: the
     // list stays as it was until the reading is there, then shows it
     // (keeping the current record selected); true when it was read at once
-    // (`now`: always) and listed.
-    bool reload(int record = -1, bool now = false);
+    // and listed.
+    bool reload(int record = -1);
     void takeComingReading();
     // What a change of the library made beside the window brought back.
     struct Changed;
