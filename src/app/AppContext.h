@@ -5,6 +5,8 @@
 
 #include <functional>
 
+class QPixmap;
+
 namespace morvane {
 
 class AppServices;
@@ -65,6 +67,9 @@ struct AppContext {
     // What the windows ask of the program: sending, fetching, refreshing,
     // voice files, help.
     AppServices* services = nullptr;
+    // The strip picture the main window and the device dialog show, drawn
+    // once; without it each window draws its own.
+    const QPixmap* stripPicture = nullptr;
 
     // Windows, by the names the rest of the program knows them by.
     MadeOnUse<TMIDIOpenError> MIDIOpenError;

@@ -84,6 +84,10 @@ int AppShell::run()
 
 void AppShell::startUp()
 {
+    // The pictures the windows show first are drawn beside the making of
+    // the objects before them: the first text drawn loads fonts, which is
+    // slow.
+    startPictures_ = std::async(std::launch::async, artwork::drawStartPictures);
     exitSignals_ = exitsignals::watch([this] { endOnRequest(); });
     sessionEnd_ = QObject::connect(&app_, &QGuiApplication::commitDataRequest, [this] { endOnRequest(); });
     settings_ = std::make_unique<Settings>(std::move(store_));
@@ -181,10 +185,13 @@ void AppShell::createWindows()
     QCoreApplication::setApplicationName(QString::fromLatin1(kApplicationTitle));
     // The installed menu entry and icon are found by this name.
     QGuiApplication::setDesktopFileName(QStringLiteral("morvane"));
+    const artwork::StartPictures pictures = startPictures_.get();
     QIcon icon;
-    for (const int size : artwork::kIconSizes)
-        icon.addPixmap(QPixmap::fromImage(artwork::programIcon(size)));
+    for (const QImage& size : pictures.icons)
+        icon.addPixmap(QPixmap::fromImage(size));
     QApplication::setWindowIcon(icon);
+    stripPicture_ = QPixmap::fromImage(pictures.strip);
+    context_.stripPicture = &stripPicture_;
     step(QStringLiteral("application title"));
 
     // The main window first: it reads the library and loads and sends its
@@ -193,7 +200,7 @@ void AppShell::createWindows()
     context_.MainForm = mainForm_.get();
     midiPort_->setLinkListener([this] { mainForm_->showLinkState(); });
     step(QStringLiteral("TMainForm"));
-    setDevices_ = std::make_unique<TSetDevices>(*settings_, *midiPort_);
+    setDevices_ = std::make_unique<TSetDevices>(*settings_, *midiPort_, stripPicture_);
     context_.SetDevices = setDevices_.get();
     if (systemBackend_ != nullptr) {
         // "Find instrument" opens ports of its own on the MIDI system the

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "AppContext.h"
+#include "Artwork.h"
 #include "Clock.h"
 
 #include <QSettings>
@@ -138,6 +139,10 @@ private:
     QString startFile_;
     std::optional<std::chrono::milliseconds> replyWait_;
     QString libraryNotice_;
+    // Drawn on a thread from the start of start-up; taken when the windows
+    // are made.
+    std::future<artwork::StartPictures> startPictures_;
+    QPixmap stripPicture_;
 
     // Owned here for the whole run, in creation order; none is re-created.
     std::unique_ptr<Settings> settings_;

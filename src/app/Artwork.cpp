@@ -17,9 +17,10 @@ namespace morvane::artwork {
 
 namespace {
 
-QPixmap blankPicture(const QColor& top, const QColor& bottom)
+// Drawn into an image, so that any thread may draw it.
+QImage blankPicture(const QColor& top, const QColor& bottom)
 {
-    QPixmap picture(kPictureSize);
+    QImage picture(kPictureSize, QImage::Format_RGB32);
     QPainter p(&picture);
     QLinearGradient fill(0, 0, 0, kPictureSize.height());
     fill.setColorAt(0, top);
@@ -27,6 +28,7 @@ QPixmap blankPicture(const QColor& top, const QColor& bottom)
     p.fillRect(picture.rect(), fill);
     p.setPen(QColor(70, 70, 90));
     p.drawRect(picture.rect().adjusted(0, 0, -1, -1));
+    p.end();
     return picture;
 }
 
@@ -225,9 +227,12 @@ QImage programIcon(int size)
     return icon;
 }
 
-QPixmap stripPicture()
+namespace {
+
+// Drawn into an image, so that any thread may draw it.
+QImage stripImage()
 {
-    QPixmap picture = blankPicture(QColor(16, 24, 56), Qt::black);
+    QImage picture = blankPicture(QColor(16, 24, 56), Qt::black);
     QPainter p(&picture);
     p.setRenderHint(QPainter::Antialiasing);
     drawVectorSquare(p, QPointF(44.5, 56), 28);
@@ -239,19 +244,37 @@ QPixmap stripPicture()
         const qreal phase = 2 * std::numbers::pi * t;
         return std::sin(phase + 1.6 * std::sin(3 * phase));
     });
+    p.end();
     return picture;
+}
+
+} // namespace
+
+QPixmap stripPicture()
+{
+    return QPixmap::fromImage(stripImage());
+}
+
+StartPictures drawStartPictures()
+{
+    StartPictures pictures;
+    pictures.strip = stripImage();
+    for (std::size_t i = 0; i < pictures.icons.size(); ++i)
+        pictures.icons[i] = programIcon(kIconSizes[i]);
+    return pictures;
 }
 
 QPixmap aboutPicture()
 {
-    QPixmap picture = blankPicture(QColor(30, 10, 44), Qt::black);
+    QImage picture = blankPicture(QColor(30, 10, 44), Qt::black);
     QPainter p(&picture);
     p.setRenderHint(QPainter::Antialiasing);
     drawEnvelope(p, QRectF(8, 12, 73, 60));
     drawMonogram(p, QPointF(44.5, 136));
     p.setRenderHint(QPainter::Antialiasing, false);
     drawKeys(p, QRectF(4, 208, 81, 58));
-    return picture;
+    p.end();
+    return QPixmap::fromImage(picture);
 }
 
 QIcon buttonIcon(Glyph glyph)

@@ -4,6 +4,8 @@
 
 #include "Version.h"
 
+#include <array>
+#include <iterator>
 #include <string_view>
 
 #include <QIcon>
@@ -43,6 +45,16 @@ QPixmap autoSendPicture(bool on);
 // at 16 pixels as well as at 256.
 QImage programIcon(int size);
 inline constexpr int kIconSizes[] = {16, 22, 24, 32, 48, 64, 128, 256};
+
+// What start-up shows first: the strip picture and the program's icon in
+// every size. Any thread may draw them, so start-up draws them (the first
+// text drawn loads fonts, which is slow) while it makes the objects before
+// the main window.
+struct StartPictures {
+    QImage strip;
+    std::array<QImage, std::size(kIconSizes)> icons;
+};
+StartPictures drawStartPictures();
 
 // "Version 2.2" in teal bold, centred, for the foot of a picture strip.
 QLabel* makeVersionLabel(QWidget* parent);

@@ -105,7 +105,7 @@ TMainForm::TMainForm(AppContext& context, AppServices& services, QWidget* parent
     Image1 = new QLabel(client);
     Image1->setObjectName(QStringLiteral("Image1"));
     Image1->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    Image1->setPixmap(artwork::stripPicture());
+    Image1->setPixmap(context.stripPicture != nullptr ? *context.stripPicture : artwork::stripPicture());
     Image1->setFixedWidth(artwork::kStripWidth);
     Label13 = artwork::makeVersionLabel(client);
     Label13->setObjectName(QStringLiteral("Label13"));

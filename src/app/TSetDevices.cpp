@@ -97,7 +97,7 @@ QGroupBox* groupBox(const char* title, QWidget* content, QWidget* parent)
 
 } // namespace
 
-TSetDevices::TSetDevices(Settings& settings, MidiPort& midiPort, QWidget* parent)
+TSetDevices::TSetDevices(Settings& settings, MidiPort& midiPort, const QPixmap& picture, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                           | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
       settings_(settings), midiPort_(midiPort)
@@ -116,7 +116,7 @@ TSetDevices::TSetDevices(Settings& settings, MidiPort& midiPort, QWidget* parent
     Image1->setObjectName(QStringLiteral("Image1"));
     Image1->setGeometry(0, 0, kPictureWidth, kClientHeight);
     Image1->setAlignment(Qt::AlignCenter);
-    Image1->setPixmap(artwork::stripPicture());  // the main window's picture
+    Image1->setPixmap(picture.isNull() ? artwork::stripPicture() : picture);  // the main window's picture
 
     const int left = kPictureWidth + 8;
     const int width = kClientWidth - left - 8;
@@ -168,10 +168,13 @@ TSetDevices::TSetDevices(Settings& settings, MidiPort& midiPort, QWidget* parent
     lblMessage->setStyleSheet(QStringLiteral("color: #00FF00;"));
     lblMessage->setGeometry(left, 464, width, 60);
 
-    BitBtn1 = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), QStringLiteral("&Okay"), this);
+    // The two buttons' icons come from the desktop's icon theme, which is
+    // slow to search the first time: they are looked up when the window
+    // first shows, not while start-up makes it.
+    BitBtn1 = new QPushButton(QStringLiteral("&Okay"), this);
     BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
     BitBtn1->setGeometry(kClientWidth - 8 - 90, kClientHeight - 34, 90, 27);
-    bRefresh = new QPushButton(style()->standardIcon(QStyle::SP_BrowserReload), QStringLiteral("&Refresh"), this);
+    bRefresh = new QPushButton(QStringLiteral("&Refresh"), this);
     bRefresh->setObjectName(QStringLiteral("bRefresh"));
     bRefresh->setGeometry(left, kClientHeight - 34, 90, 27);
     bRefresh->setAutoDefault(false);
@@ -181,7 +184,7 @@ TSetDevices::TSetDevices(Settings& settings, MidiPort& midiPort, QWidget* parent
     listWatch_ = new QTimer(this);
     listWatch_->setInterval(kListWatchMs);
     connect(listWatch_, &QTimer::timeout, this, &TSetDevices::refreshIfChanged);
-    connect(bRefresh, &QPushButton::clicked, this, &TSetDevices::populate);
+    connect(bRefresh, &QPushButton::clicked, this, &TSetDevices::listDevicesAgain);
     connect(bFindInstrument, &QPushButton::clicked, this, &TSetDevices::findInstrument);
 
     connect(inputs, &DeviceList::picked, this, &TSetDevices::selectInputDevice);
@@ -237,16 +240,21 @@ void TSetDevices::showFound(const SearchResult& result)
     const int model = result.layout == DumpLayout::Tg33 ? 2 : chosen == 1 ? 1 : 0;
     proposal_ = Proposal{QString::fromStdString(result.input), QString::fromStdString(result.output), result.device,
                          model};
-    populate();
+    listDevicesAgain();
     const QString found = TFindInstrument::describe(result, QString::fromLatin1(kModelNames[model == 1 ? 1 : 0]));
     lblMessage->setText(TFindInstrument::headline(result, QString::fromLatin1(kModelNames[model == 1 ? 1 : 0]))
                         + QStringLiteral(". Press Okay to use it."));
     lblMessage->setToolTip(found);
 }
 
-void TSetDevices::populate()
+void TSetDevices::listDevicesAgain()
 {
     midiPort_.refreshDevices();
+    populate();
+}
+
+void TSetDevices::populate()
+{
     const auto fill = [](QListWidget* list, const std::vector<std::string>& names, const QString& name, int place) {
         list->clear();
         for (const std::string& device : names)
@@ -281,7 +289,11 @@ void TSetDevices::refreshIfChanged()
 
 void TSetDevices::showEvent(QShowEvent* event)
 {
-    populate();
+    if (BitBtn1->icon().isNull()) {
+        BitBtn1->setIcon(style()->standardIcon(QStyle::SP_DialogOkButton));
+        bRefresh->setIcon(style()->standardIcon(QStyle::SP_BrowserReload));
+    }
+    listDevicesAgain();
     listWatch_->start();
     QDialog::showEvent(event);
 }

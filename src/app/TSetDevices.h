@@ -12,6 +12,7 @@
 #include "InstrumentSearch.h"
 
 #include <QDialog>
+#include <QPixmap>
 
 #include <functional>
 #include <optional>
@@ -33,11 +34,17 @@ class TSetDevices : public QDialog {
     Q_OBJECT
 
 public:
-    TSetDevices(Settings& settings, MidiPort& midiPort, QWidget* parent = nullptr);
+    // picture: the main window's strip picture, which the dialog shows too;
+    // without it the dialog draws its own.
+    TSetDevices(Settings& settings, MidiPort& midiPort, const QPixmap& picture = QPixmap(), QWidget* parent = nullptr);
 
-    // Fills both lists from the machine's devices now (a line number is the
-    // device's index in the latest list) and shows the stored choices.
+    // Fills both lists from the port's latest listing of the machine's
+    // devices (a line number is the device's index in it) and shows the
+    // stored choices. Start-up calls it just after the port listed them.
     void populate();
+    // Lists the machine's devices again, then fills both lists: when the
+    // window shows, on Refresh, and after a search.
+    void listDevicesAgain();
 
     // How often the open window looks for devices that came or went.
     static constexpr int kListWatchMs = 1000;

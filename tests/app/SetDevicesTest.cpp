@@ -12,7 +12,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <atomic>
+#include <chrono>
+#include <future>
 #include <memory>
+#include <thread>
 
 using morvane::InProcessMidiBackend;
 using Action = InProcessMidiBackend::Action;
@@ -202,6 +206,46 @@ private slots:
         QCOMPARE(rig.dialog->lbInputs->currentRow(), 0);
         QCOMPARE(rig.dialog->lbOutputs->item(1)->text(), QString("Out Z"));
         QVERIFY(rig.backend->calls().empty());  // looking opens nothing
+    }
+
+    // Start-up asks the instrument for its voice as soon as the ports are
+    // open, and on JACK that send waits until the new connection settles.
+    // Filling the dialog meanwhile takes the lists the port made moments
+    // before and does not wait for the output.
+    void startUpFillsTheListsWithoutWaitingForASendInProgress()
+    {
+        Rig rig(0, 0, 0);
+        // The request's send is held until let go.
+        auto sending = std::make_shared<std::promise<void>>();
+        auto release = std::make_shared<std::promise<void>>();
+        std::future<void> sent = sending->get_future();
+        std::shared_future<void> released = release->get_future().share();
+        auto first = std::make_shared<std::atomic<bool>>(true);
+        rig.backend->setOnSend([sending, released, first](const std::vector<std::uint8_t>&) {
+            if (first->exchange(false)) {
+                sending->set_value();
+                released.wait();
+            }
+        });
+        QVERIFY(!rig.port->askVoiceEarly(0, 0));
+        sent.wait();
+        // Lets the send go if filling the lists waits for it after all.
+        std::promise<void> filled;
+        std::atomic<bool> hadToLetGo{false};
+        std::thread watchdog([done = filled.get_future(), release, &hadToLetGo]() mutable {
+            if (done.wait_for(std::chrono::seconds(5)) == std::future_status::timeout) {
+                hadToLetGo = true;
+                release->set_value();
+            }
+        });
+        rig.dialog->populate();
+        filled.set_value();
+        watchdog.join();
+        if (!hadToLetGo)
+            release->set_value();
+        QVERIFY(!hadToLetGo);
+        QCOMPARE(rig.dialog->lbOutputs->count(), 2);
+        QCOMPARE(rig.dialog->lbInputs->currentRow(), 0);
     }
 
     void theOpenWindowShowsDevicesAsTheyAppear()

@@ -19,6 +19,7 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QToolButton>
 #include <QtTest>
 
 #include <cstring>
@@ -760,6 +761,14 @@ private slots:
         QVERIFY(other.appendRecord(0x0002, *data).ok());
         QTest::keyClick(search, Qt::Key_Backspace);
         QCOMPARE(listed(), (QStringList{"BrassPad", "PadBrass", "Pad 9"}));
+
+        // The box's clear button empties it and lists every brass voice.
+        auto* clear = search->findChild<QToolButton*>();
+        QVERIFY(clear);
+        QTRY_VERIFY(clear->isVisible());
+        QTest::mouseClick(clear, Qt::LeftButton);
+        QCOMPARE(search->text(), QString());
+        QCOMPARE(listed(), (QStringList{"Brass 1", "BrassPad", "PadBrass", "Pad 9"}));
     }
 
     // The list keeps the rows of recent filters and narrows from them; after

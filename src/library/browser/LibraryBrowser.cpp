@@ -610,8 +610,14 @@ LibraryBrowser::LibraryBrowser(VoiceLibrary& library, VoiceData& voiceData, Libr
     tfSearch->setObjectName(QStringLiteral("tfSearch"));
     tfSearch->setPlaceholderText(QStringLiteral("Find name"));
     tfSearch->setToolTip(QStringLiteral("Type a part of a voice name to list only those voices"));
-    tfSearch->setClearButtonEnabled(true);
-    connect(tfSearch, &QLineEdit::textChanged, this, [this] { applyFilter(); });
+    // The clear button shows only while there is text. Its icon is looked
+    // up in the desktop's icon theme, which takes longer than making the
+    // rest of the main window, so it is made when the box is first used.
+    tfSearch->installEventFilter(this);
+    connect(tfSearch, &QLineEdit::textChanged, this, [this] {
+        offerClearButton();
+        applyFilter();
+    });
 
     cbSort = new QComboBox(this);
     cbSort->setObjectName(QStringLiteral("cbSort"));
@@ -895,6 +901,12 @@ void LibraryBrowser::setSortByName(bool byName)
     dbListBox->scrollTo(dbListBox->currentIndex());
 }
 
+void LibraryBrowser::offerClearButton()
+{
+    if (!tfSearch->isClearButtonEnabled())
+        tfSearch->setClearButtonEnabled(true);
+}
+
 void LibraryBrowser::focusList()
 {
     dbListBox->setFocus(Qt::OtherFocusReason);
@@ -1156,6 +1168,8 @@ bool LibraryBrowser::eventFilter(QObject* watched, QEvent* event)
             return true;
         }
     }
+    if (watched == tfSearch && event->type() == QEvent::FocusIn)
+        offerClearButton();
     if (watched == dbListBox && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {

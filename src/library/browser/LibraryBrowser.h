@@ -245,6 +245,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Makes the search box's clear button, once.
+    void offerClearButton();
     void changeFilter(int bit, bool checked);
     // Lists the kept names through the filters; reads them first when the
     // file changed since. Keeps `record` selected when it is listed.
