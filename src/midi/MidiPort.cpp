@@ -324,14 +324,16 @@ void MidiPort::open(PortChoice& in, PortChoice& out)
     linkChanged();
 }
 
-void MidiPort::forgetEarlyRequest()
+bool MidiPort::forgetEarlyRequest()
 {
     if (earlyRequest_.empty())
-        return;
+        return false;
     earlyRequest_.clear();
     std::lock_guard lock(mutex_);
+    const bool answered = received_;
     waiting_ = false;
     received_ = false;
+    return answered;
 }
 
 void MidiPort::close()
@@ -537,17 +539,9 @@ void MidiPort::dropStaleEarlyRequest()
 {
     if (earlyRequest_.empty() || now_() < earlySentAt_ + replyWait_)
         return;
-    earlyRequest_.clear();
-    bool answered = false;
-    {
-        std::lock_guard lock(mutex_);
-        answered = received_;
-        waiting_ = false;
-        received_ = false;
-    }
     // As after any request without a reply, a late one must not answer the
     // next request.
-    if (!answered)
+    if (!forgetEarlyRequest())
         graceEnds_ = now_() + lateReplyGrace_;
 }
 
@@ -557,17 +551,16 @@ VoiceRequest MidiPort::awaitReply(const std::uint8_t* request, std::size_t size,
     dropStaleEarlyRequest();
     SteadyClock::time_point deadline;
     bool askedEarly = awaited == Awaited::Voice && earlyRequest_ == std::vector<std::uint8_t>(request, request + size);
+    earlyRequest_.clear();
     if (askedEarly) {
         // Asked already: only the rest of its wait, once it has gone out. One
         // that could not be sent is asked again, and its failure reported.
-        earlyRequest_.clear();
         finishSending();
         std::lock_guard lock(sendMutex_);
         askedEarly = earlySendError_.empty();
         deadline = earlySentAt_ + replyWait_;
     }
     if (!askedEarly) {
-        earlyRequest_.clear();
         // A reply to the last unanswered request may still be on its way; it
         // is dropped as it comes in, since nothing waits.
         if (now_() < graceEnds_)

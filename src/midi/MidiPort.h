@@ -331,8 +331,9 @@ private:
     SteadyClock::time_point earlySentAt_{};
     // Forgets an early request whose reply wait is over (waiting_ ends).
     void dropStaleEarlyRequest();
-    // Forgets an early request at once (the ports change).
-    void forgetEarlyRequest();
+    // Forgets an early request at once (the ports change); true when its
+    // reply had come.
+    bool forgetEarlyRequest();
 
     // Shared with the MIDI thread, which only hands a dump over.
     std::mutex mutex_;
